@@ -1,0 +1,74 @@
+// Buffered trace lines.
+//
+// The import and the painters write one trace line per record or object. A
+// system call per line would cost more than the work traced, so lines are
+// gathered here and handed to the output stream in large pieces: when the
+// buffer fills, when vider() is called (at the end of an import or a
+// repaint), when the Trace is destroyed, and, best effort, when the process
+// dies from a fatal signal (see installerVidageSurSignal).
+//
+// Numbers are written as the C++ stream's default format writes them (six
+// significant digits, like %g) whatever the process locale.
+#pragma once
+
+#include <cstddef>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+class Trace {
+public:
+    explicit Trace(std::ostream& sortie = std::cout);
+    ~Trace();
+    Trace(const Trace&) = delete;
+    Trace& operator=(const Trace&) = delete;
+
+    Trace& operator<<(std::string_view s) {
+        tampon_.append(s.data(), s.size());
+        return *this;
+    }
+    Trace& operator<<(const char* s) { return *this << std::string_view(s); }
+    Trace& operator<<(const std::string& s) { return *this << std::string_view(s); }
+    Trace& operator<<(char c) {
+        tampon_.push_back(c);
+        return *this;
+    }
+    Trace& operator<<(double v);
+    Trace& operator<<(int v);
+    Trace& operator<<(long v);
+    Trace& operator<<(unsigned v) { return *this << static_cast<long>(v); }
+
+    // Ends the current line; spills the buffer to the stream when it is full.
+    void finLigne() {
+        tampon_.push_back('\n');
+        if (tampon_.size() >= kSeuil) vider();
+    }
+    // Writes `n` tab characters (the indentation of nested blocks).
+    void tabulations(int n) {
+        if (n > 0) tampon_.append(static_cast<std::size_t>(n), '\t');
+    }
+
+    // Hands everything buffered to the stream and flushes it.
+    void vider();
+
+    std::ostream& sortie() { return *sortie_; }
+
+    // Installs handlers of SIGSEGV, SIGBUS, SIGFPE, SIGILL and SIGABRT that
+    // write out the buffers of the live traces before the process dies.
+    static void installerVidageSurSignal();
+    // Writes out the buffers of every live trace (used at exit and by the
+    // signal handlers).
+    static void viderTout();
+
+private:
+    static constexpr std::size_t kSeuil = 1 << 16;
+    std::ostream* sortie_;
+    std::string tampon_;
+    Trace* precedent_ = nullptr;
+    Trace* suivant_ = nullptr;
+};
+
+// A number as std::ostream's default format writes it: %g with six
+// significant digits ("1.23457e+06", "-0", "0.5"), with a point as decimal
+// separator whatever the locale.
+std::string formatNombre(double v);

@@ -1,0 +1,36 @@
+// Files, temporary folders and child processes for the tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A fresh folder under /tmp, removed with its contents at destruction.
+class DossierTemporaire {
+public:
+    DossierTemporaire();
+    ~DossierTemporaire();
+    const std::string& chemin() const { return chemin_; }
+    // Writes `contenu` into the file `nom` of the folder; returns its path.
+    std::string ecrire(const std::string& nom, const std::string& contenu) const;
+
+private:
+    std::string chemin_;
+};
+
+std::string lireFichier(const std::string& chemin);
+
+struct Execution {
+    int statut = -1;  // exit status, or 128 + signal
+    std::string sortie;
+    std::string erreurs;
+};
+
+// Runs a program with its arguments in `dossier`, standard input empty,
+// extra environment variables "NOM=valeur" added; waits at most `secondes`.
+Execution executer(const std::vector<std::string>& arguments, const std::string& dossier = ".",
+                   const std::vector<std::string>& environnement = {}, int secondes = 60);
+
+// Path of a program built with the project.
+std::string programme(const std::string& nom);
+// Path of a file of the source tree.
+std::string source(const std::string& relatif);
