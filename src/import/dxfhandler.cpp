@@ -144,9 +144,8 @@ void DXFHandler::addCircle(const DL_CircleData& data) {
     trace << "CIRCLE:\t\t(" << data.cx << ", " << data.cy << "), radius: " << data.radius;
     trace.finLigne();
     printAttributes();
-    blocCourant->addCercle(reserve.nouveau<Circle>(attributes.getColor(), calqueCourant(),
-                                                   typeLigneCourant(), data.cx, data.cy,
-                                                   data.radius));
+    blocCourant->addCercle(reserve.nouveau<Circle>(
+        attributes.getColor(), calqueCourant(), typeLigneCourant(), data.cx, data.cy, data.radius));
 }
 
 void DXFHandler::addPolyline(const DL_PolylineData& data) {
@@ -184,10 +183,9 @@ void DXFHandler::addInsert(const DL_InsertData& data) {
     } else {
         // Not defined yet: this placeholder becomes the definition, and the
         // BLOCK read later fills it in place.
-        instance =
-            &reserve.nouveau<Block>(data.name, attributes.getColor(), calqueCourant(),
-                                    typeLigneCourant(), data.ipx, data.ipy, data.sx, data.sy,
-                                    data.angle);
+        instance = &reserve.nouveau<Block>(data.name, attributes.getColor(), calqueCourant(),
+                                           typeLigneCourant(), data.ipx, data.ipy, data.sx, data.sy,
+                                           data.angle);
         blocs.emplace(data.name, instance);
     }
     blocCourant->addBloc(*instance);
@@ -211,9 +209,9 @@ void DXFHandler::addImage(const DL_ImageData& data) {
           << ", width : " << data.width << ", height : " << data.height;
     trace.finLigne();
     printAttributes();
-    Image& image = reserve.nouveau<Image>(calqueCourant(), data.ref, data.ipx, data.ipy,
-                                          static_cast<double>(data.width),
-                                          static_cast<double>(data.height));
+    Image& image =
+        reserve.nouveau<Image>(calqueCourant(), data.ref, data.ipx, data.ipy,
+                               static_cast<double>(data.width), static_cast<double>(data.height));
     auto fichier = fichiersImages.find(data.ref);
     if (fichier != fichiersImages.end()) image.setFile(fichier->second);
     images[data.ref].push_back(&image);

@@ -16,7 +16,7 @@
 #include "model/trace.h"
 
 class DXFHandler : public DL_CreationAdapter {
-public:
+  public:
     struct Options {
         // The earlier viewer ignores IMAGE entities and image definitions:
         // no trace line and nothing in the model.
@@ -58,7 +58,7 @@ public:
     void addImage(const DL_ImageData& data) override;
     void linkImage(const DL_ImageDefData& data) override;
 
-private:
+  private:
     // The layer named by the current attributes, created on first use.
     Layer& calqueCourant();
     std::string typeLigneCourant() const;

@@ -58,8 +58,8 @@ Arc::Arc(int couleur, Layer& calque, std::string typeLigne, double cx, double cy
 Polyline::Polyline(Layer& calque, std::string typeLigne, int flags)
     : Entity(0, calque, std::move(typeLigne), 0, 0), flags(flags) {}
 
-Text::Text(int couleur, Layer& calque, std::string typeLigne, double x, double y,
-           std::string texte, std::string style, double taille, double xScaleFactor)
+Text::Text(int couleur, Layer& calque, std::string typeLigne, double x, double y, std::string texte,
+           std::string style, double taille, double xScaleFactor)
     : Entity(couleur, calque, std::move(typeLigne), x, y),
       texte(std::move(texte)),
       style(std::move(style)),
@@ -73,8 +73,8 @@ Block::Block(std::string nom, int couleur, Layer& calque, std::string typeLigne,
              double bpy)
     : Table(std::move(nom), couleur, std::move(typeLigne)), calque(&calque), bpx(bpx), bpy(bpy) {}
 
-Block::Block(std::string nom, int couleur, Layer& calque, std::string typeLigne, double x,
-             double y, double sx, double sy, double angle)
+Block::Block(std::string nom, int couleur, Layer& calque, std::string typeLigne, double x, double y,
+             double sx, double sy, double angle)
     : Table(std::move(nom), couleur, std::move(typeLigne)),
       calque(&calque),
       x(x),

@@ -9,7 +9,7 @@
 #include <vector>
 
 class Object {
-public:
+  public:
     Object(int couleur, std::string typeLigne);
 
     int getCouleur() const { return couleur; }
@@ -18,28 +18,28 @@ public:
     // True unless the line type is "CONTINUOUS" (compared without regard to case).
     bool isPointille() const;
 
-protected:
+  protected:
     int couleur;
     std::string typeLigne;
 };
 
 class Table : public Object {
-public:
+  public:
     Table(std::string nom, int couleur, std::string typeLigne);
     std::string getNom() const { return nom; }
     const std::string& nomRef() const { return nom; }
 
-protected:
+  protected:
     std::string nom;
 };
 
 class Layer : public Table {
-public:
+  public:
     Layer(std::string nom, int couleur, std::string typeLigne);
 };
 
 class Entity : public Object {
-public:
+  public:
     // A colour of 256 (by layer) is replaced by the layer's colour.
     Entity(int couleur, Layer& calque, std::string typeLigne, double x, double y);
 
@@ -49,53 +49,53 @@ public:
     // "BYLAYER" is resolved through the layer; names compare without regard to case.
     bool isPointille() const;
 
-protected:
+  protected:
     double x;
     double y;
     Layer* calque;
 };
 
 class Point : public Entity {
-public:
+  public:
     Point(int couleur, Layer& calque, std::string typeLigne, double x, double y);
 };
 
 class Line : public Entity {
-public:
+  public:
     Line(int couleur, Layer& calque, std::string typeLigne, double x1, double y1, double x2,
          double y2);
     double getX2() const { return x2; }
     double getY2() const { return y2; }
 
-private:
+  private:
     double x2;
     double y2;
 };
 
 class Circle : public Entity {
-public:
+  public:
     Circle(int couleur, Layer& calque, std::string typeLigne, double cx, double cy, double rayon);
     double getRayon() const { return rayon; }
 
-protected:
+  protected:
     double rayon;
 };
 
 class Arc : public Circle {
-public:
+  public:
     // Angles in degrees; stored in radians.
     Arc(int couleur, Layer& calque, std::string typeLigne, double cx, double cy, double rayon,
         double angle1, double angle2);
     double getAngle1() const { return angle1; }
     double getAngle2() const { return angle2; }
 
-private:
+  private:
     double angle1;
     double angle2;
 };
 
 class Polyline : public Entity {
-public:
+  public:
     Polyline(Layer& calque, std::string typeLigne, int flags);
     void addPoint(Point& p) { points.push_back(&p); }
     std::vector<Point*>& getPoints() { return points; }
@@ -104,13 +104,13 @@ public:
     // Bit 1 of the flags: the last vertex joins the first.
     bool isFermee() const { return (flags & 1) != 0; }
 
-private:
+  private:
     std::vector<Point*> points;
     int flags;
 };
 
 class Text : public Entity {
-public:
+  public:
     // Note the order: height before width factor.
     Text(int couleur, Layer& calque, std::string typeLigne, double x, double y, std::string texte,
          std::string style, double taille, double xScaleFactor);
@@ -120,7 +120,7 @@ public:
     double getTaille() const { return taille; }
     double getXScaleFactor() const { return xScaleFactor; }
 
-private:
+  private:
     std::string texte;
     std::string style;
     double xScaleFactor;
@@ -128,7 +128,7 @@ private:
 };
 
 class Image : public Entity {
-public:
+  public:
     Image(Layer& calque, std::string ref, double x, double y, double width, double height);
     void setFile(std::string f) { file = std::move(f); }
     std::string getRef() const { return ref; }
@@ -136,7 +136,7 @@ public:
     double getWidth() const { return width; }
     double getHeight() const { return height; }
 
-private:
+  private:
     std::string ref;
     std::string file;
     double width;
@@ -148,7 +148,7 @@ private:
 // same entities and nested instances as the block they were copied from, in
 // lists of their own.
 class Block : public Table {
-public:
+  public:
     // Definition or root block.
     Block(std::string nom, int couleur, Layer& calque, std::string typeLigne, double bpx,
           double bpy);
@@ -189,7 +189,7 @@ public:
     void addImage(Image& i) { images.push_back(&i); }
     void addPolyline(Polyline& p) { polylines.push_back(&p); }
 
-private:
+  private:
     Layer* calque;
     double bpx = 0, bpy = 0;
     double x = 0, y = 0;

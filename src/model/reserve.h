@@ -14,7 +14,7 @@
 #include "model/objects.h"
 
 class Reserve {
-public:
+  public:
     Reserve() = default;
     Reserve(const Reserve&) = delete;
     Reserve& operator=(const Reserve&) = delete;
@@ -31,7 +31,7 @@ public:
         return std::get<std::deque<T>>(stock_).size();
     }
 
-private:
+  private:
     std::tuple<std::deque<Layer>, std::deque<Block>, std::deque<Point>, std::deque<Line>,
                std::deque<Circle>, std::deque<Arc>, std::deque<Polyline>, std::deque<Text>,
                std::deque<Image>>

@@ -17,7 +17,7 @@
 #include <string_view>
 
 class Trace {
-public:
+  public:
     explicit Trace(std::ostream& sortie = std::cout);
     ~Trace();
     Trace(const Trace&) = delete;
@@ -60,7 +60,7 @@ public:
     // signal handlers).
     static void viderTout();
 
-private:
+  private:
     static constexpr std::size_t kSeuil = 1 << 16;
     std::ostream* sortie_;
     std::string tampon_;

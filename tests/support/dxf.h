@@ -38,9 +38,7 @@ inline std::string section(const std::string& nom, const std::string& corps) {
 }
 inline std::string fichier(const std::string& sections) { return sections + paire(0, "EOF"); }
 // A file with only an ENTITIES section.
-inline std::string entites(const std::string& corps) {
-    return fichier(section("ENTITIES", corps));
-}
+inline std::string entites(const std::string& corps) { return fichier(section("ENTITIES", corps)); }
 
 inline std::string calque(const std::string& nom, int couleur = 7,
                           const std::string& typeLigne = "CONTINUOUS", int flags = 0) {
@@ -63,11 +61,11 @@ inline std::string cercle(double x, double y, double r, const Attr& a = {}) {
            paire(40, r);
 }
 inline std::string arc(double x, double y, double r, double a1, double a2, const Attr& a = {}) {
-    return paire(0, "ARC") + attr(a) + paire(10, x) + paire(20, y) + paire(30, 0.0) +
-           paire(40, r) + paire(50, a1) + paire(51, a2);
+    return paire(0, "ARC") + attr(a) + paire(10, x) + paire(20, y) + paire(30, 0.0) + paire(40, r) +
+           paire(50, a1) + paire(51, a2);
 }
-inline std::string texte(double x, double y, double h, const std::string& t,
-                         const Attr& a = {}, const std::string& style = "STANDARD") {
+inline std::string texte(double x, double y, double h, const std::string& t, const Attr& a = {},
+                         const std::string& style = "STANDARD") {
     return paire(0, "TEXT") + attr(a) + paire(10, x) + paire(20, y) + paire(30, 0.0) +
            paire(40, h) + paire(1, t) + paire(7, style);
 }
@@ -84,16 +82,15 @@ inline std::string lwpolyline(const std::string& points, int flags = 0, const At
     }
     return paire(0, "LWPOLYLINE") + attr(a) + paire(90, n) + paire(70, flags) + pts;
 }
-inline std::string insert(const std::string& nom, double x, double y, double sx = 1,
-                          double sy = 1, double angle = 0, const Attr& a = {}) {
+inline std::string insert(const std::string& nom, double x, double y, double sx = 1, double sy = 1,
+                          double angle = 0, const Attr& a = {}) {
     return paire(0, "INSERT") + attr(a) + paire(2, nom) + paire(10, x) + paire(20, y) +
            paire(30, 0.0) + paire(41, sx) + paire(42, sy) + paire(50, angle);
 }
-inline std::string bloc(const std::string& nom, double bpx, double bpy,
-                        const std::string& corps, const Attr& a = {}) {
+inline std::string bloc(const std::string& nom, double bpx, double bpy, const std::string& corps,
+                        const Attr& a = {}) {
     return paire(0, "BLOCK") + attr(a) + paire(2, nom) + paire(70, 0) + paire(10, bpx) +
-           paire(20, bpy) + paire(30, 0.0) + paire(3, nom) + corps + paire(0, "ENDBLK") +
-           attr(a);
+           paire(20, bpy) + paire(30, 0.0) + paire(3, nom) + corps + paire(0, "ENDBLK") + attr(a);
 }
 inline std::string blocs(const std::string& corps) { return section("BLOCKS", corps); }
 inline std::string image(const std::string& ref, double x, double y, int w, int h,

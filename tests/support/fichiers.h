@@ -6,14 +6,14 @@
 
 // A fresh folder under /tmp, removed with its contents at destruction.
 class DossierTemporaire {
-public:
+  public:
     DossierTemporaire();
     ~DossierTemporaire();
     const std::string& chemin() const { return chemin_; }
     // Writes `contenu` into the file `nom` of the folder; returns its path.
     std::string ecrire(const std::string& nom, const std::string& contenu) const;
 
-private:
+  private:
     std::string chemin_;
 };
 
