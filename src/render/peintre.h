@@ -3,13 +3,17 @@
 // trace. Both viewers and the headless renderer paint through this class.
 #pragma once
 
+#include <cairo.h>
 #include <cairomm/context.h>
 
+#include <cstddef>
 #include <list>
 #include <string>
+#include <vector>
 
 #include "model/objects.h"
 #include "model/trace.h"
+#include "render/images.h"
 
 // The smallest view scale; zooming out further does nothing.
 constexpr double kEchelleMin = 0.25;
@@ -31,8 +35,20 @@ struct Zone {
     double x = 0, y = 0, largeur = 0, hauteur = 0;
 };
 
+struct CouleurRVB {
+    double r, g, b;
+};
+
+// The colour of a DXF colour index: row `indice` of dxflib's dxfColors table,
+// except that index 7 (white in the table) is painted in the foreground
+// colour, black, since the drawings are shown on a light background. An index
+// outside 0..255 is taken by its absolute value (a layer switched off in the
+// file has a negative colour); 256 (by layer, on a layer without a colour)
+// and whatever is still out of range count as 7.
+CouleurRVB couleurDXF(int indice);
+
 class Peintre {
-public:
+  public:
     explicit Peintre(Trace& trace, OptionsPeinture options = {});
 
     // Paints a whole drawing from its root block: clips to `zone`, sets a
@@ -42,4 +58,95 @@ public:
     // coordinates; it is left as it was found.
     void peindre(const Cairo::RefPtr<Cairo::Context>& cr, Block& racine, double echelle,
                  double hauteur, const Zone& zone, const std::list<std::string>& calquesMasques);
+
+    // The painters, one per kind of model object. Each walks its list in
+    // order, skips the objects on hidden layers, writes one trace line per
+    // object (indented by the nesting depth) and paints with the context's
+    // current transform as the drawing's user space. Objects whose device
+    // bounds miss the context's clip are traced but cost no cairo work, and
+    // consecutive primitives of the same colour and dash pattern are stroked
+    // together. Called from outside peindre, they paint every layer.
+    void drawBlocs(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<Block*>& blocs);
+    void drawLignes(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<Line*>& lignes);
+    void drawArcs(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<Arc*>& arcs);
+    void drawPolylines(const Cairo::RefPtr<Cairo::Context>& cr,
+                       const std::vector<Polyline*>& polylines);
+    void drawPoints(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<Point*>& points);
+    void drawCercles(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<Circle*>& cercles);
+    void drawImages(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<Image*>& images);
+    void drawTextes(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<Text*>& textes);
+
+    // The dash pattern of broken line types, in drawing units: 10 on, 4 off.
+    static constexpr double traitPointille[2] = {10.0, 4.0};
+
+    // The decoded raster images, kept between repaints. A viewer keeps one
+    // Peintre for its lifetime so that each picture is decoded once.
+    CacheImages& cacheImages() { return images_; }
+
+    // The nesting depth of the block being painted (0 between repaints).
+    int getNiveau() const { return niveau; }
+
+  private:
+    // What the batch being built will be painted with.
+    enum class Mode { Trait, RemplirEtTrait };
+
+    class Session;
+    friend class Session;
+
+    bool masque(const Layer* calque);
+    void blocs(const std::vector<Block*>& liste);
+    void lignes(const std::vector<Line*>& liste);
+    void arcs(const std::vector<Arc*>& liste);
+    void polylines(const std::vector<Polyline*>& liste);
+    void points(const std::vector<Point*>& liste);
+    void cercles(const std::vector<Circle*>& liste);
+    void textes(const std::vector<Text*>& liste);
+    void images(const std::vector<Image*>& liste);
+
+    void ligneTrace(const char* texte);
+    // Device bounding box test against the exposed zone.
+    bool visible(double x0, double y0, double x1, double y1) const;
+    bool disqueVisible(double cx, double cy, double rayon) const;
+    // Adds the segment (x1, y1)-(x2, y2) in user coordinates to the batch;
+    // `pointilleDe()` tells whether it is dashed (asked only when it is seen).
+    template <class Pointille>
+    void segment(double x1, double y1, double x2, double y2, int couleur, Pointille pointilleDe);
+    void arcOuCercle(double cx, double cy, double rayon, double a1, double a2, const CouleurRVB& c,
+                     bool pointille, Mode mode);
+    // Makes the batch ready to take a primitive of this kind; flushes the
+    // previous one when it differs.
+    void preparer(const CouleurRVB& c, bool pointille, double decalage, Mode mode);
+    // Paints and empties the batch.
+    void vider();
+    void matriceCourante();
+    // Shows a text upright at (x, y) with the current font and colour.
+    void texteDroit(double x, double y, const std::string& texte);
+    // Sets the current transform (and what is derived from it).
+    void fixerMatrice(const cairo_matrix_t& m, bool peignable);
+
+    Trace& trace_;
+    OptionsPeinture options_;
+    CacheImages images_;
+    int niveau = 0;
+
+    // State of the repaint in progress.
+    cairo_t* cr_ = nullptr;
+    const std::list<std::string>* calquesMasques_ = nullptr;
+    const Layer* dernierCalque_ = nullptr;
+    bool dernierMasque_ = false;
+    cairo_matrix_t matrice_{};   // user space of the current block -> device
+    bool matriceAJour_ = false;  // whether cairo's CTM is matrice_
+    bool peignable_ = true;      // false inside a degenerate insertion: trace only
+    double echelleTrait_ = 1.0;  // device length of one user unit (dashes)
+    double echelleMax_ = 1.0;    // upper bound of the same along any direction
+    double zx0_ = 0, zy0_ = 0, zx1_ = 0, zy1_ = 0;  // exposed zone, device
+    std::vector<const std::string*> chemin_;        // names of the blocks being painted
+
+    // The batch: subpaths added but not painted yet.
+    std::size_t lot_ = 0;
+    CouleurRVB couleurLot_{0, 0, 0};
+    bool pointilleLot_ = false;
+    double echelleLot_ = 0;  // device length of one unit of the dashes
+    double decalageLot_ = 0;
+    Mode modeLot_ = Mode::Trait;
 };

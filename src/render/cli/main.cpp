@@ -1,0 +1,218 @@
+// tarsin-render: paints a DXF drawing into a PNG, SVG or PDF file, without a
+// display, with the same importer, painters and view transform as the viewer.
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+#include <cairo.h>
+#include <cairomm/context.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "import/dxfhandler.h"
+#include "import/lecture.h"
+#include "model/trace.h"
+#include "render/peintre.h"
+
+namespace {
+
+constexpr int kCoteMax = 32767;  // the largest cairo image surface
+constexpr long kPixelsMax = 200'000'000;
+
+const char* const kUsage =
+    "usage : tarsin-render DESSIN.dxf SORTIE.png|SORTIE.svg|SORTIE.pdf [--scale ECHELLE] "
+    "[--size LARGEURxHAUTEUR] [--quiet]\n"
+    "  --scale  pixels par unite du dessin, au moins 0.25 (1 par defaut)\n"
+    "  --size   taille de l'image en pixels (1000x1000 par defaut)\n"
+    "  --quiet  n'ecrit pas les traces de lecture et de dessin\n";
+
+enum class Format { Png, Svg, Pdf };
+
+int erreurUsage(const std::string& message) {
+    std::cerr << "tarsin-render : " << message << "\n" << kUsage;
+    return 2;
+}
+
+int erreur(const std::string& message) {
+    std::cerr << "tarsin-render : " << message << std::endl;
+    return 1;
+}
+
+bool finitPar(const std::string& s, const char* suffixe) {
+    const std::size_t n = std::strlen(suffixe);
+    if (s.size() < n) return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        char c = s[s.size() - n + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != suffixe[i]) return false;
+    }
+    return true;
+}
+
+bool lireCote(const std::string& s, int& v) {
+    if (s.empty()) return false;
+    auto [fin, e] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return e == std::errc() && fin == s.data() + s.size() && v >= 1 && v <= kCoteMax;
+}
+
+bool lireTaille(const std::string& s, int& l, int& h) {
+    const auto x = s.find_first_of("xX");
+    if (x == std::string::npos) return false;
+    return lireCote(s.substr(0, x), l) && lireCote(s.substr(x + 1), h) &&
+           static_cast<long>(l) * h <= kPixelsMax;
+}
+
+// Whether the output file can be written, without leaving a new empty file
+// behind: so a wrong output path is told before a long import.
+bool sortieInscriptible(const std::string& chemin, std::string& raison) {
+    struct stat st;
+    const bool existait = stat(chemin.c_str(), &st) == 0;
+    if (existait && S_ISDIR(st.st_mode)) {
+        raison = "c'est un dossier";
+        return false;
+    }
+    FILE* f = std::fopen(chemin.c_str(), "ab");
+    if (!f) {
+        raison = std::strerror(errno);
+        return false;
+    }
+    std::fclose(f);
+    if (!existait) std::remove(chemin.c_str());
+    return true;
+}
+
+cairo_status_t ecrireFlux(void* fichier, const unsigned char* donnees, unsigned int longueur) {
+    return std::fwrite(donnees, 1, longueur, static_cast<FILE*>(fichier)) == longueur
+               ? CAIRO_STATUS_SUCCESS
+               : CAIRO_STATUS_WRITE_ERROR;
+}
+
+bool ecrirePng(cairo_surface_t* surface, const std::string& chemin, std::string& raison) {
+    FILE* f = std::fopen(chemin.c_str(), "wb");
+    if (!f) {
+        raison = std::strerror(errno);
+        return false;
+    }
+    const cairo_status_t s = cairo_surface_write_to_png_stream(surface, ecrireFlux, f);
+    errno = 0;
+    const bool ferme = std::fclose(f) == 0;
+    if (s != CAIRO_STATUS_SUCCESS || !ferme) {
+        raison = errno ? std::strerror(errno) : cairo_status_to_string(s);
+        std::remove(chemin.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> positionnels;
+    double echelle = 1.0;
+    int largeur = 1000, hauteur = 1000;
+    bool silencieux = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--scale" || a == "--size") {
+            if (i + 1 >= argc) return erreurUsage("il manque la valeur de " + a + ".");
+            const std::string v = argv[++i];
+            if (a == "--scale" && !lireEchelle(v.c_str(), echelle))
+                return erreurUsage("echelle invalide : \"" + v +
+                                   "\" (un nombre au moins egal a 0.25 est attendu).");
+            if (a == "--size" && !lireTaille(v, largeur, hauteur))
+                return erreurUsage("taille invalide : \"" + v +
+                                   "\" (LARGEURxHAUTEUR attendu, chaque cote entre 1 et " +
+                                   std::to_string(kCoteMax) + " pixels).");
+        } else if (a == "--quiet") {
+            silencieux = true;
+        } else if (a == "-h" || a == "--help") {
+            std::cout << kUsage;
+            return 0;
+        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+            return erreurUsage("option inconnue : " + a);
+        } else {
+            positionnels.push_back(a);
+        }
+    }
+    if (positionnels.size() != 2) return erreurUsage("il faut un dessin et un fichier de sortie.");
+    const std::string& dessin = positionnels[0];
+    const std::string& sortie = positionnels[1];
+    Format format;
+    if (finitPar(sortie, ".png"))
+        format = Format::Png;
+    else if (finitPar(sortie, ".svg"))
+        format = Format::Svg;
+    else if (finitPar(sortie, ".pdf"))
+        format = Format::Pdf;
+    else
+        return erreurUsage("extension de sortie inconnue : " + sortie +
+                           " (.png, .svg ou .pdf attendu).");
+
+    std::string raison;
+    if (!sortieInscriptible(sortie, raison))
+        return erreur("impossible d'ecrire " + sortie + " : " + raison + ".");
+
+    Trace::installerVidageSurSignal();
+    std::ofstream rien;  // a stream without a buffer: writes nothing
+    std::ostream& traces = silencieux ? static_cast<std::ostream&>(rien) : std::cout;
+    if (silencieux) rien.setstate(std::ios::badbit);
+
+    DXFHandler handler(traces, DXFHandler::Options{true});
+    const ResultatLecture lecture = lireDXF(dessin, handler);
+    if (!lecture.utilisable())
+        return erreur(lecture.message.empty() ? dessin + " n'a pas pu etre lu." : lecture.message);
+    if (!lecture.message.empty()) std::cerr << "tarsin-render : " << lecture.message << std::endl;
+
+    cairo_surface_t* surface = nullptr;
+    switch (format) {
+        case Format::Png:
+            surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, largeur, hauteur);
+            break;
+        case Format::Svg:
+            surface = cairo_svg_surface_create(sortie.c_str(), largeur, hauteur);
+            break;
+        case Format::Pdf:
+            surface = cairo_pdf_surface_create(sortie.c_str(), largeur, hauteur);
+            break;
+    }
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        const std::string s = cairo_status_to_string(cairo_surface_status(surface));
+        cairo_surface_destroy(surface);
+        return erreur("impossible de creer " + sortie + " : " + s + ".");
+    }
+    {
+        auto cr = Cairo::RefPtr<Cairo::Context>(new Cairo::Context(cairo_create(surface), true));
+        cairo_t* c = cr->cobj();
+        cairo_set_source_rgb(c, 1, 1, 1);
+        cairo_paint(c);
+
+        Trace trace(traces);
+        Peintre peintre(trace);
+        const Zone zone{0, 0, static_cast<double>(largeur), static_cast<double>(hauteur)};
+        peintre.peindre(cr, *handler.getBlocRoot(), echelle, hauteur, zone, {});
+        if (cairo_status(c) != CAIRO_STATUS_SUCCESS)
+            std::cerr << "tarsin-render : le dessin est incomplet : "
+                      << cairo_status_to_string(cairo_status(c)) << std::endl;
+    }
+    bool ecrit = true;
+    if (format == Format::Png) {
+        ecrit = ecrirePng(surface, sortie, raison);
+    } else {
+        cairo_surface_finish(surface);
+        if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+            ecrit = false;
+            raison = cairo_status_to_string(cairo_surface_status(surface));
+        }
+    }
+    cairo_surface_destroy(surface);
+    if (!ecrit) return erreur("impossible d'ecrire " + sortie + " : " + raison + ".");
+    return 0;
+}
