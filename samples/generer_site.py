@@ -144,33 +144,27 @@ class Dxf:
         self(340, handle)
 
 
+def table(d, genre, entrees):
+    """A table of the TABLES section: one entry per list of (code, value)."""
+    d(0, "TABLE")
+    d(2, genre)
+    d(70, len(entrees))
+    for paires in entrees:
+        d(0, genre)
+        for code, valeur in paires:
+            d(code, valeur)
+    d(0, "ENDTAB")
+
+
 def tables(d):
     d(0, "SECTION")
     d(2, "TABLES")
-    d(0, "TABLE")
-    d(2, "LTYPE")
-    d(70, len(TYPES_DE_LIGNE))
-    for nom, description, motif in TYPES_DE_LIGNE:
-        d(0, "LTYPE")
-        d(2, nom)
-        d(70, 0)
-        d(3, description)
-        d(72, 65)
-        d(73, len(motif))
-        d(40, float(sum(abs(m) for m in motif)))
-        for m in motif:
-            d(49, float(m))
-    d(0, "ENDTAB")
-    d(0, "TABLE")
-    d(2, "LAYER")
-    d(70, len(CALQUES))
-    for nom, couleur, type_ligne in CALQUES:
-        d(0, "LAYER")
-        d(2, nom)
-        d(70, 0)
-        d(62, couleur)
-        d(6, type_ligne)
-    d(0, "ENDTAB")
+    table(d, "LTYPE", [
+        [(2, nom), (70, 0), (3, description), (72, 65), (73, len(motif)),
+         (40, float(sum(abs(m) for m in motif)))] + [(49, float(m)) for m in motif]
+        for nom, description, motif in TYPES_DE_LIGNE])
+    table(d, "LAYER", [[(2, nom), (70, 0), (62, couleur), (6, type_ligne)]
+                       for nom, couleur, type_ligne in CALQUES])
     d(0, "ENDSEC")
 
 
