@@ -1,19 +1,40 @@
 // tarsin-plan: the earlier viewer. It reads the drawing named on its command
 // line, at the scale given after it.
+#include <gtkmm/main.h>
+
 #include <cstdlib>
 
 #include "import/dxfhandler.h"
 #include "model/trace.h"
+#include "plan/fenetre_plan.h"
 #include "plan/lecture_plan.h"
+#include "ui/dxfarea.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         usage();
         return 0;
     }
-    const double echelle = argv[2] ? std::strtod(argv[2], nullptr) : 1.0;
-    (void)echelle;
+    double echelle = 1.0;
+    if (argv[2] && !lireEchelle(argv[2], echelle)) {
+        std::cerr << "Echelle invalide : " << argv[2] << " (il faut un nombre au moins egal a "
+                  << kEchelleMin << ")." << std::endl;
+        return 2;
+    }
     Trace::installerVidageSurSignal();
+
+    Gtk::Main kit(argc, argv);
+    // Only toolkit options were given: no drawing is named.
+    if (argc < 2) {
+        usage();
+        return 0;
+    }
+    FenetrePlan fenetre;
+    fenetre.set_title("Plan");
+    poserIcone(fenetre, "icon.gif");
     auto handler = testReading(argv[1]);
+    DXFArea dessin(*handler, echelle);
+    fenetre.addArea(dessin);
+    Gtk::Main::run(fenetre);
     return 0;
 }

@@ -38,12 +38,11 @@ std::string lireFichier(const std::string& chemin) {
     return o.str();
 }
 
-Execution executer(const std::vector<std::string>& arguments, const std::string& dossier,
-                   const std::vector<std::string>& environnement, int secondes) {
-    DossierTemporaire tmp;
-    const std::string fSortie = tmp.chemin() + "/out", fErreurs = tmp.chemin() + "/err";
-    pid_t pid = fork();
-    if (pid == 0) {
+Lancement::Lancement(const std::vector<std::string>& arguments, const std::string& dossier,
+                     const std::vector<std::string>& environnement) {
+    const std::string fSortie = sorties_.chemin() + "/out", fErreurs = sorties_.chemin() + "/err";
+    pid_ = fork();
+    if (pid_ == 0) {
         if (chdir(dossier.c_str()) != 0) _exit(126);
         int in = open("/dev/null", O_RDONLY);
         int out = open(fSortie.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -58,22 +57,36 @@ Execution executer(const std::vector<std::string>& arguments, const std::string&
         execv(argv[0], argv.data());
         _exit(127);
     }
+}
+
+Lancement::~Lancement() {
+    if (pid_ > 0) attendre(0);
+}
+
+Execution Lancement::attendre(int secondes) {
     Execution r;
     int statut = 0;
-    for (int i = 0; i < secondes * 20; ++i) {
-        if (waitpid(pid, &statut, WNOHANG) == pid) {
+    for (int i = 0; pid_ > 0 && i <= secondes * 20; ++i) {
+        if (waitpid(pid_, &statut, WNOHANG) == pid_) {
             r.statut = WIFEXITED(statut) ? WEXITSTATUS(statut) : 128 + WTERMSIG(statut);
+            pid_ = -1;
             break;
         }
-        usleep(50000);
+        if (i < secondes * 20) usleep(50000);
     }
-    if (r.statut == -1) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &statut, 0);
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &statut, 0);
+        pid_ = -1;
     }
-    r.sortie = lireFichier(fSortie);
-    r.erreurs = lireFichier(fErreurs);
+    r.sortie = lireFichier(sorties_.chemin() + "/out");
+    r.erreurs = lireFichier(sorties_.chemin() + "/err");
     return r;
+}
+
+Execution executer(const std::vector<std::string>& arguments, const std::string& dossier,
+                   const std::vector<std::string>& environnement, int secondes) {
+    return Lancement(arguments, dossier, environnement).attendre(secondes);
 }
 
 std::string programme(const std::string& nom) { return std::string(TARSIN_BIN_DIR) + "/" + nom; }

@@ -25,8 +25,28 @@ struct Execution {
     std::string erreurs;
 };
 
-// Runs a program with its arguments in `dossier`, standard input empty,
-// extra environment variables "NOM=valeur" added; waits at most `secondes`.
+// A program started in `dossier` with its arguments, standard input empty,
+// extra environment variables "NOM=valeur" added, its standard output and
+// error gathered in files; killed at destruction if still running.
+class Lancement {
+  public:
+    Lancement(const std::vector<std::string>& arguments, const std::string& dossier = ".",
+              const std::vector<std::string>& environnement = {});
+    ~Lancement();
+    Lancement(const Lancement&) = delete;
+    Lancement& operator=(const Lancement&) = delete;
+
+    int pid() const { return pid_; }
+    // Waits at most `secondes` for the end (then kills the program) and
+    // returns its status and output.
+    Execution attendre(int secondes = 60);
+
+  private:
+    DossierTemporaire sorties_;
+    int pid_ = -1;
+};
+
+// Runs a program as Lancement does and waits at most `secondes` for it.
 Execution executer(const std::vector<std::string>& arguments, const std::string& dossier = ".",
                    const std::vector<std::string>& environnement = {}, int secondes = 60);
 

@@ -1,0 +1,152 @@
+#include "app/tarsin.h"
+
+#include <gtkmm/cellrenderertoggle.h>
+
+#include "annot/annotations.h"
+#include "import/dxfhandler.h"
+#include "import/lecture.h"
+
+namespace {
+
+const double kPasZoom = 0.25;
+
+}  // namespace
+
+Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
+    : FenetreVisionneuse(sortie, erreurs),
+      barreOutils(false, 0),
+      boiteZoom(false, 0),
+      dessin(sortie) {
+    set_title("Tarsin");
+
+    const Barre barre = {
+        "Open",
+        "Ouvrir",
+        "Quit",
+        "Quitter",
+        "<ui>\t<toolbar name='ToolBar'>\t\t<toolitem action='Open'/>\t\t<toolitem "
+        "action='Quit'/>\t</toolbar></ui>",
+        "Erreur lors de la creation du menu : ",
+    };
+    if (Gtk::Widget* outils = creerBarreOutils(barre)) barreOutils.pack_start(*outils);
+
+    boutonZoomM.set_label("Zoom-");
+    boutonZoomM.signal_clicked().connect(sigc::mem_fun(*this, &Tarsin::on_button_ZoomM));
+    boiteZoom.pack_start(boutonZoomM, Gtk::PACK_SHRINK);
+    boutonZoomP.set_label("Zoom+");
+    boutonZoomP.signal_clicked().connect(sigc::mem_fun(*this, &Tarsin::on_button_ZoomP));
+    boiteZoom.pack_start(boutonZoomP, Gtk::PACK_SHRINK);
+    barreOutils.pack_start(boiteZoom, Gtk::PACK_SHRINK);
+    colonneGauche.pack_start(barreOutils, Gtk::PACK_SHRINK);
+    colonneGauche.set_size_request(300, -1);
+
+    modeleArbre = Gtk::TreeStore::create(colonnes);
+    arbre.set_model(modeleArbre);
+    arbre.append_column("Calque", colonnes.colCalque);
+    arbre.append_column_editable("Affichage", colonnes.colAffichage);
+    if (auto* boite = dynamic_cast<Gtk::CellRendererToggle*>(arbre.get_column_cell_renderer(1)))
+        boite->signal_toggled().connect(sigc::mem_fun(*this, &Tarsin::on_child_toggled));
+    arbre.signal_row_activated().connect(sigc::mem_fun(*this, &Tarsin::on_treeview_row_activated));
+    preparerArbre();
+    colonneGauche.pack_start(defilArbre);
+
+    preparerBoutons();
+    colonneGauche.pack_start(boiteBoutons, Gtk::PACK_SHRINK);
+
+    preparerAnnotation("\n-------- Aucune annotation sélectionnée --------");
+    colonneGauche.pack_start(defilAnnotation);
+
+    boitePrincipale.pack_start(colonneGauche, false, true);
+    defilDessin.add(dessin);
+    boitePrincipale.pack_start(defilDessin);
+    boiteFenetre.pack_start(boitePrincipale);
+
+    show_all_children();
+}
+
+Tarsin::~Tarsin() = default;
+
+void Tarsin::on_menu_file_open() {
+    const Choix choix = {"Choisissez un fichier dxf", "Tous les fichiers"};
+    choisirFichier(choix, [this](const std::string& chemin) { ouvrir(chemin); });
+}
+
+bool Tarsin::ouvrir(const std::string& chemin) {
+    if (!lireDXF(chemin)) return false;
+    fichier_annot = cheminAnnotations(chemin);
+    sortie << "le fichier_annot : " << fichier_annot << std::endl;
+    // Every row of the new layer list is ticked: no layer may stay hidden.
+    dessin.toutAfficher();
+    reDessiner();
+    return true;
+}
+
+bool Tarsin::lireDXF(const std::string& chemin) {
+    auto nouveau = std::make_unique<DXFHandler>(sortie);
+    const ResultatLecture r = ::lireDXF(chemin, *nouveau);
+    if (!r.message.empty()) erreurs << r.message << std::endl;
+    if (!r.utilisable()) return false;
+    dessin.setHandler(*nouveau);
+    handler = std::move(nouveau);
+    return true;
+}
+
+void Tarsin::reDessiner() {
+    construireArbre();
+    dessin.set_size_request(1000, 1000);
+    dessin.reDessiner();
+}
+
+void Tarsin::setEchelle(double echelle) {
+    if (dessin.setEchelle(echelle)) dessin.reDessiner();
+}
+
+void Tarsin::on_button_ZoomP() { setEchelle(dessin.getEchelle() + kPasZoom); }
+
+void Tarsin::on_button_ZoomM() { setEchelle(dessin.getEchelle() - kPasZoom); }
+
+void Tarsin::on_child_toggled(const Glib::ustring& chemin) {
+    Gtk::TreeIter it = modeleArbre->get_iter(chemin);
+    if (!it) return;
+    const std::string nom = (*it)[colonnes.colCalque];
+    if ((*it)[colonnes.colAffichage])
+        dessin.afficherCalque(nom);
+    else
+        dessin.masquerCalque(nom);
+    dessin.reDessiner();
+}
+
+void Tarsin::construireArbre() {
+    modeleArbre->clear();
+    if (!handler) return;
+    int i = 0;
+    for (const std::string& nom : handler->getCalques()) {
+        Gtk::TreeRow rang = *modeleArbre->append();
+        rang[colonnes.colCalque] = nom;
+        rang[colonnes.colAffichage] = true;
+        lireAnnot(std::to_string(i) + ":*", rang);
+        ++i;
+    }
+}
+
+std::string Tarsin::lireAnnot(std::string cle, Gtk::TreeRow rang) {
+    AjouterRang ajouter;
+    if (rang) {
+        ajouter = [this, rang](const std::string& titre) {
+            Gtk::TreeRow enfant = *modeleArbre->append(rang.children());
+            enfant[colonnes.colCalque] = titre;
+        };
+    }
+    return ::lireAnnot(fichier_annot, cle, ajouter, sortie, erreurs);
+}
+
+void Tarsin::on_treeview_row_activated(const Gtk::TreePath& chemin, Gtk::TreeViewColumn*) {
+    const std::string cle = chemin.to_string();
+    const bool annotation = cle.find(':') != std::string::npos;
+    basculerBoutons(annotation);
+    if (annotation) afficherTexte(lireAnnot(cle, Gtk::TreeRow()));
+}
+
+void Tarsin::on_button_add() {}
+void Tarsin::on_button_edit() {}
+void Tarsin::on_button_delete() {}

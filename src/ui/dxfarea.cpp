@@ -1,0 +1,76 @@
+#include "ui/dxfarea.h"
+
+#include <gdkmm/window.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "import/dxfhandler.h"
+
+namespace {
+
+OptionsPeinture optionsPlan() {
+    OptionsPeinture options;
+    options.calquesMasquables = false;
+    options.images = false;
+    return options;
+}
+
+}  // namespace
+
+DXFArea::DXFArea(std::ostream& sortie) : DXFArea(nullptr, 1.0, OptionsPeinture{}, sortie) {}
+
+DXFArea::DXFArea(DXFHandler& handler, double echelle, std::ostream& sortie)
+    : DXFArea(&handler, echelle, optionsPlan(), sortie) {}
+
+DXFArea::DXFArea(DXFHandler* h, double e, OptionsPeinture options, std::ostream& sortie)
+    : handler(h), trace(sortie), peintre(trace, options) {
+    if (!handler) {
+        handlerVide = std::make_unique<DXFHandler>(sortie);
+        handler = handlerVide.get();
+    }
+    setEchelle(e);
+}
+
+DXFArea::~DXFArea() = default;
+
+bool DXFArea::setEchelle(double e) {
+    if (!std::isfinite(e)) return false;
+    e = std::max(e, kEchelleMin);
+    if (e == echelle) return false;
+    echelle = e;
+    return true;
+}
+
+void DXFArea::setHandler(DXFHandler& h) { handler = &h; }
+
+std::list<std::string> DXFArea::getCalques() const { return handler->getCalques(); }
+
+bool DXFArea::contains(const std::string& nom) const {
+    return std::find(calquesMasques.begin(), calquesMasques.end(), nom) != calquesMasques.end();
+}
+
+void DXFArea::masquerCalque(const std::string& nom) { calquesMasques.push_back(nom); }
+
+void DXFArea::afficherCalque(const std::string& nom) { calquesMasques.remove(nom); }
+
+bool DXFArea::on_expose_event(GdkEventExpose* event) {
+    Glib::RefPtr<Gdk::Window> fenetre = get_window();
+    if (!fenetre) return true;
+    const Gtk::Allocation allocation = get_allocation();
+    Zone zone;
+    if (event) {
+        zone.x = event->area.x;
+        zone.y = event->area.y;
+        zone.largeur = event->area.width;
+        zone.hauteur = event->area.height;
+    } else {
+        zone.largeur = allocation.get_width();
+        zone.hauteur = allocation.get_height();
+    }
+    Cairo::RefPtr<Cairo::Context> cr = fenetre->create_cairo_context();
+    peintre.peindre(cr, *handler->getBlocRoot(), echelle, allocation.get_height(), zone,
+                    calquesMasques);
+    trace.vider();
+    return true;
+}

@@ -1,0 +1,72 @@
+// The drawing widget: paints one drawing's model at a view scale, with the
+// drawing's origin at the bottom-left corner and y up. It keeps no picture
+// of its own: every expose repaints the exposed rectangle from the model.
+#pragma once
+
+#include <gtkmm/drawingarea.h>
+
+#include <iostream>
+#include <list>
+#include <memory>
+#include <string>
+
+#include "model/trace.h"
+#include "render/peintre.h"
+
+class DXFHandler;
+struct AccesTest;
+
+class DXFArea : public Gtk::DrawingArea {
+  public:
+    // The full viewer's area: paints an empty handler of its own until it is
+    // given another, hides the layers named in its hidden-layer list and
+    // paints raster images. The paint trace goes to `sortie`.
+    explicit DXFArea(std::ostream& sortie = std::cout);
+    // The earlier viewer's area: paints `handler` (which must outlive the
+    // area) at `echelle`, every layer, no raster images.
+    DXFArea(DXFHandler& handler, double echelle, std::ostream& sortie = std::cout);
+    ~DXFArea() override;
+
+    double getEchelle() const { return echelle; }
+    // Stores a new scale: a value below kEchelleMin becomes kEchelleMin, a
+    // value that is not a finite number is refused. Queues no repaint.
+    // Returns true when the scale changed.
+    bool setEchelle(double echelle);
+
+    // Paints `handler` from the next repaint on; it must stay alive as long
+    // as the area paints it. Queues no repaint; the hidden layers stay.
+    void setHandler(DXFHandler& handler);
+    DXFHandler& getHandler() const { return *handler; }
+
+    // The layer names of the drawing painted, in ascending byte order.
+    std::list<std::string> getCalques() const;
+
+    // Hidden-layer list: names compare exactly (case-sensitive).
+    bool contains(const std::string& nom) const;
+    void masquerCalque(const std::string& nom);
+    // Removes every copy of `nom` from the hidden-layer list.
+    void afficherCalque(const std::string& nom);
+    // Empties the hidden-layer list.
+    void toutAfficher() { calquesMasques.clear(); }
+    const std::list<std::string>& getCalquesMasques() const { return calquesMasques; }
+
+    // Invalidates the whole widget; the toolkit repaints it later.
+    void reDessiner() { queue_draw(); }
+
+  protected:
+    bool on_expose_event(GdkEventExpose* event) override;
+
+  private:
+    DXFArea(DXFHandler* handler, double echelle, OptionsPeinture options, std::ostream& sortie);
+
+    // The empty handler that the full viewer's area paints before it is
+    // given a drawing; null for the earlier viewer's area.
+    std::unique_ptr<DXFHandler> handlerVide;
+    double echelle = 1.0;
+    DXFHandler* handler;
+    std::list<std::string> calquesMasques;
+    Trace trace;
+    Peintre peintre;
+
+    friend struct AccesTest;
+};

@@ -1,0 +1,39 @@
+// The window tests' way into the windows' members and handlers.
+#pragma once
+
+#include "app/tarsin.h"
+#include "plan/fenetre_plan.h"
+
+struct AccesTest {
+    static FenetreVisionneuse& base(FenetreVisionneuse& f) { return f; }
+    static Gtk::TreeView& arbre(FenetreVisionneuse& f) { return f.arbre; }
+    static Glib::RefPtr<Gtk::TreeStore> modele(FenetreVisionneuse& f) { return f.modeleArbre; }
+    static Glib::RefPtr<Gtk::ActionGroup> actions(FenetreVisionneuse& f) { return f.groupeActions; }
+    static Glib::RefPtr<Gtk::UIManager> ui(FenetreVisionneuse& f) { return f.gestionnaireUI; }
+    static Gtk::TextView& vueAnnotation(FenetreVisionneuse& f) { return f.vueAnnotation; }
+    static Glib::ustring texte(FenetreVisionneuse& f) { return f.texteAnnotation->get_text(); }
+    static Gtk::VBox& boiteFenetre(FenetreVisionneuse& f) { return f.boiteFenetre; }
+    static Gtk::HBox& boitePrincipale(FenetreVisionneuse& f) { return f.boitePrincipale; }
+    static Gtk::VBox& colonneGauche(FenetreVisionneuse& f) { return f.colonneGauche; }
+    static Gtk::ScrolledWindow& defilArbre(FenetreVisionneuse& f) { return f.defilArbre; }
+    static Gtk::ScrolledWindow& defilAnnotation(FenetreVisionneuse& f) { return f.defilAnnotation; }
+    static Gtk::ScrolledWindow& defilDessin(FenetreVisionneuse& f) { return f.defilDessin; }
+    static Gtk::HButtonBox& boiteBoutons(FenetreVisionneuse& f) { return f.boiteBoutons; }
+    static Gtk::Button& nouvelle(FenetreVisionneuse& f) { return f.boutonNouvelle; }
+    static Gtk::Button& modifier(FenetreVisionneuse& f) { return f.boutonModifier; }
+    static Gtk::Button& supprimer(FenetreVisionneuse& f) { return f.boutonSupprimer; }
+
+    static DXFArea& dessin(Tarsin& t) { return t.dessin; }
+    static const Tarsin::ModelColumns& colonnes(Tarsin& t) { return t.colonnes; }
+    static const std::string& fichierAnnot(Tarsin& t) { return t.fichier_annot; }
+    static Gtk::HBox& barreOutils(Tarsin& t) { return t.barreOutils; }
+    static Gtk::HBox& boiteZoom(Tarsin& t) { return t.boiteZoom; }
+    static Gtk::Button& zoomP(Tarsin& t) { return t.boutonZoomP; }
+    static Gtk::Button& zoomM(Tarsin& t) { return t.boutonZoomM; }
+    static DXFHandler* handler(Tarsin& t) { return t.handler.get(); }
+
+    static bool exposer(DXFArea& d, GdkEventExpose* e) { return d.on_expose_event(e); }
+
+    static const FenetrePlan::ModelColumns& colonnes(FenetrePlan& f) { return f.colonnes; }
+    static const Glib::ustring& rangCourant(FenetrePlan& f) { return f.rangCourant; }
+};
