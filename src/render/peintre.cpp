@@ -1,6 +1,7 @@
 #include "render/peintre.h"
 
 #include <dxflib/dl_codes.h>
+#include <fontconfig/fontconfig.h>
 #include <glib.h>
 
 #include <algorithm>
@@ -84,6 +85,11 @@ CouleurRVB couleurDXF(int indice) {
     long i = std::labs(static_cast<long>(indice));
     if (i > 255 || i == 7) return {0, 0, 0};
     return {dxfColors[i][0], dxfColors[i][1], dxfColors[i][2]};
+}
+
+void libererPolices() {
+    cairo_debug_reset_static_data();
+    FcFini();
 }
 
 // The state of one walk: set up by the outermost painter call (peindre, or

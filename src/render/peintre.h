@@ -47,6 +47,11 @@ struct CouleurRVB {
 // and whatever is still out of range count as 7.
 CouleurRVB couleurDXF(int indice);
 
+// Frees the font caches that cairo and fontconfig keep until the process
+// ends, so that leak checkers report only real leaks. Called at the very end
+// of a program: no cairo object may be in use any more.
+void libererPolices();
+
 class Peintre {
   public:
     explicit Peintre(Trace& trace, OptionsPeinture options = {});

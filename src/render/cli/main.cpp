@@ -213,6 +213,7 @@ int main(int argc, char** argv) {
         }
     }
     cairo_surface_destroy(surface);
+    libererPolices();
     if (!ecrit) return erreur("impossible d'ecrire " + sortie + " : " + raison + ".");
     return 0;
 }

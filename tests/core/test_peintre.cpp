@@ -1,0 +1,708 @@
+// The painters: their trace, and the pixels they leave on image surfaces.
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "import/dxfhandler.h"
+#include "import/lecture.h"
+#include "model/objects.h"
+#include "model/trace.h"
+#include "render/peintre.h"
+#include "support/dxf.h"
+#include "support/fichiers.h"
+
+namespace {
+
+constexpr int kCote = 300;
+
+// A drawing read from a DXF text, its import trace dropped.
+struct Dessin {
+    std::ostringstream importation;
+    DXFHandler handler{importation};
+    explicit Dessin(const std::string& texte) {
+        std::istringstream flux(texte);
+        EXPECT_TRUE(lireDXF(flux, handler).utilisable());
+    }
+    Block& racine() { return *handler.getBlocRoot(); }
+};
+
+// A white image surface painted by a Peintre.
+struct Toile {
+    int largeur, hauteur;
+    cairo_surface_t* surface;
+    Cairo::RefPtr<Cairo::Context> cr;
+    std::ostringstream sortie;
+    Trace trace{sortie};
+    Peintre peintre{trace};
+
+    explicit Toile(int l = kCote, int h = kCote)
+        : largeur(l),
+          hauteur(h),
+          surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, l, h)),
+          cr(new Cairo::Context(cairo_create(surface), true)) {
+        blanchir();
+    }
+    ~Toile() {
+        cr.clear();
+        cairo_surface_destroy(surface);
+    }
+    void blanchir() {
+        cairo_save(cr->cobj());
+        cairo_set_source_rgb(cr->cobj(), 1, 1, 1);
+        cairo_paint(cr->cobj());
+        cairo_restore(cr->cobj());
+    }
+    std::string peindre(Block& racine, double echelle = 1, std::list<std::string> masques = {},
+                        Zone zone = {}) {
+        if (zone.largeur == 0) zone = {0, 0, double(largeur), double(hauteur)};
+        sortie.str("");
+        peintre.peindre(cr, racine, echelle, hauteur, zone, masques);
+        EXPECT_EQ(cairo_status(cr->cobj()), CAIRO_STATUS_SUCCESS);
+        return sortie.str();
+    }
+    // The pixel at device (x, y), as 0xAARRGGBB.
+    std::uint32_t pixel(int x, int y) const {
+        cairo_surface_flush(surface);
+        const unsigned char* d = cairo_image_surface_get_data(surface);
+        return *reinterpret_cast<const std::uint32_t*>(
+            d + y * cairo_image_surface_get_stride(surface) + 4 * x);
+    }
+    bool encre(int x, int y) const { return pixel(x, y) != 0xFFFFFFFFu; }
+    // The pixel at drawing point (X, Y) at scale 1 (the pixel whose centre
+    // is nearest above-right of it).
+    bool encreDessin(double X, double Y) const {
+        return encre(static_cast<int>(std::floor(X)),
+                     static_cast<int>(hauteur - 1 - std::floor(Y)));
+    }
+    int pixelsEncres() const {
+        int n = 0;
+        for (int y = 0; y < hauteur; ++y)
+            for (int x = 0; x < largeur; ++x) n += encre(x, y);
+        return n;
+    }
+};
+
+// Frees the font caches once every test has run, so that the leak checker
+// reports only real leaks.
+class PolicesLiberees : public ::testing::Environment {
+  public:
+    void TearDown() override { libererPolices(); }
+};
+[[maybe_unused]] auto* const polices = ::testing::AddGlobalTestEnvironment(new PolicesLiberees);
+
+int rouge(std::uint32_t p) { return (p >> 16) & 0xFF; }
+int vert(std::uint32_t p) { return (p >> 8) & 0xFF; }
+int bleu(std::uint32_t p) { return p & 0xFF; }
+
+std::vector<std::string> lignes(const std::string& s) {
+    std::vector<std::string> r;
+    std::istringstream in(s);
+    std::string l;
+    while (std::getline(in, l)) r.push_back(l);
+    return r;
+}
+
+std::string fichier(const std::string& blocs, const std::string& entites) {
+    return dxf::fichier(dxf::blocs(blocs) + dxf::section("ENTITIES", entites));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- trace
+
+TEST(PeintreTrace, ExempleDeReference) {
+    Dessin d(fichier(dxf::bloc("B1", 0, 0, dxf::arc(0, 0, 5, 0, 90)),
+                     dxf::ligne(0, 0, 10, 10) + dxf::insert("B1", 120, 45.5)));
+    Toile t;
+    const std::vector<std::string> attendu = {
+        "bloc : __root__",
+        "translation a x : 0, y : 0",
+        "\tligne",
+        "\tbloc : B1",
+        "\ttranslation a x : 120, y : 45.5",
+        "\t\tarc",
+        "\ttranslation a x : -120, y : -45.5",
+        "\tfin du bloc : B1",
+        "",
+        "translation a x : -0, y : -0",
+        "fin du bloc : __root__",
+        "",
+    };
+    EXPECT_EQ(lignes(t.peindre(d.racine())), attendu);
+}
+
+TEST(PeintreTrace, DessinVide) {
+    Dessin d(dxf::entites(""));
+    Toile t;
+    EXPECT_EQ(t.peindre(d.racine()),
+              "bloc : __root__\ntranslation a x : 0, y : 0\ntranslation a x : -0, y : -0\n"
+              "fin du bloc : __root__\n\n");
+    EXPECT_EQ(t.pixelsEncres(), 0);
+    EXPECT_EQ(t.peintre.getNiveau(), 0);
+}
+
+TEST(PeintreTrace, InsertionMasqueeNEcritRien) {
+    dxf::Attr cache;
+    cache.calque = "CACHE";
+    Dessin d(fichier(dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 10, 0) + dxf::cercle(5, 5, 2)),
+                     dxf::insert("B", 50, 50, 1, 1, 0, cache) + dxf::ligne(0, 0, 10, 10, cache)));
+    Toile t;
+    const std::string trace = t.peindre(d.racine(), 1, {"AUTRE", "CACHE"});
+    EXPECT_EQ(trace,
+              "bloc : __root__\ntranslation a x : 0, y : 0\ntranslation a x : -0, y : -0\n"
+              "fin du bloc : __root__\n\n");
+    EXPECT_EQ(t.pixelsEncres(), 0);
+    // Names compare with their case: "cache" hides nothing.
+    EXPECT_NE(t.peindre(d.racine(), 1, {"cache"}).find("bloc : B"), std::string::npos);
+}
+
+TEST(PeintreTrace, TabulationsDesBlocsImbriques) {
+    Dessin d(fichier(dxf::bloc("INT", 0, 0, dxf::lwpolyline("0,0;1,0;1,1", 1)) +
+                         dxf::bloc("EXT", 0, 0, dxf::point(1, 1) + dxf::insert("INT", 2, 3)),
+                     dxf::insert("EXT", 10, 20)));
+    Toile t;
+    const std::vector<std::string> attendu = {
+        "bloc : __root__",
+        "translation a x : 0, y : 0",
+        "\tbloc : EXT",
+        "\ttranslation a x : 10, y : 20",
+        "\t\tpoint",
+        "\t\tbloc : INT",
+        "\t\ttranslation a x : 2, y : 3",
+        "\t\t\tpolyline",
+        "\t\t\t\tpolypoint",
+        "\t\t\t\tpolypoint",
+        "\t\t\t\tpolypoint",
+        "\t\ttranslation a x : -2, y : -3",
+        "\t\tfin du bloc : INT",
+        "",
+        "\ttranslation a x : -10, y : -20",
+        "\tfin du bloc : EXT",
+        "",
+        "translation a x : -0, y : -0",
+        "fin du bloc : __root__",
+        "",
+    };
+    EXPECT_EQ(lignes(t.peindre(d.racine())), attendu);
+}
+
+TEST(PeintreTrace, LesObjetsHorsDeLaZoneSontTracesSansEtrePeints) {
+    Dessin d(
+        fichier(dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 10, 0) + dxf::texte(0, 0, 3, "T")),
+                dxf::ligne(10, 10, 50, 10) + dxf::cercle(200, 200, 5) + dxf::insert("B", 250, 20)));
+    Toile complet, partiel;
+    const std::string tout = complet.peindre(d.racine());
+    const std::string zone = partiel.peindre(d.racine(), 1, {}, Zone{0, 250, 60, 50});
+    EXPECT_EQ(tout, zone);
+    // Only the line lies in the zone.
+    EXPECT_TRUE(partiel.encreDessin(30, 10));
+    for (int y = 0; y < kCote; ++y)
+        for (int x = 0; x < kCote; ++x)
+            if (x >= 60 || y < 250) ASSERT_FALSE(partiel.encre(x, y)) << x << "," << y;
+}
+
+TEST(PeintreTrace, LesTextesDesBlocsSontPeintsEntreCerclesEtImages) {
+    Dessin d(fichier(dxf::bloc("B", 0, 0,
+                               dxf::image("1A", 0, 0, 4, 4) + dxf::texte(0, 0, 20, "Salle") +
+                                   dxf::cercle(0, 0, 3) + dxf::ligne(0, 0, 1, 1)),
+                     dxf::insert("B", 50, 50)));
+    Toile t;
+    const std::vector<std::string> l = lignes(t.peindre(d.racine()));
+    const std::vector<std::string> attendu = {"\t\tligne", "\t\tcercle", "\t\ttexte", "\t\timage"};
+    ASSERT_GE(l.size(), 8u);
+    EXPECT_EQ(std::vector<std::string>(l.begin() + 4, l.begin() + 8), attendu);
+    // The text is painted: ink to the right of the insertion point, upright
+    // (above the baseline).
+    int encre = 0;
+    for (int x = 52; x < 110; ++x)
+        for (int y = 50; y < 70; ++y) encre += t.encreDessin(x, y);
+    EXPECT_GT(encre, 20);
+}
+
+TEST(PeintreTrace, BlocsQuiSInserentEnCercle) {
+    Layer calque("0", 7, "CONTINUOUS");
+    Block racine("__root__", 256, calque, "CONTINUOUS", 0.0, 0.0);
+    Block a("A", 256, calque, "CONTINUOUS", 10.0, 0.0, 1.0, 1.0, 0.0);
+    Block b("B", 256, calque, "CONTINUOUS", 0.0, 10.0, 1.0, 1.0, 0.0);
+    Line la(1, calque, "CONTINUOUS", 0, 0, 5, 0), lb(3, calque, "CONTINUOUS", 0, 0, 0, 5);
+    a.addLigne(la);
+    b.addLigne(lb);
+    a.addBloc(b);
+    b.addBloc(a);
+    racine.addBloc(a);
+    Toile t;
+    const std::vector<std::string> attendu = {
+        "bloc : __root__",
+        "translation a x : 0, y : 0",
+        "\tbloc : A",
+        "\ttranslation a x : 10, y : 0",
+        "\t\tligne",
+        "\t\tbloc : B",
+        "\t\ttranslation a x : 0, y : 10",
+        "\t\t\tligne",
+        "\t\ttranslation a x : -0, y : -10",
+        "\t\tfin du bloc : B",
+        "",
+        "\ttranslation a x : -10, y : -0",
+        "\tfin du bloc : A",
+        "",
+        "translation a x : -0, y : -0",
+        "fin du bloc : __root__",
+        "",
+    };
+    EXPECT_EQ(lignes(t.peindre(racine)), attendu);
+    EXPECT_TRUE(t.encreDessin(12, 0));   // A's line
+    EXPECT_TRUE(t.encreDessin(10, 12));  // B's line, placed inside A
+}
+
+TEST(PeintreTrace, BlocsEnCercleLusDansUnFichier) {
+    // B inserts A before A is defined; A then inserts B: the model holds a
+    // true circle of blocks.
+    Dessin d(fichier(dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 1, 0) + dxf::insert("A", 1, 1)) +
+                         dxf::bloc("A", 0, 0, dxf::ligne(0, 0, 0, 1) + dxf::insert("B", 1, 1)),
+                     dxf::insert("A", 5, 5) + dxf::insert("B", 50, 50)));
+    Toile t;
+    const std::string trace = t.peindre(d.racine());
+    EXPECT_LT(trace.size(), 5000u);
+    EXPECT_NE(trace.find("fin du bloc : __root__"), std::string::npos);
+    EXPECT_EQ(t.peintre.getNiveau(), 0);
+}
+
+// ---------------------------------------------------------------- pixels
+
+TEST(PeintrePixels, LigneAEchelleDeux) {
+    Dessin d(dxf::entites(dxf::ligne(0, 0, 10, 0)));
+    Toile t;
+    t.peindre(d.racine(), 2);
+    const int bas = t.hauteur - 1;
+    for (int x = 0; x < 20; ++x) EXPECT_TRUE(t.encre(x, bas)) << x;
+    EXPECT_FALSE(t.encre(20, bas));
+    EXPECT_FALSE(t.encre(21, bas));
+    EXPECT_FALSE(t.encre(5, bas - 1));
+    // Centred on the bottom edge: half of its one-pixel width is painted.
+    EXPECT_NEAR(rouge(t.pixel(10, bas)), 128, 2);
+}
+
+TEST(PeintrePixels, Point) {
+    Dessin d(dxf::entites(dxf::point(5, 5)));
+    Toile t;
+    t.peindre(d.racine());
+    const int y = t.hauteur - 5;  // device row boundary of drawing y = 5
+    // A filled disc of radius one around device (5, H - 5).
+    for (int x : {4, 5})
+        for (int yy : {y - 1, y}) EXPECT_LT(rouge(t.pixel(x, yy)), 0x20) << x << "," << yy;
+    EXPECT_FALSE(t.encre(8, y));
+    EXPECT_FALSE(t.encre(5, y - 4));
+    EXPECT_FALSE(t.encre(1, y));
+}
+
+TEST(PeintrePixels, ArcQuiPasseParZeroDegre) {
+    Dessin d(dxf::entites(dxf::arc(100, 100, 50, 350, 10)));
+    Toile t;
+    t.peindre(d.racine());
+    EXPECT_TRUE(t.encreDessin(149.7, 100));     // 0°
+    EXPECT_FALSE(t.encreDessin(50, 100));       // 180°
+    EXPECT_FALSE(t.encreDessin(100, 150));      // 90°
+    EXPECT_FALSE(t.encreDessin(100, 50));       // 270°
+    EXPECT_FALSE(t.encreDessin(135.4, 135.4));  // 45°
+}
+
+TEST(PeintrePixels, TiretsDixPleinsQuatreVides) {
+    dxf::Attr tirets;
+    tirets.typeLigne = "DASHED";
+    Dessin d(dxf::entites(dxf::ligne(0, 50.5, 100, 50.5, tirets) + dxf::ligne(0, 80.5, 100, 80.5)));
+    Toile t;
+    t.peindre(d.racine());
+    for (int x = 0; x < 98; ++x) {
+        const bool plein = (x % 14) < 10;
+        EXPECT_EQ(t.encreDessin(x + 0.5, 50.5), plein) << x;
+        EXPECT_TRUE(t.encreDessin(x + 0.5, 80.5)) << x;  // solid after a dashed one
+    }
+    // At scale 2 the dashes grow with the drawing: 20 pixels on, 8 off.
+    Toile t2(400, 400);
+    t2.peindre(d.racine(), 2);
+    EXPECT_TRUE(t2.encre(19, 400 - 102));
+    EXPECT_FALSE(t2.encre(21, 400 - 102));
+    EXPECT_TRUE(t2.encre(29, 400 - 102));
+}
+
+TEST(PeintrePixels, CalqueMasqueNeTouchePasSesPixels) {
+    dxf::Attr cache;
+    cache.calque = "CACHE";
+    cache.couleur = 1;
+    Dessin d(dxf::fichier(dxf::tables(dxf::calque("CACHE", 1) + dxf::calque("VU", 3)) +
+                          dxf::section("ENTITIES", dxf::ligne(0, 10.5, 100, 10.5, cache) +
+                                                       dxf::cercle(150, 150, 40, cache))));
+    Toile t;
+    // A mark left before the repaint stays as it was.
+    cairo_set_source_rgb(t.cr->cobj(), 0, 0, 1);
+    cairo_rectangle(t.cr->cobj(), 40, t.hauteur - 12, 5, 3);
+    cairo_fill(t.cr->cobj());
+    const std::uint32_t marque = t.pixel(42, t.hauteur - 11);
+    t.peindre(d.racine(), 1, {"CACHE"});
+    EXPECT_EQ(t.pixel(42, t.hauteur - 11), marque);
+    EXPECT_FALSE(t.encreDessin(10, 10.5));
+    EXPECT_FALSE(t.encreDessin(190, 150));
+    t.peindre(d.racine(), 1, {});
+    EXPECT_TRUE(t.encreDessin(10, 10.5));
+    EXPECT_TRUE(t.encreDessin(189.8, 150));
+}
+
+TEST(PeintrePixels, InsertionTourneeDeQuatreVingtDixDegres) {
+    Dessin d(fichier(dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 10, 0)),
+                     dxf::insert("B", 100.5, 50, 1, 1, 90)));
+    Toile t;
+    t.peindre(d.racine());
+    for (int y = 51; y < 60; ++y) EXPECT_TRUE(t.encreDessin(100.5, y + 0.5)) << y;
+    EXPECT_FALSE(t.encreDessin(100.5, 61.5));
+    EXPECT_FALSE(t.encreDessin(100.5, 48.5));
+    EXPECT_FALSE(t.encreDessin(105, 50));  // where it would be unrotated
+}
+
+TEST(PeintrePixels, EchelleEtPointDeBaseDUneInsertion) {
+    // Base point (10, 0): the block's point (10, 0) lands on the insertion
+    // point; scale 2 doubles the line: (100, 100.5) to (120, 100.5).
+    Dessin d(fichier(dxf::bloc("B", 10, 0, dxf::ligne(10, 0.25, 20, 0.25)),
+                     dxf::insert("B", 100, 100, 2, 2, 0)));
+    Toile t;
+    t.peindre(d.racine());
+    for (int x = 100; x < 120; ++x) EXPECT_EQ(t.pixel(x, t.hauteur - 101), 0xFF000000u) << x;
+    EXPECT_FALSE(t.encre(99, t.hauteur - 101));
+    EXPECT_FALSE(t.encre(120, t.hauteur - 101));
+    // The line stays one pixel wide inside a scaled insertion.
+    EXPECT_FALSE(t.encre(110, t.hauteur - 102));
+    EXPECT_FALSE(t.encre(110, t.hauteur - 100));
+}
+
+TEST(PeintrePixels, EchelleDifferenteSelonLesAxes) {
+    Dessin d(fichier(dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 10, 0) + dxf::ligne(0, 0, 0, 10)),
+                     dxf::insert("B", 100.5, 100.5, 3, 0.5, 0)));
+    Toile t;
+    t.peindre(d.racine());
+    EXPECT_TRUE(t.encreDessin(128, 100.5));
+    EXPECT_FALSE(t.encreDessin(132, 100.5));
+    EXPECT_TRUE(t.encreDessin(100.5, 104));
+    EXPECT_FALSE(t.encreDessin(100.5, 106));
+}
+
+TEST(PeintrePixels, EchelleNulleNePeintRienEtTraceTout) {
+    const std::string contenu = dxf::ligne(0, 0, 10, 0) + dxf::cercle(0, 0, 5) + dxf::point(1, 1) +
+                                dxf::texte(0, 0, 5, "X");
+    Dessin nul(fichier(dxf::bloc("B", 0, 0, contenu), dxf::insert("B", 100, 100, 0, 1, 0)));
+    Dessin un(fichier(dxf::bloc("B", 0, 0, contenu), dxf::insert("B", 100, 100, 1, 1, 0)));
+    Toile t, reference;
+    EXPECT_EQ(t.peindre(nul.racine()), reference.peindre(un.racine()));
+    EXPECT_EQ(t.pixelsEncres(), 0);
+    EXPECT_GT(reference.pixelsEncres(), 0);
+}
+
+TEST(PeintrePixels, Couleur7EnNoir) {
+    dxf::Attr blanc;
+    blanc.couleur = 7;
+    Dessin d(dxf::entites(dxf::ligne(0, 10.5, 50, 10.5, blanc)));
+    Toile t;
+    t.peindre(d.racine());
+    EXPECT_EQ(t.pixel(20, t.hauteur - 11), 0xFF000000u);
+}
+
+TEST(PeintrePixels, CouleursHorsDeLaTable) {
+    EXPECT_EQ(couleurDXF(7).r, 0);
+    EXPECT_EQ(couleurDXF(-7).g, 0);
+    EXPECT_EQ(couleurDXF(256).b, 0);
+    EXPECT_EQ(couleurDXF(255).r, 1);  // the table's own white stays
+    EXPECT_EQ(couleurDXF(-1).r, 1);
+    EXPECT_EQ(couleurDXF(-1).g, 0);
+    EXPECT_EQ(couleurDXF(-5).b, 1);
+    EXPECT_EQ(couleurDXF(100000).r, 0);
+    EXPECT_EQ(couleurDXF(-2147483647 - 1).r, 0);
+    EXPECT_EQ(couleurDXF(30).g, 0.5);
+
+    // A layer switched off in the file has a negative colour; its by-layer
+    // entities take it.
+    Dessin d(dxf::fichier(dxf::tables(dxf::calque("ETEINT", -1) + dxf::calque("SANS", 256)) +
+                          dxf::section("ENTITIES", dxf::ligne(0, 10.5, 50, 10.5, {"ETEINT"}) +
+                                                       dxf::ligne(0, 20.5, 50, 20.5, {"SANS"}))));
+    Toile t;
+    t.peindre(d.racine());
+    EXPECT_EQ(t.pixel(20, t.hauteur - 11), 0xFFFF0000u);
+    EXPECT_EQ(t.pixel(20, t.hauteur - 21), 0xFF000000u);
+}
+
+TEST(PeintrePixels, PolylineFermeeParLeBitUn) {
+    for (int flags : {0, 1, 129, 128}) {
+        Dessin d(dxf::entites(dxf::lwpolyline("10.5,10.5;100.5,10.5;100.5,100.5", flags)));
+        Toile t;
+        t.peindre(d.racine());
+        EXPECT_TRUE(t.encreDessin(50, 10.5)) << flags;
+        EXPECT_TRUE(t.encreDessin(100.5, 50)) << flags;
+        // The closing segment, from the first vertex to the last.
+        EXPECT_EQ(t.encreDessin(55.5, 55.5), (flags & 1) != 0) << flags;
+    }
+}
+
+TEST(PeintrePixels, ChaqueSegmentPrendLaCouleurDuSommetOuIlFinit) {
+    Layer calque("0", 7, "CONTINUOUS");
+    Block racine("__root__", 256, calque, "CONTINUOUS", 0.0, 0.0);
+    Polyline p(calque, "CONTINUOUS", 1);
+    Point a(1, calque, "CONTINUOUS", 10.5, 10.5), b(3, calque, "CONTINUOUS", 100.5, 10.5),
+        c(5, calque, "CONTINUOUS", 100.5, 100.5);
+    p.addPoint(a);
+    p.addPoint(b);
+    p.addPoint(c);
+    racine.addPolyline(p);
+    Toile t;
+    t.peindre(racine);
+    EXPECT_EQ(t.pixel(50, t.hauteur - 11), 0xFF00FF00u);   // a-b: b's green
+    EXPECT_EQ(t.pixel(100, t.hauteur - 50), 0xFF0000FFu);  // b-c: c's blue
+    // The closing diagonal, in the last vertex's blue.
+    const std::uint32_t ferme = t.pixel(50, t.hauteur - 51);
+    EXPECT_EQ(bleu(ferme), 255);
+    EXPECT_LT(rouge(ferme), 0x40);
+    EXPECT_EQ(rouge(ferme), vert(ferme));
+}
+
+TEST(PeintrePixels, EchelleRefuseeOuPlancher) {
+    double e = 0;
+    EXPECT_TRUE(lireEchelle("1", e));
+    EXPECT_EQ(e, 1);
+    EXPECT_TRUE(lireEchelle("0.25", e));
+    EXPECT_EQ(e, 0.25);
+    EXPECT_TRUE(lireEchelle("1,5", e));
+    EXPECT_EQ(e, 1.5);
+    EXPECT_TRUE(lireEchelle("2e1", e));
+    EXPECT_EQ(e, 20);
+    for (const char* faux : {"0", "-1", "0.2", "", "abc", "1.5x", " 1", "nan", "inf", "1e999"})
+        EXPECT_FALSE(lireEchelle(faux, e)) << faux;
+    EXPECT_FALSE(lireEchelle(nullptr, e));
+
+    // A scale below the floor paints at the floor, without error.
+    Dessin d(dxf::entites(dxf::ligne(0, 0, 100, 0)));
+    Toile t;
+    t.peindre(d.racine(), 0);
+    EXPECT_TRUE(t.encre(24, t.hauteur - 1));
+    EXPECT_FALSE(t.encre(26, t.hauteur - 1));
+    t.peindre(d.racine(), -3);
+    t.peindre(d.racine(), std::nan(""));
+}
+
+TEST(PeintrePixels, TexteQuiNEstPasEnUtf8) {
+    // A text in a Windows code page ("25°" in Latin-1): cairo refuses such
+    // strings and then paints nothing more; the text is converted first.
+    Dessin d(fichier(dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 10, 0)),
+                     dxf::texte(10, 10, 10, "25\xB0") + dxf::insert("B", 100, 100.5)));
+    Toile t;
+    t.peindre(d.racine());
+    EXPECT_TRUE(t.encreDessin(105, 100.5));
+}
+
+TEST(PeintrePixels, CoordonneesImmenses) {
+    // Beyond what cairo's fixed-point numbers hold: nothing wraps around into
+    // the picture, and a segment that crosses it is still painted.
+    Dessin d(dxf::entites(dxf::ligne(-1e9, 50.5, 1e9, 50.5) + dxf::ligne(1e8, 1e8, 2e8, 3e8) +
+                          dxf::cercle(5e8, 100, 1e8) + dxf::point(9e7, 10) +
+                          dxf::texte(5e7, 20, 10, "loin")));
+    Toile t;
+    t.peindre(d.racine());
+    for (int x = 0; x < kCote; ++x) EXPECT_TRUE(t.encreDessin(x + 0.5, 50.5)) << x;
+    int encre = t.pixelsEncres();
+    EXPECT_EQ(encre, kCote);
+}
+
+// The batched strokes against the same primitives each stroked on its own.
+TEST(PeintrePixels, RegroupementCommeUnParUn) {
+    dxf::Attr tirets;
+    tirets.typeLigne = "DASHED";
+    std::string corps;
+    for (int i = 0; i < 12; ++i) {
+        const double y = 10.5 + 20 * i;
+        corps += dxf::ligne(5, y, 95, y + 7, i % 3 == 0 ? tirets : dxf::Attr{});
+        corps += dxf::arc(150, y, 6, 10.0 * i, 200, i % 2 ? tirets : dxf::Attr{});
+        corps += dxf::cercle(200, y, 4);
+        corps += dxf::point(240, y);
+    }
+    Dessin d(dxf::entites(corps));
+    Toile t;
+    t.peindre(d.racine(), 1.2);
+
+    // Reference: every primitive stroked on its own.
+    Toile r;
+    cairo_t* c = r.cr->cobj();
+    cairo_matrix_t vue;
+    cairo_matrix_init(&vue, 1.2, 0, 0, -1.2, 0, r.hauteur);
+    Block& racine = d.racine();
+    auto trait = [&](int couleur, bool pointille) {
+        const CouleurRVB k = couleurDXF(couleur);
+        cairo_identity_matrix(c);
+        cairo_set_source_rgb(c, k.r, k.g, k.b);
+        cairo_set_line_width(c, 1);
+        const double tirets[2] = {12, 4.8};
+        cairo_set_dash(c, tirets, pointille ? 2 : 0, 0);
+        cairo_stroke(c);
+    };
+    for (Line* l : racine.getLignes()) {
+        cairo_set_matrix(c, &vue);
+        cairo_move_to(c, l->getX(), l->getY());
+        cairo_line_to(c, l->getX2(), l->getY2());
+        trait(l->getCouleur(), l->isPointille());
+    }
+    for (Arc* a : racine.getArcs()) {
+        cairo_set_matrix(c, &vue);
+        cairo_arc(c, a->getX(), a->getY(), a->getRayon(), a->getAngle1(), a->getAngle2());
+        trait(a->getCouleur(), a->isPointille());
+    }
+    for (Point* p : racine.getPoints()) {
+        cairo_set_matrix(c, &vue);
+        cairo_arc(c, p->getX(), p->getY(), 1, 0, 6.283185307179586);
+        cairo_set_source_rgb(c, 0, 0, 0);
+        cairo_fill_preserve(c);
+        trait(p->getCouleur(), false);
+    }
+    for (Circle* k : racine.getCercles()) {
+        cairo_set_matrix(c, &vue);
+        cairo_arc(c, k->getX(), k->getY(), k->getRayon(), 0, 6.283185307179586);
+        trait(k->getCouleur(), k->isPointille());
+    }
+    int differents = 0;
+    for (int y = 0; y < kCote; ++y)
+        for (int x = 0; x < kCote; ++x) {
+            const std::uint32_t a = t.pixel(x, y), b = r.pixel(x, y);
+            if (std::abs(rouge(a) - rouge(b)) > 1 || std::abs(vert(a) - vert(b)) > 1 ||
+                std::abs(bleu(a) - bleu(b)) > 1)
+                ++differents;
+        }
+    EXPECT_EQ(differents, 0);
+}
+
+// ---------------------------------------------------------------- images
+
+namespace {
+
+// Writes a w x h PNG filled with one colour.
+void ecrirePng(const std::string& chemin, int l, int h, double r, double g, double b) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, l, h);
+    cairo_t* c = cairo_create(s);
+    cairo_set_source_rgb(c, r, g, b);
+    cairo_paint(c);
+    cairo_destroy(c);
+    ASSERT_EQ(cairo_surface_write_to_png(s, chemin.c_str()), CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(s);
+}
+
+std::uint32_t crc32(const unsigned char* d, std::size_t n) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i) {
+        c ^= d[i];
+        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+    }
+    return c ^ 0xFFFFFFFFu;
+}
+
+// The first bytes of a PNG that says it is l x h pixels.
+std::string enTetePng(std::uint32_t l, std::uint32_t h) {
+    auto be = [](std::uint32_t v) {
+        return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    };
+    std::string ihdr = "IHDR" + be(l) + be(h) + std::string("\x08\x02\x00\x00\x00", 5);
+    const std::uint32_t crc =
+        crc32(reinterpret_cast<const unsigned char*>(ihdr.data()), ihdr.size());
+    std::string png = "\x89PNG\r\n\x1a\n";
+    png += be(13) + ihdr + be(crc);
+    // An empty IDAT chunk: enough for the size to be read, nothing to decode.
+    const std::string idat = "IDAT";
+    png +=
+        be(0) + idat + be(crc32(reinterpret_cast<const unsigned char*>(idat.data()), idat.size()));
+    return png;
+}
+
+std::string dessinImage(const std::string& fichierImage, double x, double y) {
+    return dxf::fichier(
+        dxf::section("ENTITIES", dxf::image("2F", x, y, 8, 6) + dxf::ligne(0, 5.5, 50, 5.5)) +
+        dxf::objets(dxf::imagedef("2F", fichierImage)));
+}
+
+}  // namespace
+
+TEST(PeintreImages, PlaceeEnPixelsDeFenetreEtDecodeeUneFois) {
+    DossierTemporaire dossier;
+    const std::string png = dossier.chemin() + "/rouge.png";
+    ecrirePng(png, 8, 6, 1, 0, 0);
+    Dessin d(dessinImage(png, 10.9, 20.2));
+    Toile t;
+    t.peindre(d.racine(), 2);
+    // Top-left corner at window pixel (10, 20), whatever the scale.
+    EXPECT_EQ(t.pixel(10, 20), 0xFFFF0000u);
+    EXPECT_EQ(t.pixel(17, 25), 0xFFFF0000u);
+    EXPECT_FALSE(t.encre(9, 20));
+    EXPECT_FALSE(t.encre(18, 25));
+    EXPECT_FALSE(t.encre(10, 26));
+    t.peindre(d.racine(), 1);
+    t.peindre(d.racine(), 1);
+    EXPECT_EQ(t.peintre.cacheImages().decodages(), 1u);
+
+    // A changed file is decoded again.
+    ecrirePng(png, 9, 6, 0, 0, 1);
+    t.blanchir();
+    t.peindre(d.racine(), 1);
+    EXPECT_EQ(t.peintre.cacheImages().decodages(), 2u);
+    EXPECT_EQ(t.pixel(18, 25), 0xFF0000FFu);
+}
+
+TEST(PeintreImages, FichierManquantMontreSaReference) {
+    Dessin d(dessinImage("/nulle/part/plan.png", 20, 40));
+    Toile t;
+    const std::string trace = t.peindre(d.racine());
+    EXPECT_NE(trace.find("\timage\n"), std::string::npos);
+    // The reference "2F", upright, at the insertion point, size 15.
+    int encre = 0;
+    for (int x = 20; x < 40; ++x)
+        for (int y = 40; y < 52; ++y) encre += t.encreDessin(x + 0.5, y + 0.5);
+    EXPECT_GT(encre, 10);
+    EXPECT_FALSE(t.encreDessin(25, 36));  // not mirrored below the baseline
+    // The entities after it are still painted.
+    EXPECT_TRUE(t.encreDessin(25, 5.5));
+    t.peindre(d.racine());
+    EXPECT_EQ(t.peintre.cacheImages().decodages(), 0u);
+}
+
+TEST(PeintreImages, FichierIllisibleOuTropGrand) {
+    DossierTemporaire dossier;
+    const std::string faux = dossier.ecrire("faux.png", "ceci n'est pas une image");
+    const std::string enorme = dossier.ecrire("enorme.png", enTetePng(20000, 20000));
+    std::ostringstream erreurs;
+    CacheImages cache(64 << 20, erreurs);
+    EXPECT_EQ(cache.image(faux), nullptr);
+    EXPECT_EQ(cache.image(enorme), nullptr);
+    EXPECT_NE(erreurs.str().find("trop grande"), std::string::npos) << erreurs.str();
+    EXPECT_NE(erreurs.str().find("20000 x 20000"), std::string::npos);
+    EXPECT_EQ(cache.octets(), 0u);
+    // Refusals are remembered until the file changes.
+    EXPECT_EQ(cache.image(enorme), nullptr);
+    EXPECT_EQ(cache.decodages(), 2u);
+
+    Dessin d(dessinImage(enorme, 20, 40));
+    Toile t;
+    t.peindre(d.racine());
+    EXPECT_TRUE(t.encreDessin(25, 5.5));
+}
+
+TEST(PeintreImages, BudgetDuCache) {
+    DossierTemporaire dossier;
+    std::ostringstream erreurs;
+    CacheImages cache(100 * 100 * 4 * 2, erreurs);
+    std::vector<std::string> fichiers;
+    for (int i = 0; i < 4; ++i) {
+        fichiers.push_back(dossier.chemin() + "/i" + std::to_string(i) + ".png");
+        ecrirePng(fichiers.back(), 100, 100, 0, 1, 0);
+        ASSERT_NE(cache.image(fichiers.back()), nullptr);
+        EXPECT_LE(cache.octets(), 100u * 100 * 4 * 2);
+    }
+    cache.vider();
+    EXPECT_EQ(cache.octets(), 0u);
+    EXPECT_EQ(cache.nombre(), 0u);
+}
