@@ -1,0 +1,247 @@
+// Both viewers driven from outside, as a user does: started with xdotool at
+// hand on the tests' X server, looked at through screenshots, quit from their
+// toolbar.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "ecran.h"
+#include "support/dxf.h"
+#include "support/fichiers.h"
+
+namespace {
+
+// Where the toolbar's items are in a window at the screen's top-left corner
+// (no window manager moves it): the first item is "Ouvrir", the second the
+// quit item.
+const char* const kClicOuvrir = "mousemove 25 30 click 1";
+const char* const kClicQuitter = "mousemove 88 30 click 1";
+
+void xdotool(const std::string& arguments) { commande("xdotool " + arguments); }
+
+// Waits until the file `chemin` holds `texte`, at most `secondes`.
+bool attendreTexte(const std::string& chemin, const std::string& texte, int secondes = 30) {
+    for (int i = 0; i < secondes * 10; ++i) {
+        if (lireFichier(chemin).find(texte) != std::string::npos) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+std::size_t compter(const std::string& texte, const std::string& motif) {
+    std::size_t n = 0;
+    for (auto p = texte.find(motif); p != std::string::npos; p = texte.find(motif, p + 1)) ++n;
+    return n;
+}
+
+// Lines in red (colour 1) and blue (colour 5) of the screenshot checks.
+std::string dessinRepere() {
+    return dxf::entites(dxf::ligne(0, 50, 200, 50, surCalque("rouge", 1)) +
+                        dxf::ligne(0, 100, 200, 100, surCalque("rouge", 1)) +
+                        dxf::ligne(100, 0, 100, 300, surCalque("bleu", 5)));
+}
+
+// A run of rows (or columns) of a screenshot holding a stroke.
+struct Bande {
+    int debut = -1, fin = -1;  // first and last index, inclusive
+    double centre() const { return (debut + fin + 1) / 2.0; }
+};
+// The runs of rows of [x0, x1) that hold more than `seuil` pixels of the kind.
+std::vector<Bande> rangees(const Glib::RefPtr<Gdk::Pixbuf>& image, bool rouge, int x0, int x1,
+                           int seuil) {
+    std::vector<Bande> bandes;
+    for (int y = 0; y < image->get_height(); ++y) {
+        int n = 0;
+        for (int x = x0; x < x1; ++x) {
+            Couleur c = pixel(image, x, y);
+            n += rouge ? c.rougeatre() : c.bleuatre();
+        }
+        if (n <= seuil) continue;
+        if (!bandes.empty() && bandes.back().fin == y - 1)
+            bandes.back().fin = y;
+        else
+            bandes.push_back({y, y});
+    }
+    return bandes;
+}
+
+// tarsin asks for a drawing area of 1000 x 1000 pixels: a red line near its
+// top, at y = 900, is on screen at scale 1 whatever the size of the window.
+std::string dessinHaut() {
+    return dxf::entites(dxf::ligne(0, 900, 400, 900, surCalque("rouge", 1)) +
+                        dxf::ligne(100, 0, 100, 1000, surCalque("bleu", 5)));
+}
+
+class Programmes : public ::testing::Test {
+  protected:
+    DossierTemporaire dossier;
+    void copierIcone() {
+        std::filesystem::copy_file(source("samples/icon.gif"), dossier.chemin() + "/icon.gif");
+    }
+    std::string journal() const { return dossier.chemin() + "/tarsin.log"; }
+};
+
+}  // namespace
+
+TEST_F(Programmes, TarsinOuvreLeDessinDeSaLigneDeCommande) {
+    copierIcone();
+    const std::string plan = dossier.ecrire("site.dxf", dessinHaut());
+    dossier.ecrire("site.ann", "0:0 Note\nTexte de la note\n");
+    dossier.ecrire("tarsin.log", "CONTENU D'UNE SESSION PRECEDENTE\n");
+
+    Lancement tarsin({programme("tarsin"), plan}, dossier.chemin());
+    const std::string fenetre = attendreFenetre("Tarsin");
+    ASSERT_FALSE(fenetre.empty());
+    ASSERT_TRUE(attendreTexte(journal(), "fin du bloc : __root__"));
+    // Emptied at start.
+    EXPECT_EQ(lireFichier(journal()).find("SESSION PRECEDENTE"), std::string::npos);
+    // The drawing shows in the drawing pane, right of the 300 pixels column.
+    auto ecran = captureEcran();
+    EXPECT_FALSE(rangees(ecran, true, 300, 1600, 100).empty());
+
+    xdotool(kClicQuitter);
+    Execution fin = tarsin.attendre(60);
+    EXPECT_EQ(fin.statut, 0) << fin.erreurs;
+    // Standard output went to the log, complete once the program ended.
+    EXPECT_EQ(fin.sortie, "");
+    const std::string log = lireFichier(journal());
+    EXPECT_NE(log.find("LINE:\t\t(0, 900) (400, 900)"), std::string::npos);
+    EXPECT_NE(log.find("le fichier_annot : " + dossier.chemin() + "/site.ann\n"),
+              std::string::npos);
+    EXPECT_NE(log.find("fichier d'annot :" + dossier.chemin() + "/site.ann\n"), std::string::npos);
+    EXPECT_NE(log.find("bloc : __root__"), std::string::npos);
+    EXPECT_NE(log.find("\n\tligne\n"), std::string::npos);
+    EXPECT_EQ(log.back(), '\n');
+    EXPECT_EQ(fin.erreurs.find("Impossible"), std::string::npos) << fin.erreurs;
+    EXPECT_EQ(fin.erreurs.find("icon"), std::string::npos) << fin.erreurs;
+}
+
+TEST_F(Programmes, TarsinSansIconeNiJournalPossible) {
+    const std::string plan = dossier.ecrire("site.dxf", dessinRepere());
+    ASSERT_EQ(mkdir(journal().c_str(), 0755), 0);  // "tarsin.log" cannot be a file
+
+    Lancement tarsin({programme("tarsin"), plan}, dossier.chemin());
+    ASSERT_FALSE(attendreFenetre("Tarsin").empty());
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    xdotool(kClicQuitter);
+    Execution fin = tarsin.attendre(60);
+    EXPECT_EQ(fin.statut, 0) << fin.erreurs;
+    // Standard output stays on the terminal, and says so on standard error.
+    EXPECT_NE(fin.erreurs.find("tarsin.log"), std::string::npos) << fin.erreurs;
+    EXPECT_NE(fin.sortie.find("le fichier_annot : " + dossier.chemin() + "/site.ann\n"),
+              std::string::npos);
+    EXPECT_NE(fin.sortie.find("bloc : __root__"), std::string::npos);
+    // One line for the icon; the annotation file is missing for each layer.
+    EXPECT_EQ(compter(fin.erreurs, "Icone icon.gif non chargee"), 1u) << fin.erreurs;
+    EXPECT_EQ(compter(fin.erreurs, "Impossible d'ouvrir le fichier d'annotations!\n"), 2u);
+    EXPECT_EQ(fin.sortie.find("Impossible"), std::string::npos);
+}
+
+TEST_F(Programmes, TarsinOuvreParLeDialogue) {
+    copierIcone();
+    const std::string plan = dossier.ecrire("choisi.dxf", dessinHaut());
+    // The file chooser starts in the program's folder, not among the recent
+    // files (where a typed path is taken apart at each '/').
+    std::filesystem::create_directories(dossier.chemin() + "/config/gtk-2.0");
+    dossier.ecrire("config/gtk-2.0/gtkfilechooser.ini",
+                   "[Filechooser Settings]\nStartupMode=cwd\n");
+    Lancement tarsin({programme("tarsin")}, dossier.chemin(),
+                     {"XDG_CONFIG_HOME=" + dossier.chemin() + "/config"});
+    const std::string fenetre = attendreFenetre("Tarsin");
+    ASSERT_FALSE(fenetre.empty());
+    ASSERT_TRUE(attendreTexte(journal(), "fin du bloc : __root__"));
+    xdotool("windowsize " + fenetre + " 1200 900");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    // Nothing is drawn before a drawing is opened.
+    EXPECT_TRUE(rangees(captureEcran(), true, 300, 1200, 100).empty());
+
+    xdotool(kClicOuvrir);
+    const std::string dialogue = attendreFenetre("Choisissez un fichier dxf");
+    ASSERT_FALSE(dialogue.empty());
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    xdotool("windowfocus --sync " + dialogue);
+    xdotool("key --clearmodifiers ctrl+l");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    xdotool("type --delay 20 '" + plan + "'");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    xdotool("key Return");
+    ASSERT_TRUE(attendreTexte(journal(), "le fichier_annot : " + dossier.chemin() + "/choisi.ann"));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    // The pane is smaller than the area: it shows the area's top, where the
+    // line y = 900 lies 100 pixels down (past the pane's frame).
+    auto rouges = rangees(captureEcran(), true, 300, 1200, 300);
+    ASSERT_EQ(rouges.size(), 1u);
+    EXPECT_GE(rouges[0].centre(), 100);
+    EXPECT_LE(rouges[0].centre(), 104);
+
+    xdotool(kClicQuitter);
+    Execution fin = tarsin.attendre(60);
+    EXPECT_EQ(fin.statut, 0) << fin.erreurs;
+    EXPECT_NE(lireFichier(journal()).find("LINE:\t\t(100, 0) (100, 1000)"), std::string::npos);
+}
+
+TEST_F(Programmes, PlanSansArgumentNiEchelleValable) {
+    Execution sans = executer({programme("tarsin-plan")}, dossier.chemin());
+    EXPECT_EQ(sans.statut, 0);
+    EXPECT_EQ(sans.sortie, "\nUsage: test <DXF file>\n\n");
+    EXPECT_EQ(sans.erreurs, "");
+
+    const std::string plan = dossier.ecrire("p.dxf", dessinRepere());
+    for (const char* echelle : {"abc", "0", "-2", "2x", "0.1"}) {
+        Execution e = executer({programme("tarsin-plan"), plan, echelle}, dossier.chemin());
+        EXPECT_NE(e.statut, 0) << echelle;
+        EXPECT_NE(e.erreurs.find(std::string("Echelle invalide : ") + echelle), std::string::npos)
+            << e.erreurs;
+        EXPECT_EQ(e.sortie, "") << echelle;
+    }
+}
+
+TEST_F(Programmes, PlanMontreSonDessinALEchelleDonnee) {
+    copierIcone();
+    const std::string plan = dossier.ecrire("p.dxf", dessinRepere());
+    dossier.ecrire("annotations.ann", "0:0|Titre\nTexte\n");
+    Lancement planif({programme("tarsin-plan"), plan, "2"}, dossier.chemin());
+    const std::string fenetre = attendreFenetre("Plan");
+    ASSERT_FALSE(fenetre.empty());
+    xdotool("windowsize " + fenetre + " 1200 900");
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    auto ecran = captureEcran();
+
+    // The blue line (100, 0)-(100, 300) runs up from the bottom of the area:
+    // its lowest pixel is the area's last row, its column is x = 2 * 100.
+    auto colonnesBleues = rangees(ecran, false, 300, 1200, 0);
+    ASSERT_EQ(colonnesBleues.size(), 1u);
+    const int bas = colonnesBleues[0].fin + 1;  // the area's bottom edge
+    EXPECT_NEAR(colonnesBleues[0].debut, bas - 600, 1);
+    // The red lines y = 50 and y = 100, from x = 0 to 200, at scale 2.
+    auto rouges = rangees(ecran, true, 300, 1200, 300);
+    ASSERT_EQ(rouges.size(), 2u);
+    EXPECT_DOUBLE_EQ(rouges[0].centre(), bas - 200);
+    EXPECT_DOUBLE_EQ(rouges[1].centre(), bas - 100);
+    // Their left end is the area's left edge, past the 300 pixels column.
+    const int y = rouges[1].debut;
+    int gauche = 300;
+    while (gauche < 1200 && !pixel(ecran, gauche, y).rougeatre()) ++gauche;
+    int droite = 1200;  // past the last red pixel
+    while (droite > gauche && !pixel(ecran, droite - 1, y).rougeatre()) --droite;
+    EXPECT_LT(gauche, 320);
+    EXPECT_NEAR(droite - gauche, 400, 1);
+    // The blue line stands at x = 200 from that edge (it covers the two
+    // columns on either side of it).
+    int bleu = gauche;
+    while (bleu < 1200 && !pixel(ecran, bleu, bas - 300).bleuatre()) ++bleu;
+    EXPECT_NEAR(bleu + 1, gauche + 200, 1);
+
+    xdotool(kClicQuitter);
+    Execution fin = planif.attendre(60);
+    EXPECT_EQ(fin.statut, 0) << fin.erreurs;
+    EXPECT_NE(fin.sortie.find("Reading file " + plan + "...\n"), std::string::npos);
+    EXPECT_NE(fin.sortie.find("bloc : __root__"), std::string::npos);
+    EXPECT_NE(fin.sortie.find("\n\tligne\n"), std::string::npos);
+    // The demonstration rows' reader echoes the lines it reads.
+    EXPECT_NE(fin.sortie.find("0:0|Titre\n"), std::string::npos);
+    EXPECT_EQ(fin.erreurs.find("icon"), std::string::npos) << fin.erreurs;
+}
