@@ -75,6 +75,18 @@ std::string dessinHaut() {
                         dxf::ligne(100, 0, 100, 1000, surCalque("bleu", 5)));
 }
 
+// Screenshots until one shows `bandes` runs of red rows in [x0, x1) (the
+// program may still be painting), at most `secondes`; the last one taken.
+Glib::RefPtr<Gdk::Pixbuf> captureAvecRouge(std::size_t bandes, int x0, int x1, int secondes = 20) {
+    Glib::RefPtr<Gdk::Pixbuf> ecran;
+    for (int i = 0; i < secondes * 2; ++i) {
+        ecran = captureEcran();
+        if (rangees(ecran, true, x0, x1, 300).size() == bandes) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    return ecran;
+}
+
 class Programmes : public ::testing::Test {
   protected:
     DossierTemporaire dossier;
@@ -99,8 +111,7 @@ TEST_F(Programmes, TarsinOuvreLeDessinDeSaLigneDeCommande) {
     // Emptied at start.
     EXPECT_EQ(lireFichier(journal()).find("SESSION PRECEDENTE"), std::string::npos);
     // The drawing shows in the drawing pane, right of the 300 pixels column.
-    auto ecran = captureEcran();
-    EXPECT_FALSE(rangees(ecran, true, 300, 1600, 100).empty());
+    EXPECT_EQ(rangees(captureAvecRouge(1, 300, 1600), true, 300, 1600, 300).size(), 1u);
 
     xdotool(kClicQuitter);
     Execution fin = tarsin.attendre(60);
@@ -123,7 +134,8 @@ TEST_F(Programmes, TarsinSansIconeNiJournalPossible) {
     const std::string plan = dossier.ecrire("site.dxf", dessinRepere());
     ASSERT_EQ(mkdir(journal().c_str(), 0755), 0);  // "tarsin.log" cannot be a file
 
-    Lancement tarsin({programme("tarsin"), plan}, dossier.chemin());
+    // The toolkit takes its own options out before the drawing is looked for.
+    Lancement tarsin({programme("tarsin"), "--sync", plan}, dossier.chemin());
     ASSERT_FALSE(attendreFenetre("Tarsin").empty());
     std::this_thread::sleep_for(std::chrono::seconds(2));
     xdotool(kClicQuitter);
@@ -169,10 +181,9 @@ TEST_F(Programmes, TarsinOuvreParLeDialogue) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     xdotool("key Return");
     ASSERT_TRUE(attendreTexte(journal(), "le fichier_annot : " + dossier.chemin() + "/choisi.ann"));
-    std::this_thread::sleep_for(std::chrono::seconds(2));
     // The pane is smaller than the area: it shows the area's top, where the
     // line y = 900 lies 100 pixels down (past the pane's frame).
-    auto rouges = rangees(captureEcran(), true, 300, 1200, 300);
+    auto rouges = rangees(captureAvecRouge(1, 300, 1200), true, 300, 1200, 300);
     ASSERT_EQ(rouges.size(), 1u);
     EXPECT_GE(rouges[0].centre(), 100);
     EXPECT_LE(rouges[0].centre(), 104);
@@ -207,8 +218,7 @@ TEST_F(Programmes, PlanMontreSonDessinALEchelleDonnee) {
     const std::string fenetre = attendreFenetre("Plan");
     ASSERT_FALSE(fenetre.empty());
     xdotool("windowsize " + fenetre + " 1200 900");
-    std::this_thread::sleep_for(std::chrono::seconds(3));
-    auto ecran = captureEcran();
+    auto ecran = captureAvecRouge(2, 300, 1200);
 
     // The blue line (100, 0)-(100, 300) runs up from the bottom of the area:
     // its lowest pixel is the area's last row, its column is x = 2 * 100.
