@@ -1,25 +1,79 @@
 #include "import/lecture.h"
 
-#include <dxflib/dl_dxf.h>
+#include <string>
 
 #include "import/dxfhandler.h"
+#include "import/garde.h"
 
-ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler) {
-    ResultatLecture r;
-    DL_Dxf dxf;
-    if (dxf.in(chemin, &handler)) {
-        r.issue = ResultatLecture::Reussie;
-    } else {
-        r.message = chemin + " n'a pas pu etre ouvert.";
+namespace {
+
+std::string messagePour(ResultatLecture::Cause cause, const std::string& nom, std::size_t ligne) {
+    switch (cause) {
+        case ResultatLecture::Aucune:
+            return "";
+        case ResultatLecture::Ouverture:
+            return nom + " n'a pas pu etre ouvert.";
+        case ResultatLecture::Dossier:
+            return nom + " est un dossier, pas un fichier DXF.";
+        case ResultatLecture::FichierSpecial:
+            return nom + " n'est pas un fichier ordinaire.";
+        case ResultatLecture::TropVolumineux:
+            return nom + " est trop volumineux : plus de " + std::to_string(kTailleMaxDXF >> 20) +
+                   " Mo.";
+        case ResultatLecture::ErreurLecture:
+            return nom + " n'a pas pu etre lu.";
+        case ResultatLecture::Vide:
+            return nom + " est vide.";
+        case ResultatLecture::PasDXF:
+            return nom + " n'est pas un fichier DXF.";
+        case ResultatLecture::DXFBinaire:
+            return nom + " est un fichier DXF binaire : seuls les DXF texte sont lus.";
+        case ResultatLecture::LigneTropLongue:
+            return nom + " n'a pas pu etre lu : sa ligne " + std::to_string(ligne) + " depasse " +
+                   std::to_string(kLigneMaxDXF) + " caracteres.";
+        case ResultatLecture::Tronque:
+            return nom + " est incomplet : il s'arrete avant sa fin, seul son debut est lu.";
+        case ResultatLecture::Memoire:
+            return nom + " n'a pas pu etre lu : memoire insuffisante.";
+        case ResultatLecture::ErreurInterne:
+            return nom + " n'a pas pu etre lu : erreur de dxflib.";
     }
-    handler.viderTrace();
+    return nom + " n'a pas pu etre lu.";
+}
+
+ResultatLecture resultat(ResultatLecture::Issue issue, ResultatLecture::Cause cause,
+                         const std::string& nom, std::size_t ligne = 0) {
+    ResultatLecture r;
+    r.issue = issue;
+    r.cause = cause;
+    r.message = messagePour(cause, nom, ligne);
     return r;
 }
 
-ResultatLecture lireDXF(std::istream& flux, DXFHandler& handler) {
-    ResultatLecture r;
-    DL_Dxf dxf;
-    if (dxf.in(flux, &handler)) r.issue = ResultatLecture::Reussie;
+}  // namespace
+
+ResultatLecture lireTexteDXF(std::string_view texte, const std::string& nom, DXFHandler& handler) {
+    const Controle controle(texte);
+    if (controle.refus() != ResultatLecture::Aucune)
+        return resultat(ResultatLecture::Echec, controle.refus(), nom, controle.ligneTropLongue());
+    const ResultatLecture::Cause lu = lireAvecDxflib(controle.texte(), handler);
     handler.viderTrace();
-    return r;
+    if (lu != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, lu, nom);
+    if (!controle.complet())
+        return resultat(ResultatLecture::Incomplete, ResultatLecture::Tronque, nom);
+    return resultat(ResultatLecture::Reussie, ResultatLecture::Aucune, nom);
+}
+
+ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler) {
+    std::string contenu;
+    const ResultatLecture::Cause charge = chargerFichier(chemin, contenu);
+    if (charge != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, charge, chemin);
+    return lireTexteDXF(contenu, chemin, handler);
+}
+
+ResultatLecture lireDXF(std::istream& flux, DXFHandler& handler, const std::string& nom) {
+    std::string contenu;
+    const ResultatLecture::Cause charge = chargerFlux(flux, contenu);
+    if (charge != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, charge, nom);
+    return lireTexteDXF(contenu, nom, handler);
 }

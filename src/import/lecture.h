@@ -1,8 +1,16 @@
 // Reading one DXF file into an import handler.
+//
+// Every read goes through the guard (garde.h) before dxflib sees a byte: a
+// path that is not a regular file, an empty file, a file that is not DXF or
+// that dxflib cannot read without losing its place is refused with a message;
+// counts that announce more elements than the file holds are brought down to
+// what it holds; the locale and the exceptions of dxflib stay inside.
 #pragma once
 
+#include <cstddef>
 #include <istream>
 #include <string>
+#include <string_view>
 
 class DXFHandler;
 
@@ -12,15 +20,40 @@ struct ResultatLecture {
         Incomplete,  // a readable first part was read; the file ends too early
         Echec,       // nothing usable: the handler's model must not be shown
     };
+    // Why a read did not succeed (Aucune when it did).
+    enum Cause {
+        Aucune,
+        Ouverture,        // the file cannot be opened (missing, no permission)
+        Dossier,          // the path names a directory
+        FichierSpecial,   // a device, a pipe, a socket
+        TropVolumineux,   // larger than kTailleMaxDXF
+        ErreurLecture,    // the system failed while reading it
+        Vide,             // no byte at all
+        PasDXF,           // no section anywhere: some other kind of file
+        DXFBinaire,       // binary DXF, which dxflib does not read
+        LigneTropLongue,  // a line longer than dxflib takes whole
+        Tronque,          // it stops before its EOF marker (Incomplete)
+        Memoire,          // memory ran out while reading
+        ErreurInterne,    // dxflib failed in some other way
+    };
     Issue issue = Echec;
-    // Empty when the read succeeded; otherwise a French sentence for the user.
+    Cause cause = Aucune;
+    // Empty when the read succeeded; otherwise a French sentence for the user
+    // (a warning for Incomplete).
     std::string message;
 
     bool utilisable() const { return issue != Echec; }
 };
 
+// Files above this size are refused: the whole file is held in memory while
+// it is read, and the model takes several times its size.
+constexpr std::size_t kTailleMaxDXF = std::size_t{1} << 30;
+
 // Reads the file at `chemin` through dxflib into `handler`, then writes out
 // the handler's buffered trace.
 ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler);
-// The same from a stream (tests, fuzzing).
-ResultatLecture lireDXF(std::istream& flux, DXFHandler& handler);
+// The same from a stream (tests, fuzzing); `nom` stands for the path in the
+// messages.
+ResultatLecture lireDXF(std::istream& flux, DXFHandler& handler, const std::string& nom = "<flux>");
+// The same from a DXF text already in memory.
+ResultatLecture lireTexteDXF(std::string_view texte, const std::string& nom, DXFHandler& handler);

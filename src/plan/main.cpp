@@ -32,9 +32,12 @@ int main(int argc, char** argv) {
     FenetrePlan fenetre;
     fenetre.set_title("Plan");
     poserIcone(fenetre, "icon.gif");
-    auto handler = testReading(argv[1]);
+    ResultatLecture lu;
+    auto handler = testReading(argv[1], lu);
+    // A refused file ends the program here, its message already written.
+    if (lectureAbandonnee(lu)) return statutSortie(lu);
     DXFArea dessin(*handler, echelle);
     fenetre.addArea(dessin);
     Gtk::Main::run(fenetre);
-    return 0;
+    return statutSortie(lu);
 }

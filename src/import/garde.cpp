@@ -1,0 +1,387 @@
+#include "import/garde.h"
+
+#include <dxflib/dl_dxf.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <new>
+#include <streambuf>
+#include <vector>
+
+namespace {
+
+using Cause = ResultatLecture::Cause;
+
+// dxflib's group codes: 0 and 9 start a record, 999 is a comment, and only
+// codes below this limit reach the entities' own handling.
+constexpr int kCodeMaxDxflib = 1100;
+
+// An integer as dxflib reads it: strtol in base 10 under the C locale, on the
+// text up to its first NUL, then narrowed to int.
+int entierDxflib(const char* d, const char* f) {
+    if (const void* nul = std::memchr(d, '\0', static_cast<std::size_t>(f - d)))
+        f = static_cast<const char*>(nul);
+    while (d < f && (*d == ' ' || (*d >= '\t' && *d <= '\r'))) ++d;
+    bool negatif = false;
+    if (d < f && (*d == '+' || *d == '-')) negatif = *d++ == '-';
+    const unsigned long limite =
+        negatif ? static_cast<unsigned long>(LONG_MAX) + 1 : static_cast<unsigned long>(LONG_MAX);
+    unsigned long v = 0;
+    for (; d < f && *d >= '0' && *d <= '9'; ++d) {
+        const unsigned chiffre = static_cast<unsigned>(*d - '0');
+        v = v > (limite - chiffre) / 10 ? limite : v * 10 + chiffre;
+    }
+    // Two's complement wrap, as the narrowing does on every target we build for.
+    const long l = negatif ? static_cast<long>(0UL - v) : static_cast<long>(v);
+    return static_cast<int>(static_cast<unsigned int>(static_cast<unsigned long>(l)));
+}
+
+// A value as dxflib compares it: up to its first NUL, without the trailing
+// carriage returns.
+std::string_view valeurDxflib(const char* d, const char* f) {
+    if (const void* nul = std::memchr(d, '\0', static_cast<std::size_t>(f - d)))
+        f = static_cast<const char*>(nul);
+    while (f > d && f[-1] == '\r') --f;
+    return std::string_view(d, static_cast<std::size_t>(f - d));
+}
+
+// The same without surrounding blanks, for the markers that only we look at.
+std::string_view motNu(std::string_view v) {
+    while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+    while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+    return v;
+}
+
+// The records whose counts dxflib believes: each count code announces how
+// many pairs of its element code follow in the same record.
+enum class Genre { Autre, LWPolyline, Spline, Leader, Hatch };
+
+Genre genreDe(std::string_view v) {
+    if (v == "LWPOLYLINE") return Genre::LWPolyline;
+    if (v == "SPLINE") return Genre::Spline;
+    if (v == "LEADER") return Genre::Leader;
+    if (v == "HATCH") return Genre::Hatch;
+    return Genre::Autre;
+}
+
+// Element codes counted, as indexes into the counters of a record.
+enum Element { E10, E11, E40, E92, kNombreElements, EAucun = -1 };
+
+Element elementDe(int code) {
+    switch (code) {
+        case 10:
+            return E10;
+        case 11:
+            return E11;
+        case 40:
+            return E40;
+        case 92:
+            return E92;
+        default:
+            return EAucun;
+    }
+}
+
+// The element that a count code of this record announces, or EAucun.
+// LWPOLYLINE 90: vertices (10). SPLINE 72: knots (40), 73: control points
+// (10), 74: fit points (11). LEADER 76: vertices (10). HATCH 91: boundary
+// paths (92), and in spline edges 95: knots (40), 96: control points (10),
+// 97: fit points (11).
+Element compteDe(Genre g, int code) {
+    switch (g) {
+        case Genre::LWPolyline:
+            return code == 90 ? E10 : EAucun;
+        case Genre::Spline:
+            return code == 72 ? E40 : code == 73 ? E10 : code == 74 ? E11 : EAucun;
+        case Genre::Leader:
+            return code == 76 ? E10 : EAucun;
+        case Genre::Hatch:
+            return code == 91   ? E92
+                   : code == 95 ? E40
+                   : code == 96 ? E10
+                   : code == 97 ? E11
+                                : EAucun;
+        case Genre::Autre:
+            break;
+    }
+    return EAucun;
+}
+
+// A count field met in the current record, checked when the record ends.
+struct Compte {
+    std::size_t debut, longueur;  // its value line, without the line feed
+    int annonce;
+    Element element;
+    std::size_t depart;  // elements of that kind already seen in the record
+};
+
+}  // namespace
+
+Controle::Controle(std::string_view source) : source_(source) { analyser(); }
+
+std::string_view Controle::texte() const {
+    return estCorrige_ ? std::string_view(corrige_) : source_.substr(0, longueur_);
+}
+
+void Controle::analyser() {
+    const char* const base = source_.data();
+    const char* const fin = base + source_.size();
+    if (source_.empty()) {
+        refus_ = ResultatLecture::Vide;
+        return;
+    }
+    static constexpr std::string_view kBinaire = "AutoCAD Binary DXF";
+    if (source_.substr(0, kBinaire.size()) == kBinaire) {
+        refus_ = ResultatLecture::DXFBinaire;
+        return;
+    }
+
+    std::vector<Modification> modifications;
+    std::vector<Compte> comptes;
+    std::size_t elements[kNombreElements] = {};
+    Genre genre = Genre::Autre;
+    bool section = false;
+    std::size_t numero = 0;
+
+    // Ends the current record: every count is brought into [0, elements that
+    // follow it]. dxflib skips negative counts and keeps the smaller of the
+    // count and the elements for LWPOLYLINE, so the drawing stays the same.
+    auto finirEnregistrement = [&] {
+        for (const Compte& c : comptes) {
+            const std::size_t presents = elements[c.element] - c.depart;
+            if (c.annonce >= 0 && static_cast<std::size_t>(c.annonce) <= presents) continue;
+            const std::size_t juste = c.annonce < 0 ? 0 : presents;
+            modifications.push_back({c.debut, c.longueur, std::to_string(juste)});
+            ++comptesCorriges_;
+        }
+        comptes.clear();
+        std::fill(std::begin(elements), std::end(elements), 0);
+    };
+
+    // A line from `p`: its end (without the line feed) and the start of the
+    // next one (`fin` when there is none).
+    auto ligne = [&](const char* p, const char*& finLigne) -> const char* {
+        const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(fin - p));
+        finLigne = lf ? static_cast<const char*>(lf) : fin;
+        ++numero;
+        if (static_cast<std::size_t>(finLigne - p) > kLigneMaxDXF && ligneTropLongue_ == 0)
+            ligneTropLongue_ = numero;
+        return lf ? finLigne + 1 : fin;
+    };
+
+    // Pairs as dxflib reads them from a stream: a group code line, then a
+    // value line; a code line ended by a line feed at the very end of the
+    // text still makes a pair, with an empty value.
+    const char* p = base;
+    while (p < fin) {
+        const char* finCode;
+        const char* v = ligne(p, finCode);
+        if (finCode == fin) break;  // a code with no value line: never read
+        const char* finValeur = fin;
+        const char* suite = v < fin ? ligne(v, finValeur) : fin;
+        const int code = entierDxflib(p, finCode);
+
+        if (code == 999) {
+            // dxflib reads a version after "dxflib " and throws on the bare word.
+            if (valeurDxflib(v, finValeur) == "dxflib")
+                modifications.push_back({static_cast<std::size_t>(v - base),
+                                         static_cast<std::size_t>(finValeur - v), "dxflib 0.0.0"});
+        } else if (code == 0 || code == 9) {
+            finirEnregistrement();
+            const std::string_view valeur = valeurDxflib(v, finValeur);
+            genre = genreDe(valeur);
+            if (code == 0) {
+                const std::string_view mot = motNu(valeur);
+                if (mot == "SECTION") section = true;
+                if (mot == "EOF") {
+                    complet_ = true;
+                    p = suite;
+                    break;
+                }
+            }
+        } else if (genre != Genre::Autre && code < kCodeMaxDxflib) {
+            const Element annonce = compteDe(genre, code);
+            if (annonce != EAucun) {
+                // The new value keeps the line's carriage return, if any.
+                const char* finChiffres = finValeur;
+                while (finChiffres > v && finChiffres[-1] == '\r') --finChiffres;
+                comptes.push_back({static_cast<std::size_t>(v - base),
+                                   static_cast<std::size_t>(finChiffres - v),
+                                   entierDxflib(v, finValeur), annonce, elements[annonce]});
+            } else {
+                const Element e = elementDe(code);
+                if (e != EAucun) ++elements[e];
+            }
+        }
+        p = suite;
+    }
+    finirEnregistrement();
+    longueur_ = complet_ ? static_cast<std::size_t>(p - base) : source_.size();
+
+    if (!section)
+        refus_ = ResultatLecture::PasDXF;
+    else if (ligneTropLongue_ != 0)
+        refus_ = ResultatLecture::LigneTropLongue;
+    if (refus_ == ResultatLecture::Aucune && !modifications.empty()) appliquer(modifications);
+}
+
+void Controle::appliquer(const std::vector<Modification>& modifications) {
+    std::vector<const Modification*> ordre;
+    ordre.reserve(modifications.size());
+    for (const auto& m : modifications) ordre.push_back(&m);
+    std::stable_sort(ordre.begin(), ordre.end(), [](const Modification* a, const Modification* b) {
+        return a->debut < b->debut;
+    });
+    corrige_.reserve(longueur_ + 16 * modifications.size());
+    std::size_t position = 0;
+    for (const Modification* m : ordre) {
+        corrige_.append(source_.data() + position, m->debut - position);
+        corrige_ += m->valeur;
+        position = m->debut + m->longueur;
+    }
+    corrige_.append(source_.data() + position, longueur_ - position);
+    estCorrige_ = true;
+}
+
+namespace {
+
+// Closes a file descriptor when it goes out of scope.
+class Descripteur {
+  public:
+    explicit Descripteur(int fd) : fd_(fd) {}
+    ~Descripteur() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descripteur(const Descripteur&) = delete;
+    Descripteur& operator=(const Descripteur&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+Cause causeNonOrdinaire(mode_t mode) {
+    return S_ISDIR(mode) ? ResultatLecture::Dossier : ResultatLecture::FichierSpecial;
+}
+
+}  // namespace
+
+ResultatLecture::Cause chargerFichier(const std::string& chemin, std::string& contenu) {
+    contenu.clear();
+    // Non-blocking, so that opening a named pipe with no writer returns at
+    // once; the type is checked before a single byte is read.
+    Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat st;
+    if (fd.get() < 0) {
+        // A socket cannot be opened at all: still say what it is.
+        if (::stat(chemin.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            return causeNonOrdinaire(st.st_mode);
+        return ResultatLecture::Ouverture;
+    }
+    if (::fstat(fd.get(), &st) != 0) return ResultatLecture::ErreurLecture;
+    if (!S_ISREG(st.st_mode)) return causeNonOrdinaire(st.st_mode);
+    if (static_cast<std::size_t>(st.st_size) > kTailleMaxDXF)
+        return ResultatLecture::TropVolumineux;
+
+    // The size is a hint: the file may change while it is read, and some
+    // regular files (under /proc) announce 0 and hold more.
+    try {
+        // One byte more than announced, so that the end is met without growing.
+        contenu.resize(static_cast<std::size_t>(st.st_size) + (st.st_size > 0 ? 1 : 65536));
+        std::size_t lu = 0;
+        for (;;) {
+            if (lu == contenu.size()) {
+                if (lu > kTailleMaxDXF) return ResultatLecture::TropVolumineux;
+                contenu.resize(std::min(2 * lu, kTailleMaxDXF + 1));
+            }
+            const ssize_t n = ::read(fd.get(), &contenu[lu], contenu.size() - lu);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                contenu.clear();
+                return ResultatLecture::ErreurLecture;
+            }
+            if (n == 0) break;
+            lu += static_cast<std::size_t>(n);
+        }
+        if (lu > kTailleMaxDXF) return ResultatLecture::TropVolumineux;
+        contenu.resize(lu);
+    } catch (const std::bad_alloc&) {
+        contenu.clear();
+        contenu.shrink_to_fit();
+        return ResultatLecture::Memoire;
+    }
+    return ResultatLecture::Aucune;
+}
+
+ResultatLecture::Cause chargerFlux(std::istream& flux, std::string& contenu) {
+    contenu.clear();
+    try {
+        char bloc[65536];
+        while (flux.good()) {
+            flux.read(bloc, sizeof bloc);
+            const auto n = static_cast<std::size_t>(flux.gcount());
+            if (contenu.size() + n > kTailleMaxDXF) {
+                contenu.clear();
+                return ResultatLecture::TropVolumineux;
+            }
+            contenu.append(bloc, n);
+        }
+        if (flux.bad()) return ResultatLecture::ErreurLecture;
+    } catch (const std::bad_alloc&) {
+        contenu.clear();
+        return ResultatLecture::Memoire;
+    } catch (...) {
+        // A stream set to throw on failure.
+        return ResultatLecture::ErreurLecture;
+    }
+    return ResultatLecture::Aucune;
+}
+
+GardeLocale::GardeLocale() {
+    if (const char* c = std::setlocale(LC_ALL, nullptr)) {
+        c_ = c;
+        cConnue_ = true;
+    }
+    // A named locale also sets the C locale: both are "C" from here.
+    std::locale::global(std::locale::classic());
+}
+
+GardeLocale::~GardeLocale() {
+    std::locale::global(cpp_);
+    if (cConnue_) std::setlocale(LC_ALL, c_.c_str());
+}
+
+namespace {
+
+// A read-only stream buffer over text in memory. dxflib reads one line at a
+// time from it; every line fits its buffer, so every read ends with a line
+// feed or at the end of the text, where the stream reports its end.
+class TamponMemoire : public std::streambuf {
+  public:
+    explicit TamponMemoire(std::string_view texte) {
+        char* d = const_cast<char*>(texte.data());
+        setg(d, d, d + texte.size());
+    }
+};
+
+}  // namespace
+
+ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci) {
+    GardeLocale locale;
+    TamponMemoire tampon(texte);
+    std::istream flux(&tampon);
+    try {
+        DL_Dxf dxf;
+        dxf.in(flux, &ci);
+    } catch (const std::bad_alloc&) {
+        return ResultatLecture::Memoire;
+    } catch (...) {
+        return ResultatLecture::ErreurInterne;
+    }
+    return ResultatLecture::Aucune;
+}

@@ -1,0 +1,95 @@
+// The guard in front of dxflib.
+//
+// dxflib trusts its input. A count field (the vertices of an LWPOLYLINE, the
+// knots of a SPLINE...) is used as an array size before the elements arrive,
+// so a lying count makes it allocate gigabytes or write past its array; a
+// line longer than its 1024-byte buffer is cut in two, which shifts every
+// following code/value pair, and through a stream it never ends; it returns
+// "read" for an empty file, a text file or a file cut in the middle; it
+// switches the process locale and leaves it switched when an exception goes
+// through it. The guard loads the whole file, checks it in one pass, corrects
+// what can be corrected without changing the drawing, refuses the rest, and
+// hands dxflib a text in memory that it can read to its end.
+#pragma once
+
+#include <dxflib/dl_creationinterface.h>
+
+#include <clocale>
+#include <cstddef>
+#include <istream>
+#include <locale>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "import/lecture.h"
+
+// The longest line (without its line feed) that dxflib reads whole.
+constexpr std::size_t kLigneMaxDXF = 1023;
+
+// What the guard made of a DXF text.
+class Controle {
+  public:
+    // Checks `source`, which must outlive this object.
+    explicit Controle(std::string_view source);
+    Controle(std::string&&) = delete;  // the text would be gone before it is read
+    Controle(const Controle&) = delete;
+    Controle& operator=(const Controle&) = delete;
+
+    // Aucune when dxflib may read the text; otherwise why it must not
+    // (Vide, DXFBinaire, PasDXF, LigneTropLongue).
+    ResultatLecture::Cause refus() const { return refus_; }
+    // The first line too long for dxflib, counted from 1 (0 if none).
+    std::size_t ligneTropLongue() const { return ligneTropLongue_; }
+    // True when the text ends with its EOF marker.
+    bool complet() const { return complet_; }
+    // How many count fields were brought down to what follows them.
+    std::size_t comptesCorriges() const { return comptesCorriges_; }
+    // The text for dxflib: the source up to its EOF marker, with the
+    // corrections made.
+    std::string_view texte() const;
+
+  private:
+    struct Modification {
+        std::size_t debut, longueur;
+        std::string valeur;
+    };
+    void analyser();
+    void appliquer(const std::vector<Modification>& modifications);
+
+    std::string_view source_;
+    std::size_t longueur_ = 0;  // of the source, up to the end of the EOF marker
+    std::string corrige_;
+    bool estCorrige_ = false;
+    ResultatLecture::Cause refus_ = ResultatLecture::Aucune;
+    std::size_t ligneTropLongue_ = 0;
+    bool complet_ = false;
+    std::size_t comptesCorriges_ = 0;
+};
+
+// Loads the whole regular file at `chemin` into `contenu`. Returns Aucune,
+// or Ouverture, Dossier, FichierSpecial, TropVolumineux, ErreurLecture.
+// A pipe or a device is never opened for reading, so nothing blocks.
+ResultatLecture::Cause chargerFichier(const std::string& chemin, std::string& contenu);
+// Loads what `flux` holds, up to kTailleMaxDXF bytes.
+ResultatLecture::Cause chargerFlux(std::istream& flux, std::string& contenu);
+
+// Sets the C and C++ locales to "C" for its lifetime (dxflib reads numbers
+// through both) and puts back the exact locales it found.
+class GardeLocale {
+  public:
+    GardeLocale();
+    ~GardeLocale();
+    GardeLocale(const GardeLocale&) = delete;
+    GardeLocale& operator=(const GardeLocale&) = delete;
+
+  private:
+    std::string c_;
+    bool cConnue_ = false;
+    std::locale cpp_;
+};
+
+// Makes dxflib read `texte` (checked by a Controle) into `ci`, from memory,
+// under the C locale. Returns Aucune, Memoire when memory ran out, or
+// ErreurInterne for any other exception; no exception leaves it.
+ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci);

@@ -1,0 +1,219 @@
+// The guard in front of dxflib: counts brought down to what the file holds,
+// lines too long for dxflib, the end of the drawing, the locale.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <locale>
+#include <sstream>
+
+#include "import/dxfhandler.h"
+#include "import/garde.h"
+#include "import/lecture.h"
+#include "support/dxf.h"
+
+namespace {
+
+using dxf::paire;
+
+std::string sommets(int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += paire(10, i) + paire(20, 2 * i);
+    return s;
+}
+
+// An LWPOLYLINE announcing `annonce` vertices and holding `n`.
+std::string lwpolyline(const std::string& annonce, int n) {
+    return paire(0, "LWPOLYLINE") + paire(8, "0") + paire(90, annonce) + paire(70, 0) + sommets(n);
+}
+
+struct Import {
+    std::ostringstream trace;
+    DXFHandler handler{trace};
+    ResultatLecture r;
+    explicit Import(const std::string& texte) { r = lireTexteDXF(texte, "plan.dxf", handler); }
+    Block& racine() { return *handler.getBlocRoot(); }
+};
+
+ResultatLecture::Cause refusDe(const std::string& texte) { return Controle(texte).refus(); }
+
+}  // namespace
+
+TEST(GardeComptes, UnNombreDeSommetsMenteurEstRameneAuxSommetsPresents) {
+    // A billion vertices announced: dxflib would write far past its array.
+    const std::string texte = dxf::entites(lwpolyline("1000000000", 3) + dxf::ligne(0, 0, 1, 1));
+    Controle c(texte);
+    EXPECT_EQ(c.refus(), ResultatLecture::Aucune);
+    EXPECT_EQ(c.comptesCorriges(), 1u);
+    EXPECT_EQ(c.texte(), dxf::entites(lwpolyline("3", 3) + dxf::ligne(0, 0, 1, 1)));
+
+    Import i(texte);
+    EXPECT_EQ(i.r.issue, ResultatLecture::Reussie);
+    ASSERT_EQ(i.racine().getPolylines().size(), 1u);
+    const auto& pts = i.racine().getPolylines()[0]->getPoints();
+    ASSERT_EQ(pts.size(), 3u);
+    EXPECT_EQ(pts[2]->getX(), 2);
+    EXPECT_EQ(pts[2]->getY(), 4);
+    EXPECT_EQ(i.racine().getLignes().size(), 1u);
+}
+
+TEST(GardeComptes, ChaqueChampDeCompteDeDxflib) {
+    struct Cas {
+        const char* genre;
+        int code;
+        std::string elements;  // the pairs that the count announces
+        int presents;
+    };
+    const Cas cas[] = {
+        {"SPLINE", 72, paire(40, 0.0) + paire(40, 1.0), 2},
+        {"SPLINE", 73, paire(10, 1.0) + paire(20, 1.0) + paire(30, 0.0), 1},
+        {"SPLINE", 74, paire(11, 1.0) + paire(21, 1.0) + paire(11, 2.0) + paire(21, 2.0), 2},
+        {"LEADER", 76, paire(10, 1.0) + paire(20, 1.0) + paire(10, 2.0) + paire(20, 2.0), 2},
+        {"HATCH", 91, paire(92, 2) + paire(93, 0), 1},
+        {"HATCH", 95, paire(40, 1.0), 1},
+        {"HATCH", 96, paire(10, 1.0) + paire(20, 1.0), 1},
+        {"HATCH", 97, paire(11, 1.0) + paire(21, 1.0), 1},
+    };
+    for (const Cas& k : cas) {
+        for (const char* annonce : {"2000000000", "715827883", "-1", " +99999"}) {
+            SCOPED_TRACE(std::string(k.genre) + " " + std::to_string(k.code) + " " + annonce);
+            auto entite = [&](const std::string& valeur) {
+                return dxf::entites(paire(0, k.genre) + paire(8, "0") + paire(k.code, valeur) +
+                                    k.elements + dxf::ligne(0, 0, 1, 1));
+            };
+            const std::string texte = entite(annonce);
+            Controle c(texte);
+            const std::string juste =
+                std::string(annonce) == "-1" ? "0" : std::to_string(k.presents);
+            EXPECT_EQ(c.texte(), entite(juste));
+            Import i(entite(annonce));
+            EXPECT_EQ(i.r.issue, ResultatLecture::Reussie);
+            EXPECT_EQ(i.racine().getLignes().size(), 1u);
+        }
+    }
+}
+
+TEST(GardeComptes, LesComptesJustesEtLesAutresEntitesRestentTelsQuels) {
+    // Code 90 means something else outside LWPOLYLINE; 72 and 73 likewise
+    // outside SPLINE; a count equal to its elements, or below, is dxflib's
+    // business.
+    const std::string texte =
+        dxf::entites(lwpolyline("2", 2) + lwpolyline("1", 4) + paire(0, "LINE") +
+                     paire(90, 1000000) + paire(10, 0.0) + paire(20, 0.0) + paire(11, 1.0) +
+                     paire(21, 1.0) + paire(0, "TEXT") + paire(72, 1000000) + paire(73, 99999) +
+                     paire(1, "a") + paire(0, "LWPOLYLINES") + paire(90, 1000000));
+    Controle c(texte);
+    EXPECT_EQ(c.comptesCorriges(), 0u);
+    EXPECT_EQ(c.texte(), texte);
+    EXPECT_EQ(c.texte().data(), texte.data());  // no copy when nothing changes
+}
+
+TEST(GardeComptes, CodesEtValeursLusCommeDxflibLesLit) {
+    // "  90", "090" and "4294967386" (which wraps to 90) are all code 90 to
+    // dxflib; the value stops at its first NUL; counts are per record and
+    // each counts the elements after it.
+    std::string corps = paire(0, "LWPOLYLINE") + "  90\n7000000\n" + sommets(1) +
+                        paire(0, "LWPOLYLINE") + "090\r\n7000000\r\n" + sommets(2) +
+                        paire(0, "LWPOLYLINE") + "4294967386\n7000000\n" + sommets(1) +
+                        paire(0, "LWPOLYLINE") +
+                        paire(90, std::string("1\0"
+                                              "999999",
+                                              8)) +
+                        sommets(1) + paire(0, "LWPOLYLINE") + sommets(2) + paire(90, 5) +
+                        sommets(1) + paire(0, "LWPOLYLINE ") + paire(90, 5000000);
+    const std::string texte = dxf::entites(corps);
+    Controle c(texte);
+    EXPECT_EQ(c.comptesCorriges(), 4u);
+    const std::string t(c.texte());
+    EXPECT_NE(t.find("  90\n1\n10\n0\n"), std::string::npos);
+    EXPECT_NE(t.find("090\r\n2\r\n10\n0\n"), std::string::npos);
+    EXPECT_NE(t.find("4294967386\n1\n10\n0\n"), std::string::npos);
+    EXPECT_NE(t.find(std::string("90\n1\0"
+                                 "999999\n",
+                                 12)),
+              std::string::npos);
+    EXPECT_NE(t.find("90\n1\n10\n0\n20\n0\n0\nLWPOLYLINE \n90\n5000000\n"), std::string::npos);
+}
+
+TEST(GardeLignes, UneLigneDePlusDe1023CaracteresEstRefusee) {
+    // dxflib reads 1023 characters whole; one more and the pairs shift.
+    for (std::size_t n : {1023u, 1024u, 100000u}) {
+        SCOPED_TRACE(n);
+        const std::string texte =
+            dxf::entites(dxf::texte(0, 0, 1, std::string(n, 'x')) + dxf::ligne(0, 0, 1, 1));
+        Controle c(texte);
+        if (n == 1023) {
+            EXPECT_EQ(c.refus(), ResultatLecture::Aucune);
+            Import i(texte);
+            EXPECT_EQ(i.r.issue, ResultatLecture::Reussie);
+            ASSERT_EQ(i.racine().getTextes().size(), 1u);
+            EXPECT_EQ(i.racine().getTextes()[0]->getTexte().size(), 1023u);
+            EXPECT_EQ(i.racine().getLignes().size(), 1u);
+        } else {
+            EXPECT_EQ(c.refus(), ResultatLecture::LigneTropLongue);
+            EXPECT_EQ(c.ligneTropLongue(), 18u);
+        }
+    }
+    // A carriage return counts: dxflib removes it only after reading the line.
+    EXPECT_EQ(refusDe(dxf::entites(paire(0, "TEXT") + paire(1, std::string(1023, 'x') + "\r"))),
+              ResultatLecture::LigneTropLongue);
+}
+
+TEST(GardeFin, LeTexteSArreteApresLeMarqueurEOF) {
+    const std::string dessin = dxf::entites(dxf::ligne(0, 0, 1, 1));
+    const std::string suivi = dessin + paire(0, "LINE") + paire(1, std::string(5000, 'x'));
+    Controle c(suivi);
+    EXPECT_TRUE(c.complet());
+    EXPECT_EQ(c.refus(), ResultatLecture::Aucune);
+    EXPECT_EQ(c.texte(), dessin);
+
+    const std::string tronque = dessin.substr(0, dessin.size() - 8);
+    Controle coupe(tronque);
+    EXPECT_FALSE(coupe.complet());
+    EXPECT_EQ(coupe.refus(), ResultatLecture::Aucune);
+
+    const std::string sansLF = dessin.substr(0, dessin.size() - 1);
+    Controle sansFinDeLigne(sansLF);
+    EXPECT_TRUE(sansFinDeLigne.complet());
+}
+
+TEST(GardeRefus, VideBinaireOuAutreChose) {
+    EXPECT_EQ(refusDe(""), ResultatLecture::Vide);
+    EXPECT_EQ(refusDe(std::string("AutoCAD Binary DXF\r\n\x1a\0", 22)),
+              ResultatLecture::DXFBinaire);
+    EXPECT_EQ(refusDe("Bonjour,\nceci est une lettre.\n"), ResultatLecture::PasDXF);
+    EXPECT_EQ(refusDe("\n\n\n"), ResultatLecture::PasDXF);
+    EXPECT_EQ(refusDe(paire(0, "LINE") + paire(0, "EOF")), ResultatLecture::PasDXF);
+    // A long line in a file that is not DXF: the file is what is wrong.
+    EXPECT_EQ(refusDe(std::string(3000, '{')), ResultatLecture::PasDXF);
+    // The section marker may carry blanks; it may come after a comment.
+    EXPECT_EQ(refusDe(paire(999, "fait main") + "  0\r\nSECTION  \r\n"), ResultatLecture::Aucune);
+}
+
+TEST(GardeRefus, LeCommentaireDxflibSeulNeFaitPlusEchouerDxflib) {
+    // dxflib takes the version after "dxflib " with substr(7), which throws
+    // on the bare word.
+    Import i(dxf::fichier(paire(999, "dxflib") + dxf::section("ENTITIES", dxf::ligne(0, 0, 1, 1))));
+    EXPECT_EQ(i.r.issue, ResultatLecture::Reussie) << i.r.message;
+    EXPECT_EQ(i.racine().getLignes().size(), 1u);
+}
+
+TEST(GardeLocale, RemetLesLocalesExactesMemeComposees) {
+    const std::string avantC = std::setlocale(LC_ALL, nullptr);
+    const std::locale avantCpp;
+    if (!std::setlocale(LC_ALL, "fr_FR.UTF-8")) GTEST_SKIP() << "pas de locale fr_FR.UTF-8";
+    std::setlocale(LC_NUMERIC, "C");
+    std::setlocale(LC_TIME, "de_DE.UTF-8");
+    const std::string compose = std::setlocale(LC_ALL, nullptr);
+    const std::locale francaise("fr_FR.UTF-8");
+    std::locale::global(francaise);
+    std::setlocale(LC_ALL, compose.c_str());
+    {
+        GardeLocale g;
+        EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "C");
+        EXPECT_EQ(std::locale().name(), "C");
+    }
+    EXPECT_EQ(std::setlocale(LC_ALL, nullptr), compose);
+    EXPECT_EQ(std::locale().name(), francaise.name());
+    std::locale::global(avantCpp);
+    std::setlocale(LC_ALL, avantC.c_str());
+}

@@ -1,0 +1,60 @@
+// Files that once crashed, hung or misled the import (tests/regressions, the
+// findings of the fuzz target among them): each is read and painted without a
+// crash, a hang or a sanitizer report.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cairomm/context.h>
+#include <cairomm/surface.h>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "import/dxfhandler.h"
+#include "import/lecture.h"
+#include "render/peintre.h"
+#include "support/fichiers.h"
+
+TEST(Regressions, ChaqueFichierSeLitEtSePeint) {
+    std::vector<std::string> fichiers;
+    for (const auto& e : std::filesystem::directory_iterator(source("tests/regressions")))
+        if (e.is_regular_file()) fichiers.push_back(e.path().string());
+    std::sort(fichiers.begin(), fichiers.end());
+    ASSERT_FALSE(fichiers.empty());
+    std::ofstream nul("/dev/null");
+    for (const auto& f : fichiers) {
+        SCOPED_TRACE(f);
+        const auto debut = std::chrono::steady_clock::now();
+        DXFHandler handler(nul);
+        const ResultatLecture r = lireDXF(f, handler);
+        EXPECT_EQ(r.message.empty(), r.issue == ResultatLecture::Reussie) << r.message;
+        if (r.utilisable()) {
+            auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, 64, 64);
+            Trace trace(nul);
+            Peintre peintre(trace);
+            peintre.peindre(Cairo::Context::create(surface), *handler.getBlocRoot(), 1.0, 64,
+                            Zone{0, 0, 64, 64}, {});
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(20));
+    }
+    libererPolices();
+}
+
+TEST(Regressions, LesFauxComptesNeCoutentRienEtNeFontRienPerdre) {
+    // Each of these files announces hundreds of millions of elements and holds
+    // one or two, followed by a LINE that must still be read.
+    std::ofstream nul("/dev/null");
+    for (const char* nom : {"lwpolyline-1073741825-sommets.dxf", "lwpolyline-300000000-sommets.dxf",
+                            "spline-comptes-geants.dxf", "leader-76-geant.dxf",
+                            "hatch-comptes-geants.dxf", "commentaire-dxflib.dxf"}) {
+        SCOPED_TRACE(nom);
+        DXFHandler handler(nul);
+        const ResultatLecture r = lireDXF(source("tests/regressions/") + nom, handler);
+        EXPECT_EQ(r.issue, ResultatLecture::Reussie) << r.message;
+        EXPECT_EQ(handler.getBlocRoot()->getLignes().size(), 1u);
+    }
+    DXFHandler handler(nul);
+    const std::string texte = source("tests/regressions/texte-1500-caracteres.dxf");
+    const ResultatLecture r = lireDXF(texte, handler);
+    EXPECT_EQ(r.message, texte + " n'a pas pu etre lu : sa ligne 16 depasse 1023 caracteres.");
+}
