@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -23,6 +26,8 @@ constexpr double kLoin = 1 << 21;
 // Subpaths gathered into one stroke at most: large enough to make the cost
 // of a stroke call negligible, small enough to keep cairo's polygons small.
 constexpr std::size_t kLot = 1024;
+// Rows that primitives of one batch may share where their ends meet.
+constexpr double kRecouvrement = 2;
 // A dash period shorter than this, in device pixels, is painted solid: at
 // that size the dashes cannot be told apart, and cairo would cut every line
 // into thousands of pieces.
@@ -32,6 +37,14 @@ constexpr double kPeriodeMin = 0.5;
 constexpr double kGlypheMax = 4096;
 
 const cairo_matrix_t kRetournement = {1, 0, 0, -1, 0, 0};
+// Exposed zones smaller than this, in pixels, are painted by one thread.
+constexpr double kAireMinBandes = 512.0 * 512.0;
+
+// A picture taken from the cache for the time of one paint.
+struct ImageTenue {
+    cairo_surface_t* s;
+    ~ImageTenue() { cairo_surface_destroy(s); }
+};
 
 bool fini(double v) { return std::isfinite(v); }
 
@@ -134,32 +147,125 @@ class Peintre::Session {
     cairo_matrix_t base_{};
 };
 
-Peintre::Peintre(Trace& trace, OptionsPeinture options) : trace_(trace), options_(options) {}
+Peintre::Peintre(Trace& trace, OptionsPeinture options)
+    : trace_(trace),
+      options_(options),
+      fils_(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4)) {}
 
 void Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, Block& racine, double echelle,
                       double hauteur, const Zone& zone,
                       const std::list<std::string>& calquesMasques) {
     if (!fini(echelle) || !(echelle >= kEchelleMin)) echelle = kEchelleMin;
     if (!fini(hauteur)) hauteur = 0;
-    cairo_t* c = cr->cobj();
+    Zone z = zone;
+    if (!fini(z.x) || !fini(z.y) || !fini(z.largeur) || !fini(z.hauteur) || !(z.largeur > 0) ||
+        !(z.hauteur > 0))
+        z = Zone{};
+    calquesMasques_ = options_.calquesMasquables ? &calquesMasques : nullptr;
+    if (!peindreEnBandes(cr->cobj(), racine, echelle, hauteur, z))
+        peindreSur(cr->cobj(), racine, echelle, hauteur, z);
+    calquesMasques_ = nullptr;
+    dernierCalque_ = nullptr;
+    trace_.vider();
+}
+
+void Peintre::peindreSur(cairo_t* c, Block& racine, double echelle, double hauteur,
+                         const Zone& zone) {
     cairo_save(c);
     cairo_new_path(c);
-    if (fini(zone.x) && fini(zone.y) && fini(zone.largeur) && fini(zone.hauteur) &&
-        zone.largeur > 0 && zone.hauteur > 0)
-        cairo_rectangle(c, zone.x, zone.y, zone.largeur, zone.hauteur);
-    // An empty path clips everything away: the trace is still written.
+    // An empty zone leaves an empty path, which clips everything away: the
+    // trace is still written.
+    if (zone.largeur > 0) cairo_rectangle(c, zone.x, zone.y, zone.largeur, zone.hauteur);
     cairo_clip(c);
     cairo_set_line_width(c, 1.0 / echelle);
     cairo_translate(c, 0, hauteur);
     cairo_transform(c, &kRetournement);
     cairo_scale(c, echelle, echelle);
-    calquesMasques_ = options_.calquesMasquables ? &calquesMasques : nullptr;
-    const std::vector<Block*> racines{&racine};
-    drawBlocs(cr, racines);
-    calquesMasques_ = nullptr;
-    dernierCalque_ = nullptr;
+    {
+        Session s(*this, c);
+        const std::vector<Block*> racines{&racine};
+        blocs(racines);
+    }
     cairo_restore(c);
-    trace_.vider();
+}
+
+bool Peintre::peindreEnBandes(cairo_t* c, Block& racine, double echelle, double hauteur,
+                              const Zone& zone) {
+    // Only on image surfaces seen in device coordinates, with at most a
+    // rectangle as clip, and for zones large enough to be worth it.
+    if (fils_ < 2 || zone.largeur * zone.hauteur < kAireMinBandes) return false;
+    cairo_surface_t* cible = cairo_get_target(c);
+    if (cairo_surface_get_type(cible) != CAIRO_SURFACE_TYPE_IMAGE) return false;
+    const cairo_format_t format = cairo_image_surface_get_format(cible);
+    if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return false;
+    double ox, oy, ex, ey;
+    cairo_surface_get_device_offset(cible, &ox, &oy);
+    cairo_surface_get_device_scale(cible, &ex, &ey);
+    cairo_matrix_t m;
+    cairo_get_matrix(c, &m);
+    if (ox != 0 || oy != 0 || ex != 1 || ey != 1 || m.xx != 1 || m.yy != 1 || m.xy != 0 ||
+        m.yx != 0 || m.x0 != 0 || m.y0 != 0)
+        return false;
+    const int largeur = cairo_image_surface_get_width(cible);
+    const int hauteurCible = cairo_image_surface_get_height(cible);
+    Zone z = zone;
+    cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(c);
+    const bool rectangle = clip->status == CAIRO_STATUS_SUCCESS && clip->num_rectangles == 1;
+    if (rectangle) {
+        const cairo_rectangle_t& r = clip->rectangles[0];
+        const double x0 = std::max(z.x, r.x), y0 = std::max(z.y, r.y);
+        const double x1 = std::min(z.x + z.largeur, r.x + r.width);
+        const double y1 = std::min(z.y + z.hauteur, r.y + r.height);
+        z = Zone{x0, y0, x1 - x0, y1 - y0};
+    }
+    cairo_rectangle_list_destroy(clip);
+    if (!rectangle || !(z.largeur > 0 && z.hauteur > 0) || z.largeur * z.hauteur < kAireMinBandes)
+        return false;
+
+    // 2n bands of whole rows, dealt out in turn to n painters: wherever the
+    // drawing lies, each gets its share. Each paints through a surface of
+    // its own over the target's pixels, clipped to its bands; the rows do
+    // not overlap, and neither do the writes.
+    const int n = std::min(fils_, 8);
+    const double origine = std::floor(std::max(0.0, z.y));
+    const double fin = std::min(static_cast<double>(hauteurCible), std::ceil(z.y + z.hauteur));
+    const double hb = std::ceil((fin - origine) / (2.0 * n));
+    if (!(hb >= 1)) return false;
+    cairo_surface_flush(cible);
+    unsigned char* pixels = cairo_image_surface_get_data(cible);
+    const int pas = cairo_image_surface_get_stride(cible);
+    std::mutex verrou;
+    auto peindreBandes = [&](Peintre& p, int rang) {
+        p.bandes_ = Bandes{n, rang, hb, origine};
+        cairo_surface_t* s =
+            cairo_image_surface_create_for_data(pixels, format, largeur, hauteurCible, pas);
+        cairo_t* cb = cairo_create(s);
+        for (int k = rang; origine + k * hb < fin; k += n)
+            cairo_rectangle(cb, 0, origine + k * hb, largeur, std::min(hb, fin - origine - k * hb));
+        cairo_clip(cb);
+        p.peindreSur(cb, racine, echelle, hauteur, z);
+        cairo_destroy(cb);
+        cairo_surface_destroy(s);
+        p.bandes_ = Bandes{};
+    };
+    std::vector<std::unique_ptr<Peintre>> aides;
+    std::vector<std::thread> fils;
+    for (int rang = 1; rang < n; ++rang) {
+        aides.push_back(std::make_unique<Peintre>(trace_, options_));
+        Peintre& aide = *aides.back();
+        aide.tracer_ = false;
+        aide.regrouper_ = regrouper_;
+        aide.cachePartage_ = &images_;
+        aide.verrouCache_ = &verrou;
+        aide.calquesMasques_ = calquesMasques_;
+        fils.emplace_back(peindreBandes, std::ref(aide), rang);
+    }
+    verrouCache_ = &verrou;
+    peindreBandes(*this, 0);
+    for (auto& f : fils) f.join();
+    verrouCache_ = nullptr;
+    cairo_surface_mark_dirty(cible);
+    return true;
 }
 
 void Peintre::drawBlocs(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<Block*>& l) {
@@ -228,28 +334,46 @@ bool Peintre::masque(const Layer* calque) {
 }
 
 void Peintre::ligneTrace(const char* texte) {
+    if (!tracer_) return;
     trace_.tabulations(niveau);
     trace_ << texte;
     trace_.finLigne();
 }
 
 bool Peintre::visible(double x0, double y0, double x1, double y1) const {
-    return x1 >= zx0_ && x0 <= zx1_ && y1 >= zy0_ && y0 <= zy1_;
+    if (!(x1 >= zx0_ && x0 <= zx1_ && y1 >= zy0_ && y0 <= zy1_)) return false;
+    if (bandes_.nombre <= 1) return true;
+    // Painting by bands: only the rows of this painter's bands count.
+    y0 -= kMarge;
+    y1 += kMarge;
+    if (y1 - y0 >= bandes_.hauteur * (bandes_.nombre - 1)) return true;
+    const long k0 = static_cast<long>(std::floor((y0 - bandes_.origine) / bandes_.hauteur));
+    const long k1 = static_cast<long>(std::floor((y1 - bandes_.origine) / bandes_.hauteur));
+    for (long k = k0; k <= k1; ++k)
+        if (((k % bandes_.nombre) + bandes_.nombre) % bandes_.nombre == bandes_.rang) return true;
+    return false;
 }
 
 bool Peintre::disqueVisible(double cx, double cy, double rayon) const {
     return visible(cx - rayon, cy - rayon, cx + rayon, cy + rayon);
 }
 
-void Peintre::preparer(const CouleurRVB& c, bool pointille, double decalage, Mode mode) {
+void Peintre::preparer(const CouleurRVB& c, bool pointille, double decalage, Mode mode, double y0,
+                       double y1) {
     double echelle = 0;
     if (pointille) {
         echelle = echelleTrait_;
         if (!((traitPointille[0] + traitPointille[1]) * echelle >= kPeriodeMin)) pointille = false;
     }
+    // Cairo's rasteriser samples every row where some edge of the path
+    // starts, ends or crosses another 15 times, and the others once: a stroke
+    // of primitives sharing rows costs more than their strokes one by one.
+    // So a batch only takes primitives that leave the rows of the batch
+    // (a few rows of overlap, where their ends meet, are free).
+    const bool lignesLibres = y1 <= lotY0_ + kRecouvrement || y0 >= lotY1_ - kRecouvrement;
     if (lot_ > 0 &&
-        (!memeCouleur(c, couleurLot_) || pointille != pointilleLot_ || mode != modeLot_ ||
-         (pointille && (echelle != echelleLot_ || decalage != decalageLot_))))
+        (!lignesLibres || !memeCouleur(c, couleurLot_) || pointille != pointilleLot_ ||
+         mode != modeLot_ || (pointille && (echelle != echelleLot_ || decalage != decalageLot_))))
         vider();
     if (lot_ == 0) {
         couleurLot_ = c;
@@ -257,6 +381,11 @@ void Peintre::preparer(const CouleurRVB& c, bool pointille, double decalage, Mod
         echelleLot_ = pointille ? echelle : 0;
         decalageLot_ = pointille ? decalage : 0;
         modeLot_ = mode;
+        lotY0_ = y0;
+        lotY1_ = y1;
+    } else {
+        lotY0_ = std::min(lotY0_, y0);
+        lotY1_ = std::max(lotY1_, y1);
     }
     matriceCourante();
 }
@@ -318,10 +447,11 @@ void Peintre::segment(double x1, double y1, double x2, double y2, int couleur,
         x1 = x1 + t0 * ux;
         y1 = y1 + t0 * uy;
     }
-    preparer(couleurDXF(couleur), pointilleDe(), decalage, Mode::Trait);
+    preparer(couleurDXF(couleur), pointilleDe(), decalage, Mode::Trait, std::min(dy1, dy2),
+             std::max(dy1, dy2));
     cairo_move_to(cr_, x1, y1);
     cairo_line_to(cr_, x2, y2);
-    if (++lot_ >= kLot) vider();
+    if (++lot_ >= (regrouper_ ? kLot : 1)) vider();
 }
 
 void Peintre::arcOuCercle(double cx, double cy, double rayon, double a1, double a2,
@@ -335,11 +465,11 @@ void Peintre::arcOuCercle(double cx, double cy, double rayon, double a1, double 
     if (std::max(std::fabs(dx), std::fabs(dy)) + r > kLoin) return;
     // More than a full turn paints the same pixels as one turn.
     if (a2 - a1 > kDeuxPi) a2 = a1 + kDeuxPi;
-    preparer(c, pointille, 0, mode);
+    preparer(c, pointille, 0, mode, dy - r, dy + r);
     // Without this, cairo would join the previous subpath to the arc's start.
     cairo_new_sub_path(cr_);
     cairo_arc(cr_, cx, cy, rayon, a1, a2);
-    if (++lot_ >= kLot) vider();
+    if (++lot_ >= (regrouper_ ? kLot : 1)) vider();
 }
 
 void Peintre::blocs(const std::vector<Block*>& liste) {
@@ -352,12 +482,14 @@ void Peintre::blocs(const std::vector<Block*>& liste) {
                         [&](const std::string* n) { return *n == nom; }))
             continue;
         const double x = b->getX(), y = b->getY();
-        trace_.tabulations(niveau);
-        trace_ << "bloc : " << nom;
-        trace_.finLigne();
-        trace_.tabulations(niveau);
-        trace_ << "translation a x : " << x << ", y : " << y;
-        trace_.finLigne();
+        if (tracer_) {
+            trace_.tabulations(niveau);
+            trace_ << "bloc : " << nom;
+            trace_.finLigne();
+            trace_.tabulations(niveau);
+            trace_ << "translation a x : " << x << ", y : " << y;
+            trace_.finLigne();
+        }
 
         // Placed as DXF places an insertion; undone by restoring the saved
         // matrix, so no rounding error builds up.
@@ -386,13 +518,15 @@ void Peintre::blocs(const std::vector<Block*>& liste) {
         --niveau;
 
         fixerMatrice(avant, peignableAvant);
-        trace_.tabulations(niveau);
-        trace_ << "translation a x : " << -x << ", y : " << -y;
-        trace_.finLigne();
-        trace_.tabulations(niveau);
-        trace_ << "fin du bloc : " << nom;
-        trace_.finLigne();
-        trace_.finLigne();
+        if (tracer_) {
+            trace_.tabulations(niveau);
+            trace_ << "translation a x : " << -x << ", y : " << -y;
+            trace_.finLigne();
+            trace_.tabulations(niveau);
+            trace_ << "fin du bloc : " << nom;
+            trace_.finLigne();
+            trace_.finLigne();
+        }
     }
 }
 
@@ -449,9 +583,11 @@ void Peintre::polylines(const std::vector<Polyline*>& liste) {
         };
         const Point* precedent = nullptr;
         for (const Point* v : sommets) {
-            trace_.tabulations(niveau + 1);
-            trace_ << "polypoint";
-            trace_.finLigne();
+            if (tracer_) {
+                trace_.tabulations(niveau + 1);
+                trace_ << "polypoint";
+                trace_.finLigne();
+            }
             // Each segment takes the colour of the vertex it ends at.
             if (precedent && peignable_)
                 segment(precedent->getX(), precedent->getY(), v->getX(), v->getY(), v->getCouleur(),
@@ -524,8 +660,17 @@ void Peintre::images(const std::vector<Image*>& liste) {
         if (masque(i->getCalque())) continue;
         ligneTrace("image");
         if (!peignable_) continue;
-        cairo_surface_t* image = images_.image(i->getFile());
+        cairo_surface_t* image = nullptr;
+        {
+            // Painters working by bands share the first one's cache.
+            CacheImages& cache = cachePartage_ ? *cachePartage_ : images_;
+            std::unique_lock<std::mutex> verrou;
+            if (verrouCache_) verrou = std::unique_lock<std::mutex>(*verrouCache_);
+            image = cache.image(i->getFile());
+            if (image) cairo_surface_reference(image);
+        }
         if (image) {
+            ImageTenue tenue{image};
             // Top-left corner at the window pixel named by the insertion
             // point, cut toward zero; the view transform does not apply.
             const double x = std::trunc(i->getX()), y = std::trunc(i->getY());

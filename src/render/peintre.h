@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <list>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -91,12 +92,36 @@ class Peintre {
     // The nesting depth of the block being painted (0 between repaints).
     int getNiveau() const { return niveau; }
 
+    // How many threads may share a repaint on an image surface (each takes
+    // bands of rows of its own; the trace is written by the calling thread
+    // alone). 1 paints on the calling thread only. Defaults to the number of
+    // processors, at most 4.
+    void setFils(int n) { fils_ = n < 1 ? 1 : n; }
+    int getFils() const { return fils_; }
+
+    // Whether consecutive primitives of the same colour and dashes share one
+    // stroke (the default). Off, every primitive is stroked on its own: the
+    // reference that the batched strokes are checked against.
+    void setRegroupement(bool oui) { regrouper_ = oui; }
+
   private:
     // What the batch being built will be painted with.
     enum class Mode { Trait, RemplirEtTrait };
 
     class Session;
     friend class Session;
+
+    // The rows painted by one of several painters sharing a repaint: bands
+    // of `hauteur` rows from `origine`, dealt out in turn; this one's are
+    // those of rank `rang` among `nombre`.
+    struct Bandes {
+        int nombre = 1, rang = 0;
+        double hauteur = 0, origine = 0;
+    };
+
+    void peindreSur(cairo_t* c, Block& racine, double echelle, double hauteur, const Zone& zone);
+    bool peindreEnBandes(cairo_t* c, Block& racine, double echelle, double hauteur,
+                         const Zone& zone);
 
     bool masque(const Layer* calque);
     void blocs(const std::vector<Block*>& liste);
@@ -120,7 +145,8 @@ class Peintre {
                      bool pointille, Mode mode);
     // Makes the batch ready to take a primitive of this kind; flushes the
     // previous one when it differs.
-    void preparer(const CouleurRVB& c, bool pointille, double decalage, Mode mode);
+    void preparer(const CouleurRVB& c, bool pointille, double decalage, Mode mode, double y0,
+                  double y1);
     // Paints and empties the batch.
     void vider();
     void matriceCourante();
@@ -133,6 +159,12 @@ class Peintre {
     OptionsPeinture options_;
     CacheImages images_;
     int niveau = 0;
+    int fils_;
+    bool tracer_ = true;
+    bool regrouper_ = true;
+    Bandes bandes_;
+    CacheImages* cachePartage_ = nullptr;  // the cache of the painter this one helps
+    std::mutex* verrouCache_ = nullptr;    // held while the cache is used, when shared
 
     // State of the repaint in progress.
     cairo_t* cr_ = nullptr;
@@ -154,4 +186,5 @@ class Peintre {
     double echelleLot_ = 0;  // device length of one unit of the dashes
     double decalageLot_ = 0;
     Mode modeLot_ = Mode::Trait;
+    double lotY0_ = 0, lotY1_ = 0;  // device rows the batch covers
 };

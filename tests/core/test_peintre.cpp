@@ -204,7 +204,9 @@ TEST(PeintreTrace, LesObjetsHorsDeLaZoneSontTracesSansEtrePeints) {
     EXPECT_TRUE(partiel.encreDessin(30, 10));
     for (int y = 0; y < kCote; ++y)
         for (int x = 0; x < kCote; ++x)
-            if (x >= 60 || y < 250) ASSERT_FALSE(partiel.encre(x, y)) << x << "," << y;
+            if (x >= 60 || y < 250) {
+                ASSERT_FALSE(partiel.encre(x, y)) << x << "," << y;
+            }
 }
 
 TEST(PeintreTrace, LesTextesDesBlocsSontPeintsEntreCerclesEtImages) {
@@ -425,9 +427,12 @@ TEST(PeintrePixels, CouleursHorsDeLaTable) {
 
     // A layer switched off in the file has a negative colour; its by-layer
     // entities take it.
+    dxf::Attr eteint, sans;
+    eteint.calque = "ETEINT";
+    sans.calque = "SANS";
     Dessin d(dxf::fichier(dxf::tables(dxf::calque("ETEINT", -1) + dxf::calque("SANS", 256)) +
-                          dxf::section("ENTITIES", dxf::ligne(0, 10.5, 50, 10.5, {"ETEINT"}) +
-                                                       dxf::ligne(0, 20.5, 50, 20.5, {"SANS"}))));
+                          dxf::section("ENTITIES", dxf::ligne(0, 10.5, 50, 10.5, eteint) +
+                                                       dxf::ligne(0, 20.5, 50, 20.5, sans))));
     Toile t;
     t.peindre(d.racine());
     EXPECT_EQ(t.pixel(20, t.hauteur - 11), 0xFFFF0000u);
@@ -705,4 +710,50 @@ TEST(PeintreImages, BudgetDuCache) {
     cache.vider();
     EXPECT_EQ(cache.octets(), 0u);
     EXPECT_EQ(cache.nombre(), 0u);
+}
+
+// ---------------------------------------------------------------- threads
+
+// Painting by bands on several threads gives the pixels and the trace of
+// one thread, batched strokes those of strokes one by one where nothing
+// overlaps.
+TEST(PeintreBandes, MemesPixelsEtMemeTraceQuUnSeulFil) {
+    DossierTemporaire dossier;
+    const std::string png = dossier.chemin() + "/vert.png";
+    ecrirePng(png, 30, 700, 0, 1, 0);
+    dxf::Attr tirets;
+    tirets.typeLigne = "DASHED";
+    std::string corps, bloc;
+    for (int i = 0; i < 60; ++i) {
+        corps += dxf::ligne(3 * i, 10 * i + 0.3, 700 - 5 * i, 13 * i, i % 4 ? dxf::Attr{} : tirets);
+        corps += dxf::cercle(350 + 3 * i, 400, 5 + 4 * i);
+        corps += dxf::texte(20, 13.7 * i, 9, "Texte " + std::to_string(i));
+    }
+    bloc = dxf::arc(0, 0, 30, 10, 300) + dxf::lwpolyline("0,0;40,70;-20,90;10,130", 1) +
+           dxf::point(5, 5);
+    for (int i = 0; i < 12; ++i)
+        corps += dxf::insert("B", 60 * i + 20, 700 - 55 * i, 1.5, 1, 17 * i);
+    Dessin d(dxf::fichier(dxf::blocs(dxf::bloc("B", 0, 0, bloc)) +
+                          dxf::section("ENTITIES", corps + dxf::image("2F", 600, 100, 30, 700)) +
+                          dxf::objets(dxf::imagedef("2F", png))));
+    Toile un(800, 800), deux(800, 800), unParUn(800, 800);
+    un.peintre.setFils(1);
+    deux.peintre.setFils(3);
+    unParUn.peintre.setFils(1);
+    unParUn.peintre.setRegroupement(false);
+    const Zone zone{7.5, 3, 780, 790};
+    const std::string trace = un.peindre(d.racine(), 1, {}, zone);
+    EXPECT_EQ(deux.peindre(d.racine(), 1, {}, zone), trace);
+    EXPECT_EQ(unParUn.peindre(d.racine(), 1, {}, zone), trace);
+    EXPECT_GT(un.pixelsEncres(), 20000);
+    int differents = 0, recouvrements = 0;
+    for (int y = 0; y < 800; ++y)
+        for (int x = 0; x < 800; ++x) {
+            differents += un.pixel(x, y) != deux.pixel(x, y);
+            recouvrements += un.pixel(x, y) != unParUn.pixel(x, y);
+        }
+    EXPECT_EQ(differents, 0);
+    // Only where strokes of one batch overlap (polyline corners, crossings).
+    EXPECT_LT(recouvrements, un.pixelsEncres() / 50);
+    EXPECT_EQ(deux.peintre.cacheImages().decodages(), 1u);
 }
