@@ -1,6 +1,14 @@
 #include "import/dxfhandler.h"
 
+#include <algorithm>
 #include <utility>
+
+namespace {
+
+// The most vertices reserved ahead for one polyline.
+constexpr unsigned kSommetsAnnonces = 64;
+
+}  // namespace
 
 DXFHandler::DXFHandler(std::ostream& sortie) : DXFHandler(sortie, Options{}) {}
 
@@ -152,8 +160,14 @@ void DXFHandler::addPolyline(const DL_PolylineData& data) {
     trace << "POLYLINE, \tflags: " << data.flags;
     trace.finLigne();
     printAttributes();
-    blocCourant->addPolyline(
-        reserve.nouveau<Polyline>(calqueCourant(), typeLigneCourant(), data.flags));
+    Polyline& polyline = reserve.nouveau<Polyline>(calqueCourant(), typeLigneCourant(), data.flags);
+    // dxflib announces the vertex count of an LWPOLYLINE: room for them all
+    // spares the doublings of the vertex list, which leave it a third empty
+    // on average. The count comes from the file, and dxflib hands the last
+    // one on to a POLYLINE, whose vertices are not announced, so it is
+    // bounded.
+    polyline.getPoints().reserve(std::min(data.number, kSommetsAnnonces));
+    blocCourant->addPolyline(polyline);
 }
 
 void DXFHandler::addVertex(const DL_VertexData& data) {
