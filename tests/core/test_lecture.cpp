@@ -268,3 +268,17 @@ TEST(PlanProgramme, UnFichierRefuseTermineLeProgrammeAvantSaFenetre) {
         EXPECT_EQ(e.erreurs.substr(e.erreurs.size() - fin.size()), fin);
     }
 }
+
+TEST(PlanProgramme, EnFrancaisLaTraceGardeLePoint) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "pas d'ecran X";
+    DossierTemporaire d;
+    const std::string chemin = d.ecrire("plan.dxf", dxf::entites(dxf::ligne(1.5, -2.25, 0.5, 3)));
+    // The viewer stays open on its drawing: it is stopped after a while, its
+    // trace already written.
+    Execution e =
+        executer({programme("tarsin-plan"), chemin}, d.chemin(),
+                 {"LANG=fr_FR.UTF-8", "LC_ALL=fr_FR.UTF-8", "ASAN_OPTIONS=detect_leaks=0"}, 4);
+    EXPECT_NE(e.sortie.find("Reading file " + chemin + "...\nLINE:\t\t(1.5, -2.25) (0.5, 3)\n"),
+              std::string::npos)
+        << e.sortie;
+}
