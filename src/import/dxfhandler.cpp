@@ -55,9 +55,11 @@ Layer& DXFHandler::calqueCourant() {
     return *dernierCalque;
 }
 
-std::string DXFHandler::typeLigneCourant() const {
+const NomPartage& DXFHandler::typeLigneCourant() {
     // dxflib already answers "BYLAYER" for an empty line type name.
-    return attributes.getLinetype();
+    const std::string nom = attributes.getLinetype();
+    if (nom != typeCourant.str()) typeCourant = NomPartage(nom);
+    return typeCourant;
 }
 
 void DXFHandler::printAttributes() {
@@ -79,7 +81,7 @@ void DXFHandler::printAttributes() {
         trace << "DEFAULT";
     else
         trace << w;
-    trace << ", lineType: " << typeLigneCourant();
+    trace << ", lineType: " << typeLigneCourant().str();
     trace.finLigne();
     trace.finLigne();
 }

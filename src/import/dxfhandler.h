@@ -61,7 +61,7 @@ class DXFHandler : public DL_CreationAdapter {
   private:
     // The layer named by the current attributes, created on first use.
     Layer& calqueCourant();
-    std::string typeLigneCourant() const;
+    const NomPartage& typeLigneCourant();
 
     Trace trace;
     Options options;
@@ -78,4 +78,5 @@ class DXFHandler : public DL_CreationAdapter {
     Block* blocRoot;
     Block* blocCourant;
     Layer* dernierCalque = nullptr;
+    NomPartage typeCourant;
 };

@@ -15,52 +15,50 @@ bool memeNom(const std::string& a, const char* b) {
     return true;
 }
 
-Object::Object(int couleur, std::string typeLigne)
-    : couleur(couleur), typeLigne(std::move(typeLigne)) {}
+Object::Object(int couleur, NomPartage typeLigne) : couleur(couleur), typeLigne(typeLigne) {}
 
 double Object::degresToRadians(double degres) const { return degres * 3.141592653589793 / 180.0; }
 
-bool Object::isPointille() const { return !memeNom(typeLigne, "CONTINUOUS"); }
+bool Object::isPointille() const { return !typeLigne.continu(); }
 
-Table::Table(std::string nom, int couleur, std::string typeLigne)
-    : Object(couleur, std::move(typeLigne)), nom(std::move(nom)) {}
+Table::Table(std::string nom, int couleur, NomPartage typeLigne)
+    : Object(couleur, typeLigne), nom(std::move(nom)) {}
 
-Layer::Layer(std::string nom, int couleur, std::string typeLigne)
-    : Table(std::move(nom), couleur, std::move(typeLigne)) {}
+Layer::Layer(std::string nom, int couleur, NomPartage typeLigne)
+    : Table(std::move(nom), couleur, typeLigne) {}
 
-Entity::Entity(int couleur, Layer& calque, std::string typeLigne, double x, double y)
-    : Object(couleur, std::move(typeLigne)), x(x), y(y), calque(&calque) {
+Entity::Entity(int couleur, Layer& calque, NomPartage typeLigne, double x, double y)
+    : Object(couleur, typeLigne), x(x), y(y), calque(&calque) {
     if (couleur == 256) this->couleur = calque.getCouleur();
 }
 
 bool Entity::isPointille() const {
-    if (memeNom(typeLigne, "BYLAYER")) return calque->Object::isPointille();
+    if (typeLigne.parCalque()) return calque->Object::isPointille();
     return Object::isPointille();
 }
 
-Point::Point(int couleur, Layer& calque, std::string typeLigne, double x, double y)
-    : Entity(couleur, calque, std::move(typeLigne), x, y) {}
+Point::Point(int couleur, Layer& calque, NomPartage typeLigne, double x, double y)
+    : Entity(couleur, calque, typeLigne, x, y) {}
 
-Line::Line(int couleur, Layer& calque, std::string typeLigne, double x1, double y1, double x2,
+Line::Line(int couleur, Layer& calque, NomPartage typeLigne, double x1, double y1, double x2,
            double y2)
-    : Entity(couleur, calque, std::move(typeLigne), x1, y1), x2(x2), y2(y2) {}
+    : Entity(couleur, calque, typeLigne, x1, y1), x2(x2), y2(y2) {}
 
-Circle::Circle(int couleur, Layer& calque, std::string typeLigne, double cx, double cy,
-               double rayon)
-    : Entity(couleur, calque, std::move(typeLigne), cx, cy), rayon(rayon) {}
+Circle::Circle(int couleur, Layer& calque, NomPartage typeLigne, double cx, double cy, double rayon)
+    : Entity(couleur, calque, typeLigne, cx, cy), rayon(rayon) {}
 
-Arc::Arc(int couleur, Layer& calque, std::string typeLigne, double cx, double cy, double rayon,
+Arc::Arc(int couleur, Layer& calque, NomPartage typeLigne, double cx, double cy, double rayon,
          double angle1, double angle2)
-    : Circle(couleur, calque, std::move(typeLigne), cx, cy, rayon),
+    : Circle(couleur, calque, typeLigne, cx, cy, rayon),
       angle1(degresToRadians(angle1)),
       angle2(degresToRadians(angle2)) {}
 
-Polyline::Polyline(Layer& calque, std::string typeLigne, int flags)
-    : Entity(0, calque, std::move(typeLigne), 0, 0), flags(flags) {}
+Polyline::Polyline(Layer& calque, NomPartage typeLigne, int flags)
+    : Entity(0, calque, typeLigne, 0, 0), flags(flags) {}
 
-Text::Text(int couleur, Layer& calque, std::string typeLigne, double x, double y, std::string texte,
+Text::Text(int couleur, Layer& calque, NomPartage typeLigne, double x, double y, std::string texte,
            std::string style, double taille, double xScaleFactor)
-    : Entity(couleur, calque, std::move(typeLigne), x, y),
+    : Entity(couleur, calque, typeLigne, x, y),
       texte(std::move(texte)),
       style(std::move(style)),
       xScaleFactor(xScaleFactor),
@@ -69,13 +67,13 @@ Text::Text(int couleur, Layer& calque, std::string typeLigne, double x, double y
 Image::Image(Layer& calque, std::string ref, double x, double y, double width, double height)
     : Entity(256, calque, "CONTINUOUS", x, y), ref(std::move(ref)), width(width), height(height) {}
 
-Block::Block(std::string nom, int couleur, Layer& calque, std::string typeLigne, double bpx,
+Block::Block(std::string nom, int couleur, Layer& calque, NomPartage typeLigne, double bpx,
              double bpy)
-    : Table(std::move(nom), couleur, std::move(typeLigne)), calque(&calque), bpx(bpx), bpy(bpy) {}
+    : Table(std::move(nom), couleur, typeLigne), calque(&calque), bpx(bpx), bpy(bpy) {}
 
-Block::Block(std::string nom, int couleur, Layer& calque, std::string typeLigne, double x, double y,
+Block::Block(std::string nom, int couleur, Layer& calque, NomPartage typeLigne, double x, double y,
              double sx, double sy, double angle)
-    : Table(std::move(nom), couleur, std::move(typeLigne)),
+    : Table(std::move(nom), couleur, typeLigne),
       calque(&calque),
       x(x),
       y(y),

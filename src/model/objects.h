@@ -8,24 +8,26 @@
 #include <string>
 #include <vector>
 
+#include "model/nom.h"
+
 class Object {
   public:
-    Object(int couleur, std::string typeLigne);
+    Object(int couleur, NomPartage typeLigne);
 
     int getCouleur() const { return couleur; }
-    const std::string& getTypeLigne() const { return typeLigne; }
+    const std::string& getTypeLigne() const { return typeLigne.str(); }
     double degresToRadians(double degres) const;
     // True unless the line type is "CONTINUOUS" (compared without regard to case).
     bool isPointille() const;
 
   protected:
     int couleur;
-    std::string typeLigne;
+    NomPartage typeLigne;
 };
 
 class Table : public Object {
   public:
-    Table(std::string nom, int couleur, std::string typeLigne);
+    Table(std::string nom, int couleur, NomPartage typeLigne);
     std::string getNom() const { return nom; }
     const std::string& nomRef() const { return nom; }
 
@@ -35,13 +37,13 @@ class Table : public Object {
 
 class Layer : public Table {
   public:
-    Layer(std::string nom, int couleur, std::string typeLigne);
+    Layer(std::string nom, int couleur, NomPartage typeLigne);
 };
 
 class Entity : public Object {
   public:
     // A colour of 256 (by layer) is replaced by the layer's colour.
-    Entity(int couleur, Layer& calque, std::string typeLigne, double x, double y);
+    Entity(int couleur, Layer& calque, NomPartage typeLigne, double x, double y);
 
     Layer* getCalque() const { return calque; }
     double getX() const { return x; }
@@ -57,12 +59,12 @@ class Entity : public Object {
 
 class Point : public Entity {
   public:
-    Point(int couleur, Layer& calque, std::string typeLigne, double x, double y);
+    Point(int couleur, Layer& calque, NomPartage typeLigne, double x, double y);
 };
 
 class Line : public Entity {
   public:
-    Line(int couleur, Layer& calque, std::string typeLigne, double x1, double y1, double x2,
+    Line(int couleur, Layer& calque, NomPartage typeLigne, double x1, double y1, double x2,
          double y2);
     double getX2() const { return x2; }
     double getY2() const { return y2; }
@@ -74,7 +76,7 @@ class Line : public Entity {
 
 class Circle : public Entity {
   public:
-    Circle(int couleur, Layer& calque, std::string typeLigne, double cx, double cy, double rayon);
+    Circle(int couleur, Layer& calque, NomPartage typeLigne, double cx, double cy, double rayon);
     double getRayon() const { return rayon; }
 
   protected:
@@ -84,7 +86,7 @@ class Circle : public Entity {
 class Arc : public Circle {
   public:
     // Angles in degrees; stored in radians.
-    Arc(int couleur, Layer& calque, std::string typeLigne, double cx, double cy, double rayon,
+    Arc(int couleur, Layer& calque, NomPartage typeLigne, double cx, double cy, double rayon,
         double angle1, double angle2);
     double getAngle1() const { return angle1; }
     double getAngle2() const { return angle2; }
@@ -96,7 +98,7 @@ class Arc : public Circle {
 
 class Polyline : public Entity {
   public:
-    Polyline(Layer& calque, std::string typeLigne, int flags);
+    Polyline(Layer& calque, NomPartage typeLigne, int flags);
     void addPoint(Point& p) { points.push_back(&p); }
     std::vector<Point*>& getPoints() { return points; }
     const std::vector<Point*>& getPoints() const { return points; }
@@ -112,7 +114,7 @@ class Polyline : public Entity {
 class Text : public Entity {
   public:
     // Note the order: height before width factor.
-    Text(int couleur, Layer& calque, std::string typeLigne, double x, double y, std::string texte,
+    Text(int couleur, Layer& calque, NomPartage typeLigne, double x, double y, std::string texte,
          std::string style, double taille, double xScaleFactor);
     std::string getTexte() const { return texte; }
     const std::string& texteRef() const { return texte; }
@@ -150,10 +152,10 @@ class Image : public Entity {
 class Block : public Table {
   public:
     // Definition or root block.
-    Block(std::string nom, int couleur, Layer& calque, std::string typeLigne, double bpx,
+    Block(std::string nom, int couleur, Layer& calque, NomPartage typeLigne, double bpx,
           double bpy);
     // Instance of a block not defined yet; the angle is in degrees.
-    Block(std::string nom, int couleur, Layer& calque, std::string typeLigne, double x, double y,
+    Block(std::string nom, int couleur, Layer& calque, NomPartage typeLigne, double x, double y,
           double sx, double sy, double angle);
     Block(const Block&) = default;
     Block& operator=(const Block&) = default;

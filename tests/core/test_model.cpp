@@ -112,3 +112,21 @@ TEST(Blocs, CopiePartageLeContenuMaisPasLesListes) {
     EXPECT_EQ(copie.getSy(), 3);
     EXPECT_EQ(copie.getLignes().size(), 4u);
 }
+
+TEST(Modele, NomsDeTypesDeLignePartages) {
+    Layer c("c", 1, "CONTINUOUS");
+    Line a(1, c, std::string("Tirets_rares"), 0, 0, 1, 1);
+    Line b = a;
+    {
+        Line d(1, c, "Tirets_rares", 0, 0, 1, 1);
+        // One copy of the name, whoever bears it.
+        EXPECT_EQ(&d.getTypeLigne(), &a.getTypeLigne());
+    }
+    EXPECT_EQ(b.getTypeLigne(), "Tirets_rares");
+    NomPartage n("ByLayer");
+    EXPECT_TRUE(n.parCalque());
+    EXPECT_FALSE(n.continu());
+    n = NomPartage("continuous");
+    EXPECT_TRUE(n.continu());
+    EXPECT_EQ(n.str(), "continuous");
+}
