@@ -6,12 +6,12 @@
 
 #include <algorithm>
 #include <charconv>
-#include <memory>
-#include <mutex>
-#include <thread>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -23,8 +23,7 @@ constexpr double kMarge = 2.0;
 // numbers (2^23) with room to spare: segments reaching so far are cut to the
 // zone first, other objects are not painted.
 constexpr double kLoin = 1 << 21;
-// Subpaths gathered into one stroke at most: large enough to make the cost
-// of a stroke call negligible, small enough to keep cairo's polygons small.
+// Subpaths gathered into one stroke at most, to keep cairo's polygons small.
 constexpr std::size_t kLot = 1024;
 // Rows that primitives of one batch may share where their ends meet.
 constexpr double kRecouvrement = 2;
@@ -194,7 +193,7 @@ bool Peintre::peindreEnBandes(cairo_t* c, Block& racine, double echelle, double 
     // Only on image surfaces seen in device coordinates, with at most a
     // rectangle as clip, and for zones large enough to be worth it.
     if (fils_ < 2 || zone.largeur * zone.hauteur < kAireMinBandes) return false;
-    cairo_surface_t* cible = cairo_get_target(c);
+    cairo_surface_t* cible = cairo_get_group_target(c);
     if (cairo_surface_get_type(cible) != CAIRO_SURFACE_TYPE_IMAGE) return false;
     const cairo_format_t format = cairo_image_surface_get_format(cible);
     if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return false;
