@@ -2,6 +2,7 @@
 
 #include <dxflib/dl_dxf.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <new>
@@ -273,8 +275,32 @@ Cause causeNonOrdinaire(mode_t mode) {
 
 }  // namespace
 
-ResultatLecture::Cause chargerFichier(const std::string& chemin, std::string& contenu) {
-    contenu.clear();
+TexteFichier::~TexteFichier() {
+    if (donnees_) ::munmap(donnees_, capacite_);
+}
+
+bool TexteFichier::reserver(std::size_t capacite) {
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    capacite = (capacite + page - 1) / page * page;
+    if (capacite <= capacite_) return true;
+    void* d = donnees_ ? ::mremap(donnees_, capacite_, capacite, MREMAP_MAYMOVE)
+                       : ::mmap(nullptr, capacite, PROT_READ | PROT_WRITE,
+                                MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (d == MAP_FAILED) return false;
+    donnees_ = static_cast<char*>(d);
+    capacite_ = capacite;
+    return true;
+}
+
+void TexteFichier::oublierAvant(std::size_t position) {
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t fin = std::min(position, capacite_) / page * page;
+    if (fin <= oublies_) return;
+    ::madvise(donnees_ + oublies_, fin - oublies_, MADV_DONTNEED);
+    oublies_ = fin;
+}
+
+ResultatLecture::Cause chargerFichier(const std::string& chemin, TexteFichier& contenu) {
     // Non-blocking, so that opening a named pipe with no writer returns at
     // once; the type is checked before a single byte is read.
     Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -291,32 +317,27 @@ ResultatLecture::Cause chargerFichier(const std::string& chemin, std::string& co
         return ResultatLecture::TropVolumineux;
 
     // The size is a hint: the file may change while it is read, and some
-    // regular files (under /proc) announce 0 and hold more.
-    try {
-        // One byte more than announced, so that the end is met without growing.
-        contenu.resize(static_cast<std::size_t>(st.st_size) + (st.st_size > 0 ? 1 : 65536));
-        std::size_t lu = 0;
-        for (;;) {
-            if (lu == contenu.size()) {
-                if (lu > kTailleMaxDXF) return ResultatLecture::TropVolumineux;
-                contenu.resize(std::min(2 * lu, kTailleMaxDXF + 1));
-            }
-            const ssize_t n = ::read(fd.get(), &contenu[lu], contenu.size() - lu);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                contenu.clear();
-                return ResultatLecture::ErreurLecture;
-            }
-            if (n == 0) break;
-            lu += static_cast<std::size_t>(n);
-        }
-        if (lu > kTailleMaxDXF) return ResultatLecture::TropVolumineux;
-        contenu.resize(lu);
-    } catch (const std::bad_alloc&) {
-        contenu.clear();
-        contenu.shrink_to_fit();
+    // regular files (under /proc) announce 0 and hold more. One byte more
+    // than announced lets the end be met without growing.
+    std::size_t lu = 0;
+    if (!contenu.reserver(static_cast<std::size_t>(st.st_size) + 1))
         return ResultatLecture::Memoire;
+    for (;;) {
+        if (lu == contenu.capacite_) {
+            if (lu > kTailleMaxDXF) return ResultatLecture::TropVolumineux;
+            if (!contenu.reserver(std::min(2 * lu, kTailleMaxDXF + 1)))
+                return ResultatLecture::Memoire;
+        }
+        const ssize_t n = ::read(fd.get(), contenu.donnees_ + lu, contenu.capacite_ - lu);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return ResultatLecture::ErreurLecture;
+        }
+        if (n == 0) break;
+        lu += static_cast<std::size_t>(n);
     }
+    if (lu > kTailleMaxDXF) return ResultatLecture::TropVolumineux;
+    contenu.taille_ = lu;
     return ResultatLecture::Aucune;
 }
 
@@ -360,15 +381,37 @@ GardeLocale::~GardeLocale() {
 
 namespace {
 
-// A read-only stream buffer over text in memory. dxflib reads one line at a
-// time from it; every line fits its buffer, so every read ends with a line
-// feed or at the end of the text, where the stream reports its end.
+// A read-only stream buffer over text in memory, served in windows. dxflib
+// reads one line at a time from it; every line fits its buffer, so every
+// read ends with a line feed or at the end of the text, where the stream
+// reports its end. Behind the window, the pages of a file are given back.
 class TamponMemoire : public std::streambuf {
   public:
-    explicit TamponMemoire(std::string_view texte) {
-        char* d = const_cast<char*>(texte.data());
-        setg(d, d, d + texte.size());
+    TamponMemoire(std::string_view texte, TexteFichier* fichier)
+        : debut_(const_cast<char*>(texte.data())), taille_(texte.size()), fichier_(fichier) {
+        setg(debut_, debut_, debut_);
     }
+
+  protected:
+    int_type underflow() override {
+        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+        const std::size_t lu = static_cast<std::size_t>(egptr() - debut_);
+        if (lu >= taille_) return traits_type::eof();
+        if (fichier_)
+            fichier_->oublierAvant(static_cast<std::size_t>(debut_ - debutFichier()) + lu);
+        const std::size_t n = std::min(kFenetre, taille_ - lu);
+        setg(debut_ + lu, debut_ + lu, debut_ + lu + n);
+        return traits_type::to_int_type(*gptr());
+    }
+
+  private:
+    static constexpr std::size_t kFenetre = std::size_t{1} << 20;
+    // Where the file's bytes start (the text begins there too, for now).
+    const char* debutFichier() const { return fichier_ ? fichier_->vue().data() : debut_; }
+
+    char* debut_;
+    std::size_t taille_;
+    TexteFichier* fichier_;
 };
 
 }  // namespace
@@ -388,9 +431,18 @@ void abandonner(DL_Dxf* dxf) {
 
 }  // namespace
 
-ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci) {
+ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci,
+                                      TexteFichier* fichier) {
+    const std::string_view octets = fichier ? fichier->vue() : std::string_view();
+    const std::less<const char*> avant;
+    if (fichier && (avant(texte.data(), octets.data()) ||
+                    avant(octets.data() + octets.size(), texte.data() + texte.size()))) {
+        // dxflib reads a corrected copy: the file is no longer needed at all.
+        fichier->oublierAvant(octets.size());
+        fichier = nullptr;
+    }
     GardeLocale locale;
-    TamponMemoire tampon(texte);
+    TamponMemoire tampon(texte, fichier);
     std::istream flux(&tampon);
     std::unique_ptr<DL_Dxf> dxf;
     try {

@@ -67,10 +67,37 @@ class Controle {
     std::size_t comptesCorriges_ = 0;
 };
 
+// The bytes of a whole file, in pages of their own: the pages already read
+// by dxflib are given back to the system while it reads the rest, so that
+// the file and the model it becomes are not both whole in memory.
+class TexteFichier {
+  public:
+    TexteFichier() = default;
+    ~TexteFichier();
+    TexteFichier(const TexteFichier&) = delete;
+    TexteFichier& operator=(const TexteFichier&) = delete;
+
+    // The bytes; those before the position given to oublierAvant read as 0.
+    std::string_view vue() const { return std::string_view(donnees_, taille_); }
+    // Gives back the whole pages that lie before `position`.
+    void oublierAvant(std::size_t position);
+
+  private:
+    friend ResultatLecture::Cause chargerFichier(const std::string&, TexteFichier&);
+    // Makes room for `capacite` bytes, keeping the bytes held; false when
+    // memory is lacking.
+    bool reserver(std::size_t capacite);
+
+    char* donnees_ = nullptr;
+    std::size_t taille_ = 0;
+    std::size_t capacite_ = 0;  // mapped bytes, whole pages
+    std::size_t oublies_ = 0;   // bytes already given back, whole pages
+};
+
 // Loads the whole regular file at `chemin` into `contenu`. Returns Aucune,
-// or Ouverture, Dossier, FichierSpecial, TropVolumineux, ErreurLecture.
-// A pipe or a device is never opened for reading, so nothing blocks.
-ResultatLecture::Cause chargerFichier(const std::string& chemin, std::string& contenu);
+// or Ouverture, Dossier, FichierSpecial, TropVolumineux, ErreurLecture,
+// Memoire. A pipe or a device is never opened for reading, so nothing blocks.
+ResultatLecture::Cause chargerFichier(const std::string& chemin, TexteFichier& contenu);
 // Loads what `flux` holds, up to kTailleMaxDXF bytes.
 ResultatLecture::Cause chargerFlux(std::istream& flux, std::string& contenu);
 
@@ -91,5 +118,7 @@ class GardeLocale {
 
 // Makes dxflib read `texte` (checked by a Controle) into `ci`, from memory,
 // under the C locale. Returns Aucune, Memoire when memory ran out, or
-// ErreurInterne for any other exception; no exception leaves it.
-ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci);
+// ErreurInterne for any other exception; no exception leaves it. When
+// `texte` lies in `fichier`, its pages are given back as dxflib passes them.
+ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci,
+                                      TexteFichier* fichier = nullptr);

@@ -52,11 +52,16 @@ ResultatLecture resultat(ResultatLecture::Issue issue, ResultatLecture::Cause ca
 
 }  // namespace
 
-ResultatLecture lireTexteDXF(std::string_view texte, const std::string& nom, DXFHandler& handler) {
+namespace {
+
+// Checks `texte`, then has dxflib read it into `handler`; `fichier`, when
+// given, holds `texte` and is given back as it is read.
+ResultatLecture lire(std::string_view texte, const std::string& nom, DXFHandler& handler,
+                     TexteFichier* fichier) {
     const Controle controle(texte);
     if (controle.refus() != ResultatLecture::Aucune)
         return resultat(ResultatLecture::Echec, controle.refus(), nom, controle.ligneTropLongue());
-    const ResultatLecture::Cause lu = lireAvecDxflib(controle.texte(), handler);
+    const ResultatLecture::Cause lu = lireAvecDxflib(controle.texte(), handler, fichier);
     handler.viderTrace();
     if (lu != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, lu, nom);
     if (!controle.complet())
@@ -64,16 +69,22 @@ ResultatLecture lireTexteDXF(std::string_view texte, const std::string& nom, DXF
     return resultat(ResultatLecture::Reussie, ResultatLecture::Aucune, nom);
 }
 
+}  // namespace
+
+ResultatLecture lireTexteDXF(std::string_view texte, const std::string& nom, DXFHandler& handler) {
+    return lire(texte, nom, handler, nullptr);
+}
+
 ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler) {
-    std::string contenu;
+    TexteFichier contenu;
     const ResultatLecture::Cause charge = chargerFichier(chemin, contenu);
     if (charge != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, charge, chemin);
-    return lireTexteDXF(contenu, chemin, handler);
+    return lire(contenu.vue(), chemin, handler, &contenu);
 }
 
 ResultatLecture lireDXF(std::istream& flux, DXFHandler& handler, const std::string& nom) {
     std::string contenu;
     const ResultatLecture::Cause charge = chargerFlux(flux, contenu);
     if (charge != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, charge, nom);
-    return lireTexteDXF(contenu, nom, handler);
+    return lire(contenu, nom, handler, nullptr);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <fstream>
 #include <locale>
 #include <sstream>
 
@@ -10,6 +11,7 @@
 #include "import/garde.h"
 #include "import/lecture.h"
 #include "support/dxf.h"
+#include "support/fichiers.h"
 
 namespace {
 
@@ -216,4 +218,34 @@ TEST(GardeLocale, RemetLesLocalesExactesMemeComposees) {
     EXPECT_EQ(std::locale().name(), francaise.name());
     std::locale::global(avantCpp);
     std::setlocale(LC_ALL, avantC.c_str());
+}
+
+TEST(GardeFichier, LesPagesLuesSontRenduesSansToucherALaSuite) {
+    DossierTemporaire d;
+    // Lines across several windows of the reading, the last one checked.
+    std::string corps;
+    for (int i = 0; i < 80000; ++i) corps += dxf::ligne(i, 0, i, 1);
+    const std::string chemin = d.ecrire("grand.dxf", dxf::entites(corps));
+    TexteFichier f;
+    ASSERT_EQ(chargerFichier(chemin, f), ResultatLecture::Aucune);
+    ASSERT_GT(f.vue().size(), 3u << 20);
+    EXPECT_EQ(f.vue(), lireFichier(chemin));
+    f.oublierAvant(1u << 20);
+    EXPECT_EQ(f.vue()[0], '\0');
+    EXPECT_EQ(f.vue().substr(2u << 20), lireFichier(chemin).substr(2u << 20));
+
+    for (const char* annonce : {"90\n2\n", "90\n99999999\n"}) {
+        // Read in place, or from a corrected copy.
+        SCOPED_TRACE(annonce);
+        const std::string texte =
+            dxf::entites(paire(0, "LWPOLYLINE") + annonce + sommets(2) + corps);
+        const std::string c = d.ecrire("lu.dxf", texte);
+        std::ofstream nul("/dev/null");
+        DXFHandler h(nul);
+        const ResultatLecture r = lireDXF(c, h);
+        EXPECT_EQ(r.issue, ResultatLecture::Reussie);
+        ASSERT_EQ(h.getBlocRoot()->getLignes().size(), 80000u);
+        EXPECT_EQ(h.getBlocRoot()->getLignes().back()->getX2(), 79999);
+        EXPECT_EQ(h.getBlocRoot()->getPolylines().at(0)->getPoints().size(), 2u);
+    }
 }
