@@ -1,6 +1,7 @@
 // libFuzzer target over the whole road of a drawing: the guard and dxflib,
 // the import handler and its model, the painters on a small image surface,
 // and both annotation readers reading the same bytes as an annotation file.
+// The bytes are read from memory and from a file, with the same outcome.
 //
 // Build with -DTARSIN_FUZZ=ON and clang; run for instance
 //   build-fuzz/fuzz/fuzz_lecture -dict=fuzz/dxf.dict NOUVEAUX fuzz/corpus
@@ -63,12 +64,15 @@ void peindre(DXFHandler& handler, double echelle, bool images) {
                     images ? std::list<std::string>{} : masques);
 }
 
-void lireAnnotations(std::string_view octets) {
+// Writes the input where the readers of files find it.
+const std::string& ecrireFichier(std::string_view octets) {
     const std::string& chemin = fichierAnnotations();
-    {
-        std::ofstream f(chemin, std::ios::binary | std::ios::trunc);
-        f.write(octets.data(), static_cast<std::streamsize>(octets.size()));
-    }
+    std::ofstream f(chemin, std::ios::binary | std::ios::trunc);
+    f.write(octets.data(), static_cast<std::streamsize>(octets.size()));
+    return chemin;
+}
+
+void lireAnnotations(const std::string& chemin) {
     std::size_t rangs = 0;
     auto compter = [&rangs](const std::string&) { ++rangs; };
     for (const char* cle : {"0:*", "1:0", "2:*"}) lireAnnot(chemin, cle, compter, nulle(), nulle());
@@ -82,21 +86,26 @@ void lireAnnotations(std::string_view octets) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
     const std::string_view octets(reinterpret_cast<const char*>(donnees), taille);
+    ResultatLecture enMemoire;
     {
         DXFHandler handler(nulle());
-        const ResultatLecture r = lireTexteDXF(octets, "fuzz.dxf", handler);
-        if (r.utilisable()) {
+        enMemoire = lireTexteDXF(octets, "fuzz.dxf", handler);
+        if (enMemoire.utilisable()) {
             peindre(handler, 1.0, true);
             peindre(handler, 0.25, false);
         }
     }
+    const std::string& chemin = ecrireFichier(octets);
     {
-        // The earlier viewer's handler ignores images.
+        // The same bytes from a file, into the earlier viewer's handler,
+        // which ignores images: the outcome must be the same.
         DXFHandler::Options sansImages;
         sansImages.images = false;
         DXFHandler handler(nulle(), sansImages);
-        lireTexteDXF(octets, "fuzz.dxf", handler);
+        const ResultatLecture depuisFichier = lireDXF(chemin, handler);
+        if (depuisFichier.issue != enMemoire.issue || depuisFichier.cause != enMemoire.cause)
+            std::abort();
     }
-    lireAnnotations(octets);
+    lireAnnotations(chemin);
     return 0;
 }
