@@ -68,10 +68,15 @@ class Peintre {
     // The painters, one per kind of model object. Each walks its list in
     // order, skips the objects on hidden layers, writes one trace line per
     // object (indented by the nesting depth) and paints with the context's
-    // current transform as the drawing's user space. Objects whose device
+    // current transform as the drawing's user space. Block insertions are
+    // placed as DXF places them (insertion point, rotation, scales, minus the
+    // base point); one that would close a circle of blocks is left out.
+    // Strokes are one device pixel wide whatever the scales; dashes are 10
+    // on, 4 off in the units of the block being painted. Objects whose device
     // bounds miss the context's clip are traced but cost no cairo work, and
-    // consecutive primitives of the same colour and dash pattern are stroked
-    // together. Called from outside peindre, they paint every layer.
+    // consecutive primitives of the same colour and dashes that leave each
+    // other's rows are stroked together. Called from outside peindre, they
+    // paint every layer.
     void drawBlocs(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<Block*>& blocs);
     void drawLignes(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<Line*>& lignes);
     void drawArcs(const Cairo::RefPtr<Cairo::Context>& cr, const std::vector<Arc*>& arcs);
