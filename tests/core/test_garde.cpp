@@ -2,9 +2,7 @@
 // lines too long for dxflib, the end of the drawing, the locale.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <fstream>
-#include <locale>
 #include <sstream>
 
 #include "import/dxfhandler.h"
@@ -178,11 +176,7 @@ TEST(GardeFin, LeTexteSArreteApresLeMarqueurEOF) {
     EXPECT_TRUE(sansFinDeLigne.complet());
 }
 
-TEST(GardeRefus, VideBinaireOuAutreChose) {
-    EXPECT_EQ(refusDe(""), ResultatLecture::Vide);
-    EXPECT_EQ(refusDe(std::string("AutoCAD Binary DXF\r\n\x1a\0", 22)),
-              ResultatLecture::DXFBinaire);
-    EXPECT_EQ(refusDe("Bonjour,\nceci est une lettre.\n"), ResultatLecture::PasDXF);
+TEST(GardeRefus, CeQuiFaitUnFichierDXF) {
     EXPECT_EQ(refusDe("\n\n\n"), ResultatLecture::PasDXF);
     EXPECT_EQ(refusDe(paire(0, "LINE") + paire(0, "EOF")), ResultatLecture::PasDXF);
     // A long line in a file that is not DXF: the file is what is wrong.
@@ -197,27 +191,6 @@ TEST(GardeRefus, LeCommentaireDxflibSeulNeFaitPlusEchouerDxflib) {
     Import i(dxf::fichier(paire(999, "dxflib") + dxf::section("ENTITIES", dxf::ligne(0, 0, 1, 1))));
     EXPECT_EQ(i.r.issue, ResultatLecture::Reussie) << i.r.message;
     EXPECT_EQ(i.racine().getLignes().size(), 1u);
-}
-
-TEST(GardeLocale, RemetLesLocalesExactesMemeComposees) {
-    const std::string avantC = std::setlocale(LC_ALL, nullptr);
-    const std::locale avantCpp;
-    if (!std::setlocale(LC_ALL, "fr_FR.UTF-8")) GTEST_SKIP() << "pas de locale fr_FR.UTF-8";
-    std::setlocale(LC_NUMERIC, "C");
-    std::setlocale(LC_TIME, "de_DE.UTF-8");
-    const std::string compose = std::setlocale(LC_ALL, nullptr);
-    const std::locale francaise("fr_FR.UTF-8");
-    std::locale::global(francaise);
-    std::setlocale(LC_ALL, compose.c_str());
-    {
-        GardeLocale g;
-        EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "C");
-        EXPECT_EQ(std::locale().name(), "C");
-    }
-    EXPECT_EQ(std::setlocale(LC_ALL, nullptr), compose);
-    EXPECT_EQ(std::locale().name(), francaise.name());
-    std::locale::global(avantCpp);
-    std::setlocale(LC_ALL, avantC.c_str());
 }
 
 TEST(GardeFichier, LesPagesLuesSontRenduesSansToucherALaSuite) {
