@@ -8,6 +8,8 @@
 //              with as many threads as the Peintre takes by default;
 //   complet_1fil  the same on the calling thread alone;
 //   complet1   the same at scale 1 (the drawing fills a quarter);
+//   parcours   our repaint of a 10x10 rectangle where nothing lies: the walk
+//              and the trace alone;
 //   zone200    our repaint of a 200x200 exposed rectangle at scale 1.
 // At the end it prints the ratios against the targets (complet <= 0.5 x
 // plancher, zone200 <= 0.05 x complet) and how many pixels of our full
@@ -245,6 +247,7 @@ void BM_CompletUnFil(benchmark::State& etat) {
 void BM_CompletEchelle1(benchmark::State& etat) {
     repeindre(etat, "complet1", 1, Zone{0, 0, kCote, kCote});
 }
+void BM_Parcours(benchmark::State& etat) { repeindre(etat, "parcours", 1, Zone{1990, 0, 10, 10}); }
 void BM_Zone200(benchmark::State& etat) {
     repeindre(etat, "zone200", 1, Zone{400, 1400, 200, 200});
 }
@@ -253,6 +256,7 @@ BENCHMARK(BM_Plancher)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTim
 BENCHMARK(BM_Complet)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_CompletUnFil)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_CompletEchelle1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_Parcours)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_Zone200)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 
 // Pixels of our full repaint that differ by more than one level in some
