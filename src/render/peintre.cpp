@@ -125,6 +125,7 @@ class Peintre::Session {
         p.matriceAJour_ = true;
         p.lot_ = 0;
         p.chemin_.clear();
+        p.objets_ = 0;
         p.dernierCalque_ = nullptr;
         cairo_new_path(cr);
     }
@@ -480,6 +481,23 @@ void Peintre::blocs(const std::vector<Block*>& liste) {
         if (std::any_of(chemin_.begin(), chemin_.end(),
                         [&](const std::string* n) { return *n == nom; }))
             continue;
+        if (niveau >= kProfondeurMax) {
+            if (tracer_ && !signaleProfondeur_)
+                *erreurs_ << "Dessin trop imbrique : les blocs au-dela de " << kProfondeurMax
+                          << " niveaux ne sont pas dessines." << std::endl;
+            signaleProfondeur_ = true;
+            continue;
+        }
+        if (objets_ > objetsMax_) {
+            if (tracer_ && !signaleVolume_)
+                *erreurs_ << "Dessin trop volumineux : au-dela de " << objetsMax_
+                          << " objets, les blocs ne sont plus dessines." << std::endl;
+            signaleVolume_ = true;
+            continue;
+        }
+        objets_ += 1 + b->getLignes().size() + b->getArcs().size() + b->getPolylines().size() +
+                   b->getPoints().size() + b->getCercles().size() + b->getTextes().size() +
+                   b->getImages().size();
         const double x = b->getX(), y = b->getY();
         if (tracer_) {
             trace_.tabulations(niveau);

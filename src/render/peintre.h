@@ -7,6 +7,7 @@
 #include <cairomm/context.h>
 
 #include <cstddef>
+#include <iostream>
 #include <list>
 #include <mutex>
 #include <string>
@@ -97,6 +98,16 @@ class Peintre {
     // The nesting depth of the block being painted (0 between repaints).
     int getNiveau() const { return niveau; }
 
+    // Limits of one repaint, against drawings whose blocks nest without end
+    // or multiply one another: insertions deeper than kProfondeurMax, and
+    // those met once `objetsMax` objects have been walked (by default
+    // 20 million, eight times what a million-entity drawing expands to), are
+    // left out (no paint, no trace), and a message says so once on the
+    // error stream.
+    static constexpr int kProfondeurMax = 1024;
+    void setObjetsMax(std::size_t n) { objetsMax_ = n; }
+    void setErreurs(std::ostream& erreurs) { erreurs_ = &erreurs; }
+
     // How many threads may share a repaint on an image surface (each takes
     // bands of rows of its own; the trace is written by the calling thread
     // alone). 1 paints on the calling thread only. Defaults to the number of
@@ -183,6 +194,10 @@ class Peintre {
     double echelleMax_ = 1.0;    // upper bound of the same along any direction
     double zx0_ = 0, zy0_ = 0, zx1_ = 0, zy1_ = 0;  // exposed zone, device
     std::vector<const std::string*> chemin_;        // names of the blocks being painted
+    std::size_t objets_ = 0;                        // objects walked so far
+    std::size_t objetsMax_ = 20000000;
+    std::ostream* erreurs_ = &std::cerr;
+    bool signaleProfondeur_ = false, signaleVolume_ = false;
 
     // The batch: subpaths added but not painted yet.
     std::size_t lot_ = 0;

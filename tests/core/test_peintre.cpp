@@ -757,3 +757,67 @@ TEST(PeintreBandes, MemesPixelsEtMemeTraceQuUnSeulFil) {
     EXPECT_LT(recouvrements, un.pixelsEncres() / 50);
     EXPECT_EQ(deux.peintre.cacheImages().decodages(), 1u);
 }
+
+namespace {
+
+// Blocks B1..Bn, each inserting the one before `fois` times; B0 holds a line.
+std::string chaineDeBlocs(int n, int fois) {
+    std::string blocs = dxf::bloc("B0", 0, 0, dxf::ligne(0, 0, 10, 0));
+    for (int i = 1; i <= n; ++i) {
+        std::string corps;
+        for (int k = 0; k < fois; ++k) corps += dxf::insert("B" + std::to_string(i - 1), 0, 0);
+        blocs += dxf::bloc("B" + std::to_string(i), 0, 0, corps);
+    }
+    return dxf::fichier(dxf::blocs(blocs) +
+                        dxf::section("ENTITIES", dxf::insert("B" + std::to_string(n), 5, 5)));
+}
+
+std::size_t compter(const std::string& texte, const std::string& motif) {
+    std::size_t n = 0;
+    for (auto p = texte.find(motif); p != std::string::npos; p = texte.find(motif, p + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(PeintreLimites, MilleNiveauxSePeignentEnEntier) {
+    Dessin d(chaineDeBlocs(1000, 1));
+    Toile t;
+    std::ostringstream erreurs;
+    t.peintre.setErreurs(erreurs);
+    const std::string trace = t.peindre(d.racine());
+    EXPECT_EQ(compter(trace, "fin du bloc : "), 1002u);  // the root and 1001 insertions
+    EXPECT_EQ(compter(trace, "ligne\n"), 1u);
+    EXPECT_TRUE(t.encreDessin(10, 5));
+    EXPECT_EQ(erreurs.str(), "");
+    EXPECT_EQ(t.peintre.getNiveau(), 0);
+}
+
+TEST(PeintreLimites, TropProfondSArreteAvecUnMessage) {
+    Dessin d(chaineDeBlocs(3000, 1));
+    Toile t;
+    std::ostringstream erreurs;
+    t.peintre.setErreurs(erreurs);
+    const std::string trace = t.peindre(d.racine());
+    EXPECT_EQ(compter(trace, "fin du bloc : "), std::size_t(Peintre::kProfondeurMax));
+    EXPECT_EQ(erreurs.str(),
+              "Dessin trop imbrique : les blocs au-dela de 1024 niveaux ne sont pas dessines.\n");
+    t.peindre(d.racine());
+    EXPECT_EQ(compter(erreurs.str(), "\n"), 1u);  // said once
+}
+
+TEST(PeintreLimites, BlocsQuiSeMultiplientSontBornes) {
+    // 10^12 insertions if walked whole.
+    Dessin d(chaineDeBlocs(12, 10));
+    Toile t;
+    std::ostringstream erreurs;
+    t.peintre.setErreurs(erreurs);
+    t.peintre.setObjetsMax(100000);
+    const std::string trace = t.peindre(d.racine());
+    EXPECT_EQ(erreurs.str(),
+              "Dessin trop volumineux : au-dela de 100000 objets, les blocs ne sont plus "
+              "dessines.\n");
+    EXPECT_LT(compter(trace, "ligne\n"), 100000u);
+    EXPECT_GT(compter(trace, "ligne\n"), 40000u);
+    EXPECT_EQ(t.peintre.getNiveau(), 0);
+}
