@@ -780,44 +780,46 @@ std::size_t compter(const std::string& texte, const std::string& motif) {
 
 }  // namespace
 
-TEST(PeintreLimites, MilleNiveauxSePeignentEnEntier) {
-    Dessin d(chaineDeBlocs(1000, 1));
+// A chain of blocks painted on a canvas whose painter's errors are kept.
+struct Chaine {
+    Dessin d;
     Toile t;
     std::ostringstream erreurs;
-    t.peintre.setErreurs(erreurs);
-    const std::string trace = t.peindre(d.racine());
+    Chaine(int n, int fois, std::size_t objetsMax = 20000000) : d(chaineDeBlocs(n, fois)) {
+        t.peintre.setErreurs(erreurs);
+        t.peintre.setObjetsMax(objetsMax);
+    }
+    std::string peindre() { return t.peindre(d.racine()); }
+};
+
+TEST(PeintreLimites, MilleNiveauxSePeignentEnEntier) {
+    Chaine c(1000, 1);
+    const std::string trace = c.peindre();
     EXPECT_EQ(compter(trace, "fin du bloc : "), 1002u);  // the root and 1001 insertions
     EXPECT_EQ(compter(trace, "ligne\n"), 1u);
-    EXPECT_TRUE(t.encreDessin(10, 5));
-    EXPECT_EQ(erreurs.str(), "");
-    EXPECT_EQ(t.peintre.getNiveau(), 0);
+    EXPECT_TRUE(c.t.encreDessin(10, 5));
+    EXPECT_EQ(c.erreurs.str(), "");
+    EXPECT_EQ(c.t.peintre.getNiveau(), 0);
 }
 
 TEST(PeintreLimites, TropProfondSArreteAvecUnMessage) {
-    Dessin d(chaineDeBlocs(3000, 1));
-    Toile t;
-    std::ostringstream erreurs;
-    t.peintre.setErreurs(erreurs);
-    const std::string trace = t.peindre(d.racine());
+    Chaine c(3000, 1);
+    const std::string trace = c.peindre();
     EXPECT_EQ(compter(trace, "fin du bloc : "), std::size_t(Peintre::kProfondeurMax));
-    EXPECT_EQ(erreurs.str(),
+    EXPECT_EQ(c.erreurs.str(),
               "Dessin trop imbrique : les blocs au-dela de 1024 niveaux ne sont pas dessines.\n");
-    t.peindre(d.racine());
-    EXPECT_EQ(compter(erreurs.str(), "\n"), 1u);  // said once
+    c.peindre();
+    EXPECT_EQ(compter(c.erreurs.str(), "\n"), 1u);  // said once
 }
 
 TEST(PeintreLimites, BlocsQuiSeMultiplientSontBornes) {
     // 10^12 insertions if walked whole.
-    Dessin d(chaineDeBlocs(12, 10));
-    Toile t;
-    std::ostringstream erreurs;
-    t.peintre.setErreurs(erreurs);
-    t.peintre.setObjetsMax(100000);
-    const std::string trace = t.peindre(d.racine());
-    EXPECT_EQ(erreurs.str(),
+    Chaine c(12, 10, 100000);
+    const std::string trace = c.peindre();
+    EXPECT_EQ(c.erreurs.str(),
               "Dessin trop volumineux : au-dela de 100000 objets, les blocs ne sont plus "
               "dessines.\n");
     EXPECT_LT(compter(trace, "ligne\n"), 100000u);
     EXPECT_GT(compter(trace, "ligne\n"), 40000u);
-    EXPECT_EQ(t.peintre.getNiveau(), 0);
+    EXPECT_EQ(c.t.peintre.getNiveau(), 0);
 }
