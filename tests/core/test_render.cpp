@@ -233,3 +233,12 @@ TEST(TarsinRender, CorpusDeFichiersReels) {
     // out blank, but most real drawings have something near it.
     EXPECT_GT(nonBlancs, peints / 3);
 }
+
+TEST(TarsinRender, TracesDeLEchantillonInchangees) {
+    // The import and paint traces of the bundled sample, byte for byte.
+    DossierTemporaire d;
+    const Execution e = rendre({source("samples/site.dxf"), d.chemin() + "/site.png"});
+    ASSERT_EQ(e.statut, 0) << e.erreurs;
+    EXPECT_TRUE(e.sortie == lireFichier(source("tests/traces/site.trace")))
+        << "la trace differe de tests/traces/site.trace";
+}
