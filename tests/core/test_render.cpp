@@ -132,7 +132,7 @@ TEST(TarsinRender, Erreurs) {
         {{dessin, png, "--scale", "0.1"}, "echelle invalide"},
         {{dessin, png, "--scale"}, "il manque"},
         {{dessin, png, "--size", "0x10"}, "taille invalide"},
-        {{dessin, png, "--size", "100"}, "taille invalide"},
+        {{dessin, png, "--size", "100x"}, "taille invalide"},
         {{dessin, png, "--size", "100x-5"}, "taille invalide"},
         {{dessin, png, "--size", "40000x40000"}, "taille invalide"},
         {{dessin, png, "--couleur"}, "option inconnue"},

@@ -1,5 +1,6 @@
 #include "support/fichiers.h"
 
+#include <cairo.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -87,6 +88,19 @@ Execution Lancement::attendre(int secondes) {
 Execution executer(const std::vector<std::string>& arguments, const std::string& dossier,
                    const std::vector<std::string>& environnement, int secondes) {
     return Lancement(arguments, dossier, environnement).attendre(secondes);
+}
+
+Execution installer(const std::string& prefixe) {
+    return executer({TARSIN_CMAKE, "--install", TARSIN_BIN_DIR, "--prefix", prefixe});
+}
+
+TaillePng taillePng(const std::string& chemin) {
+    TaillePng t;
+    cairo_surface_t* s = cairo_image_surface_create_from_png(chemin.c_str());
+    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS)
+        t = {cairo_image_surface_get_width(s), cairo_image_surface_get_height(s)};
+    cairo_surface_destroy(s);
+    return t;
 }
 
 std::string programme(const std::string& nom) { return std::string(TARSIN_BIN_DIR) + "/" + nom; }
