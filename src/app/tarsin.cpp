@@ -3,7 +3,6 @@
 #include <gtkmm/cellrenderertoggle.h>
 
 #include "annot/annotations.h"
-#include "import/dxfhandler.h"
 #include "import/lecture.h"
 
 namespace {
@@ -82,12 +81,11 @@ bool Tarsin::ouvrir(const std::string& chemin) {
 }
 
 bool Tarsin::lireDXF(const std::string& chemin) {
-    auto nouveau = std::make_unique<DXFHandler>(sortie);
-    const ResultatLecture r = ::lireDXF(chemin, *nouveau);
-    if (!r.message.empty()) erreurs << r.message << std::endl;
-    if (!r.utilisable()) return false;
-    dessin.setHandler(*nouveau);
-    handler = std::move(nouveau);
+    LectureDessin lu = lireDessin(chemin, sortie);
+    if (!lu.resultat.message.empty()) erreurs << lu.resultat.message << std::endl;
+    if (!lu.dessin) return false;
+    dessinOuvert = std::move(lu.dessin);
+    dessin.setDessin(dessinOuvert);
     return true;
 }
 
@@ -118,9 +116,9 @@ void Tarsin::on_child_toggled(const Glib::ustring& chemin) {
 
 void Tarsin::construireArbre() {
     modeleArbre->clear();
-    if (!handler) return;
+    if (!dessinOuvert) return;
     int i = 0;
-    for (const std::string& nom : handler->getCalques()) {
+    for (const std::string& nom : dessinOuvert->getCalques()) {
         Gtk::TreeRow rang = *modeleArbre->append();
         rang[colonnes.colCalque] = nom;
         rang[colonnes.colAffichage] = true;

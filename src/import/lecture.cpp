@@ -76,6 +76,9 @@ ResultatLecture lireTexteDXF(std::string_view texte, const std::string& nom, DXF
 }
 
 ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler) {
+    // Pictures named by relative paths may lie beside the drawing.
+    const std::size_t barre = chemin.rfind('/');
+    handler.getDessin()->setDossier(barre == std::string::npos ? "." : chemin.substr(0, barre + 1));
     TexteFichier contenu;
     const ResultatLecture::Cause charge = chargerFichier(chemin, contenu);
     if (charge != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, charge, chemin);
@@ -87,4 +90,13 @@ ResultatLecture lireDXF(std::istream& flux, DXFHandler& handler, const std::stri
     const ResultatLecture::Cause charge = chargerFlux(flux, contenu);
     if (charge != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, charge, nom);
     return lire(contenu, nom, handler, nullptr);
+}
+
+LectureDessin lireDessin(const std::string& chemin, std::ostream& trace,
+                         const DXFHandler::Options& options) {
+    DXFHandler handler(trace, options);
+    LectureDessin l;
+    l.resultat = lireDXF(chemin, handler);
+    if (l.resultat.utilisable()) l.dessin = handler.getDessin();
+    return l;
 }

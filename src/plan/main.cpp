@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     auto handler = testReading(argv[1], lu);
     // A refused file ends the program here, its message already written.
     if (lectureAbandonnee(lu)) return statutSortie(lu);
-    DXFArea dessin(*handler, echelle);
+    DXFArea dessin(handler->getDessin(), echelle);
     fenetre.addArea(dessin);
     Gtk::Main::run(fenetre);
     return statutSortie(lu);

@@ -134,7 +134,7 @@ TEST_F(FenetrePlanEssai, AddAreaMontreLeDessin) {
     const std::string plan =
         dossier.ecrire("p.dxf", dxf::entites(dxf::ligne(10, 100, 300, 100, surCalque("0", 1))));
     ASSERT_TRUE(lireDXF(plan, handler).utilisable());
-    DXFArea dessin(handler, 2.0, sortie);
+    DXFArea dessin(handler.getDessin(), 2.0, sortie);
     f->addArea(dessin);
     auto* vue = dynamic_cast<Gtk::Viewport*>(dessin.get_parent());
     ASSERT_NE(vue, nullptr);
@@ -185,9 +185,9 @@ TEST(DXFArea, EchelleEtCalquesMasques) {
     EXPECT_TRUE(d.getCalquesMasques().empty());
 
     DXFHandler handler(sortie);
-    DXFArea plan(handler, 0.1, sortie);
+    DXFArea plan(handler.getDessin(), 0.1, sortie);
     EXPECT_EQ(plan.getEchelle(), kEchelleMin);
-    EXPECT_EQ(&plan.getHandler(), &handler);
+    EXPECT_EQ(&plan.getDessin(), handler.getDessin().get());
 }
 
 TEST(DXFArea, ExposeSansFenetreNePeintRien) {

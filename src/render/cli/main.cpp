@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
         Trace trace(traces);
         Peintre peintre(trace);
         const Zone zone{0, 0, static_cast<double>(largeur), static_cast<double>(hauteur)};
-        peintre.peindre(cr, *handler.getBlocRoot(), echelle, hauteur, zone, {});
+        peintre.peindre(cr, *handler.getDessin(), echelle, hauteur, zone, {});
         if (cairo_status(c) != CAIRO_STATUS_SUCCESS)
             std::cerr << "tarsin-render : le dessin est incomplet : "
                       << cairo_status_to_string(cairo_status(c)) << std::endl;
