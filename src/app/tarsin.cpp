@@ -5,12 +5,6 @@
 #include "annot/annotations.h"
 #include "import/lecture.h"
 
-namespace {
-
-const double kPasZoom = 0.25;
-
-}  // namespace
-
 Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     : FenetreVisionneuse(sortie, erreurs),
       barreOutils(false, 0),
@@ -99,9 +93,9 @@ void Tarsin::setEchelle(double echelle) {
     if (dessin.setEchelle(echelle)) dessin.reDessiner();
 }
 
-void Tarsin::on_button_ZoomP() { setEchelle(dessin.getEchelle() + kPasZoom); }
+void Tarsin::on_button_ZoomP() { setEchelle(pasZoom(dessin.getEchelle(), true)); }
 
-void Tarsin::on_button_ZoomM() { setEchelle(dessin.getEchelle() - kPasZoom); }
+void Tarsin::on_button_ZoomM() { setEchelle(pasZoom(dessin.getEchelle(), false)); }
 
 void Tarsin::on_child_toggled(const Glib::ustring& chemin) {
     Gtk::TreeIter it = modeleArbre->get_iter(chemin);

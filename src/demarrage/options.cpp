@@ -19,7 +19,8 @@ const char* const kAideTarsin =
 
 const char* const kAidePlan =
     "usage : tarsin-plan DESSIN.dxf [ECHELLE]\n"
-    "Visionneuse simple : montre DESSIN.dxf a l'echelle donnee (1 par defaut, au moins 0.25).\n"
+    "Visionneuse simple : montre DESSIN.dxf a ECHELLE pixels par unite du dessin (1 par "
+    "defaut).\n"
     "  -h, --help  affiche cette aide\n"
     "  --version   affiche la version\n"
     "Les traces de lecture et de dessin vont sur la sortie standard.\n";

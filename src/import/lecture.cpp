@@ -4,6 +4,7 @@
 
 #include "import/dxfhandler.h"
 #include "import/garde.h"
+#include "model/etendue.h"
 
 namespace {
 
@@ -63,6 +64,9 @@ ResultatLecture lire(std::string_view texte, const std::string& nom, DXFHandler&
         return resultat(ResultatLecture::Echec, controle.refus(), nom, controle.ligneTropLongue());
     const ResultatLecture::Cause lu = lireAvecDxflib(controle.texte(), handler, fichier);
     handler.viderTrace();
+    // The extents of every block, once, while the drawing is still the
+    // reader's alone: afterwards painters on several threads only read them.
+    etendue(*handler.getDessin());
     if (lu != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, lu, nom);
     if (!controle.complet())
         return resultat(ResultatLecture::Incomplete, ResultatLecture::Tronque, nom);

@@ -64,9 +64,13 @@ struct Boite {
     bool vide() const { return !(x0 <= x1 && y0 <= y1); }
     double largeur() const { return vide() ? 0 : x1 - x0; }
     double hauteur() const { return vide() ? 0 : y1 - y0; }
-    // Adds a point; points with a coordinate that is not finite are ignored.
+    // Coordinates beyond this are what numbers too large for a double
+    // become once read (the largest double), never a drawing's.
+    static constexpr double kLimite = 1e100;
+    // Adds a point; points with a coordinate that is not finite, or beyond
+    // kLimite, are ignored.
     void ajouter(double x, double y) {
-        if (!std::isfinite(x) || !std::isfinite(y)) return;
+        if (!(std::fabs(x) < kLimite) || !(std::fabs(y) < kLimite)) return;
         x0 = std::min(x0, x);
         y0 = std::min(y0, y);
         x1 = std::max(x1, x);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/genres.h"
+#include "model/geometrie.h"
 
 // A line type of one drawing. Objects point at their drawing's one copy of
 // each name; the two questions the painters ask of it (is it the continuous
@@ -197,6 +198,10 @@ class Insertion : public Entity {
     double getSy() const { return sy; }
     // Rotation in radians.
     double getAngle() const { return angle; }
+    // The transform from the definition's units to those of `parent`, the
+    // space the insertion lies in: as DXF places an insertion, by its
+    // insertion point, rotation and scales, minus the block's base point.
+    Matrice placeeDans(const Matrice& parent) const;
 
   private:
     Block* definition;
@@ -254,6 +259,14 @@ class Block : public Table {
     double getBpx() const { return bpx; }
     double getBpy() const { return bpy; }
 
+    // The bounding box of the contents in the block's own units, computed
+    // once (etendue.h) when the drawing is complete.
+    struct CacheEtendue {
+        Boite boite;
+        enum Etat : std::uint8_t { Inconnue, EnCours, Connue } etat = Inconnue;
+    };
+    mutable CacheEtendue cacheEtendue;
+
   private:
     Layer* calque;
     double bpx = 0, bpy = 0;
@@ -262,6 +275,13 @@ class Block : public Table {
 };
 
 inline const std::string& Insertion::nomRef() const { return definition->nomRef(); }
+
+inline Matrice Insertion::placeeDans(const Matrice& parent) const {
+    return parent.apres(Matrice::translation(x, y))
+        .apres(Matrice::rotation(angle))
+        .apres(Matrice::echelle(sx, sy))
+        .apres(Matrice::translation(-definition->getBpx(), -definition->getBpy()));
+}
 
 // Byte-wise comparison of two names without regard to ASCII case.
 bool memeNom(const std::string& a, const char* b);

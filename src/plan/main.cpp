@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
     }
     double echelle = 1.0;
     if (argv[2] && !lireEchelle(argv[2], echelle)) {
-        std::cerr << "Echelle invalide : " << argv[2] << " (il faut un nombre au moins egal a "
-                  << kEchelleMin << ")." << std::endl;
+        std::cerr << "Echelle invalide : " << argv[2] << " (il faut un nombre entre "
+                  << kEchelleMin << " et " << kEchelleMax << ")." << std::endl;
         return 2;
     }
     Trace::installerVidageSurSignal();

@@ -177,11 +177,7 @@ void Parcours::drawBlocs(const std::vector<Insertion*>& liste) {
         const Matrice avant = matrice_;
         const bool peignableAvant = peignable_;
         const Plume plumeAvant = plume_;
-        fixerMatrice(matrice_.apres(Matrice::translation(x, y))
-                         .apres(Matrice::rotation(b->getAngle()))
-                         .apres(Matrice::echelle(b->getSx(), b->getSy()))
-                         .apres(Matrice::translation(-def.getBpx(), -def.getBpy())),
-                     peignableAvant);
+        fixerMatrice(b->placeeDans(matrice_), peignableAvant);
         // What the by-block entities inside take: the insertion's own
         // colour and line type, resolved in the enclosing insertion.
         plume_ = Plume{couleur(*b), &typeResolu(*b)};

@@ -5,7 +5,6 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -33,22 +32,6 @@ bool fini(double v) { return std::isfinite(v); }
 
 const MotifTirets kTiretsParDefaut = {kLongueursParDefaut, 2};
 
-bool lireEchelle(const char* texte, double& echelle) {
-    if (!texte) return false;
-    std::string s(texte);
-    if (!s.empty() && s[0] == '+') s.erase(0, 1);
-    // A comma is taken as the decimal separator too, as French users write it.
-    if (auto v = s.find(','); v != std::string::npos && s.find('.') == std::string::npos)
-        s[v] = '.';
-    if (s.empty()) return false;
-    double v = 0;
-    auto [fin, erreur] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (erreur != std::errc() || fin != s.data() + s.size()) return false;
-    if (!fini(v) || !(v >= kEchelleMin)) return false;
-    echelle = v;
-    return true;
-}
-
 CouleurRVB couleurDXF(int indice) {
     long i = std::labs(static_cast<long>(indice));
     if (i > 255 || i == 7) return {0, 0, 0};
@@ -72,7 +55,7 @@ void Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& des
                       const Vue& vueDemandee, double hauteur, const Zone& zone,
                       const std::list<std::string>& calquesMasques) {
     Vue vue = vueDemandee;
-    if (!fini(vue.echelle) || !(vue.echelle >= kEchelleMin)) vue.echelle = kEchelleMin;
+    if (!echelleValide(vue.echelle)) vue.echelle = 1;
     if (!fini(vue.x) || !fini(vue.y)) vue.x = vue.y = 0;
     if (!fini(hauteur)) hauteur = 0;
     Zone z = zone;

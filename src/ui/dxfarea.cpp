@@ -31,9 +31,7 @@ DXFArea::DXFArea(std::shared_ptr<const Dessin> d, double e, OptionsPeinture opti
 DXFArea::~DXFArea() = default;
 
 bool DXFArea::setEchelle(double e) {
-    if (!std::isfinite(e)) return false;
-    e = std::max(e, kEchelleMin);
-    if (e == echelle) return false;
+    if (!echelleValide(e) || e == echelle) return false;
     echelle = e;
     return true;
 }

@@ -27,8 +27,8 @@ class DXFArea : public Gtk::DrawingArea {
     ~DXFArea() override;
 
     double getEchelle() const { return echelle; }
-    // Stores a new scale: a value below kEchelleMin becomes kEchelleMin, a
-    // value that is not a finite number is refused. Queues no repaint.
+    // Stores a new scale, brought within kEchelleMin and kEchelleMax; zero,
+    // negative and non-finite values are refused. Queues no repaint.
     // Returns true when the scale changed.
     bool setEchelle(double echelle);
 

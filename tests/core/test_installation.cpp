@@ -55,7 +55,7 @@ TEST_F(Installation, FichiersAuxEndroitsHabituels) {
           "share/thumbnailers/tarsin.thumbnailer", "share/man/man1/tarsin.1",
           "share/man/man1/tarsin-plan.1", "share/man/man1/tarsin-render.1"})
         EXPECT_TRUE(fs::is_regular_file(installe(f))) << f;
-    EXPECT_EQ(taillePng(installe("share/icons/hicolor/48x48/apps/tarsin.png")).largeur, 48);
+    EXPECT_EQ(lirePng(installe("share/icons/hicolor/48x48/apps/tarsin.png")).largeur, 48);
 }
 
 // --help and --version of the installed programs; tarsin answers without a
@@ -134,9 +134,11 @@ TEST_F(Installation, VignetteCommeLaDemandeUnGestionnaireDeFichiers) {
     const Execution e = commande(source("samples/site.dxf"), vignette);
     ASSERT_EQ(e.statut, 0) << e.erreurs;
     EXPECT_EQ(e.sortie, "");
-    const TaillePng t = taillePng(vignette);
-    EXPECT_EQ(t.largeur, 256);
-    EXPECT_EQ(t.hauteur, 256);
+    // The whole drawing, fitted: well inked.
+    const Png png = lirePng(vignette);
+    EXPECT_EQ(png.largeur, 256);
+    EXPECT_EQ(png.hauteur, 256);
+    EXPECT_GT(png.encres, 2000);
 
     // A file that is not a drawing: a failure, and no picture at all.
     const std::string casse = dossier.ecrire("casse.dxf", "\x89PNG pas un dessin\n");

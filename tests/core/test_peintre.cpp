@@ -228,8 +228,8 @@ TEST(PeintreTrace, LesTextesDesBlocsSontPeintsEntreCerclesEtImages) {
 
 TEST(PeintreTrace, BlocsQuiSInserentEnCercle) {
     Lu d(fichier(
-        dxf::bloc("A", 0, 0, dxf::ligne(0, 0, 5, 0, {"0", 1}) + dxf::insert("B", 0, 10)) +
-            dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 0, 5, {"0", 3}) + dxf::insert("A", 10, 0)),
+        dxf::bloc("A", 0, 0, dxf::ligne(0, 0, 5, 0, {"0", 1, ""}) + dxf::insert("B", 0, 10)) +
+            dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 0, 5, {"0", 3, ""}) + dxf::insert("A", 10, 0)),
         dxf::insert("A", 10, 0)));
     Toile t;
     const std::vector<std::string> attendu = {
@@ -445,7 +445,7 @@ TEST(PeintrePixels, PolylineFermeeParLeBitUn) {
 
 TEST(PeintrePixels, ChaqueSegmentPrendLaCouleurDuSommetOuIlFinit) {
     auto sommet = [](double x, double y, int couleur) {
-        return dxf::paire(0, "VERTEX") + dxf::attr({"0", couleur}) + dxf::paire(10, x) +
+        return dxf::paire(0, "VERTEX") + dxf::attr({"0", couleur, ""}) + dxf::paire(10, x) +
                dxf::paire(20, y) + dxf::paire(30, 0.0);
     };
     Lu d(dxf::entites(dxf::paire(0, "POLYLINE") + dxf::attr({}) + dxf::paire(66, 1) +
@@ -472,16 +472,18 @@ TEST(PeintrePixels, EchelleRefuseeOuPlancher) {
     EXPECT_EQ(e, 1.5);
     EXPECT_TRUE(lireEchelle("2e1", e));
     EXPECT_EQ(e, 20);
-    for (const char* faux : {"0", "-1", "0.2", "", "abc", "1.5x", " 1", "nan", "inf", "1e999"})
+    EXPECT_TRUE(lireEchelle("0.001", e));
+    for (const char* faux :
+         {"0", "-1", "1e-7", "2e6", "", "abc", "1.5x", " 1", "nan", "inf", "1e999"})
         EXPECT_FALSE(lireEchelle(faux, e)) << faux;
     EXPECT_FALSE(lireEchelle(nullptr, e));
 
-    // A scale below the floor paints at the floor, without error.
+    // A scale that no view can take paints at scale 1, without error.
     Lu d(dxf::entites(dxf::ligne(0, 0, 100, 0)));
     Toile t;
     t.peindre(d.racine(), 0);
-    EXPECT_TRUE(t.encre(24, t.hauteur - 1));
-    EXPECT_FALSE(t.encre(26, t.hauteur - 1));
+    EXPECT_TRUE(t.encre(99, t.hauteur - 1));
+    EXPECT_FALSE(t.encre(101, t.hauteur - 1));
     t.peindre(d.racine(), -3);
     t.peindre(d.racine(), std::nan(""));
 }

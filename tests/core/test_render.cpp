@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -18,29 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Png {
-    int largeur = 0, hauteur = 0;
-    long encres = 0;  // pixels that are not white
-};
-
-Png lirePng(const std::string& chemin) {
-    Png r;
-    cairo_surface_t* s = cairo_image_surface_create_from_png(chemin.c_str());
-    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
-        r.largeur = cairo_image_surface_get_width(s);
-        r.hauteur = cairo_image_surface_get_height(s);
-        cairo_surface_flush(s);
-        const unsigned char* d = cairo_image_surface_get_data(s);
-        const int pas = cairo_image_surface_get_stride(s);
-        for (int y = 0; y < r.hauteur; ++y)
-            for (int x = 0; x < r.largeur; ++x)
-                r.encres +=
-                    (reinterpret_cast<const std::uint32_t*>(d + y * pas)[x] & 0xFFFFFF) != 0xFFFFFF;
-    }
-    cairo_surface_destroy(s);
-    return r;
-}
 
 Execution rendre(const std::vector<std::string>& arguments, const std::string& dossier = ".") {
     std::vector<std::string> a{programme("tarsin-render")};
@@ -129,7 +105,10 @@ TEST(TarsinRender, Erreurs) {
         {{dessin, png, "--scale", "0"}, "echelle invalide"},
         {{dessin, png, "--scale", "-2"}, "echelle invalide"},
         {{dessin, png, "--scale", "abc"}, "echelle invalide"},
-        {{dessin, png, "--scale", "0.1"}, "echelle invalide"},
+        {{dessin, png, "--scale", "1e-9"}, "echelle invalide"},
+        {{dessin, png, "--window", "0", "0", "1"}, "--window attend"},
+        {{dessin, png, "--window", "1", "1", "1", "1"}, "le rectangle est vide"},
+        {{dessin, png, "--window", "0", "0", "1", "1", "--scale", "2"}, "s'excluent"},
         {{dessin, png, "--scale"}, "il manque"},
         {{dessin, png, "--size", "0x10"}, "taille invalide"},
         {{dessin, png, "--size", "100x"}, "taille invalide"},

@@ -45,9 +45,9 @@ TEST(TarsinRenderSortie, TailleCarreeEtVersion) {
     const std::string dessin = d.ecrire("plan.dxf", dxf::entites(dxf::ligne(0, 0, 50, 50)));
     const Execution e = rendre({"--quiet", "--size", "128", dessin, d.chemin() + "/v.png"});
     ASSERT_EQ(e.statut, 0) << e.erreurs;
-    const TaillePng t = taillePng(d.chemin() + "/v.png");
-    EXPECT_EQ(t.largeur, 128);
-    EXPECT_EQ(t.hauteur, 128);
+    const Png png = lirePng(d.chemin() + "/v.png");
+    EXPECT_EQ(png.largeur, 128);
+    EXPECT_EQ(png.hauteur, 128);
     // Only the picture: no temporary file left beside it.
     EXPECT_EQ(contenu(d.chemin()), (std::vector<std::string>{"plan.dxf", "v.png"}));
 

@@ -165,11 +165,9 @@ TEST(DXFArea, EchelleEtCalquesMasques) {
     EXPECT_EQ(d.getEchelle(), 1.0);
     EXPECT_FALSE(d.setEchelle(1.0));
     EXPECT_TRUE(d.setEchelle(0.5));
-    EXPECT_TRUE(d.setEchelle(0.0));
+    EXPECT_TRUE(d.setEchelle(1e-9));
     EXPECT_EQ(d.getEchelle(), kEchelleMin);
-    EXPECT_FALSE(d.setEchelle(-1.0));
-    EXPECT_FALSE(d.setEchelle(std::nan("")));
-    EXPECT_FALSE(d.setEchelle(1.0 / 0.0));
+    for (double refusee : {0.0, -1.0, std::nan(""), 1.0 / 0.0}) EXPECT_FALSE(d.setEchelle(refusee));
     EXPECT_EQ(d.getEchelle(), kEchelleMin);
 
     d.masquerCalque("Mur");
@@ -186,7 +184,7 @@ TEST(DXFArea, EchelleEtCalquesMasques) {
 
     DXFHandler handler(sortie);
     DXFArea plan(handler.getDessin(), 0.1, sortie);
-    EXPECT_EQ(plan.getEchelle(), kEchelleMin);
+    EXPECT_EQ(plan.getEchelle(), 0.1);
     EXPECT_EQ(&plan.getDessin(), handler.getDessin().get());
 }
 

@@ -280,16 +280,16 @@ TEST_F(FenetreTarsin, ZoomParPasEtPlancher) {
     EXPECT_EQ(d.getEchelle(), 1.75);
     // Zoom+ leaves the annotation alone, as Zoom- does.
     EXPECT_EQ(A::texte(t), texte);
-    const double attendues[] = {1.5, 1.25, 1.0, 0.75, 0.5, 0.25, 0.25, 0.25};
+    const double attendues[] = {1.5, 1.25, 1.0, 0.75, 0.5, 0.25, 0.125, 0.0625};
     for (double e : attendues) {
         A::zoomM(t).clicked();
         EXPECT_EQ(d.getEchelle(), e);
     }
     EXPECT_EQ(A::texte(t), texte);
     A::zoomP(t).clicked();
-    EXPECT_EQ(d.getEchelle(), 0.5);
+    EXPECT_EQ(d.getEchelle(), 0.125);
     t.setEchelle(-3);
-    EXPECT_EQ(d.getEchelle(), kEchelleMin);
+    EXPECT_EQ(d.getEchelle(), 0.125);
     t.setEchelle(3);
     EXPECT_EQ(d.getEchelle(), 3.0);
 }

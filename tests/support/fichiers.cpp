@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -94,13 +95,22 @@ Execution installer(const std::string& prefixe) {
     return executer({TARSIN_CMAKE, "--install", TARSIN_BIN_DIR, "--prefix", prefixe});
 }
 
-TaillePng taillePng(const std::string& chemin) {
-    TaillePng t;
+Png lirePng(const std::string& chemin) {
+    Png r;
     cairo_surface_t* s = cairo_image_surface_create_from_png(chemin.c_str());
-    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS)
-        t = {cairo_image_surface_get_width(s), cairo_image_surface_get_height(s)};
+    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+        r.largeur = cairo_image_surface_get_width(s);
+        r.hauteur = cairo_image_surface_get_height(s);
+        cairo_surface_flush(s);
+        const unsigned char* d = cairo_image_surface_get_data(s);
+        const int pas = cairo_image_surface_get_stride(s);
+        for (int y = 0; y < r.hauteur; ++y)
+            for (int x = 0; x < r.largeur; ++x)
+                r.encres +=
+                    (reinterpret_cast<const std::uint32_t*>(d + y * pas)[x] & 0xFFFFFF) != 0xFFFFFF;
+    }
     cairo_surface_destroy(s);
-    return t;
+    return r;
 }
 
 std::string programme(const std::string& nom) { return std::string(TARSIN_BIN_DIR) + "/" + nom; }

@@ -54,11 +54,13 @@ Execution executer(const std::vector<std::string>& arguments, const std::string&
 // Installs the build into the folder `prefixe` (cmake --install).
 Execution installer(const std::string& prefixe);
 
-// Width and height of a PNG file; 0 and 0 when it cannot be read.
-struct TaillePng {
+// A PNG file's size and how many of its pixels are not white; all 0 when
+// it cannot be read.
+struct Png {
     int largeur = 0, hauteur = 0;
+    long encres = 0;
 };
-TaillePng taillePng(const std::string& chemin);
+Png lirePng(const std::string& chemin);
 
 // Path of a program built with the project.
 std::string programme(const std::string& nom);
