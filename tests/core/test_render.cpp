@@ -115,6 +115,8 @@ TEST(TarsinRender, Erreurs) {
         {{dessin, png, "--size", "100x-5"}, "taille invalide"},
         {{dessin, png, "--size", "40000x40000"}, "taille invalide"},
         {{dessin, png, "--couleur"}, "option inconnue"},
+        {{dessin, png, "--max-seconds", "0"}, "valeur invalide pour --max-seconds"},
+        {{dessin, png, "--max-memory", "1.5"}, "valeur invalide pour --max-memory"},
         {{dessin, d.chemin() + "/nulle/part/sortie.png"}, "impossible d'ecrire"},
         {{dessin, d.chemin() + "/nulle/part/sortie.svg"}, "impossible d'ecrire"},
     };

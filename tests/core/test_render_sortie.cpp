@@ -56,17 +56,6 @@ TEST(TarsinRenderSortie, TailleCarreeEtVersion) {
     EXPECT_EQ(v.sortie, std::string("tarsin-render ") + TARSIN_VERSION + "\n");
 }
 
-TEST(TarsinRenderSortie, BornesInvalides) {
-    for (const char* option : {"--max-seconds", "--max-memory"})
-        for (const char* valeur : {"0", "-1", "abc", "1.5", ""}) {
-            const Execution e = rendre({"a.dxf", "a.png", option, valeur});
-            EXPECT_EQ(e.statut, 2) << option << " " << valeur;
-            EXPECT_NE(e.erreurs.find(std::string("valeur invalide pour ") + option),
-                      std::string::npos)
-                << e.erreurs;
-        }
-}
-
 // Stopped by a bound, the program leaves the folder as it was: a file that
 // was already at the output path keeps its content, and no temporary file
 // is left, in any of the three formats.
