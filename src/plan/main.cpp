@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "demarrage/icone.h"
+#include "demarrage/options.h"
 #include "import/dxfhandler.h"
 #include "model/trace.h"
 #include "plan/fenetre_plan.h"
@@ -11,6 +13,7 @@
 #include "ui/dxfarea.h"
 
 int main(int argc, char** argv) {
+    if (const auto fin = repondreAideOuVersion(argc, argv, "tarsin-plan", kAidePlan)) return *fin;
     if (argc < 2) {
         usage();
         return 0;
@@ -31,7 +34,7 @@ int main(int argc, char** argv) {
     }
     FenetrePlan fenetre;
     fenetre.set_title("Plan");
-    poserIcone(fenetre, "icon.gif");
+    poserIcone(fenetre, cheminIcone());
     ResultatLecture lu;
     auto handler = testReading(argv[1], lu);
     // A refused file ends the program here, its message already written.

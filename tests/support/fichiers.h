@@ -26,7 +26,8 @@ struct Execution {
 };
 
 // A program started in `dossier` with its arguments, standard input empty,
-// extra environment variables "NOM=valeur" added, its standard output and
+// extra environment variables "NOM=valeur" added (a bare "NOM" removes the
+// variable), its standard output and
 // error gathered in files; killed at destruction if still running.
 class Lancement {
   public:
@@ -49,6 +50,17 @@ class Lancement {
 // Runs a program as Lancement does and waits at most `secondes` for it.
 Execution executer(const std::vector<std::string>& arguments, const std::string& dossier = ".",
                    const std::vector<std::string>& environnement = {}, int secondes = 60);
+
+// Installs the build into the folder `prefixe` (cmake --install).
+Execution installer(const std::string& prefixe);
+
+// A PNG file's size and how many of its pixels are not white; all 0 when
+// it cannot be read.
+struct Png {
+    int largeur = 0, hauteur = 0;
+    long encres = 0;
+};
+Png lirePng(const std::string& chemin);
 
 // Path of a program built with the project.
 std::string programme(const std::string& nom);
