@@ -29,6 +29,10 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     boutonZoomP.set_label("Zoom+");
     boutonZoomP.signal_clicked().connect(sigc::mem_fun(*this, &Tarsin::on_button_ZoomP));
     boiteZoom.pack_start(boutonZoomP, Gtk::PACK_SHRINK);
+    boutonAjuster.set_label("Ajuster");
+    boutonAjuster.set_tooltip_text("Montrer tout le dessin (touche Origine)");
+    boutonAjuster.signal_clicked().connect(sigc::mem_fun(*this, &Tarsin::on_button_Ajuster));
+    boiteZoom.pack_start(boutonAjuster, Gtk::PACK_SHRINK);
     barreOutils.pack_start(boiteZoom, Gtk::PACK_SHRINK);
     colonneGauche.pack_start(barreOutils, Gtk::PACK_SHRINK);
     colonneGauche.set_size_request(300, -1);
@@ -53,6 +57,10 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     defilDessin.add(dessin);
     boitePrincipale.pack_start(defilDessin);
     boiteFenetre.pack_start(boitePrincipale);
+    boiteFenetre.pack_start(barreEtat, Gtk::PACK_SHRINK);
+    dessin.signal_pointeur().connect(sigc::mem_fun(*this, &Tarsin::on_dessin_pointeur));
+    dessin.signal_etat().connect(sigc::mem_fun(*this, &Tarsin::on_dessin_etat));
+    on_dessin_etat();
 
     show_all_children();
 }
@@ -71,6 +79,7 @@ bool Tarsin::ouvrir(const std::string& chemin) {
     // Every row of the new layer list is ticked: no layer may stay hidden.
     dessin.toutAfficher();
     reDessiner();
+    dessin.grab_focus();
     return true;
 }
 
@@ -96,6 +105,26 @@ void Tarsin::setEchelle(double echelle) {
 void Tarsin::on_button_ZoomP() { setEchelle(pasZoom(dessin.getEchelle(), true)); }
 
 void Tarsin::on_button_ZoomM() { setEchelle(pasZoom(dessin.getEchelle(), false)); }
+
+void Tarsin::on_button_Ajuster() {
+    dessin.ajuster();
+    dessin.grab_focus();
+}
+
+void Tarsin::on_dessin_pointeur(double x, double y) {
+    texteCoordonnees = ::texteCoordonnees(x, y, dessin.getEchelle());
+    on_dessin_etat();
+}
+
+void Tarsin::on_dessin_etat() {
+    std::string texte = texteCoordonnees;
+    if (!texte.empty()) texte += "   ";
+    texte += texteEchelle(dessin.getEchelle());
+    const double p = dessin.getProgression();
+    if (p >= 0) texte += "   Dessin en cours : " + std::to_string(static_cast<int>(p * 100)) + " %";
+    barreEtat.pop();
+    barreEtat.push(texte);
+}
 
 void Tarsin::on_child_toggled(const Glib::ustring& chemin) {
     Gtk::TreeIter it = modeleArbre->get_iter(chemin);

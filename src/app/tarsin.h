@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include <gtkmm/statusbar.h>
+
 #include "ui/dxfarea.h"
 #include "ui/fenetre.h"
 
@@ -51,6 +53,9 @@ class Tarsin : public FenetreVisionneuse {
     void on_button_delete() override;
     void on_button_ZoomP();
     void on_button_ZoomM();
+    void on_button_Ajuster();
+    void on_dessin_pointeur(double x, double y);
+    void on_dessin_etat();
     void on_child_toggled(const Glib::ustring& chemin);
     void on_treeview_row_activated(const Gtk::TreePath& chemin, Gtk::TreeViewColumn* colonne);
 
@@ -60,6 +65,11 @@ class Tarsin : public FenetreVisionneuse {
     Gtk::HBox boiteZoom;
     Gtk::Button boutonZoomP;
     Gtk::Button boutonZoomM;
+    Gtk::Button boutonAjuster;
+    // The pointer's coordinates in drawing units, the scale, the progress of
+    // a long paint.
+    Gtk::Statusbar barreEtat;
+    std::string texteCoordonnees;
     std::string fichier_annot;
     // The open drawing; null until the first one is opened.
     std::shared_ptr<const Dessin> dessinOuvert;

@@ -35,6 +35,12 @@ struct Matrice {
         x = nx;
     }
     double determinant() const { return xx * yy - yx * xy; }
+    // The transform that undoes this one (which must be inversible).
+    Matrice inverse() const {
+        const double d = determinant();
+        const double ixx = yy / d, iyx = -yx / d, ixy = -xy / d, iyy = xx / d;
+        return {ixx, iyx, ixy, iyy, -(ixx * x0 + ixy * y0), -(iyx * x0 + iyy * y0)};
+    }
     // Whether the transform can be undone, in finite numbers.
     bool inversible() const {
         const double d = determinant();

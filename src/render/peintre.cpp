@@ -44,11 +44,11 @@ void libererPolices() {
 }
 
 Peintre::Peintre(Trace& trace, OptionsPeinture options)
-    : trace_(trace),
+    : trace_(&trace),
       options_(options),
       principal_(options),
       fils_(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4)) {
-    principal_.setTrace(&trace_);
+    principal_.setTrace(trace_);
 }
 
 bool Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& dessin,
@@ -64,14 +64,14 @@ bool Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& des
         z = Zone{};
     calquesMasques_ = options_.calquesMasquables ? &calquesMasques : nullptr;
     const Matrice m = vue.matrice(hauteur);
-    trace_.limiter(limiteTrace_, kTraceCoupee);
+    trace_->limiter(limiteTrace_, kTraceCoupee);
     principal_.setProgression(progression_);
     bool complet = true;
     if (!peindreEnBandes(cr->cobj(), dessin, m, z, complet))
         complet = peindreSur(cr->cobj(), principal_, dessin, m, z, nullptr);
     calquesMasques_ = nullptr;
     principal_.setProgression(nullptr);
-    trace_.vider();
+    trace_->vider();
     return complet;
 }
 

@@ -49,6 +49,12 @@ class Peintre {
         return peindre(cr, dessin, vue, hauteur, zone, calquesMasques);
     }
 
+    // Where the paint trace goes from the next repaint on.
+    void setTrace(Trace& trace) {
+        trace_ = &trace;
+        principal_.setTrace(trace_);
+    }
+
     // A flag that stops a repaint soon after it is set, and a counter of the
     // objects met so far (see Parcours); null for none.
     void setAnnulation(const std::atomic<bool>* a) { annulation_ = a; }
@@ -85,7 +91,7 @@ class Peintre {
     bool peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& vue, const Zone& zone,
                          bool& complet);
 
-    Trace& trace_;
+    Trace* trace_;
     OptionsPeinture options_;
     CacheImages images_;
     Parcours principal_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cmath>
 #include <string>
 
@@ -30,12 +31,17 @@ bool lireEchelle(const char* texte, double& echelle) {
 bool Vue::zoomer(double facteur, double px, double py, double hauteur) {
     double nouvelle = echelle * facteur;
     if (!std::isfinite(nouvelle) || nouvelle < kEchelleMin || nouvelle > kEchelleMax) return false;
+    changerEchelle(nouvelle, px, py, hauteur);
+    return true;
+}
+
+void Vue::changerEchelle(double nouvelle, double px, double py, double hauteur) {
+    if (!echelleValide(nouvelle)) return;
     double X = px, Y = py;
     versDessin(hauteur, X, Y);
     echelle = nouvelle;
     x = X - px / echelle;
     y = Y - (hauteur - py) / echelle;
-    return true;
 }
 
 Vue ajuster(const Boite& b, double largeur, double hauteur, double marge) {
@@ -67,4 +73,28 @@ double pasZoom(double e, bool avant) {
     else
         r = e < 2 * kPas ? e / 2 : e <= kHaut ? e - kPas : std::max(e / 2, kHaut);
     return std::clamp(r, kEchelleMin, kEchelleMax);
+}
+
+namespace {
+
+std::string virgule(std::string s) {
+    std::replace(s.begin(), s.end(), '.', ',');
+    return s;
+}
+
+}  // namespace
+
+std::string texteCoordonnees(double X, double Y, double echelle) {
+    // One pixel is worth 1 / echelle units: the decimals down to that.
+    const int decimales =
+        std::clamp(static_cast<int>(std::ceil(std::log10(std::max(echelle, 1e-12)))), 0, 6);
+    char texte[128];
+    std::snprintf(texte, sizeof texte, "X : %.*f   Y : %.*f", decimales, X, decimales, Y);
+    return virgule(texte);
+}
+
+std::string texteEchelle(double echelle) {
+    char texte[64];
+    std::snprintf(texte, sizeof texte, "\u00C9chelle : %.4g", echelle);
+    return virgule(texte);
 }

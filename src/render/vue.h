@@ -1,6 +1,8 @@
 // The view: which part of a drawing an area shows, and at what scale.
 #pragma once
 
+#include <string>
+
 #include "model/geometrie.h"
 
 // The bounds of a view scale, in device pixels per drawing unit. Within
@@ -44,6 +46,9 @@ struct Vue {
     // device pixel (px, py) where it is; false when the new scale would
     // leave the bounds (the view is then unchanged).
     bool zoomer(double facteur, double px, double py, double hauteur);
+    // Sets the scale (within the bounds) keeping the drawing point under the
+    // device pixel (px, py) where it is.
+    void changerEchelle(double nouvelle, double px, double py, double hauteur);
 };
 
 // The scale after one click of "Zoom+" (`avant`) or "Zoom-": steps of 0.25
@@ -51,6 +56,12 @@ struct Vue {
 // below and above, doubling or halving, landing on 0.25 or 4 when crossing
 // them; always within kEchelleMin and kEchelleMax.
 double pasZoom(double echelle, bool avant);
+
+// What the status bar says of a view: the drawing point under the pointer,
+// with as many decimals as a pixel is worth at this scale ("X : 12,5   Y :
+// -3,25"), and the scale ("Échelle : 0,98"), French style.
+std::string texteCoordonnees(double X, double Y, double echelle);
+std::string texteEchelle(double echelle);
 
 // The view that shows the box `b` whole and centred in an area of
 // `largeur` x `hauteur` pixels, `marge` pixels from every edge; an empty

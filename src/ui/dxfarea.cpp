@@ -1,11 +1,26 @@
 #include "ui/dxfarea.h"
 
+#include <gdk/gdkkeysyms.h>
 #include <gdkmm/window.h>
+#include <glibmm/main.h>
+#include <gtkmm/adjustment.h>
+#include <gtkmm/viewport.h>
 
 #include <algorithm>
 #include <cmath>
 
+#include "model/etendue.h"
+
 namespace {
+
+// Zoom of one wheel notch or one + or - key.
+constexpr double kFacteurZoom = 1.25;
+// Pixels an arrow key moves the drawing by.
+constexpr double kPasFleche = 50;
+// Margin around a fitted drawing, in pixels.
+constexpr double kMargeAjustement = 10;
+// How often the progress of a paint is told, in milliseconds.
+constexpr unsigned kPeriodeProgression = 100;
 
 OptionsPeinture optionsPlan() {
     OptionsPeinture options;
@@ -16,28 +31,84 @@ OptionsPeinture optionsPlan() {
 
 }  // namespace
 
-DXFArea::DXFArea(std::ostream& sortie) : DXFArea(nullptr, 1.0, OptionsPeinture{}, sortie) {}
+DXFArea::DXFArea(std::ostream& sortie) : DXFArea(nullptr, 1.0, OptionsPeinture{}, true, sortie) {}
 
 DXFArea::DXFArea(std::shared_ptr<const Dessin> d, double echelle, std::ostream& sortie)
-    : DXFArea(std::move(d), echelle, optionsPlan(), sortie) {}
+    : DXFArea(std::move(d), echelle, optionsPlan(), false, sortie) {}
 
-DXFArea::DXFArea(std::shared_ptr<const Dessin> d, double e, OptionsPeinture options,
+DXFArea::DXFArea(std::shared_ptr<const Dessin> d, double e, OptionsPeinture options, bool navigable,
                  std::ostream& sortie)
-    : trace(sortie), peintre(trace, options) {
+    : sortie(sortie), navigable(navigable), atelier(options, [this] { pret.emit(); }) {
+    pret.connect(sigc::mem_fun(*this, &DXFArea::surTableauPret));
     setDessin(std::move(d));
-    setEchelle(e);
+    // The drawing's origin at the bottom-left corner, at that scale.
+    if (echelleValide(e)) vue.echelle = e;
+    if (navigable) {
+        add_events(Gdk::POINTER_MOTION_MASK | Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK |
+                   Gdk::SCROLL_MASK | Gdk::KEY_PRESS_MASK);
+        set_can_focus(true);
+    }
 }
 
-DXFArea::~DXFArea() = default;
+DXFArea::~DXFArea() { minuterie.disconnect(); }
 
 bool DXFArea::setEchelle(double e) {
-    if (!echelleValide(e) || e == echelle) return false;
-    echelle = e;
+    if (!echelleValide(e) || e == vue.echelle) return false;
+    const Gdk::Rectangle r = partieVisible();
+    vue.changerEchelle(e, r.get_x() + r.get_width() / 2.0, r.get_y() + r.get_height() / 2.0,
+                       get_allocation().get_height());
+    etat.emit();
     return true;
+}
+
+void DXFArea::setVue(const Vue& v) {
+    Vue nouvelle = v;
+    if (!echelleValide(nouvelle.echelle) || !std::isfinite(v.x) || !std::isfinite(v.y)) return;
+    vue = nouvelle;
+    vueChangee();
+}
+
+void DXFArea::vueChangee() {
+    if (get_window()) demander();
+    queue_draw();
+    etat.emit();
+}
+
+void DXFArea::ajuster() {
+    ajusterAuPremierDessin = true;
+    queue_draw();
+}
+
+bool DXFArea::zoomer(double facteur, double px, double py) {
+    if (!vue.zoomer(facteur, px, py, get_allocation().get_height())) return false;
+    vueChangee();
+    return true;
+}
+
+void DXFArea::deplacer(double dx, double dy) {
+    vue.x -= dx / vue.echelle;
+    vue.y += dy / vue.echelle;
+    vueChangee();
+}
+
+Gdk::Rectangle DXFArea::partieVisible() const {
+    const Gtk::Allocation a = get_allocation();
+    Gdk::Rectangle r(0, 0, std::max(1, a.get_width()), std::max(1, a.get_height()));
+    if (auto* cadre = dynamic_cast<const Gtk::Viewport*>(get_parent())) {
+        const Gtk::Adjustment* h = const_cast<Gtk::Viewport*>(cadre)->get_hadjustment();
+        const Gtk::Adjustment* v = const_cast<Gtk::Viewport*>(cadre)->get_vadjustment();
+        if (h && v && h->get_page_size() >= 1 && v->get_page_size() >= 1)
+            r = Gdk::Rectangle(
+                static_cast<int>(h->get_value()), static_cast<int>(v->get_value()),
+                static_cast<int>(std::min<double>(h->get_page_size(), r.get_width())),
+                static_cast<int>(std::min<double>(v->get_page_size(), r.get_height())));
+    }
+    return r;
 }
 
 void DXFArea::setDessin(std::shared_ptr<const Dessin> d) {
     dessin = d ? std::move(d) : std::make_shared<const Dessin>();
+    if (navigable) ajuster();
 }
 
 std::list<std::string> DXFArea::getCalques() const { return dessin->getCalques(); }
@@ -50,22 +121,167 @@ void DXFArea::masquerCalque(const std::string& nom) { calquesMasques.push_back(n
 
 void DXFArea::afficherCalque(const std::string& nom) { calquesMasques.remove(nom); }
 
+void DXFArea::reDessiner() {
+    // A fit to come asks for its own picture once the area has its size.
+    if (get_window() && !ajusterAuPremierDessin) demander(true);
+    if (ajusterAuPremierDessin) demandeFaite = false;
+    queue_draw();
+}
+
+Commande DXFArea::commandeCourante() const {
+    Commande c;
+    c.dessin = dessin;
+    c.vue = vue;
+    const Gtk::Allocation a = get_allocation();
+    c.largeur = std::max(1, a.get_width());
+    c.hauteur = std::max(1, a.get_height());
+    c.masques = calquesMasques;
+    return c;
+}
+
+void DXFArea::demander(bool toujours) {
+    Commande c = commandeCourante();
+    if (!toujours && demandeFaite && c == demandee) return;
+    demandee = c;
+    demandeFaite = true;
+    atelier.demander(std::move(c));
+    if (!minuterie.connected())
+        minuterie = Glib::signal_timeout().connect(sigc::mem_fun(*this, &DXFArea::surProgression),
+                                                   kPeriodeProgression);
+}
+
+bool DXFArea::surProgression() {
+    etat.emit();
+    return atelier.enCours();
+}
+
+void DXFArea::surTableauPret() {
+    std::unique_ptr<Tableau> t = atelier.prendre();
+    if (!t) return;
+    sortie.write(t->trace.data(), static_cast<std::streamsize>(t->trace.size()));
+    sortie.flush();
+    tableau = std::move(t);
+    queue_draw();
+    etat.emit();
+}
+
 bool DXFArea::on_expose_event(GdkEventExpose* event) {
     Glib::RefPtr<Gdk::Window> fenetre = get_window();
     if (!fenetre) return true;
-    const Gtk::Allocation allocation = get_allocation();
-    Zone zone;
-    if (event) {
-        zone.x = event->area.x;
-        zone.y = event->area.y;
-        zone.largeur = event->area.width;
-        zone.hauteur = event->area.height;
-    } else {
-        zone.largeur = allocation.get_width();
-        zone.hauteur = allocation.get_height();
+    if (ajusterAuPremierDessin) {
+        ajusterAuPremierDessin = false;
+        const Gdk::Rectangle r = partieVisible();
+        const Vue v = ::ajuster(etendue(*dessin), r.get_width(), r.get_height(), kMargeAjustement);
+        vue.echelle = v.echelle;
+        vue.x = v.x - r.get_x() / v.echelle;
+        vue.y = v.y + (r.get_y() + r.get_height() - get_allocation().get_height()) / v.echelle;
+        etat.emit();
     }
+    const Commande c = commandeCourante();
+    if (!demandeFaite || c != demandee) demander();
+
     Cairo::RefPtr<Cairo::Context> cr = fenetre->create_cairo_context();
-    peintre.peindre(cr, *dessin, echelle, allocation.get_height(), zone, calquesMasques);
-    trace.vider();
+    cairo_t* k = cr->cobj();
+    if (event) {
+        cairo_rectangle(k, event->area.x, event->area.y, event->area.width, event->area.height);
+        cairo_clip(k);
+    }
+    if (tableau && tableau->commande == c) {
+        cairo_set_source_surface(k, tableau->surface, 0, 0);
+        cairo_paint(k);
+        return true;
+    }
+    cairo_set_source_rgb(k, 1, 1, 1);
+    cairo_paint(k);
+    if (tableau && tableau->commande.dessin == c.dessin) {
+        // Until the new picture is ready: the previous one, moved and scaled
+        // to the new view.
+        const Matrice ancienne = tableau->commande.vue.matrice(tableau->commande.hauteur);
+        const Matrice m = vue.matrice(c.hauteur).apres(ancienne.inverse());
+        if (m.inversible()) {
+            const cairo_matrix_t cm = {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0};
+            cairo_transform(k, &cm);
+            cairo_set_source_surface(k, tableau->surface, 0, 0);
+            cairo_pattern_set_filter(cairo_get_source(k), CAIRO_FILTER_FAST);
+            cairo_paint(k);
+        }
+    }
     return true;
+}
+
+bool DXFArea::on_scroll_event(GdkEventScroll* event) {
+    if (!navigable || !event) return false;
+    if (event->direction == GDK_SCROLL_UP)
+        zoomer(kFacteurZoom, event->x, event->y);
+    else if (event->direction == GDK_SCROLL_DOWN)
+        zoomer(1 / kFacteurZoom, event->x, event->y);
+    else
+        return false;
+    return true;
+}
+
+bool DXFArea::on_button_press_event(GdkEventButton* event) {
+    if (!navigable || !event) return false;
+    grab_focus();
+    if (event->button == 1 || event->button == 2) {
+        glisse = true;
+        glisseX = event->x;
+        glisseY = event->y;
+    }
+    return true;
+}
+
+bool DXFArea::on_button_release_event(GdkEventButton* event) {
+    if (!navigable || !event) return false;
+    if (event->button == 1 || event->button == 2) glisse = false;
+    return true;
+}
+
+bool DXFArea::on_motion_notify_event(GdkEventMotion* event) {
+    if (!navigable || !event) return false;
+    double X = event->x, Y = event->y;
+    vue.versDessin(get_allocation().get_height(), X, Y);
+    pointeur.emit(X, Y);
+    if (glisse) {
+        const double dx = event->x - glisseX, dy = event->y - glisseY;
+        glisseX = event->x;
+        glisseY = event->y;
+        deplacer(dx, dy);
+    }
+    return true;
+}
+
+bool DXFArea::on_key_press_event(GdkEventKey* event) {
+    if (!navigable || !event) return false;
+    const Gdk::Rectangle r = partieVisible();
+    const double cx = r.get_x() + r.get_width() / 2.0, cy = r.get_y() + r.get_height() / 2.0;
+    switch (event->keyval) {
+        case GDK_Left:
+            deplacer(kPasFleche, 0);
+            return true;
+        case GDK_Right:
+            deplacer(-kPasFleche, 0);
+            return true;
+        case GDK_Up:
+            deplacer(0, kPasFleche);
+            return true;
+        case GDK_Down:
+            deplacer(0, -kPasFleche);
+            return true;
+        case GDK_plus:
+        case GDK_KP_Add:
+        case GDK_equal:
+            zoomer(kFacteurZoom, cx, cy);
+            return true;
+        case GDK_minus:
+        case GDK_KP_Subtract:
+            zoomer(1 / kFacteurZoom, cx, cy);
+            return true;
+        case GDK_Home:
+        case GDK_KP_Home:
+            ajuster();
+            return true;
+        default:
+            return false;
+    }
 }

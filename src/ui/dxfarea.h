@@ -1,8 +1,21 @@
-// The drawing widget: paints one drawing's model at a view scale, with the
-// drawing's origin at the bottom-left corner and y up. It keeps no picture
-// of its own: every expose repaints the exposed rectangle from the model.
+// The drawing widget: shows one drawing through a view (scale and offset).
+//
+// It keeps its picture: exposes copy it, and a new one is painted on a
+// thread of its own (PeintureDeFond) only when the view, the size, the
+// drawing or the hidden layers change, or when asked to (reDessiner).
+// Until the new picture is ready the previous one is shown moved and scaled
+// to the new view, and the window stays free to take its events; a new
+// request stops the paint in progress. The paint trace of each picture
+// goes to the stream the area was given, once the picture is finished.
+//
+// The full viewer's area is navigable: the wheel zooms about the pointer,
+// dragging with the left or middle button pans, the arrow keys pan, + and -
+// zoom about the centre, Home fits the drawing; a new drawing is fitted to
+// the visible part of the area. The earlier viewer's area keeps the view its
+// command line gives (the drawing's origin at the bottom-left corner).
 #pragma once
 
+#include <glibmm/dispatcher.h>
 #include <gtkmm/drawingarea.h>
 
 #include <iostream>
@@ -11,7 +24,8 @@
 #include <string>
 
 #include "model/trace.h"
-#include "render/peintre.h"
+#include "render/peinture_fond.h"
+#include "render/vue.h"
 
 struct AccesTest;
 
@@ -26,11 +40,24 @@ class DXFArea : public Gtk::DrawingArea {
     DXFArea(std::shared_ptr<const Dessin> dessin, double echelle, std::ostream& sortie = std::cout);
     ~DXFArea() override;
 
-    double getEchelle() const { return echelle; }
-    // Stores a new scale, brought within kEchelleMin and kEchelleMax; zero,
-    // negative and non-finite values are refused. Queues no repaint.
-    // Returns true when the scale changed.
+    double getEchelle() const { return vue.echelle; }
+    // Sets the scale, keeping the drawing point at the centre of the
+    // visible part where it is; brought within kEchelleMin and kEchelleMax,
+    // zero, negative and non-finite values refused. Returns true when the
+    // scale changed. Queues no repaint.
     bool setEchelle(double echelle);
+    const Vue& getVue() const { return vue; }
+    void setVue(const Vue& v);
+    // Fits the drawing to the visible part of the area, now if the area has
+    // its size, else as soon as it gets it.
+    void ajuster();
+    // Zooms by `facteur` about the area pixel (px, py); false when the scale
+    // would leave its bounds.
+    bool zoomer(double facteur, double px, double py);
+    // Moves the drawing by (dx, dy) pixels.
+    void deplacer(double dx, double dy);
+    // The part of the area the pane shows, in the area's pixels.
+    Gdk::Rectangle partieVisible() const;
 
     // Paints `dessin` from the next repaint on (an empty drawing when null).
     // Queues no repaint; the hidden layers stay.
@@ -49,21 +76,63 @@ class DXFArea : public Gtk::DrawingArea {
     void toutAfficher() { calquesMasques.clear(); }
     const std::list<std::string>& getCalquesMasques() const { return calquesMasques; }
 
-    // Invalidates the whole widget; the toolkit repaints it later.
-    void reDessiner() { queue_draw(); }
+    // Asks for a new picture of what the area shows, and shows it when it is
+    // ready.
+    void reDessiner();
+    // Whether a picture is being painted.
+    bool peintureEnCours() const { return atelier.enCours(); }
+
+    // The drawing point under the pointer (drawing units), when it moves.
+    sigc::signal<void, double, double>& signal_pointeur() { return pointeur; }
+    // The view changed, or the painting progressed (getProgression).
+    sigc::signal<void>& signal_etat() { return etat; }
+    // The share of the picture in progress already painted (0 to 1);
+    // negative when none is in progress.
+    double getProgression() const { return atelier.progression(); }
 
   protected:
     bool on_expose_event(GdkEventExpose* event) override;
+    bool on_scroll_event(GdkEventScroll* event) override;
+    bool on_button_press_event(GdkEventButton* event) override;
+    bool on_button_release_event(GdkEventButton* event) override;
+    bool on_motion_notify_event(GdkEventMotion* event) override;
+    bool on_key_press_event(GdkEventKey* event) override;
 
   private:
     DXFArea(std::shared_ptr<const Dessin> dessin, double echelle, OptionsPeinture options,
-            std::ostream& sortie);
+            bool navigable, std::ostream& sortie);
 
-    double echelle = 1.0;
+    // What the area must show now.
+    Commande commandeCourante() const;
+    // Asks for the picture of the current state unless it is the one asked
+    // for last (or `toujours`).
+    void demander(bool toujours = false);
+    // Takes the finished picture (main thread): its trace to the stream,
+    // the picture on screen.
+    void surTableauPret();
+    bool surProgression();
+    void vueChangee();
+
+    std::ostream& sortie;
+    const bool navigable;
+    Vue vue;
+    bool ajusterAuPremierDessin = false;
     std::shared_ptr<const Dessin> dessin;
     std::list<std::string> calquesMasques;
-    Trace trace;
-    Peintre peintre;
+
+    // Before the painter, so that the painter's thread is stopped first.
+    Glib::Dispatcher pret;
+    PeintureDeFond atelier;
+    std::unique_ptr<Tableau> tableau;  // shown
+    Commande demandee;                 // asked for last
+    bool demandeFaite = false;
+    sigc::connection minuterie;
+
+    bool glisse = false;
+    double glisseX = 0, glisseY = 0;
+
+    sigc::signal<void, double, double> pointeur;
+    sigc::signal<void> etat;
 
     friend struct AccesTest;
 };

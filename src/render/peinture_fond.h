@@ -1,0 +1,109 @@
+// Pictures painted away from the caller's thread.
+//
+// A PeintureDeFond owns one painting thread. Asked for a picture (a drawing,
+// a view, a size, hidden layers), it stops the paint in progress at once and
+// paints the new one into an image surface of its own, the paint trace into
+// a text of its own; when a picture is finished it calls `pret` (on the
+// painting thread) and keeps the picture until it is taken. A paint that was
+// stopped leaves no picture and no trace. The drawing is only read: the
+// request holds it alive while it is painted.
+#pragma once
+
+#include <cairo.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <iostream>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "model/dessin.h"
+#include "render/parcours.h"
+#include "render/vue.h"
+
+class Peintre;
+class Trace;
+
+// What one picture shows.
+struct Commande {
+    std::shared_ptr<const Dessin> dessin;
+    Vue vue;
+    int largeur = 0, hauteur = 0;
+    std::list<std::string> masques;
+
+    bool operator==(const Commande& c) const {
+        return dessin == c.dessin && vue.echelle == c.vue.echelle && vue.x == c.vue.x &&
+               vue.y == c.vue.y && largeur == c.largeur && hauteur == c.hauteur &&
+               masques == c.masques;
+    }
+    bool operator!=(const Commande& c) const { return !(*this == c); }
+};
+
+// A finished picture: opaque pixels on a white ground.
+struct Tableau {
+    Commande commande;
+    cairo_surface_t* surface = nullptr;
+    // Its paint trace.
+    std::string trace;
+    // False when a limit of the walk left something out.
+    bool complet = true;
+
+    Tableau() = default;
+    Tableau(const Tableau&) = delete;
+    Tableau& operator=(const Tableau&) = delete;
+    ~Tableau() {
+        if (surface) cairo_surface_destroy(surface);
+    }
+};
+
+class PeintureDeFond {
+  public:
+    PeintureDeFond(OptionsPeinture options, std::function<void()> pret);
+    ~PeintureDeFond();
+    PeintureDeFond(const PeintureDeFond&) = delete;
+    PeintureDeFond& operator=(const PeintureDeFond&) = delete;
+
+    // Paints `c` from now on; a paint in progress is stopped first.
+    void demander(Commande c);
+    // Stops the paint in progress, if any.
+    void annuler();
+    // The newest finished picture not yet taken, or null.
+    std::unique_ptr<Tableau> prendre();
+    // Whether a paint is asked for or running.
+    bool enCours() const;
+    // The share of the drawing's objects met by the paint in progress
+    // (0 to 1); negative when none runs.
+    double progression() const;
+    // Waits until no paint is asked for or running.
+    void attendre();
+
+    // Threads that share one paint (bands of rows; see Peintre::setFils),
+    // and where the walk says its limits: taken at the next paint.
+    void setFils(int n);
+    void setErreurs(std::ostream& erreurs);
+
+  private:
+    void boucle();
+
+    std::function<void()> pret_;
+    std::unique_ptr<Peintre> peintre_;
+    std::unique_ptr<Trace> trace_;
+
+    mutable std::mutex verrou_;
+    std::condition_variable reveil_, fini_;
+    std::unique_ptr<Commande> demande_;  // asked for, not started yet
+    bool occupe_ = false;                // a paint runs
+    bool arret_ = false;
+    std::unique_ptr<Tableau> resultat_;
+    std::atomic<bool> annulation_{false};
+    std::atomic<std::uint64_t> progression_{0};
+    std::atomic<double> total_{0};
+    std::atomic<int> fils_{0};
+    std::atomic<std::ostream*> erreurs_{nullptr};
+    std::thread fil_;
+};

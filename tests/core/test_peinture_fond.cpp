@@ -1,0 +1,122 @@
+// Pictures painted on a thread of their own: the same pixels as a paint on
+// the caller's thread, with one or several threads, and after a paint
+// stopped half-way.
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <sstream>
+#include <thread>
+
+#include "import/lecture.h"
+#include "render/peintre.h"
+#include "render/peinture_fond.h"
+#include "support/dxf.h"
+
+namespace {
+
+// Many lines, arcs and insertions across the picture: long enough to paint
+// that a paint can be stopped half-way.
+std::shared_ptr<const Dessin> dessinCharge() {
+    std::string blocs = dxf::bloc("R", 0, 0, dxf::cercle(0, 0, 3) + dxf::ligne(-3, -3, 3, 3));
+    std::string e;
+    for (int i = 0; i < 20000; ++i) {
+        const double x = (i * 37) % 400, y = (i * 91) % 300;
+        e += dxf::ligne(x, y, x + 13, y + (i % 7), {"0", 1 + i % 6, i % 5 ? "" : "DASHED"});
+        if (i % 10 == 0) e += dxf::insert("R", x, y, 1, 1, i % 90);
+    }
+    std::ostringstream trace;
+    DXFHandler h(trace);
+    std::istringstream flux(dxf::fichier(dxf::blocs(blocs) + dxf::section("ENTITIES", e)));
+    EXPECT_TRUE(lireDXF(flux, h).utilisable());
+    return h.getDessin();
+}
+
+Commande commande(const std::shared_ptr<const Dessin>& d) {
+    Commande c;
+    c.dessin = d;
+    c.vue.echelle = 2;
+    c.largeur = 800;
+    c.hauteur = 600;
+    return c;
+}
+
+// The same picture painted on this thread, in one band.
+cairo_surface_t* reference(const Commande& c, std::string& trace) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, c.largeur, c.hauteur);
+    auto cr = Cairo::RefPtr<Cairo::Context>(new Cairo::Context(cairo_create(s), true));
+    cairo_set_source_rgb(cr->cobj(), 1, 1, 1);
+    cairo_paint(cr->cobj());
+    std::ostringstream texte;
+    Trace t(texte);
+    Peintre p(t);
+    p.setFils(1);
+    p.peindre(cr, *c.dessin, c.vue, c.hauteur, Zone{0, 0, double(c.largeur), double(c.hauteur)},
+              c.masques);
+    t.vider();
+    trace = texte.str();
+    cairo_surface_flush(s);
+    return s;
+}
+
+bool memesPixels(cairo_surface_t* a, cairo_surface_t* b) {
+    const int pas = cairo_image_surface_get_stride(a), h = cairo_image_surface_get_height(a);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < cairo_image_surface_get_width(a); ++x) {
+            const auto pa = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(a) +
+                                                                   y * pas)[x];
+            const auto pb = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(b) +
+                                                                   y * pas)[x];
+            if ((pa & 0xFFFFFF) != (pb & 0xFFFFFF)) return false;
+        }
+    return true;
+}
+
+}  // namespace
+
+TEST(PeintureDeFond, MemesPixelsUnOuPlusieursFilsEtApresUneAnnulation) {
+    const auto d = dessinCharge();
+    const Commande c = commande(d);
+    std::string traceReference;
+    cairo_surface_t* ref = reference(c, traceReference);
+
+    for (int fils : {1, 2, 4}) {
+        std::atomic<int> prets{0};
+        PeintureDeFond atelier(OptionsPeinture{}, [&] { ++prets; });
+        atelier.setFils(fils);
+        atelier.demander(c);
+        if (fils == 2) {
+            // Stopped half-way by the same request asked again.
+            while (atelier.progression() < 0.3 && atelier.enCours())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            atelier.demander(c);
+        }
+        atelier.attendre();
+        const std::unique_ptr<Tableau> t = atelier.prendre();
+        ASSERT_NE(t, nullptr) << fils;
+        EXPECT_GE(prets, 1) << fils;
+        EXPECT_TRUE(t->commande == c);
+        EXPECT_TRUE(memesPixels(t->surface, ref)) << fils << " fils";
+        EXPECT_TRUE(t->trace == traceReference) << fils;
+        EXPECT_EQ(atelier.prendre(), nullptr);
+    }
+    cairo_surface_destroy(ref);
+}
+
+TEST(PeintureDeFond, UneAnnulationNeLaisseNiTableauNiTrace) {
+    const auto d = dessinCharge();
+    std::atomic<int> prets{0};
+    PeintureDeFond atelier(OptionsPeinture{}, [&] { ++prets; });
+    atelier.demander(commande(d));
+    while (atelier.progression() < 0.1 && atelier.enCours())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto debut = std::chrono::steady_clock::now();
+    atelier.annuler();
+    atelier.attendre();
+    // Stopped at once: well under what the whole paint takes.
+    EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::milliseconds(200));
+    EXPECT_EQ(atelier.prendre(), nullptr);
+    EXPECT_EQ(prets, 0);
+    EXPECT_LT(atelier.progression(), 0);
+}
