@@ -37,6 +37,9 @@ class DXFHandler : public DL_CreationAdapter {
     // The block definition of that name, or null.
     Block* getBloc(const std::string& nom) const;
     std::size_t nombreObjets() const;
+    // How many entities dxflib handed over (images ignored by the options
+    // included).
+    std::size_t entitesRecues() const { return entitesRecues_; }
 
     // Writes out the buffered trace lines (the end of an import).
     void viderTrace() { trace.vider(); }
@@ -79,4 +82,5 @@ class DXFHandler : public DL_CreationAdapter {
     Block* blocCourant;
     Layer* dernierCalque = nullptr;
     NomPartage typeCourant;
+    std::size_t entitesRecues_ = 0;
 };
