@@ -69,6 +69,8 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
         zone.hauteur = allocation.get_height();
     }
     Cairo::RefPtr<Cairo::Context> cr = fenetre->create_cairo_context();
+    // Each expose has its own budget for decoding new pictures.
+    peintre.cacheImages().nouvelleRepeinte();
     peintre.peindre(cr, *handler->getBlocRoot(), echelle, allocation.get_height(), zone,
                     calquesMasques);
     trace.vider();

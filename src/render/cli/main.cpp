@@ -29,10 +29,11 @@ constexpr long kPixelsMax = 200'000'000;
 
 const char* const kUsage =
     "usage : tarsin-render DESSIN.dxf SORTIE.png|SORTIE.svg|SORTIE.pdf [--scale ECHELLE] "
-    "[--size LARGEURxHAUTEUR] [--quiet]\n"
+    "[--size LARGEURxHAUTEUR] [--quiet] [--no-images]\n"
     "  --scale  pixels par unite du dessin, au moins 0.25 (1 par defaut)\n"
     "  --size   taille de l'image en pixels (1000x1000 par defaut)\n"
-    "  --quiet  n'ecrit pas les traces de lecture et de dessin\n";
+    "  --quiet  n'ecrit pas les traces de lecture et de dessin\n"
+    "  --no-images  ne peint aucune image raster (dessins de source douteuse, vignettes)\n";
 
 enum class Format { Png, Svg, Pdf };
 
@@ -119,6 +120,7 @@ int main(int argc, char** argv) {
     double echelle = 1.0;
     int largeur = 1000, hauteur = 1000;
     bool silencieux = false;
+    OptionsPeinture options;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--scale" || a == "--size") {
@@ -133,6 +135,8 @@ int main(int argc, char** argv) {
                                    std::to_string(kCoteMax) + " pixels).");
         } else if (a == "--quiet") {
             silencieux = true;
+        } else if (a == "--no-images") {
+            options.images = false;
         } else if (a == "-h" || a == "--help") {
             std::cout << kUsage;
             return 0;
@@ -195,7 +199,7 @@ int main(int argc, char** argv) {
         cairo_paint(c);
 
         Trace trace(traces);
-        Peintre peintre(trace);
+        Peintre peintre(trace, options);
         const Zone zone{0, 0, static_cast<double>(largeur), static_cast<double>(hauteur)};
         peintre.peindre(cr, *handler.getBlocRoot(), echelle, hauteur, zone, {});
         if (cairo_status(c) != CAIRO_STATUS_SUCCESS)
