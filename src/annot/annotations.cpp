@@ -36,13 +36,17 @@ bool cleDeCalque(const std::string& cle, std::size_t& calque) {
     return true;
 }
 
-// Writes `ligne` `fois` times, in large pieces: a layer's pass over a file of
-// n lines writes up to n diagnostic lines.
-void repeter(std::ostream& sortie, const std::string& ligne, std::size_t fois) {
+// Writes `ligne` `fois` times, in large pieces built in `piece` (kept from
+// one call to the next): a layer's pass over a file of n lines writes up to
+// n diagnostic lines.
+void repeter(std::ostream& sortie, const std::string& ligne, std::size_t fois,
+             std::string& piece) {
     if (fois == 0 || ligne.empty()) return;
-    const std::size_t parPiece = std::max<std::size_t>(1, (std::size_t{1} << 16) / ligne.size());
-    std::string piece;
-    for (std::size_t i = 0; i < std::min(fois, parPiece); ++i) piece += ligne;
+    const std::size_t parPiece =
+        std::min(fois, std::max<std::size_t>(1, (std::size_t{1} << 16) / ligne.size()));
+    piece.assign(ligne);
+    while (piece.size() < parPiece * ligne.size())
+        piece.append(piece, 0, std::min(piece.size(), parPiece * ligne.size() - piece.size()));
     while (fois > 0 && sortie) {
         const std::size_t n = std::min(fois, parPiece);
         sortie.write(piece.data(), static_cast<std::streamsize>(n * ligne.size()));
@@ -95,8 +99,8 @@ void FichierAnnotations::indexer(std::size_t nombreCalques) {
     const std::size_t chiffresMax = std::to_string(nombreCalques - 1).size();
     for (std::size_t j = 0; j < lignes_.nombre(); ++j) {
         const std::string_view ligne = lignes_[j];
-        // "i:" lies in the line wherever a ':' follows the digits of i;
-        // std::to_string writes no leading zero, so "05:" holds "5:" only.
+        // "i:" lies in the line wherever a ':' follows the digits of i (the
+        // digits read with a leading zero give a number already met).
         for (std::size_t c = ligne.find(':'); c != std::string_view::npos;
              c = ligne.find(':', c + 1)) {
             std::size_t valeur = 0, unite = 1;
@@ -104,7 +108,7 @@ void FichierAnnotations::indexer(std::size_t nombreCalques) {
                 const char chiffre = ligne[c - d];
                 if (chiffre < '0' || chiffre > '9') break;
                 valeur += static_cast<std::size_t>(chiffre - '0') * unite;
-                if ((chiffre == '0' && d > 1) || valeur >= nombreCalques) continue;
+                if (valeur >= nombreCalques) continue;
                 auto& liste = occurrences_[valeur];
                 if (liste.empty() || liste.back() != j)
                     liste.push_back(static_cast<std::uint32_t>(j));
@@ -129,7 +133,7 @@ std::string FichierAnnotations::lireAnnot(const std::string& cle, const AjouterR
     const std::string resultat = cleDeCalque(cle, calque) && calque < occurrences_.size()
                                      ? parIndex(calque, cle, ajout, rangs)
                                      : parcourir(cle, ajout, rangs);
-    repeter(sortie, "le rang" + cle + "\n", rangs);
+    repeter(sortie, "le rang" + cle + "\n", rangs, piece_);
     if (rangs > 0) sortie.flush();
     return resultat;
 }

@@ -103,6 +103,7 @@ class FichierAnnotations {
     LignesAnnotations lignes_;
     // For each layer number i, the lines holding "i:", in file order.
     std::vector<std::vector<std::uint32_t>> occurrences_;
+    std::string piece_;  // of diagnostic lines, kept between calls
     std::size_t rangsDonnes_ = 0;
     std::size_t octetsDonnes_ = 0;
     bool borneAtteinte_ = false;
