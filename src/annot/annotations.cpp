@@ -39,8 +39,7 @@ bool cleDeCalque(const std::string& cle, std::size_t& calque) {
 // Writes `ligne` `fois` times, in large pieces built in `piece` (kept from
 // one call to the next): a layer's pass over a file of n lines writes up to
 // n diagnostic lines.
-void repeter(std::ostream& sortie, const std::string& ligne, std::size_t fois,
-             std::string& piece) {
+void repeter(std::ostream& sortie, const std::string& ligne, std::size_t fois, std::string& piece) {
     if (fois == 0 || ligne.empty()) return;
     const std::size_t parPiece =
         std::min(fois, std::max<std::size_t>(1, (std::size_t{1} << 16) / ligne.size()));
@@ -71,7 +70,7 @@ LignesAnnotations::LignesAnnotations(const std::string& fichier, std::ostream& e
     if (acces != Acces::Ouvert) return;
     lu_ = true;
     // The lines, cut where they must be, are gathered at the front of the
-    // text in place.
+    // text in place, each with its line feed.
     const std::size_t taille = texte_.size();
     std::size_t lu = 0, ecrit = 0;
     while (lu < taille) {
@@ -79,12 +78,19 @@ LignesAnnotations::LignesAnnotations(const std::string& fichier, std::ostream& e
         if (fin == std::string::npos) fin = taille;
         const std::size_t garde =
             coupureUtf8(std::string_view(texte_).substr(lu, fin - lu), kLigneMaxAnnotations);
+        debuts_.push_back(static_cast<std::uint32_t>(ecrit));
         std::memmove(&texte_[0] + ecrit, texte_.data() + lu, garde);
-        lignes_.push_back({ecrit, garde});
         ecrit += garde;
+        // Only a last line without its line feed may want one more byte.
+        if (ecrit < taille)
+            texte_[ecrit] = '\n';
+        else
+            texte_.push_back('\n');
+        ++ecrit;
         lu = fin + 1;
     }
     texte_.resize(ecrit);
+    debuts_.push_back(static_cast<std::uint32_t>(ecrit));
 }
 
 FichierAnnotations::FichierAnnotations(const std::string& fichier, std::size_t nombreCalques,

@@ -45,17 +45,17 @@ class LignesAnnotations {
     LignesAnnotations& operator=(const LignesAnnotations&) = delete;
 
     bool lu() const { return lu_; }
-    std::size_t nombre() const { return lignes_.size(); }
+    std::size_t nombre() const { return debuts_.empty() ? 0 : debuts_.size() - 1; }
     std::string_view operator[](std::size_t i) const {
-        return std::string_view(texte_).substr(lignes_[i].debut, lignes_[i].longueur);
+        return std::string_view(texte_).substr(debuts_[i], debuts_[i + 1] - debuts_[i] - 1);
     }
 
   private:
-    struct Ligne {
-        std::size_t debut, longueur;
-    };
+    // The lines as kept, each followed by a line feed, and where each starts
+    // (then where the text ends): four bytes a line, even for a file of
+    // empty lines.
     std::string texte_;
-    std::vector<Ligne> lignes_;
+    std::vector<std::uint32_t> debuts_;
     bool lu_ = false;
 };
 
