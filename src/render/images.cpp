@@ -138,7 +138,8 @@ std::string cheminImage(const std::string& fichier, const std::string& dossierDe
         if (c.empty()) continue;
         if (ordinaire(c)) return c;
         if (c[0] != '/' && !dossierDessin.empty()) {
-            const std::string voisin = dossierDessin + "/" + c;
+            const bool barre = dossierDessin.back() == '/';
+            const std::string voisin = dossierDessin + (barre ? "" : "/") + c;
             if (ordinaire(voisin)) return voisin;
         }
     }

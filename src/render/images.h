@@ -54,7 +54,8 @@ GdkPixbuf* decoderImage(const std::string& chemin, Decodage& d, std::int64_t pix
                         std::uint64_t budget = UINT64_MAX);
 
 // The file that an image definition names, for a drawing in `dossierDessin`
-// (the folder of the drawing's file): the path as written (absolute, or
+// (the folder of the drawing's file, with or without its final '/'): the
+// path as written (absolute, or
 // relative to the working folder), then, when relative, against the
 // drawing's folder; and, for a path written on Windows, the same with its
 // '\' turned into '/'. The first of these that is a regular file, or the

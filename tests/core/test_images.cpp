@@ -168,7 +168,10 @@ TEST(FichiersImages, CheminRelatifAuDossierDuDessin) {
         {"C:\\plans\\photo.png", "C:\\plans\\photo.png"},
         {"", ""},
     };
-    for (const Cas& k : cas) EXPECT_EQ(cheminImage(k.fichier, dos), k.attendu) << k.fichier;
+    for (const Cas& k : cas) {
+        EXPECT_EQ(cheminImage(k.fichier, dos), k.attendu) << k.fichier;
+        EXPECT_EQ(cheminImage(k.fichier, dos + "/"), k.attendu) << k.fichier;
+    }
     std::ostringstream erreurs;
     CacheImages cache(64 << 20, erreurs);
     cairo_surface_t* s = cache.image("photos\\vue.png", dos);
