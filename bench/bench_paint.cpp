@@ -43,15 +43,15 @@ namespace {
 constexpr int kCote = 2000;
 constexpr double kDeuxPi = 6.283185307179586;
 
-struct Dessin {
+struct Synthese {
     std::ofstream rien;
     std::unique_ptr<DXFHandler> handler;
     std::string chemin;
     bool pret = false;
 };
 
-Dessin& dessin() {
-    static Dessin d;
+Synthese& dessin() {
+    static Synthese d;
     if (d.pret) return d;
     const char* dossier = std::getenv("TARSIN_BENCH_DIR");
     const char* n = std::getenv("TARSIN_BENCH_N");
@@ -95,7 +95,7 @@ class UnParUn {
   public:
     explicit UnParUn(cairo_t* c) : c_(c) {}
 
-    void peindre(Block& racine, double echelle) {
+    void peindre(const Dessin& dessin, double echelle) {
         cairo_save(c_);
         cairo_set_line_width(c_, 1 / echelle);
         cairo_translate(c_, 0, kCote);
@@ -103,7 +103,7 @@ class UnParUn {
         cairo_transform(c_, &flip);
         cairo_scale(c_, echelle, echelle);
         echelle_ = echelle;
-        bloc(racine, 1);
+        bloc(dessin.getInsertionRacine(), 1);
         cairo_restore(c_);
     }
     long primitives = 0;
@@ -122,13 +122,14 @@ class UnParUn {
     }
     // `e`: the insertion's scale, by which widths and dashes are divided so
     // that they stay one pixel and 10 drawing units.
-    void bloc(Block& b, double e) {
+    void bloc(const Insertion& i, double e) {
+        Block& b = i.getDefinition();
         cairo_save(c_);
-        cairo_translate(c_, b.getX(), b.getY());
-        cairo_rotate(c_, b.getAngle());
-        cairo_scale(c_, b.getSx(), b.getSy());
+        cairo_translate(c_, i.getX(), i.getY());
+        cairo_rotate(c_, i.getAngle());
+        cairo_scale(c_, i.getSx(), i.getSy());
         cairo_translate(c_, -b.getBpx(), -b.getBpy());
-        const double s = std::sqrt(std::fabs(b.getSx() * b.getSy()));
+        const double s = std::sqrt(std::fabs(i.getSx() * i.getSy()));
         if (s > 0) e *= s;
         cairo_set_line_width(c_, 1 / (echelle_ * e));
         for (Line* l : b.getLignes()) {
@@ -178,7 +179,7 @@ class UnParUn {
             cairo_new_path(c_);
             ++primitives;
         }
-        for (Block* i : b.getBlocs()) bloc(*i, e);
+        for (Insertion* j : b.getBlocs()) bloc(*j, e);
         cairo_restore(c_);
     }
 
@@ -199,7 +200,7 @@ double maintenant() {
 }
 
 void BM_Plancher(benchmark::State& etat) {
-    Dessin& d = dessin();
+    Synthese& d = dessin();
     Surface s;
     long n = 0;
     for (auto _ : etat) {
@@ -208,7 +209,7 @@ void BM_Plancher(benchmark::State& etat) {
         etat.ResumeTiming();
         const double t0 = maintenant();
         UnParUn p(s.cr->cobj());
-        p.peindre(*d.handler->getBlocRoot(), 2);
+        p.peindre(*d.handler->getDessin(), 2);
         cairo_surface_flush(s.s);
         noter("plancher", maintenant() - t0);
         n = p.primitives;
@@ -217,7 +218,7 @@ void BM_Plancher(benchmark::State& etat) {
 }
 
 void repeindre(benchmark::State& etat, const char* nom, double echelle, Zone zone, int fils = 0) {
-    Dessin& d = dessin();
+    Synthese& d = dessin();
     Surface s;
     std::ofstream fichier("/tmp/bench_paint_trace.txt", std::ios::trunc);
     Trace trace(fichier);
@@ -231,7 +232,7 @@ void repeindre(benchmark::State& etat, const char* nom, double echelle, Zone zon
         fichier.seekp(0);
         etat.ResumeTiming();
         const double t0 = maintenant();
-        peintre.peindre(s.cr, *d.handler->getBlocRoot(), echelle, kCote, zone, masques);
+        peintre.peindre(s.cr, *d.handler->getDessin(), echelle, kCote, zone, masques);
         cairo_surface_flush(s.s);
         noter(nom, maintenant() - t0);
     }
@@ -277,7 +278,7 @@ void comparerPixels() {
         Peintre unParUn(trace);
         unParUn.setRegroupement(false);
         unParUn.setFils(1);
-        unParUn.peindre(b.cr, *dessin().handler->getBlocRoot(), 2, kCote, Zone{0, 0, kCote, kCote},
+        unParUn.peindre(b.cr, *dessin().handler->getDessin(), 2, kCote, Zone{0, 0, kCote, kCote},
                         {});
     }
     cairo_surface_flush(b.s);

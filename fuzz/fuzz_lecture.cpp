@@ -63,7 +63,7 @@ void peindre(DXFHandler& handler, double echelle, bool images) {
     options.images = images;
     Peintre peintre(trace, options);
     const std::list<std::string> masques = {"0"};
-    peintre.peindre(cr, *handler.getBlocRoot(), echelle, kCote, Zone{0, 0, kCote, kCote},
+    peintre.peindre(cr, *handler.getDessin(), echelle, kCote, Zone{0, 0, kCote, kCote},
                     images ? std::list<std::string>{} : masques);
 }
 

@@ -6,14 +6,7 @@
 #include <vector>
 
 #include "annot/annotations.h"
-#include "import/dxfhandler.h"
 #include "import/lecture.h"
-
-namespace {
-
-const double kPasZoom = 0.25;
-
-}  // namespace
 
 Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     : FenetreVisionneuse(sortie, erreurs),
@@ -85,12 +78,11 @@ bool Tarsin::ouvrir(const std::string& chemin) {
 }
 
 bool Tarsin::lireDXF(const std::string& chemin) {
-    auto nouveau = std::make_unique<DXFHandler>(sortie);
-    const ResultatLecture r = ::lireDXF(chemin, *nouveau);
-    if (!r.message.empty()) erreurs << r.message << std::endl;
-    if (!r.utilisable()) return false;
-    dessin.setHandler(*nouveau);
-    handler = std::move(nouveau);
+    LectureDessin lu = lireDessin(chemin, sortie);
+    if (!lu.resultat.message.empty()) erreurs << lu.resultat.message << std::endl;
+    if (!lu.dessin) return false;
+    dessinOuvert = std::move(lu.dessin);
+    dessin.setDessin(dessinOuvert);
     return true;
 }
 
@@ -104,9 +96,9 @@ void Tarsin::setEchelle(double echelle) {
     if (dessin.setEchelle(echelle)) dessin.reDessiner();
 }
 
-void Tarsin::on_button_ZoomP() { setEchelle(dessin.getEchelle() + kPasZoom); }
+void Tarsin::on_button_ZoomP() { setEchelle(pasZoom(dessin.getEchelle(), true)); }
 
-void Tarsin::on_button_ZoomM() { setEchelle(dessin.getEchelle() - kPasZoom); }
+void Tarsin::on_button_ZoomM() { setEchelle(pasZoom(dessin.getEchelle(), false)); }
 
 void Tarsin::on_child_toggled(const Glib::ustring& chemin) {
     // Only a layer row, at the top level, shows or hides a layer: the box of
@@ -124,8 +116,8 @@ void Tarsin::on_child_toggled(const Glib::ustring& chemin) {
 
 void Tarsin::construireArbre() {
     modeleArbre->clear();
-    if (!handler) return;
-    const std::list<std::string> noms = handler->getCalques();
+    if (!dessinOuvert) return;
+    const std::list<std::string> noms = dessinOuvert->getCalques();
 
     // The annotation file is read once for the whole list; each layer's
     // annotations are looked up in it in layer order, the order of their

@@ -9,8 +9,6 @@
 #include "ui/dxfarea.h"
 #include "ui/fenetre.h"
 
-class DXFHandler;
-
 class Tarsin : public FenetreVisionneuse {
   public:
     class ModelColumns : public Gtk::TreeModel::ColumnRecord {
@@ -32,9 +30,9 @@ class Tarsin : public FenetreVisionneuse {
     // is chosen. A file that cannot be read changes nothing; returns false.
     bool ouvrir(const std::string& chemin);
 
-    // Reads the drawing at `chemin` into a new handler and gives it to the
-    // drawing area; the superseded handler is released. On failure the
-    // message goes to the error stream and everything stays as it was.
+    // Reads the drawing at `chemin` and gives it to the drawing area; the
+    // superseded drawing is released. On failure the message goes to the
+    // error stream and everything stays as it was.
     bool lireDXF(const std::string& chemin);
     // Rebuilds the layer list, sizes the drawing area and repaints it.
     void reDessiner();
@@ -66,9 +64,8 @@ class Tarsin : public FenetreVisionneuse {
     Gtk::Button boutonZoomP;
     Gtk::Button boutonZoomM;
     std::string fichier_annot;
-    // The open drawing; null until the first one is opened. Declared before
-    // the area, which paints from it, so that it outlives the area.
-    std::unique_ptr<DXFHandler> handler;
+    // The open drawing; null until the first one is opened.
+    std::shared_ptr<const Dessin> dessinOuvert;
     DXFArea dessin;
 
     friend struct AccesTest;

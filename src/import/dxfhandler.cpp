@@ -12,54 +12,26 @@ constexpr unsigned kSommetsAnnonces = 64;
 
 DXFHandler::DXFHandler(std::ostream& sortie) : DXFHandler(sortie, Options{}) {}
 
-DXFHandler::DXFHandler(std::ostream& sortie, Options opts) : trace(sortie), options(opts) {
-    calqueRoot = &reserve.nouveau<Layer>("__root__", 256, "CONTINUOUS");
-    blocRoot = &reserve.nouveau<Block>("__root__", 256, *calqueRoot, "CONTINUOUS", 0.0, 0.0);
-    blocCourant = blocRoot;
+DXFHandler::DXFHandler(std::ostream& sortie, Options opts)
+    : trace(sortie), options(opts), dessin(std::make_shared<Dessin>()) {
+    blocCourant = &dessin->getBlocRoot();
 }
 
 DXFHandler::~DXFHandler() = default;
 
-std::list<std::string> DXFHandler::getCalques() const {
-    std::list<std::string> noms;
-    for (const auto& c : calques) noms.push_back(c.first);
-    return noms;
-}
-
-Layer* DXFHandler::getCalque(const std::string& nom) const {
-    auto it = calques.find(nom);
-    return it == calques.end() ? nullptr : it->second;
-}
-
-Block* DXFHandler::getBloc(const std::string& nom) const {
-    auto it = blocs.find(nom);
-    return it == blocs.end() ? nullptr : it->second;
-}
-
-std::size_t DXFHandler::nombreObjets() const {
-    return reserve.nombre<Layer>() + reserve.nombre<Block>() + reserve.nombre<Point>() +
-           reserve.nombre<Line>() + reserve.nombre<Circle>() + reserve.nombre<Arc>() +
-           reserve.nombre<Polyline>() + reserve.nombre<Text>() + reserve.nombre<Image>();
-}
-
 Layer& DXFHandler::calqueCourant() {
-    const std::string& nom = attributes.getLayer();
+    const std::string nom = attributes.getLayer();
     if (dernierCalque && dernierCalque->nomRef() == nom) return *dernierCalque;
-    auto it = calques.find(nom);
-    if (it == calques.end()) {
-        // A layer that no LAYER record delivered: made on first use, so that
-        // every entity has one and the layer can be listed and switched.
-        it = calques.emplace(nom, &reserve.nouveau<Layer>(nom, 7, "CONTINUOUS")).first;
-    }
-    dernierCalque = it->second;
+    // A layer that no LAYER record delivered is made on first use.
+    dernierCalque = &dessin->calque(nom);
     return *dernierCalque;
 }
 
-const NomPartage& DXFHandler::typeLigneCourant() {
+const TypeLigne& DXFHandler::typeLigneCourant() {
     // dxflib already answers "BYLAYER" for an empty line type name.
     const std::string nom = attributes.getLinetype();
-    if (nom != typeCourant.str()) typeCourant = NomPartage(nom);
-    return typeCourant;
+    if (!typeCourant || nom != typeCourant->getNom()) typeCourant = &dessin->typeLigne(nom);
+    return *typeCourant;
 }
 
 void DXFHandler::printAttributes() {
@@ -81,7 +53,7 @@ void DXFHandler::printAttributes() {
         trace << "DEFAULT";
     else
         trace << w;
-    trace << ", lineType: " << typeLigneCourant().str();
+    trace << ", lineType: " << typeLigneCourant().getNom();
     trace.finLigne();
     trace.finLigne();
 }
@@ -90,8 +62,7 @@ void DXFHandler::addLayer(const DL_LayerData& data) {
     trace << "LAYER:\t" << data.name << ", flags:\t" << data.flags;
     trace.finLigne();
     printAttributes();
-    Layer& calque = reserve.nouveau<Layer>(data.name, attributes.getColor(), typeLigneCourant());
-    calques[data.name] = &calque;
+    dessin->ajouterCalque(data.name, attributes.getColor(), typeLigneCourant());
     dernierCalque = nullptr;
 }
 
@@ -103,15 +74,11 @@ void DXFHandler::addBlock(const DL_BlockData& data) {
     trace << "\tflags:\t" << data.flags;
     trace.finLigne();
     printAttributes();
-    auto it = blocs.find(data.name);
-    if (it != blocs.end()) {
-        it->second->setBasePoints(data.bpx, data.bpy);
-        blocCourant = it->second;
-        return;
-    }
-    Block& b = reserve.nouveau<Block>(data.name, attributes.getColor(), calqueCourant(),
-                                      typeLigneCourant(), data.bpx, data.bpy);
-    blocs.emplace(data.name, &b);
+    // The definition may already exist: made by an insertion read before
+    // it, or by an earlier BLOCK of the same name, whose entities stay.
+    Block& b = dessin->bloc(data.name, attributes.getColor(), calqueCourant(), typeLigneCourant());
+    b.setBasePoints(data.bpx, data.bpy);
+    b.setDefini();
     blocCourant = &b;
 }
 
@@ -119,7 +86,7 @@ void DXFHandler::endBlock() {
     trace << "Fin du bloc : " << blocCourant->nomRef();
     trace.finLigne();
     trace.finLigne();
-    blocCourant = blocRoot;
+    blocCourant = &dessin->getBlocRoot();
 }
 
 void DXFHandler::addPoint(const DL_PointData& data) {
@@ -127,8 +94,8 @@ void DXFHandler::addPoint(const DL_PointData& data) {
     trace << "POINT:\t\t(" << data.x << ", " << data.y << ")";
     trace.finLigne();
     printAttributes();
-    blocCourant->addPoint(reserve.nouveau<Point>(attributes.getColor(), calqueCourant(),
-                                                 typeLigneCourant(), data.x, data.y));
+    blocCourant->ajouter(dessin->nouveau<Point>(attributes.getColor(), calqueCourant(),
+                                                typeLigneCourant(), data.x, data.y));
 }
 
 void DXFHandler::addLine(const DL_LineData& data) {
@@ -137,9 +104,9 @@ void DXFHandler::addLine(const DL_LineData& data) {
           << ")";
     trace.finLigne();
     printAttributes();
-    blocCourant->addLigne(reserve.nouveau<Line>(attributes.getColor(), calqueCourant(),
-                                                typeLigneCourant(), data.x1, data.y1, data.x2,
-                                                data.y2));
+    blocCourant->ajouter(dessin->nouveau<Line>(attributes.getColor(), calqueCourant(),
+                                               typeLigneCourant(), data.x1, data.y1, data.x2,
+                                               data.y2));
 }
 
 void DXFHandler::addArc(const DL_ArcData& data) {
@@ -148,9 +115,9 @@ void DXFHandler::addArc(const DL_ArcData& data) {
           << ", angle1: " << data.angle1 << ", angle2: " << data.angle2;
     trace.finLigne();
     printAttributes();
-    blocCourant->addArc(reserve.nouveau<Arc>(attributes.getColor(), calqueCourant(),
-                                             typeLigneCourant(), data.cx, data.cy, data.radius,
-                                             data.angle1, data.angle2));
+    blocCourant->ajouter(dessin->nouveau<Arc>(attributes.getColor(), calqueCourant(),
+                                              typeLigneCourant(), data.cx, data.cy, data.radius,
+                                              data.angle1, data.angle2));
 }
 
 void DXFHandler::addCircle(const DL_CircleData& data) {
@@ -158,7 +125,7 @@ void DXFHandler::addCircle(const DL_CircleData& data) {
     trace << "CIRCLE:\t\t(" << data.cx << ", " << data.cy << "), radius: " << data.radius;
     trace.finLigne();
     printAttributes();
-    blocCourant->addCercle(reserve.nouveau<Circle>(
+    blocCourant->ajouter(dessin->nouveau<Circle>(
         attributes.getColor(), calqueCourant(), typeLigneCourant(), data.cx, data.cy, data.radius));
 }
 
@@ -167,14 +134,14 @@ void DXFHandler::addPolyline(const DL_PolylineData& data) {
     trace << "POLYLINE, \tflags: " << data.flags;
     trace.finLigne();
     printAttributes();
-    Polyline& polyline = reserve.nouveau<Polyline>(calqueCourant(), typeLigneCourant(), data.flags);
+    Polyline& polyline = dessin->nouveau<Polyline>(calqueCourant(), typeLigneCourant(), data.flags);
     // dxflib announces the vertex count of an LWPOLYLINE: room for them all
     // spares the doublings of the vertex list, which leave it a third empty
     // on average. The count comes from the file, and dxflib hands the last
     // one on to a POLYLINE, whose vertices are not announced, so it is
     // bounded.
     polyline.getPoints().reserve(std::min(data.number, kSommetsAnnonces));
-    blocCourant->addPolyline(polyline);
+    blocCourant->ajouter(polyline);
 }
 
 void DXFHandler::addVertex(const DL_VertexData& data) {
@@ -184,7 +151,7 @@ void DXFHandler::addVertex(const DL_VertexData& data) {
     auto& polylines = blocCourant->getPolylines();
     // A vertex with no polyline to join is traced and dropped.
     if (polylines.empty()) return;
-    polylines.back()->addPoint(reserve.nouveau<Point>(attributes.getColor(), calqueCourant(),
+    polylines.back()->addPoint(dessin->nouveau<Point>(attributes.getColor(), calqueCourant(),
                                                       typeLigneCourant(), data.x, data.y));
 }
 
@@ -197,20 +164,14 @@ void DXFHandler::addInsert(const DL_InsertData& data) {
     trace << "\tsx: " << data.sx << ", sy: " << data.sy << ", angle: " << data.angle;
     trace.finLigne();
     printAttributes();
-    Block* instance;
-    auto it = blocs.find(data.name);
-    if (it != blocs.end()) {
-        instance = &reserve.nouveau<Block>(*it->second);
-        instance->setInsert(calqueCourant(), data.ipx, data.ipy, data.sx, data.sy, data.angle);
-    } else {
-        // Not defined yet: this placeholder becomes the definition, and the
-        // BLOCK read later fills it in place.
-        instance = &reserve.nouveau<Block>(data.name, attributes.getColor(), calqueCourant(),
-                                           typeLigneCourant(), data.ipx, data.ipy, data.sx, data.sy,
-                                           data.angle);
-        blocs.emplace(data.name, instance);
-    }
-    blocCourant->addBloc(*instance);
+    // The insertion refers to the definition of that name, whether it has
+    // been read, comes later in the file, or never comes.
+    Layer& calque = calqueCourant();
+    const TypeLigne& type = typeLigneCourant();
+    Block& definition = dessin->bloc(data.name, attributes.getColor(), calque, type);
+    blocCourant->ajouter(dessin->nouveau<Insertion>(definition, attributes.getColor(), calque, type,
+                                                    data.ipx, data.ipy, data.sx, data.sy,
+                                                    data.angle));
 }
 
 void DXFHandler::addText(const DL_TextData& data) {
@@ -221,9 +182,9 @@ void DXFHandler::addText(const DL_TextData& data) {
           << ", xScaleFactor: " << data.xScaleFactor;
     trace.finLigne();
     printAttributes();
-    blocCourant->addTexte(reserve.nouveau<Text>(attributes.getColor(), calqueCourant(),
-                                                typeLigneCourant(), data.ipx, data.ipy, data.text,
-                                                data.style, data.height, data.xScaleFactor));
+    blocCourant->ajouter(dessin->nouveau<Text>(attributes.getColor(), calqueCourant(),
+                                               typeLigneCourant(), data.ipx, data.ipy, data.text,
+                                               data.style, data.height, data.xScaleFactor));
 }
 
 void DXFHandler::addImage(const DL_ImageData& data) {
@@ -233,13 +194,13 @@ void DXFHandler::addImage(const DL_ImageData& data) {
           << ", width : " << data.width << ", height : " << data.height;
     trace.finLigne();
     printAttributes();
-    Image& image =
-        reserve.nouveau<Image>(calqueCourant(), data.ref, data.ipx, data.ipy,
-                               static_cast<double>(data.width), static_cast<double>(data.height));
+    Image& image = dessin->nouveau<Image>(
+        calqueCourant(), dessin->typeLigne("CONTINUOUS"), data.ref, data.ipx, data.ipy,
+        static_cast<double>(data.width), static_cast<double>(data.height));
     auto fichier = fichiersImages.find(data.ref);
     if (fichier != fichiersImages.end()) image.setFile(fichier->second);
     images[data.ref].push_back(&image);
-    blocCourant->addImage(image);
+    blocCourant->ajouter(image);
 }
 
 void DXFHandler::linkImage(const DL_ImageDefData& data) {

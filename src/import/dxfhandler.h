@@ -1,6 +1,6 @@
 // The import handler: dxflib calls it back for every record of a DXF file;
-// it writes a trace line for each and builds the drawing model. A handler owns
-// the whole model of its drawing and releases it when it is destroyed.
+// it writes a trace line for each and fills a drawing (Dessin). The handler
+// owns the drawing until it hands it over (getDessin).
 #pragma once
 
 #include <dxflib/dl_creationadapter.h>
@@ -8,11 +8,11 @@
 #include <iostream>
 #include <list>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "model/objects.h"
-#include "model/reserve.h"
+#include "model/dessin.h"
 #include "model/trace.h"
 
 class DXFHandler : public DL_CreationAdapter {
@@ -29,14 +29,16 @@ class DXFHandler : public DL_CreationAdapter {
     DXFHandler(const DXFHandler&) = delete;
     DXFHandler& operator=(const DXFHandler&) = delete;
 
-    Block* getBlocRoot() { return blocRoot; }
+    // The drawing being filled, shared with whoever takes it.
+    const std::shared_ptr<Dessin>& getDessin() const { return dessin; }
+    Block* getBlocRoot() { return &dessin->getBlocRoot(); }
     // The layer names in ascending byte order.
-    std::list<std::string> getCalques() const;
+    std::list<std::string> getCalques() const { return dessin->getCalques(); }
     // The layer of that name, or null.
-    Layer* getCalque(const std::string& nom) const;
+    Layer* getCalque(const std::string& nom) const { return dessin->getCalque(nom); }
     // The block definition of that name, or null.
-    Block* getBloc(const std::string& nom) const;
-    std::size_t nombreObjets() const;
+    Block* getBloc(const std::string& nom) const { return dessin->getBloc(nom); }
+    std::size_t nombreObjets() const { return dessin->nombreObjets(); }
     // How many entities dxflib handed over (images ignored by the options
     // included).
     std::size_t entitesRecues() const { return entitesRecues_; }
@@ -64,23 +66,19 @@ class DXFHandler : public DL_CreationAdapter {
   private:
     // The layer named by the current attributes, created on first use.
     Layer& calqueCourant();
-    const NomPartage& typeLigneCourant();
+    const TypeLigne& typeLigneCourant();
 
     Trace trace;
     Options options;
-    Reserve reserve;
-    std::map<std::string, Layer*> calques;
-    std::map<std::string, Block*> blocs;
+    std::shared_ptr<Dessin> dessin;
     // Images by the handle of their image definition; several IMAGE
     // entities may share one definition.
     std::map<std::string, std::vector<Image*>> images;
     // Files of the image definitions read so far, by handle, for images
     // that come after their definition.
     std::map<std::string, std::string> fichiersImages;
-    Layer* calqueRoot;
-    Block* blocRoot;
     Block* blocCourant;
     Layer* dernierCalque = nullptr;
-    NomPartage typeCourant;
+    const TypeLigne* typeCourant = nullptr;
     std::size_t entitesRecues_ = 0;
 };

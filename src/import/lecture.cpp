@@ -4,6 +4,7 @@
 
 #include "import/dxfhandler.h"
 #include "import/garde.h"
+#include "model/etendue.h"
 
 namespace {
 
@@ -65,6 +66,9 @@ ResultatLecture lire(std::string_view texte, const std::string& nom, DXFHandler&
         return resultat(ResultatLecture::Echec, controle.refus(), nom, controle.ligneTropLongue());
     const ResultatLecture::Cause lu = lireAvecDxflib(controle.texte(), handler, fichier);
     handler.viderTrace();
+    // The extents of every block, once, while the drawing is still the
+    // reader's alone: afterwards painters on several threads only read them.
+    etendue(*handler.getDessin());
     if (lu != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, lu, nom);
     // Entities in the file and none in the drawing: the file is not what it
     // seems, and an empty drawing shown for it would say otherwise.
@@ -89,6 +93,9 @@ ResultatLecture lireTexteDXF(std::string_view texte, const std::string& nom, DXF
 }
 
 ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler) {
+    // Pictures named by relative paths may lie beside the drawing.
+    const std::size_t barre = chemin.rfind('/');
+    handler.getDessin()->setDossier(barre == std::string::npos ? "." : chemin.substr(0, barre + 1));
     TexteFichier contenu;
     const ResultatLecture::Cause charge = chargerFichier(chemin, contenu);
     if (charge != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, charge, chemin);
@@ -100,4 +107,13 @@ ResultatLecture lireDXF(std::istream& flux, DXFHandler& handler, const std::stri
     const ResultatLecture::Cause charge = chargerFlux(flux, contenu);
     if (charge != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, charge, nom);
     return lire(contenu, nom, handler, nullptr);
+}
+
+LectureDessin lireDessin(const std::string& chemin, std::ostream& trace,
+                         const DXFHandler::Options& options) {
+    DXFHandler handler(trace, options);
+    LectureDessin l;
+    l.resultat = lireDXF(chemin, handler);
+    if (l.resultat.utilisable()) l.dessin = handler.getDessin();
+    return l;
 }

@@ -10,11 +10,13 @@
 #pragma once
 
 #include <cstddef>
+#include <iostream>
 #include <istream>
+#include <memory>
 #include <string>
 #include <string_view>
 
-class DXFHandler;
+#include "import/dxfhandler.h"
 
 struct ResultatLecture {
     enum Issue {
@@ -61,3 +63,14 @@ ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler);
 ResultatLecture lireDXF(std::istream& flux, DXFHandler& handler, const std::string& nom = "<flux>");
 // The same from a DXF text already in memory.
 ResultatLecture lireTexteDXF(std::string_view texte, const std::string& nom, DXFHandler& handler);
+
+// A drawing read from a file, with the outcome of the reading.
+struct LectureDessin {
+    ResultatLecture resultat;
+    // Null when the outcome is not usable.
+    std::shared_ptr<Dessin> dessin;
+};
+// Reads the file at `chemin` into a new drawing; the import trace goes to
+// `trace`.
+LectureDessin lireDessin(const std::string& chemin, std::ostream& trace = std::cout,
+                         const DXFHandler::Options& options = {});

@@ -1,33 +1,57 @@
 // The drawing model: plain classes that hold one drawing in memory.
 //
 // Objects refer to one another by raw pointers and never own what they point
-// to; the whole model of a drawing is owned by a Reserve (reserve.h), which
-// the import handler holds.
+// to; the whole model of a drawing is owned by its Dessin (dessin.h), which
+// builds every object in place.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "model/nom.h"
+#include "model/genres.h"
+#include "model/geometrie.h"
+
+// A line type of one drawing. Objects point at their drawing's one copy of
+// each name; the two questions the painters ask of it (is it the continuous
+// one, is it the by-layer one) are answered once per name.
+class TypeLigne {
+  public:
+    explicit TypeLigne(std::string nom);
+
+    const std::string& getNom() const { return nom; }
+    // "CONTINUOUS", without regard to case.
+    bool continu() const { return continu_; }
+    // "BYLAYER", without regard to case.
+    bool parCalque() const { return parCalque_; }
+    // "BYBLOCK", without regard to case.
+    bool parBloc() const { return parBloc_; }
+
+  private:
+    std::string nom;
+    bool continu_, parCalque_, parBloc_;
+};
 
 class Object {
   public:
-    Object(int couleur, NomPartage typeLigne);
+    Object(int couleur, const TypeLigne& typeLigne);
 
     int getCouleur() const { return couleur; }
-    const std::string& getTypeLigne() const { return typeLigne.str(); }
+    const std::string& getTypeLigne() const { return typeLigne->getNom(); }
+    const TypeLigne& getType() const { return *typeLigne; }
     double degresToRadians(double degres) const;
     // True unless the line type is "CONTINUOUS" (compared without regard to case).
     bool isPointille() const;
 
   protected:
     int couleur;
-    NomPartage typeLigne;
+    const TypeLigne* typeLigne;
 };
 
 class Table : public Object {
   public:
-    Table(std::string nom, int couleur, NomPartage typeLigne);
+    Table(std::string nom, int couleur, const TypeLigne& typeLigne);
     std::string getNom() const { return nom; }
     const std::string& nomRef() const { return nom; }
 
@@ -37,14 +61,17 @@ class Table : public Object {
 
 class Layer : public Table {
   public:
-    Layer(std::string nom, int couleur, NomPartage typeLigne);
+    Layer(std::string nom, int couleur, const TypeLigne& typeLigne);
 };
 
 class Entity : public Object {
   public:
-    // A colour of 256 (by layer) is replaced by the layer's colour.
-    Entity(int couleur, Layer& calque, NomPartage typeLigne, double x, double y);
+    Entity(int couleur, Layer& calque, const TypeLigne& typeLigne, double x, double y);
 
+    // The colour index: by layer (256) gives the layer's colour.
+    int getCouleur() const { return couleur == 256 ? calque->getCouleur() : couleur; }
+    // The colour index as the file gave it (256 by layer, 0 by block).
+    int getCouleurBrute() const { return couleur; }
     Layer* getCalque() const { return calque; }
     double getX() const { return x; }
     double getY() const { return y; }
@@ -59,12 +86,12 @@ class Entity : public Object {
 
 class Point : public Entity {
   public:
-    Point(int couleur, Layer& calque, NomPartage typeLigne, double x, double y);
+    Point(int couleur, Layer& calque, const TypeLigne& typeLigne, double x, double y);
 };
 
 class Line : public Entity {
   public:
-    Line(int couleur, Layer& calque, NomPartage typeLigne, double x1, double y1, double x2,
+    Line(int couleur, Layer& calque, const TypeLigne& typeLigne, double x1, double y1, double x2,
          double y2);
     double getX2() const { return x2; }
     double getY2() const { return y2; }
@@ -76,7 +103,8 @@ class Line : public Entity {
 
 class Circle : public Entity {
   public:
-    Circle(int couleur, Layer& calque, NomPartage typeLigne, double cx, double cy, double rayon);
+    Circle(int couleur, Layer& calque, const TypeLigne& typeLigne, double cx, double cy,
+           double rayon);
     double getRayon() const { return rayon; }
 
   protected:
@@ -86,7 +114,7 @@ class Circle : public Entity {
 class Arc : public Circle {
   public:
     // Angles in degrees; stored in radians.
-    Arc(int couleur, Layer& calque, NomPartage typeLigne, double cx, double cy, double rayon,
+    Arc(int couleur, Layer& calque, const TypeLigne& typeLigne, double cx, double cy, double rayon,
         double angle1, double angle2);
     double getAngle1() const { return angle1; }
     double getAngle2() const { return angle2; }
@@ -98,7 +126,7 @@ class Arc : public Circle {
 
 class Polyline : public Entity {
   public:
-    Polyline(Layer& calque, NomPartage typeLigne, int flags);
+    Polyline(Layer& calque, const TypeLigne& typeLigne, int flags);
     void addPoint(Point& p) { points.push_back(&p); }
     std::vector<Point*>& getPoints() { return points; }
     const std::vector<Point*>& getPoints() const { return points; }
@@ -114,11 +142,12 @@ class Polyline : public Entity {
 class Text : public Entity {
   public:
     // Note the order: height before width factor.
-    Text(int couleur, Layer& calque, NomPartage typeLigne, double x, double y, std::string texte,
-         std::string style, double taille, double xScaleFactor);
+    Text(int couleur, Layer& calque, const TypeLigne& typeLigne, double x, double y,
+         std::string texte, std::string style, double taille, double xScaleFactor);
     std::string getTexte() const { return texte; }
     const std::string& texteRef() const { return texte; }
     std::string getStyle() const { return style; }
+    const std::string& styleRef() const { return style; }
     double getTaille() const { return taille; }
     double getXScaleFactor() const { return xScaleFactor; }
 
@@ -131,10 +160,13 @@ class Text : public Entity {
 
 class Image : public Entity {
   public:
-    Image(Layer& calque, std::string ref, double x, double y, double width, double height);
+    Image(Layer& calque, const TypeLigne& continu, std::string ref, double x, double y,
+          double width, double height);
     void setFile(std::string f) { file = std::move(f); }
     std::string getRef() const { return ref; }
+    const std::string& refRef() const { return ref; }
     std::string getFile() const { return file; }
+    const std::string& fileRef() const { return file; }
     double getWidth() const { return width; }
     double getHeight() const { return height; }
 
@@ -145,67 +177,111 @@ class Image : public Entity {
     double height;
 };
 
-// A block definition, a block instance (a copy of a definition placed by an
-// INSERT), or the root block of a drawing. Copies are shallow: they hold the
-// same entities and nested instances as the block they were copied from, in
-// lists of their own.
-class Block : public Table {
+class Block;
+
+// A block insertion (INSERT): its own placement, layer, colour and line type,
+// and the definition it places, shared with every other insertion of the
+// same name. The definition is the Block of that name in the drawing, made
+// when the name is first met, so that an insertion read before its
+// definition sees it whole once the file has been read; a name never
+// defined stays an empty definition.
+class Insertion : public Entity {
   public:
-    // Definition or root block.
-    Block(std::string nom, int couleur, Layer& calque, NomPartage typeLigne, double bpx,
-          double bpy);
-    // Instance of a block not defined yet; the angle is in degrees.
-    Block(std::string nom, int couleur, Layer& calque, NomPartage typeLigne, double x, double y,
-          double sx, double sy, double angle);
-    Block(const Block&) = default;
-    Block& operator=(const Block&) = default;
-
     // The angle is in degrees.
-    void setInsert(Layer& calque, double x, double y, double sx, double sy, double angle);
-    void setBasePoints(double bpx, double bpy);
+    Insertion(Block& definition, int couleur, Layer& calque, const TypeLigne& typeLigne, double x,
+              double y, double sx, double sy, double angle);
 
-    std::vector<Block*>& getBlocs() { return blocs; }
-    std::vector<Line*>& getLignes() { return lignes; }
-    std::vector<Arc*>& getArcs() { return arcs; }
-    std::vector<Point*>& getPoints() { return points; }
-    std::vector<Circle*>& getCercles() { return cercles; }
-    std::vector<Text*>& getTextes() { return textes; }
-    std::vector<Image*>& getImages() { return images; }
-    std::vector<Polyline*>& getPolylines() { return polylines; }
-
-    Layer* getCalque() const { return calque; }
-    double getX() const { return x; }
-    double getY() const { return y; }
-    double getBpx() const { return bpx; }
-    double getBpy() const { return bpy; }
+    Block& getDefinition() const { return *definition; }
+    const std::string& nomRef() const;
+    std::string getNom() const { return nomRef(); }
     double getSx() const { return sx; }
     double getSy() const { return sy; }
+    // Rotation in radians.
     double getAngle() const { return angle; }
+    // The transform from the definition's units to those of `parent`, the
+    // space the insertion lies in: as DXF places an insertion, by its
+    // insertion point, rotation and scales, minus the block's base point.
+    Matrice placeeDans(const Matrice& parent) const;
 
-    void addBloc(Block& b) { blocs.push_back(&b); }
-    void addLigne(Line& l) { lignes.push_back(&l); }
-    void addArc(Arc& a) { arcs.push_back(&a); }
-    void addPoint(Point& p) { points.push_back(&p); }
-    void addCercle(Circle& c) { cercles.push_back(&c); }
-    void addTexte(Text& t) { textes.push_back(&t); }
-    void addImage(Image& i) { images.push_back(&i); }
-    void addPolyline(Polyline& p) { polylines.push_back(&p); }
+  private:
+    Block* definition;
+    double sx, sy;
+    double angle;
+};
+
+// The kinds of entity that a block holds, in the order in which the walk
+// paints them (and writes their trace lines): a new kind is added here,
+// with its class above, its import callback and its case in the walk.
+using GenresEntites = ListeGenres<Line, Arc, Polyline, Point, Circle, Text, Image, Insertion>;
+
+// A block definition, or the root block of a drawing (the entities of the
+// drawing itself). Its contents are one list per kind of entity, in the
+// order read.
+class Block : public Table {
+  public:
+    Block(std::string nom, int couleur, Layer& calque, const TypeLigne& typeLigne, double bpx,
+          double bpy);
+    Block(const Block&) = delete;
+    Block& operator=(const Block&) = delete;
+
+    // Called for each BLOCK record of this name: the base point is the
+    // last one read; the entities that follow are appended.
+    void setBasePoints(double bpx, double bpy);
+    // Whether a BLOCK record of this name was read (not only insertions).
+    bool isDefini() const { return defini; }
+    void setDefini() { defini = true; }
+
+    template <class T>
+    std::vector<T*>& liste() {
+        return std::get<std::vector<T*>>(contenu);
+    }
+    template <class T>
+    const std::vector<T*>& liste() const {
+        return std::get<std::vector<T*>>(contenu);
+    }
+    template <class T>
+    void ajouter(T& e) {
+        liste<T>().push_back(&e);
+    }
+    // How many entities of every kind the block holds.
+    std::size_t nombreEntites() const;
+
+    std::vector<Insertion*>& getBlocs() { return liste<Insertion>(); }
+    std::vector<Line*>& getLignes() { return liste<Line>(); }
+    std::vector<Arc*>& getArcs() { return liste<Arc>(); }
+    std::vector<Point*>& getPoints() { return liste<Point>(); }
+    std::vector<Circle*>& getCercles() { return liste<Circle>(); }
+    std::vector<Text*>& getTextes() { return liste<Text>(); }
+    std::vector<Image*>& getImages() { return liste<Image>(); }
+    std::vector<Polyline*>& getPolylines() { return liste<Polyline>(); }
+
+    Layer* getCalque() const { return calque; }
+    double getBpx() const { return bpx; }
+    double getBpy() const { return bpy; }
+
+    // The bounding box of the contents in the block's own units, computed
+    // once (etendue.h) when the drawing is complete.
+    struct CacheEtendue {
+        Boite boite;
+        enum Etat : std::uint8_t { Inconnue, EnCours, Connue } etat = Inconnue;
+    };
+    mutable CacheEtendue cacheEtendue;
 
   private:
     Layer* calque;
     double bpx = 0, bpy = 0;
-    double x = 0, y = 0;
-    double sx = 1, sy = 1;
-    double angle = 0;
-    std::vector<Block*> blocs;
-    std::vector<Line*> lignes;
-    std::vector<Arc*> arcs;
-    std::vector<Point*> points;
-    std::vector<Circle*> cercles;
-    std::vector<Text*> textes;
-    std::vector<Image*> images;
-    std::vector<Polyline*> polylines;
+    bool defini = false;
+    ListesDe<GenresEntites> contenu;
 };
+
+inline const std::string& Insertion::nomRef() const { return definition->nomRef(); }
+
+inline Matrice Insertion::placeeDans(const Matrice& parent) const {
+    return parent.apres(Matrice::translation(x, y))
+        .apres(Matrice::rotation(angle))
+        .apres(Matrice::echelle(sx, sy))
+        .apres(Matrice::translation(-definition->getBpx(), -definition->getBpy()));
+}
 
 // Byte-wise comparison of two names without regard to ASCII case.
 bool memeNom(const std::string& a, const char* b);

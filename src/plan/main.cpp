@@ -22,8 +22,8 @@ int main(int argc, char** argv) {
     }
     double echelle = 1.0;
     if (argc > 2 && !lireEchelle(argv[2], echelle)) {
-        std::cerr << "Echelle invalide : " << argv[2] << " (il faut un nombre au moins egal a "
-                  << kEchelleMin << ")." << std::endl;
+        std::cerr << "Echelle invalide : " << argv[2] << " (il faut un nombre entre " << kEchelleMin
+                  << " et " << kEchelleMax << ")." << std::endl;
         return 2;
     }
     Trace::installerVidageSurSignal();
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     FenetrePlan fenetre;
     fenetre.set_title("Plan");
     poserIcone(fenetre, "icon.gif");
-    DXFArea dessin(*handler, echelle);
+    DXFArea dessin(handler->getDessin(), echelle);
     fenetre.addArea(dessin);
     Gtk::Main::run(fenetre);
     return statutSortie(lu);

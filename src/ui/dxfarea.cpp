@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "import/dxfhandler.h"
-
 namespace {
 
 OptionsPeinture optionsPlan() {
@@ -20,31 +18,29 @@ OptionsPeinture optionsPlan() {
 
 DXFArea::DXFArea(std::ostream& sortie) : DXFArea(nullptr, 1.0, OptionsPeinture{}, sortie) {}
 
-DXFArea::DXFArea(DXFHandler& handler, double echelle, std::ostream& sortie)
-    : DXFArea(&handler, echelle, optionsPlan(), sortie) {}
+DXFArea::DXFArea(std::shared_ptr<const Dessin> d, double echelle, std::ostream& sortie)
+    : DXFArea(std::move(d), echelle, optionsPlan(), sortie) {}
 
-DXFArea::DXFArea(DXFHandler* h, double e, OptionsPeinture options, std::ostream& sortie)
-    : handler(h), trace(sortie), peintre(trace, options) {
-    if (!handler) {
-        handlerVide = std::make_unique<DXFHandler>(sortie);
-        handler = handlerVide.get();
-    }
+DXFArea::DXFArea(std::shared_ptr<const Dessin> d, double e, OptionsPeinture options,
+                 std::ostream& sortie)
+    : trace(sortie), peintre(trace, options) {
+    setDessin(std::move(d));
     setEchelle(e);
 }
 
 DXFArea::~DXFArea() = default;
 
 bool DXFArea::setEchelle(double e) {
-    if (!std::isfinite(e)) return false;
-    e = std::max(e, kEchelleMin);
-    if (e == echelle) return false;
+    if (!echelleValide(e) || e == echelle) return false;
     echelle = e;
     return true;
 }
 
-void DXFArea::setHandler(DXFHandler& h) { handler = &h; }
+void DXFArea::setDessin(std::shared_ptr<const Dessin> d) {
+    dessin = d ? std::move(d) : std::make_shared<const Dessin>();
+}
 
-std::list<std::string> DXFArea::getCalques() const { return handler->getCalques(); }
+std::list<std::string> DXFArea::getCalques() const { return dessin->getCalques(); }
 
 bool DXFArea::contains(const std::string& nom) const {
     return std::find(calquesMasques.begin(), calquesMasques.end(), nom) != calquesMasques.end();
@@ -71,8 +67,7 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
     Cairo::RefPtr<Cairo::Context> cr = fenetre->create_cairo_context();
     // Each expose has its own budget for decoding new pictures.
     peintre.cacheImages().nouvelleRepeinte();
-    peintre.peindre(cr, *handler->getBlocRoot(), echelle, allocation.get_height(), zone,
-                    calquesMasques);
+    peintre.peindre(cr, *dessin, echelle, allocation.get_height(), zone, calquesMasques);
     trace.vider();
     return true;
 }

@@ -13,30 +13,29 @@
 #include "model/trace.h"
 #include "render/peintre.h"
 
-class DXFHandler;
 struct AccesTest;
 
 class DXFArea : public Gtk::DrawingArea {
   public:
-    // The full viewer's area: paints an empty handler of its own until it is
-    // given another, hides the layers named in its hidden-layer list and
-    // paints raster images. The paint trace goes to `sortie`.
+    // The full viewer's area: paints an empty drawing until it is given
+    // another, hides the layers named in its hidden-layer list and paints
+    // raster images. The paint trace goes to `sortie`.
     explicit DXFArea(std::ostream& sortie = std::cout);
-    // The earlier viewer's area: paints `handler` (which must outlive the
-    // area) at `echelle`, every layer, no raster images.
-    DXFArea(DXFHandler& handler, double echelle, std::ostream& sortie = std::cout);
+    // The earlier viewer's area: paints `dessin` at `echelle`, every layer,
+    // no raster images.
+    DXFArea(std::shared_ptr<const Dessin> dessin, double echelle, std::ostream& sortie = std::cout);
     ~DXFArea() override;
 
     double getEchelle() const { return echelle; }
-    // Stores a new scale: a value below kEchelleMin becomes kEchelleMin, a
-    // value that is not a finite number is refused. Queues no repaint.
+    // Stores a new scale, brought within kEchelleMin and kEchelleMax; zero,
+    // negative and non-finite values are refused. Queues no repaint.
     // Returns true when the scale changed.
     bool setEchelle(double echelle);
 
-    // Paints `handler` from the next repaint on; it must stay alive as long
-    // as the area paints it. Queues no repaint; the hidden layers stay.
-    void setHandler(DXFHandler& handler);
-    DXFHandler& getHandler() const { return *handler; }
+    // Paints `dessin` from the next repaint on (an empty drawing when null).
+    // Queues no repaint; the hidden layers stay.
+    void setDessin(std::shared_ptr<const Dessin> dessin);
+    const Dessin& getDessin() const { return *dessin; }
 
     // The layer names of the drawing painted, in ascending byte order.
     std::list<std::string> getCalques() const;
@@ -57,13 +56,11 @@ class DXFArea : public Gtk::DrawingArea {
     bool on_expose_event(GdkEventExpose* event) override;
 
   private:
-    DXFArea(DXFHandler* handler, double echelle, OptionsPeinture options, std::ostream& sortie);
+    DXFArea(std::shared_ptr<const Dessin> dessin, double echelle, OptionsPeinture options,
+            std::ostream& sortie);
 
-    // The empty handler that the full viewer's area paints before it is
-    // given a drawing; null for the earlier viewer's area.
-    std::unique_ptr<DXFHandler> handlerVide;
     double echelle = 1.0;
-    DXFHandler* handler;
+    std::shared_ptr<const Dessin> dessin;
     std::list<std::string> calquesMasques;
     Trace trace;
     Peintre peintre;

@@ -58,7 +58,7 @@ TEST(Echantillon, DessinImporteEnEntier) {
     // Inserted several times; one nested, one rotated, one scaled.
     std::map<std::string, int> insertions;
     bool tourne = false, agrandi = false;
-    for (Block* b : racine.getBlocs()) {
+    for (Insertion* b : racine.getBlocs()) {
         ++insertions[b->getNom()];
         tourne |= b->getAngle() != 0;
         agrandi |= b->getSx() != 1;

@@ -103,7 +103,7 @@ TEST(Calques, GestionnaireNeuf) {
     EXPECT_EQ(r->getCouleur(), 256);
     EXPECT_EQ(r->getTypeLigne(), "CONTINUOUS");
     EXPECT_EQ(r->getCalque()->getNom(), "__root__");
-    EXPECT_EQ(r->getSx(), 1);
+    EXPECT_EQ(r->getBpx(), 0);
     EXPECT_TRUE(r->getLignes().empty() && r->getBlocs().empty() && r->getImages().empty());
 }
 
@@ -118,62 +118,56 @@ TEST(Blocs, EntitesDuBlocPuisRetourALaRacine) {
     EXPECT_NE(i.trace.str().find("Fin du bloc : P\n\n"), std::string::npos);
 }
 
-TEST(Blocs, InsertionCopieLaDefinition) {
+TEST(Blocs, InsertionRenvoieALaDefinition) {
     dxf::Attr def{"0", 4, "DASHED"}, ins{"portes", 2, ""};
     Import i(dxf::fichier(
         dxf::blocs(dxf::bloc("P", 1, 1, dxf::ligne(0, 0, 1, 0) + dxf::ligne(0, 0, 0, 1), def)) +
         dxf::section("ENTITIES", dxf::insert("P", 10, 0, 2, 2, 90, ins) +
                                      dxf::insert("P", 20, 0, 1, 1, 0, ins))));
-    auto& instances = i.racine().getBlocs();
-    ASSERT_EQ(instances.size(), 2u);
-    Block* a = instances[0];
+    auto& insertions = i.racine().getBlocs();
+    ASSERT_EQ(insertions.size(), 2u);
+    const Insertion* a = insertions[0];
     EXPECT_EQ(a->getNom(), "P");
     EXPECT_EQ(a->getX(), 10);
     EXPECT_EQ(a->getSx(), 2);
     EXPECT_EQ(a->getAngle(), 1.5707963267948966);
-    EXPECT_EQ(a->getBpx(), 1);
-    EXPECT_EQ(a->getCouleur(), 4);
-    EXPECT_EQ(a->getTypeLigne(), "DASHED");
+    // Its own colour, line type and layer; the definition's contents.
+    EXPECT_EQ(a->getCouleur(), 2);
+    EXPECT_EQ(a->getTypeLigne(), "BYLAYER");
     EXPECT_EQ(a->getCalque()->getNom(), "portes");
-    Block* def_ = i.handler.getBloc("P");
-    EXPECT_NE(a, def_);
-    EXPECT_NE(a, instances[1]);
-    EXPECT_EQ(a->getLignes(), def_->getLignes());
-    EXPECT_EQ(instances[1]->getLignes(), def_->getLignes());
+    EXPECT_EQ(&a->getDefinition(), i.handler.getBloc("P"));
+    EXPECT_EQ(&insertions[1]->getDefinition(), &a->getDefinition());
+    EXPECT_EQ(a->getDefinition().getBpx(), 1);
+    EXPECT_EQ(a->getDefinition().getLignes().size(), 2u);
     EXPECT_NE(i.trace.str().find("INSERT:\tP\n\tipx: 10, ipy: 0\n\tsx: 2, sy: 2, angle: 90\n"),
               std::string::npos);
 }
 
-TEST(Blocs, InsertionAvantLaDefinition) {
-    // Entities first, blocks afterwards: the insertion makes a placeholder
-    // that the definition fills in place.
+TEST(Blocs, DefinitionLueApresSesInsertions) {
+    // A inserts B twice before B is defined; B is then defined in two
+    // parts; Q is inserted before and after its definition; Jamais never is.
     Import i(dxf::fichier(
         dxf::section("ENTITIES", dxf::insert("Q", 3, 4, 1, 1, 0, {"0", 5, ""})) +
-        dxf::blocs(dxf::bloc("Q", 5, 5, dxf::cercle(0, 0, 1))) +
+        dxf::blocs(dxf::bloc("A", 0, 0, dxf::insert("B", 0, 0) + dxf::insert("B", 5, 0)) +
+                   dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 1, 0)) +
+                   dxf::bloc("Q", 5, 5, dxf::cercle(0, 0, 1)) +
+                   dxf::bloc("B", 2, 2, dxf::arc(0, 0, 1, 0, 90))) +
         dxf::section("ENTITIES", dxf::insert("Q", 7, 7) + dxf::insert("Jamais", 1, 2))));
-    auto& instances = i.racine().getBlocs();
-    ASSERT_EQ(instances.size(), 3u);
-    Block* q = instances[0];
-    EXPECT_EQ(q, i.handler.getBloc("Q"));
-    EXPECT_EQ(q->getCercles().size(), 1u);
-    EXPECT_EQ(q->getBpx(), 5);
-    EXPECT_EQ(q->getX(), 3);
-    EXPECT_EQ(q->getCouleur(), 5);
-    EXPECT_EQ(instances[1]->getCercles(), q->getCercles());
-    EXPECT_TRUE(instances[2]->getCercles().empty());
-    EXPECT_EQ(instances[2]->getX(), 1);
-}
-
-TEST(Blocs, ImbricationPartagee) {
-    Import i(
-        dxf::fichier(dxf::blocs(dxf::bloc("A", 0, 0, dxf::ligne(0, 0, 1, 0)) +
-                                dxf::bloc("B", 0, 0, dxf::insert("A", 1, 1))) +
-                     dxf::section("ENTITIES", dxf::insert("B", 10, 0) + dxf::insert("B", 20, 0))));
-    auto& r = i.racine().getBlocs();
-    ASSERT_EQ(r.size(), 2u);
-    ASSERT_EQ(r[0]->getBlocs().size(), 1u);
-    EXPECT_EQ(r[0]->getBlocs()[0], r[1]->getBlocs()[0]);
-    EXPECT_EQ(r[0]->getBlocs()[0]->getLignes().size(), 1u);
+    auto& insertions = i.racine().getBlocs();
+    ASSERT_EQ(insertions.size(), 3u);
+    const Block& q = insertions[0]->getDefinition();
+    EXPECT_EQ(&q, i.handler.getBloc("Q"));
+    EXPECT_EQ(q.getBpx(), 5);
+    EXPECT_EQ(&insertions[1]->getDefinition(), &q);
+    EXPECT_EQ(insertions[0]->getCouleur(), 5);
+    EXPECT_TRUE(insertions[2]->getDefinition().getBlocs().empty());
+    EXPECT_FALSE(insertions[2]->getDefinition().isDefini());
+    // Both insertions of B see all of it, both parts.
+    for (const Insertion* b : i.handler.getBloc("A")->getBlocs()) {
+        EXPECT_EQ(b->getDefinition().getLignes().size(), 1u);
+        EXPECT_EQ(b->getDefinition().getArcs().size(), 1u);
+        EXPECT_EQ(b->getDefinition().getBpx(), 2);
+    }
 }
 
 TEST(Blocs, DefinitionsCirculairesNeBouclentPas) {

@@ -90,7 +90,7 @@ TEST(LectureEchecs, ChaqueCauseASonMessage) {
         EXPECT_FALSE(l.r.utilisable());
         EXPECT_EQ(l.r.cause, k.cause);
         EXPECT_EQ(l.r.message, k.chemin + k.message);
-        EXPECT_EQ(l.handler.nombreObjets(), 2u);  // the root block and its layer
+        EXPECT_EQ(l.handler.nombreObjets(), 0u);
         EXPECT_EQ(l.trace.str(), "");
     }
 }
@@ -216,7 +216,9 @@ TEST(LectureGrandeTaille, GrandsEtProfondsSansPlanterNiDeborder) {
             "profond.dxf", h);
         EXPECT_EQ(r.issue, ResultatLecture::Reussie);
         int profondeur = 0;
-        for (Block* k = h.getBlocRoot(); !k->getBlocs().empty(); k = k->getBlocs()[0]) ++profondeur;
+        for (Block* k = h.getBlocRoot(); !k->getBlocs().empty();
+             k = &k->getBlocs()[0]->getDefinition())
+            ++profondeur;
         EXPECT_EQ(profondeur, 1000);
     }
 }

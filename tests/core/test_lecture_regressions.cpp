@@ -33,7 +33,7 @@ TEST(Regressions, ChaqueFichierSeLitEtSePeint) {
             auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, 64, 64);
             Trace trace(nul);
             Peintre peintre(trace);
-            peintre.peindre(Cairo::Context::create(surface), *handler.getBlocRoot(), 1.0, 64,
+            peintre.peindre(Cairo::Context::create(surface), *handler.getDessin(), 1.0, 64,
                             Zone{0, 0, 64, 64}, {});
         }
         EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(20));

@@ -30,7 +30,7 @@ struct AccesTest {
     static Gtk::HBox& boiteZoom(Tarsin& t) { return t.boiteZoom; }
     static Gtk::Button& zoomP(Tarsin& t) { return t.boutonZoomP; }
     static Gtk::Button& zoomM(Tarsin& t) { return t.boutonZoomM; }
-    static DXFHandler* handler(Tarsin& t) { return t.handler.get(); }
+    static const Dessin* dessinOuvert(Tarsin& t) { return t.dessinOuvert.get(); }
 
     static bool exposer(DXFArea& d, GdkEventExpose* e) { return d.on_expose_event(e); }
 

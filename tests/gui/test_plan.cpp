@@ -134,7 +134,7 @@ TEST_F(FenetrePlanEssai, AddAreaMontreLeDessin) {
     const std::string plan =
         dossier.ecrire("p.dxf", dxf::entites(dxf::ligne(10, 100, 300, 100, surCalque("0", 1))));
     ASSERT_TRUE(lireDXF(plan, handler).utilisable());
-    DXFArea dessin(handler, 2.0, sortie);
+    DXFArea dessin(handler.getDessin(), 2.0, sortie);
     f->addArea(dessin);
     auto* vue = dynamic_cast<Gtk::Viewport*>(dessin.get_parent());
     ASSERT_NE(vue, nullptr);
@@ -165,11 +165,9 @@ TEST(DXFArea, EchelleEtCalquesMasques) {
     EXPECT_EQ(d.getEchelle(), 1.0);
     EXPECT_FALSE(d.setEchelle(1.0));
     EXPECT_TRUE(d.setEchelle(0.5));
-    EXPECT_TRUE(d.setEchelle(0.0));
+    EXPECT_TRUE(d.setEchelle(1e-9));
     EXPECT_EQ(d.getEchelle(), kEchelleMin);
-    EXPECT_FALSE(d.setEchelle(-1.0));
-    EXPECT_FALSE(d.setEchelle(std::nan("")));
-    EXPECT_FALSE(d.setEchelle(1.0 / 0.0));
+    for (double refusee : {0.0, -1.0, std::nan(""), 1.0 / 0.0}) EXPECT_FALSE(d.setEchelle(refusee));
     EXPECT_EQ(d.getEchelle(), kEchelleMin);
 
     d.masquerCalque("Mur");
@@ -185,9 +183,9 @@ TEST(DXFArea, EchelleEtCalquesMasques) {
     EXPECT_TRUE(d.getCalquesMasques().empty());
 
     DXFHandler handler(sortie);
-    DXFArea plan(handler, 0.1, sortie);
-    EXPECT_EQ(plan.getEchelle(), kEchelleMin);
-    EXPECT_EQ(&plan.getHandler(), &handler);
+    DXFArea plan(handler.getDessin(), 0.1, sortie);
+    EXPECT_EQ(plan.getEchelle(), 0.1);
+    EXPECT_EQ(&plan.getDessin(), handler.getDessin().get());
 }
 
 TEST(DXFArea, ExposeSansFenetreNePeintRien) {

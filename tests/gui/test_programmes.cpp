@@ -202,7 +202,7 @@ TEST_F(Programmes, PlanSansArgumentNiEchelleValable) {
     EXPECT_EQ(sans.erreurs, "");
 
     const std::string plan = dossier.ecrire("p.dxf", dessinRepere());
-    for (const char* echelle : {"abc", "0", "-2", "2x", "0.1"}) {
+    for (const char* echelle : {"abc", "0", "-2", "2x", "1e-9"}) {
         Execution e = executer({programme("tarsin-plan"), plan, echelle}, dossier.chemin());
         EXPECT_NE(e.statut, 0) << echelle;
         EXPECT_NE(e.erreurs.find(std::string("Echelle invalide : ") + echelle), std::string::npos)

@@ -171,7 +171,7 @@ TEST_F(FenetreTarsin, ArbreDesWidgets) {
     EXPECT_EQ(vue->get_parent(), &A::defilDessin(t));
     EXPECT_EQ(d.getEchelle(), 1.0);
     EXPECT_TRUE(d.getCalques().empty());
-    EXPECT_EQ(A::handler(t), nullptr);
+    EXPECT_EQ(A::dessinOuvert(t), nullptr);
     EXPECT_EQ(A::fichierAnnot(t), "");
     EXPECT_TRUE(d.get_visible());
     EXPECT_FALSE(t.get_visible());
@@ -284,16 +284,16 @@ TEST_F(FenetreTarsin, ZoomParPasEtPlancher) {
     EXPECT_EQ(d.getEchelle(), 1.75);
     // Zoom+ leaves the annotation alone, as Zoom- does.
     EXPECT_EQ(A::texte(t), texte);
-    const double attendues[] = {1.5, 1.25, 1.0, 0.75, 0.5, 0.25, 0.25, 0.25};
+    const double attendues[] = {1.5, 1.25, 1.0, 0.75, 0.5, 0.25, 0.125, 0.0625};
     for (double e : attendues) {
         A::zoomM(t).clicked();
         EXPECT_EQ(d.getEchelle(), e);
     }
     EXPECT_EQ(A::texte(t), texte);
     A::zoomP(t).clicked();
-    EXPECT_EQ(d.getEchelle(), 0.5);
+    EXPECT_EQ(d.getEchelle(), 0.125);
     t.setEchelle(-3);
-    EXPECT_EQ(d.getEchelle(), kEchelleMin);
+    EXPECT_EQ(d.getEchelle(), 0.125);
     t.setEchelle(3);
     EXPECT_EQ(d.getEchelle(), 3.0);
 }
@@ -302,15 +302,15 @@ TEST_F(FenetreTarsin, OuvertureRateeNeChangeRien) {
     const std::string plan = dossier.ecrire("bon.dxf", dessinAvecCalques({"m", "n"}));
     ASSERT_TRUE(t.ouvrir(plan));
     A::dessin(t).masquerCalque("n");
-    DXFHandler* avant = A::handler(t);
+    const Dessin* avant = A::dessinOuvert(t);
     const std::string sortieAvant = sortie.str();
     erreurs.str("");
 
     const std::string absent = dossier.chemin() + "/absent.dxf";
     EXPECT_FALSE(t.ouvrir(absent));
     EXPECT_EQ(erreurs.str(), absent + " n'a pas pu etre ouvert.\n");
-    EXPECT_EQ(A::handler(t), avant);
-    EXPECT_EQ(&A::dessin(t).getHandler(), avant);
+    EXPECT_EQ(A::dessinOuvert(t), avant);
+    EXPECT_EQ(&A::dessin(t).getDessin(), avant);
     EXPECT_EQ(A::fichierAnnot(t), dossier.chemin() + "/bon.ann");
     EXPECT_EQ(titres(t), (std::vector<std::string>{"m", "n"}));
     EXPECT_EQ(A::dessin(t).getCalquesMasques(), std::list<std::string>{"n"});
@@ -319,7 +319,7 @@ TEST_F(FenetreTarsin, OuvertureRateeNeChangeRien) {
     // A file that is not a drawing at all.
     const std::string vide = dossier.ecrire("vide.dxf", "");
     t.ouvrir(vide);
-    EXPECT_EQ(A::handler(t), avant);
+    EXPECT_EQ(A::dessinOuvert(t), avant);
     EXPECT_EQ(titres(t), (std::vector<std::string>{"m", "n"}));
 }
 
@@ -340,7 +340,7 @@ TEST_F(FenetreTarsin, SecondeOuvertureRemplaceTout) {
     // Every box is ticked, so nothing stays hidden; the scale survives.
     EXPECT_TRUE(A::dessin(t).getCalquesMasques().empty());
     EXPECT_EQ(A::dessin(t).getEchelle(), 1.25);
-    EXPECT_EQ(&A::dessin(t).getHandler(), A::handler(t));
+    EXPECT_EQ(&A::dessin(t).getDessin(), A::dessinOuvert(t));
     EXPECT_EQ(A::dessin(t).getCalques(), (std::list<std::string>{"q", "r", "s"}));
     EXPECT_EQ(A::fichierAnnot(t), dossier.chemin() + "/second.ann");
 }

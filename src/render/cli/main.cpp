@@ -9,6 +9,8 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <optional>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -19,6 +21,7 @@
 
 #include "import/dxfhandler.h"
 #include "import/lecture.h"
+#include "model/etendue.h"
 #include "model/trace.h"
 #include "render/peintre.h"
 
@@ -28,12 +31,26 @@ constexpr int kCoteMax = 32767;  // the largest cairo image surface
 constexpr long kPixelsMax = 200'000'000;
 
 const char* const kUsage =
-    "usage : tarsin-render DESSIN.dxf SORTIE.png|SORTIE.svg|SORTIE.pdf [--scale ECHELLE] "
-    "[--size LARGEURxHAUTEUR] [--quiet] [--no-images]\n"
-    "  --scale  pixels par unite du dessin, au moins 0.25 (1 par defaut)\n"
-    "  --size   taille de l'image en pixels (1000x1000 par defaut)\n"
-    "  --quiet  n'ecrit pas les traces de lecture et de dessin\n"
-    "  --no-images  ne peint aucune image raster (dessins de source douteuse, vignettes)\n";
+    "usage : tarsin-render DESSIN.dxf SORTIE.png|SORTIE.svg|SORTIE.pdf [--scale ECHELLE | "
+    "--window X0 Y0 X1 Y1] [--size LARGEURxHAUTEUR] [--quiet] [--no-images]\n"
+    "  Par defaut le dessin entier est ajuste a l'image, avec une petite marge.\n"
+    "  --scale   pixels par unite du dessin (entre 1e-06 et 1e+06), l'origine du dessin\n"
+    "            au coin inferieur gauche de l'image\n"
+    "  --window  peint ce rectangle du dessin (en unites du dessin), centre, proportions\n"
+    "            gardees\n"
+    "  --size    taille de l'image en pixels (1000x1000 par defaut)\n"
+    "  --quiet   n'ecrit pas les traces de lecture et de dessin\n"
+    "  --no-images  ne peint aucune image raster (dessins de source douteuse, vignettes)\n"
+    "  --help    affiche cette aide\n";
+
+// Margin of a fitted view, in pixels at each edge.
+constexpr double kMargeAjustement = 10;
+
+bool lireNombre(const std::string& s, double& v) {
+    if (s.empty()) return false;
+    auto [fin, e] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return e == std::errc() && fin == s.data() + s.size() && std::isfinite(v);
+}
 
 enum class Format { Png, Svg, Pdf };
 
@@ -117,7 +134,8 @@ bool ecrirePng(cairo_surface_t* surface, const std::string& chemin, std::string&
 
 int main(int argc, char** argv) {
     std::vector<std::string> positionnels;
-    double echelle = 1.0;
+    std::optional<double> echelle;
+    std::optional<Boite> fenetre;
     int largeur = 1000, hauteur = 1000;
     bool silencieux = false;
     OptionsPeinture options;
@@ -126,13 +144,28 @@ int main(int argc, char** argv) {
         if (a == "--scale" || a == "--size") {
             if (i + 1 >= argc) return erreurUsage("il manque la valeur de " + a + ".");
             const std::string v = argv[++i];
-            if (a == "--scale" && !lireEchelle(v.c_str(), echelle))
+            double e = 1;
+            if (a == "--scale" && !lireEchelle(v.c_str(), e))
                 return erreurUsage("echelle invalide : \"" + v +
-                                   "\" (un nombre au moins egal a 0.25 est attendu).");
+                                   "\" (un nombre entre 1e-06 et 1e+06 est attendu).");
+            if (a == "--scale") echelle = e;
             if (a == "--size" && !lireTaille(v, largeur, hauteur))
                 return erreurUsage("taille invalide : \"" + v +
                                    "\" (LARGEURxHAUTEUR attendu, chaque cote entre 1 et " +
                                    std::to_string(kCoteMax) + " pixels).");
+        } else if (a == "--window") {
+            double c[4];
+            for (double& v : c) {
+                if (i + 1 >= argc || !lireNombre(argv[i + 1], v))
+                    return erreurUsage("--window attend quatre nombres : X0 Y0 X1 Y1.");
+                ++i;
+            }
+            Boite b;
+            b.ajouter(c[0], c[1]);
+            b.ajouter(c[2], c[3]);
+            if (!(b.largeur() > 0) && !(b.hauteur() > 0))
+                return erreurUsage("--window : le rectangle est vide.");
+            fenetre = b;
         } else if (a == "--quiet") {
             silencieux = true;
         } else if (a == "--no-images") {
@@ -147,6 +180,7 @@ int main(int argc, char** argv) {
         }
     }
     if (positionnels.size() != 2) return erreurUsage("il faut un dessin et un fichier de sortie.");
+    if (echelle && fenetre) return erreurUsage("--scale et --window s'excluent.");
     const std::string& dessin = positionnels[0];
     const std::string& sortie = positionnels[1];
     Format format;
@@ -201,7 +235,14 @@ int main(int argc, char** argv) {
         Trace trace(traces);
         Peintre peintre(trace, options);
         const Zone zone{0, 0, static_cast<double>(largeur), static_cast<double>(hauteur)};
-        peintre.peindre(cr, *handler.getBlocRoot(), echelle, hauteur, zone, {});
+        Vue vue;
+        if (echelle)
+            vue.echelle = *echelle;
+        else if (fenetre)
+            vue = ajuster(*fenetre, largeur, hauteur, 0);
+        else
+            vue = ajuster(etendue(*handler.getDessin()), largeur, hauteur, kMargeAjustement);
+        peintre.peindre(cr, *handler.getDessin(), vue, hauteur, zone, {});
         if (cairo_status(c) != CAIRO_STATUS_SUCCESS)
             std::cerr << "tarsin-render : le dessin est incomplet : "
                       << cairo_status_to_string(cairo_status(c)) << std::endl;

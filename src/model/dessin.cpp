@@ -1,0 +1,66 @@
+#include "model/dessin.h"
+
+Dessin::Dessin() {
+    const TypeLigne& continu = typeLigne("CONTINUOUS");
+    calqueRoot = &nouveau<Layer>("__root__", 256, continu);
+    racine = &nouveau<Block>("__root__", 256, *calqueRoot, continu, 0.0, 0.0);
+    racine->setDefini();
+    // Colour 7 and a continuous line: what the by-block properties of the
+    // drawing's own entities paint as.
+    insertionRacine = &nouveau<Insertion>(*racine, 7, *calqueRoot, continu, 0, 0, 1, 1, 0);
+}
+
+Dessin::~Dessin() = default;
+
+std::size_t Dessin::nombreObjets() const {
+    std::size_t n = 0;
+    pourChaqueGenre(GenresStockes{},
+                    [&](auto* genre) { n += nombre<std::remove_pointer_t<decltype(genre)>>(); });
+    // The root's own layer, block and insertion, and the continuous line
+    // type, are not the file's.
+    return n - 4;
+}
+
+const TypeLigne& Dessin::typeLigne(std::string_view nom) {
+    auto it = typesLigne.find(nom);
+    if (it != typesLigne.end()) return *it->second;
+    const TypeLigne& t = nouveau<TypeLigne>(std::string(nom));
+    typesLigne.emplace(std::string_view(t.getNom()), &t);
+    return t;
+}
+
+Layer& Dessin::ajouterCalque(const std::string& nom, int couleur, const TypeLigne& type) {
+    Layer& c = nouveau<Layer>(nom, couleur, type);
+    calques_[nom] = &c;
+    return c;
+}
+
+Layer& Dessin::calque(const std::string& nom) {
+    auto it = calques_.find(nom);
+    if (it != calques_.end()) return *it->second;
+    return ajouterCalque(nom, 7, typeLigne("CONTINUOUS"));
+}
+
+Layer* Dessin::getCalque(const std::string& nom) const {
+    auto it = calques_.find(nom);
+    return it == calques_.end() ? nullptr : it->second;
+}
+
+std::list<std::string> Dessin::getCalques() const {
+    std::list<std::string> noms;
+    for (const auto& c : calques_) noms.push_back(c.first);
+    return noms;
+}
+
+Block& Dessin::bloc(const std::string& nom, int couleur, Layer& c, const TypeLigne& type) {
+    auto it = blocs.find(nom);
+    if (it != blocs.end()) return *it->second;
+    Block& b = nouveau<Block>(nom, couleur, c, type, 0.0, 0.0);
+    blocs.emplace(nom, &b);
+    return b;
+}
+
+Block* Dessin::getBloc(const std::string& nom) const {
+    auto it = blocs.find(nom);
+    return it == blocs.end() ? nullptr : it->second;
+}

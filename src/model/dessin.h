@@ -1,0 +1,88 @@
+// One drawing: the owner of the whole model of one DXF file.
+//
+// Every object is built in place in per-kind deques, so addresses stay valid
+// while others are added, no object costs a heap allocation of its own, and
+// the whole model is released with the drawing. Line type names are interned
+// per drawing. The import fills a drawing; the windows, the renderer and the
+// tests hold one.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
+#include <utility>
+
+#include "model/objects.h"
+
+class Dessin {
+  public:
+    // The kinds of object a drawing stores: the entities, their vertices
+    // (points), and the tables.
+    using GenresStockes = Concat<GenresEntites, ListeGenres<Layer, Block, TypeLigne>>::type;
+
+    Dessin();
+    ~Dessin();
+    Dessin(const Dessin&) = delete;
+    Dessin& operator=(const Dessin&) = delete;
+
+    // Builds an object of kind T in the drawing's store.
+    template <class T, class... A>
+    T& nouveau(A&&... args) {
+        auto& d = std::get<std::deque<T>>(stock);
+        d.emplace_back(std::forward<A>(args)...);
+        return d.back();
+    }
+    template <class T>
+    std::size_t nombre() const {
+        return std::get<std::deque<T>>(stock).size();
+    }
+    // Every object stored, vertices and tables included.
+    std::size_t nombreObjets() const;
+
+    // The drawing's one line type of that name (made on first use).
+    const TypeLigne& typeLigne(std::string_view nom);
+
+    // Enters a layer under its name, replacing any layer of that name for
+    // the objects made afterwards.
+    Layer& ajouterCalque(const std::string& nom, int couleur, const TypeLigne& typeLigne);
+    // The layer of that name, made on first use (colour 7, continuous) so
+    // that every entity has one and the layer can be listed and switched.
+    Layer& calque(const std::string& nom);
+    Layer* getCalque(const std::string& nom) const;
+    // The layer names in ascending byte order.
+    std::list<std::string> getCalques() const;
+    const std::map<std::string, Layer*>& calques() const { return calques_; }
+
+    // The definition of the block of that name, made empty on first use (by
+    // an insertion or by its BLOCK record).
+    Block& bloc(const std::string& nom, int couleur, Layer& calque, const TypeLigne& typeLigne);
+    Block* getBloc(const std::string& nom) const;
+
+    // The root block ("__root__", on a layer of its own that is not listed):
+    // the entities of the drawing itself.
+    Block& getBlocRoot() { return *racine; }
+    const Block& getBlocRoot() const { return *racine; }
+    Layer& getCalqueRoot() { return *calqueRoot; }
+    // The insertion of the root block at the origin where painting starts.
+    const Insertion& getInsertionRacine() const { return *insertionRacine; }
+
+    // The folder of the file the drawing was read from ("" if none).
+    const std::string& getDossier() const { return dossier; }
+    void setDossier(std::string d) { dossier = std::move(d); }
+
+  private:
+    StocksDe<GenresStockes> stock;
+    std::unordered_map<std::string_view, const TypeLigne*> typesLigne;
+    std::map<std::string, Layer*> calques_;
+    std::unordered_map<std::string, Block*> blocs;
+    Layer* calqueRoot;
+    Block* racine;
+    Insertion* insertionRacine;
+    std::string dossier;
+};

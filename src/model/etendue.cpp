@@ -1,0 +1,83 @@
+#include "model/etendue.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+// Nested deeper than this, an insertion adds nothing (as the walk stops).
+constexpr int kProfondeurMax = 1024;
+
+void ajouter(Boite& b, const Line& l, int) {
+    b.ajouter(l.getX(), l.getY());
+    b.ajouter(l.getX2(), l.getY2());
+}
+void ajouter(Boite& b, const Arc& a, int) {
+    b.ajouter(etendueArc(a.getX(), a.getY(), a.getRayon(), a.getAngle1(), a.getAngle2()));
+}
+void ajouter(Boite& b, const Circle& c, int) {
+    const double r = std::fabs(c.getRayon());
+    b.ajouter(c.getX() - r, c.getY() - r);
+    b.ajouter(c.getX() + r, c.getY() + r);
+}
+void ajouter(Boite& b, const Point& p, int) { b.ajouter(p.getX(), p.getY()); }
+void ajouter(Boite& b, const Polyline& p, int) {
+    for (const Point* v : p.getPoints()) b.ajouter(v->getX(), v->getY());
+}
+void ajouter(Boite& b, const Text& t, int) {
+    // Glyphs are about 0.6 of the height wide, and descend a fifth of it.
+    const double h = std::fabs(t.getTaille());
+    const double largeur =
+        0.6 * h * std::fabs(t.getXScaleFactor()) * static_cast<double>(t.texteRef().size());
+    b.ajouter(t.getX(), t.getY() - 0.2 * h);
+    b.ajouter(t.getX() + largeur, t.getY() + h);
+}
+void ajouter(Boite& b, const Image& i, int) { b.ajouter(i.getX(), i.getY()); }
+
+const Boite& etendue(const Block& bloc, int profondeur);
+
+void ajouter(Boite& b, const Insertion& i, int profondeur) {
+    if (profondeur >= kProfondeurMax) return;
+    const Boite& contenu = etendue(i.getDefinition(), profondeur + 1);
+    b.ajouter(contenu.transformee(i.placeeDans(Matrice{})));
+}
+
+const Boite& etendue(const Block& bloc, int profondeur) {
+    auto& cache = bloc.cacheEtendue;
+    // A block met again while its own box is being computed inserts itself:
+    // that insertion adds nothing, as the walk leaves it out.
+    if (cache.etat != Block::CacheEtendue::Inconnue) return cache.boite;
+    cache.etat = Block::CacheEtendue::EnCours;
+    Boite b;
+    pourChaqueGenre(GenresEntites{}, [&](auto* genre) {
+        using T = std::remove_pointer_t<decltype(genre)>;
+        for (const T* e : bloc.liste<T>()) ajouter(b, *e, profondeur);
+    });
+    cache.boite = b;
+    cache.etat = Block::CacheEtendue::Connue;
+    return cache.boite;
+}
+
+}  // namespace
+
+const Boite& etendue(const Block& bloc) { return etendue(bloc, 0); }
+
+Boite etendueArc(double cx, double cy, double r, double a1, double a2) {
+    Boite b;
+    if (!std::isfinite(a1) || !std::isfinite(a2)) return b;
+    r = std::fabs(r);
+    a1 = std::fmod(a1, 2 * kPi);
+    // The sweep from a1, counter-clockwise, to a2 taken a whole turn on when
+    // it lies before a1.
+    double balayage = std::fmod(a2 - a1, 2 * kPi);
+    if (balayage < 0) balayage += 2 * kPi;
+    if (a2 - a1 >= 2 * kPi) balayage = 2 * kPi;
+    b.ajouter(cx + r * std::cos(a1), cy + r * std::sin(a1));
+    b.ajouter(cx + r * std::cos(a1 + balayage), cy + r * std::sin(a1 + balayage));
+    // The extreme points of the quadrants the sweep passes.
+    const double dx[4] = {r, 0, -r, 0}, dy[4] = {0, r, 0, -r};
+    const long premier = std::lround(std::ceil(a1 / (kPi / 2)));
+    for (long q = premier; q <= premier + 4 && q * (kPi / 2) <= a1 + balayage + 1e-12; ++q)
+        b.ajouter(cx + dx[((q % 4) + 4) % 4], cy + dy[((q % 4) + 4) % 4]);
+    return b;
+}

@@ -1,0 +1,21 @@
+// Extents: the bounding box of what a block or a drawing holds, in drawing
+// units, through every insertion (each definition's box is computed once and
+// transformed by each insertion). Arcs and circles count by their true
+// extent, texts by an estimate of their box; coordinates that are not finite
+// are ignored.
+#pragma once
+
+#include "model/dessin.h"
+#include "model/geometrie.h"
+
+// The box of a block's contents in its own units; empty for an empty block.
+// Not safe to call from several threads on the same drawing before the
+// drawing's own extents have been computed once.
+const Boite& etendue(const Block& bloc);
+
+// The box of a drawing's own entities (its root block).
+inline const Boite& etendue(const Dessin& dessin) { return etendue(dessin.getBlocRoot()); }
+
+// The box of an arc of the circle (cx, cy, r) from a1 to a2 (radians,
+// counter-clockwise).
+Boite etendueArc(double cx, double cy, double r, double a1, double a2);

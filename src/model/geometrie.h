@@ -1,0 +1,99 @@
+// Plane geometry shared by the model, the walk and the painters: affine
+// transforms and bounding boxes, in doubles, with no graphics library.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+// An affine transform with cairo's layout: a point (x, y) goes to
+// (xx x + xy y + x0, yx x + yy y + y0).
+struct Matrice {
+    double xx = 1, yx = 0, xy = 0, yy = 1, x0 = 0, y0 = 0;
+
+    static Matrice translation(double tx, double ty) { return {1, 0, 0, 1, tx, ty}; }
+    static Matrice rotation(double angle) {
+        const double c = std::cos(angle), s = std::sin(angle);
+        return {c, s, -s, c, 0, 0};
+    }
+    static Matrice echelle(double sx, double sy) { return {sx, 0, 0, sy, 0, 0}; }
+
+    // This transform applied after `m`: (this * m)(p) = this(m(p)).
+    Matrice apres(const Matrice& m) const {
+        return {xx * m.xx + xy * m.yx, yx * m.xx + yy * m.yx,      xx * m.xy + xy * m.yy,
+                yx * m.xy + yy * m.yy, xx * m.x0 + xy * m.y0 + x0, yx * m.x0 + yy * m.y0 + y0};
+    }
+    void appliquer(double& x, double& y) const {
+        const double nx = xx * x + xy * y + x0;
+        y = yx * x + yy * y + y0;
+        x = nx;
+    }
+    // The same for a vector: the translation does not apply.
+    void appliquerVecteur(double& x, double& y) const {
+        const double nx = xx * x + xy * y;
+        y = yx * x + yy * y;
+        x = nx;
+    }
+    double determinant() const { return xx * yy - yx * xy; }
+    // Whether the transform can be undone, in finite numbers.
+    bool inversible() const {
+        const double d = determinant();
+        return d != 0 && std::isfinite(d) && std::isfinite(1 / d) && std::isfinite(x0) &&
+               std::isfinite(y0);
+    }
+    // The largest and smallest factors by which lengths grow (the singular
+    // values of the linear part).
+    double etirementMax() const {
+        const double a = xx * xx + yx * yx + xy * xy + yy * yy;
+        const double d = std::fabs(determinant());
+        return std::sqrt(std::max(0.0, (a + std::sqrt(std::max(0.0, a * a - 4 * d * d))) / 2));
+    }
+    double etirementMin() const {
+        const double m = etirementMax();
+        return m > 0 ? std::fabs(determinant()) / m : 0;
+    }
+};
+
+// An axis-aligned box; empty until a point is added.
+struct Boite {
+    double x0 = std::numeric_limits<double>::infinity();
+    double y0 = std::numeric_limits<double>::infinity();
+    double x1 = -std::numeric_limits<double>::infinity();
+    double y1 = -std::numeric_limits<double>::infinity();
+
+    bool vide() const { return !(x0 <= x1 && y0 <= y1); }
+    double largeur() const { return vide() ? 0 : x1 - x0; }
+    double hauteur() const { return vide() ? 0 : y1 - y0; }
+    // Coordinates beyond this are what numbers too large for a double
+    // become once read (the largest double), never a drawing's.
+    static constexpr double kLimite = 1e100;
+    // Adds a point; points with a coordinate that is not finite, or beyond
+    // kLimite, are ignored.
+    void ajouter(double x, double y) {
+        if (!(std::fabs(x) < kLimite) || !(std::fabs(y) < kLimite)) return;
+        x0 = std::min(x0, x);
+        y0 = std::min(y0, y);
+        x1 = std::max(x1, x);
+        y1 = std::max(y1, y);
+    }
+    void ajouter(const Boite& b) {
+        if (b.vide()) return;
+        ajouter(b.x0, b.y0);
+        ajouter(b.x1, b.y1);
+    }
+    // The box of this box's four corners transformed by `m`.
+    Boite transformee(const Matrice& m) const {
+        Boite r;
+        if (vide()) return r;
+        for (double x : {x0, x1})
+            for (double y : {y0, y1}) {
+                double px = x, py = y;
+                m.appliquer(px, py);
+                r.ajouter(px, py);
+            }
+        return r;
+    }
+    bool touche(const Boite& b) const {
+        return x1 >= b.x0 && x0 <= b.x1 && y1 >= b.y0 && y0 <= b.y1;
+    }
+};

@@ -1,0 +1,140 @@
+// The walk: goes through a drawing's blocks from its root, decides what is
+// seen and how it looks, writes the paint trace, and hands resolved
+// primitives to a backend (rendu.h).
+//
+// It applies the hidden layers; resolves colours and line types by layer and
+// by block (an entity of colour 0 or line type BYBLOCK takes those of the
+// insertion that places it, through any depth; at the top level they are 7
+// and continuous); composes the insertions' transforms (insertion point,
+// rotation, scales, minus the base point); leaves out what misses the zone;
+// and bounds the work: insertions nested deeper than kProfondeurMax, those
+// that would close a circle of blocks, and those met once `objetsMax`
+// objects have been walked are left out.
+#pragma once
+
+#include <cstddef>
+#include <iostream>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "model/dessin.h"
+#include "model/trace.h"
+#include "render/rendu.h"
+
+struct OptionsPeinture {
+    // The full viewer hides the layers named in its hidden-layer list; the
+    // earlier viewer paints every layer.
+    bool calquesMasquables = true;
+    // The earlier viewer paints no raster images.
+    bool images = true;
+};
+
+// Device rectangle (x, y from the top-left corner).
+struct Zone {
+    double x = 0, y = 0, largeur = 0, hauteur = 0;
+};
+
+class Parcours {
+  public:
+    static constexpr int kProfondeurMax = 1024;
+
+    explicit Parcours(OptionsPeinture options = {});
+
+    // Where the trace lines go; null writes none.
+    void setTrace(Trace* trace) { trace_ = trace; }
+    void setErreurs(std::ostream& erreurs) { erreurs_ = &erreurs; }
+    void setObjetsMax(std::size_t n) { objetsMax_ = n; }
+    // Names of the hidden layers (null: none), read while walking.
+    void setCalquesMasques(const std::list<std::string>* masques) { calquesMasques_ = masques; }
+    // The device rectangle where primitives are seen (by default everything).
+    void setZone(double x0, double y0, double x1, double y1);
+    // Only the rows of the bands of rank `rang` among `nombre`, each
+    // `hauteur` rows from `origine`, dealt out in turn, count as seen.
+    void setBandes(int nombre, int rang, double hauteur, double origine);
+
+    // Walks the drawing from its root insertion into `rendu`; `vue` maps
+    // drawing units to device pixels. Ends by letting the backend finish.
+    // A limit is said once per Parcours on the error stream, if it traces.
+    void parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu);
+
+    // The walk's steps, one per kind of entity: each goes through its list
+    // in order, skips what lies on a hidden layer, writes one trace line per
+    // object (indented by the nesting depth) and hands what is seen to the
+    // backend in the user space of the block being walked.
+    void drawBlocs(const std::vector<Insertion*>& blocs);
+    void drawLignes(const std::vector<Line*>& lignes);
+    void drawArcs(const std::vector<Arc*>& arcs);
+    void drawPolylines(const std::vector<Polyline*>& polylines);
+    void drawPoints(const std::vector<Point*>& points);
+    void drawCercles(const std::vector<Circle*>& cercles);
+    void drawTextes(const std::vector<Text*>& textes);
+    void drawImages(const std::vector<Image*>& images);
+
+    int getNiveau() const { return niveau; }
+    // Whether a limit left something out during the last walk.
+    bool estTronque() const { return tronque_; }
+
+  private:
+    // The insertion being walked: what its by-block entities take.
+    struct Plume {
+        CouleurRVB couleur{0, 0, 0};
+        const TypeLigne* type = nullptr;  // never by layer or by block
+    };
+
+    // One step per kind, chosen by the type of the list.
+    void dessiner(const std::vector<Line*>& l) { drawLignes(l); }
+    void dessiner(const std::vector<Arc*>& l) { drawArcs(l); }
+    void dessiner(const std::vector<Polyline*>& l) { drawPolylines(l); }
+    void dessiner(const std::vector<Point*>& l) { drawPoints(l); }
+    void dessiner(const std::vector<Circle*>& l) { drawCercles(l); }
+    void dessiner(const std::vector<Text*>& l) { drawTextes(l); }
+    void dessiner(const std::vector<Image*>& l) { drawImages(l); }
+    void dessiner(const std::vector<Insertion*>& l) { drawBlocs(l); }
+
+    bool masque(const Layer* calque);
+    void ligneTrace(const char* texte, int decalage = 0);
+    // Whether an insertion may be walked; says once why not.
+    bool admise(const Block& definition);
+    void fixerMatrice(const Matrice& m, bool peignable);
+
+    CouleurRVB couleur(const Entity& e) const;
+    const TypeLigne& typeResolu(const Entity& e) const;
+    Trait trait(const Entity& e, const CouleurRVB& c) const;
+    Trait trait(const Entity& e) const { return trait(e, couleur(e)); }
+
+    // Device bounding box test against the zone and the bands.
+    bool visible(double x0, double y0, double x1, double y1) const;
+    bool disqueVisible(double cx, double cy, double rayon) const {
+        return visible(cx - rayon, cy - rayon, cx + rayon, cy + rayon);
+    }
+    // Hands the segment (x1, y1)-(x2, y2) of user space to the backend when
+    // it is seen.
+    void segment(double x1, double y1, double x2, double y2, const Trait& trait);
+    void arcOuCercle(double cx, double cy, double rayon, double a1, double a2, const Trait& trait);
+
+    Rendu* rendu_ = nullptr;
+    OptionsPeinture options_;
+    Trace* trace_ = nullptr;
+    std::ostream* erreurs_ = &std::cerr;
+    const std::list<std::string>* calquesMasques_ = nullptr;
+    std::size_t objetsMax_ = 20000000;
+
+    double zx0_, zy0_, zx1_, zy1_;
+    int nbBandes_ = 1, rangBande_ = 0;
+    double hauteurBande_ = 0, origineBandes_ = 0;
+
+    // State of the walk in progress.
+    int niveau = 0;
+    Matrice matrice_;            // user space of the current block -> device
+    bool peignable_ = true;      // false inside a degenerate insertion: trace only
+    double echelleTrait_ = 1.0;  // device length of one user unit (dashes)
+    double echelleMax_ = 1.0;    // upper bound of the same along any direction
+    Plume plume_;
+    std::vector<const Block*> chemin_;  // the definitions being walked
+    std::size_t objets_ = 0;
+    bool tronque_ = false;
+    bool signaleProfondeur_ = false, signaleVolume_ = false;
+    const Layer* dernierCalque_ = nullptr;
+    bool dernierMasque_ = false;
+};
