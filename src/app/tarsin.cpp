@@ -115,10 +115,15 @@ void Tarsin::on_child_toggled(const Glib::ustring& chemin) {
 }
 
 void Tarsin::construireArbre() {
+    // The view lets go of the store while it is emptied and filled, and is
+    // spared the work of every row removed and inserted.
+    arbre.unset_model();
     modeleArbre->clear();
-    if (!dessinOuvert) return;
-    const std::list<std::string> noms = dessinOuvert->getCalques();
+    if (dessinOuvert) remplirArbre(dessinOuvert->getCalques());
+    arbre.set_model(modeleArbre);
+}
 
+void Tarsin::remplirArbre(const std::list<std::string>& noms) {
     // The annotation file is read once for the whole list; each layer's
     // annotations are looked up in it in layer order, the order of their
     // diagnostics.
@@ -134,10 +139,8 @@ void Tarsin::construireArbre() {
     }
 
     // The rows go in from the last to the first, each at the front: a tree
-    // store finds the end of a list by walking it, so appending n rows costs
-    // n * n steps. The view lets go of the store meanwhile and is spared the
-    // work of every insertion.
-    arbre.unset_model();
+    // store finds the end of a list by walking it, so appending n rows would
+    // cost n * n steps.
     std::size_t i = noms.size();
     for (auto nom = noms.rbegin(); nom != noms.rend(); ++nom) {
         --i;
@@ -149,7 +152,6 @@ void Tarsin::construireArbre() {
             enfant[colonnes.colCalque] = *titre;
         }
     }
-    arbre.set_model(modeleArbre);
 }
 
 std::string Tarsin::lireAnnot(std::string cle, Gtk::TreeRow rang) {

@@ -3,6 +3,7 @@
 // annotations under each layer, the annotation text, and the drawing pane.
 #pragma once
 
+#include <list>
 #include <memory>
 #include <string>
 
@@ -58,6 +59,10 @@ class Tarsin : public FenetreVisionneuse {
     void on_treeview_row_activated(const Gtk::TreePath& chemin, Gtk::TreeViewColumn* colonne);
 
   private:
+    // Fills the emptied layer list with the layers `noms` and their
+    // annotations.
+    void remplirArbre(const std::list<std::string>& noms);
+
     ModelColumns colonnes;
     Gtk::HBox barreOutils;
     Gtk::HBox boiteZoom;
