@@ -1,6 +1,8 @@
 #!/bin/bash
 # Installs the Debian packages that the build, the programs and the tests need,
-# when any of them is missing. Run as root on Debian 12.
+# when any of them is missing. Run as root on Debian 12. The last row is for
+# the package and the installation tests: dpkg-shlibdeps (CPack's dependency
+# list), desktop-file-validate, update-mime-database, groff (manual pages).
 set -euo pipefail
 PAQUETS=(
   build-essential cmake pkg-config clang-format
@@ -9,6 +11,7 @@ PAQUETS=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick locales-all fonts-dejavu-core
   time
+  dpkg-dev desktop-file-utils shared-mime-info groff-base
 )
 manquants=()
 for p in "${PAQUETS[@]}"; do

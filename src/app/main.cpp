@@ -6,10 +6,14 @@
 #include <iostream>
 
 #include "app/tarsin.h"
+#include "demarrage/icone.h"
+#include "demarrage/options.h"
 #include "fichiers/journal.h"
 #include "model/trace.h"
 
 int main(int argc, char** argv) {
+    // Answered before the log is opened and without a display.
+    if (const auto fin = repondreAideOuVersion(argc, argv, "tarsin", kAideTarsin)) return *fin;
     std::unique_ptr<TamponJournal> journal = ouvrirJournal(std::cerr);
     std::streambuf* sortieTerminal = nullptr;
     if (journal) sortieTerminal = std::cout.rdbuf(journal.get());
@@ -17,10 +21,11 @@ int main(int argc, char** argv) {
     {
         Gtk::Main kit(argc, argv);
         Tarsin fenetre;
-        poserIcone(fenetre, "icon.gif");
+        poserIcone(fenetre, cheminIcone());
         fenetre.maximize();
         // Taken after the toolkit has removed the options it knows.
-        if (argc > 1) fenetre.ouvrir(argv[1]);
+        const std::string dessin = dessinDemande(argc, argv);
+        if (!dessin.empty()) fenetre.ouvrir(dessin);
         Gtk::Main::run(fenetre);
     }
     // The window wrote its last trace lines as it was destroyed.

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+#include "demarrage/icone.h"
+#include "demarrage/options.h"
 #include "import/dxfhandler.h"
 #include "model/trace.h"
 #include "plan/fenetre_plan.h"
@@ -12,7 +14,8 @@
 #include "ui/dxfarea.h"
 
 int main(int argc, char** argv) {
-    // The toolkit's own options (--sync, --display...) come out first,
+    if (const auto fin = repondreAideOuVersion(argc, argv, "tarsin-plan", kAidePlan)) return *fin;
+    // The toolkit's own options (--sync, --display...) come out next,
     // without a display being opened: the drawing and the scale are what is
     // left, and a drawing is checked, and refused, with no display at all.
     gtk_parse_args(&argc, &argv);
@@ -35,7 +38,7 @@ int main(int argc, char** argv) {
     Gtk::Main kit(argc, argv);
     FenetrePlan fenetre;
     fenetre.set_title("Plan");
-    poserIcone(fenetre, "icon.gif");
+    poserIcone(fenetre, cheminIcone());
     DXFArea dessin(handler->getDessin(), echelle);
     fenetre.addArea(dessin);
     Gtk::Main::run(fenetre);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -151,12 +152,20 @@ bool Peintre::peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& v
     };
     std::vector<std::unique_ptr<Parcours>> aides;
     std::vector<std::thread> fils;
+    std::vector<int> sansFil;  // ranks whose thread could not be started
     for (int rang = 1; rang < n; ++rang) {
         aides.push_back(std::make_unique<Parcours>(options_));
         aides.back()->setObjetsMax(objetsMax_);
-        fils.emplace_back(peindreBandes, std::ref(*aides.back()), rang);
+        try {
+            fils.emplace_back(peindreBandes, std::ref(*aides.back()), rang);
+        } catch (const std::system_error&) {
+            // No thread to be had (a bound on memory or on processes): this
+            // thread paints those bands itself.
+            sansFil.push_back(rang);
+        }
     }
     peindreBandes(principal_, 0);
+    for (int rang : sansFil) peindreBandes(*aides[rang - 1], rang);
     for (auto& f : fils) f.join();
     cairo_surface_mark_dirty(cible);
     return true;

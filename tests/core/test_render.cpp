@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -19,29 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Png {
-    int largeur = 0, hauteur = 0;
-    long encres = 0;  // pixels that are not white
-};
-
-Png lirePng(const std::string& chemin) {
-    Png r;
-    cairo_surface_t* s = cairo_image_surface_create_from_png(chemin.c_str());
-    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
-        r.largeur = cairo_image_surface_get_width(s);
-        r.hauteur = cairo_image_surface_get_height(s);
-        cairo_surface_flush(s);
-        const unsigned char* d = cairo_image_surface_get_data(s);
-        const int pas = cairo_image_surface_get_stride(s);
-        for (int y = 0; y < r.hauteur; ++y)
-            for (int x = 0; x < r.largeur; ++x)
-                r.encres +=
-                    (reinterpret_cast<const std::uint32_t*>(d + y * pas)[x] & 0xFFFFFF) != 0xFFFFFF;
-    }
-    cairo_surface_destroy(s);
-    return r;
-}
 
 Execution rendre(const std::vector<std::string>& arguments, const std::string& dossier = ".") {
     std::vector<std::string> a{programme("tarsin-render")};
@@ -141,11 +117,13 @@ TEST(TarsinRender, Erreurs) {
         {{dessin, png, "--window", "0", "0", "1", "1", "--scale", "2"}, "s'excluent"},
         {{dessin, png, "--scale"}, "il manque"},
         {{dessin, png, "--size", "0x10"}, "taille invalide"},
-        {{dessin, png, "--size", "100"}, "taille invalide"},
+        {{dessin, png, "--size", "100x"}, "taille invalide"},
         {{dessin, png, "--size", "100x-5"}, "taille invalide"},
         {{dessin, png, "--size", "40000x40000"}, "taille invalide"},
         {{dessin, png, "--couleur"}, "option inconnue"},
         {{dessin, png, "--no-image"}, "[--no-images]"},
+        {{dessin, png, "--max-seconds", "0"}, "valeur invalide pour --max-seconds"},
+        {{dessin, png, "--max-memory", "1.5"}, "valeur invalide pour --max-memory"},
         {{dessin, d.chemin() + "/nulle/part/sortie.png"}, "impossible d'ecrire"},
         {{dessin, d.chemin() + "/nulle/part/sortie.svg"}, "impossible d'ecrire"},
     };
@@ -284,4 +262,13 @@ TEST(TarsinRender, CorpusDeFichiersReels) {
     // Drawings are not fitted to the window: those far from the origin come
     // out blank, but most real drawings have something near it.
     EXPECT_GT(nonBlancs, peints / 3);
+}
+
+TEST(TarsinRender, TracesDeLEchantillonInchangees) {
+    // The import and paint traces of the bundled sample, byte for byte.
+    DossierTemporaire d;
+    const Execution e = rendre({source("samples/site.dxf"), d.chemin() + "/site.png"});
+    ASSERT_EQ(e.statut, 0) << e.erreurs;
+    EXPECT_TRUE(e.sortie == lireFichier(source("tests/traces/site.trace")))
+        << "la trace differe de tests/traces/site.trace";
 }

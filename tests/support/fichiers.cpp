@@ -1,10 +1,12 @@
 #include "support/fichiers.h"
 
+#include <cairo.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -87,6 +89,28 @@ Execution Lancement::attendre(int secondes) {
 Execution executer(const std::vector<std::string>& arguments, const std::string& dossier,
                    const std::vector<std::string>& environnement, int secondes) {
     return Lancement(arguments, dossier, environnement).attendre(secondes);
+}
+
+Execution installer(const std::string& prefixe) {
+    return executer({TARSIN_CMAKE, "--install", TARSIN_BIN_DIR, "--prefix", prefixe});
+}
+
+Png lirePng(const std::string& chemin) {
+    Png r;
+    cairo_surface_t* s = cairo_image_surface_create_from_png(chemin.c_str());
+    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+        r.largeur = cairo_image_surface_get_width(s);
+        r.hauteur = cairo_image_surface_get_height(s);
+        cairo_surface_flush(s);
+        const unsigned char* d = cairo_image_surface_get_data(s);
+        const int pas = cairo_image_surface_get_stride(s);
+        for (int y = 0; y < r.hauteur; ++y)
+            for (int x = 0; x < r.largeur; ++x)
+                r.encres +=
+                    (reinterpret_cast<const std::uint32_t*>(d + y * pas)[x] & 0xFFFFFF) != 0xFFFFFF;
+    }
+    cairo_surface_destroy(s);
+    return r;
 }
 
 std::string programme(const std::string& nom) { return std::string(TARSIN_BIN_DIR) + "/" + nom; }

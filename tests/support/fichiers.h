@@ -51,6 +51,17 @@ class Lancement {
 Execution executer(const std::vector<std::string>& arguments, const std::string& dossier = ".",
                    const std::vector<std::string>& environnement = {}, int secondes = 60);
 
+// Installs the build into the folder `prefixe` (cmake --install).
+Execution installer(const std::string& prefixe);
+
+// A PNG file's size and how many of its pixels are not white; all 0 when
+// it cannot be read.
+struct Png {
+    int largeur = 0, hauteur = 0;
+    long encres = 0;
+};
+Png lirePng(const std::string& chemin);
+
 // Path of a program built with the project.
 std::string programme(const std::string& nom);
 // Path of a file of the source tree.

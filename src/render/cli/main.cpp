@@ -19,10 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "demarrage/options.h"
 #include "import/dxfhandler.h"
 #include "import/lecture.h"
 #include "model/etendue.h"
 #include "model/trace.h"
+#include "render/cli/fichier_provisoire.h"
+#include "render/cli/limites.h"
 #include "render/peintre.h"
 
 namespace {
@@ -32,16 +35,22 @@ constexpr long kPixelsMax = 200'000'000;
 
 const char* const kUsage =
     "usage : tarsin-render DESSIN.dxf SORTIE.png|SORTIE.svg|SORTIE.pdf [--scale ECHELLE | "
-    "--window X0 Y0 X1 Y1] [--size LARGEURxHAUTEUR] [--quiet] [--no-images]\n"
+    "--window X0 Y0 X1 Y1] [--size LARGEURxHAUTEUR|COTE] [--max-seconds S] [--max-memory MIO] "
+    "[--quiet] [--no-images]\n"
     "  Par defaut le dessin entier est ajuste a l'image, avec une petite marge.\n"
-    "  --scale   pixels par unite du dessin (entre 1e-06 et 1e+06), l'origine du dessin\n"
-    "            au coin inferieur gauche de l'image\n"
-    "  --window  peint ce rectangle du dessin (en unites du dessin), centre, proportions\n"
-    "            gardees\n"
-    "  --size    taille de l'image en pixels (1000x1000 par defaut)\n"
-    "  --quiet   n'ecrit pas les traces de lecture et de dessin\n"
-    "  --no-images  ne peint aucune image raster (dessins de source douteuse, vignettes)\n"
-    "  --help    affiche cette aide\n";
+    "  --scale        pixels par unite du dessin (entre 1e-06 et 1e+06), l'origine du\n"
+    "                 dessin au coin inferieur gauche de l'image\n"
+    "  --window       peint ce rectangle du dessin (en unites du dessin), centre,\n"
+    "                 proportions gardees\n"
+    "  --size         taille de l'image en pixels (1000x1000 par defaut ; COTE : image carree)\n"
+    "  --max-seconds  abandonne le dessin apres S secondes\n"
+    "  --max-memory   abandonne le dessin s'il demande plus de MIO Mio de memoire\n"
+    "  --quiet        n'ecrit pas les traces de lecture et de dessin\n"
+    "  --no-images    ne peint aucune image raster (dessins de source douteuse, vignettes)\n"
+    "  --help         affiche cette aide\n"
+    "  --version      affiche la version\n"
+    "La sortie est ecrite sous un nom provisoire puis renommee : un echec ne laisse aucun "
+    "fichier.\n";
 
 // Margin of a fitted view, in pixels at each edge.
 constexpr double kMargeAjustement = 10;
@@ -81,11 +90,19 @@ bool lireCote(const std::string& s, int& v) {
     return e == std::errc() && fin == s.data() + s.size() && v >= 1 && v <= kCoteMax;
 }
 
+// "LARGEURxHAUTEUR", or a single side for a square.
 bool lireTaille(const std::string& s, int& l, int& h) {
     const auto x = s.find_first_of("xX");
-    if (x == std::string::npos) return false;
-    return lireCote(s.substr(0, x), l) && lireCote(s.substr(x + 1), h) &&
-           static_cast<long>(l) * h <= kPixelsMax;
+    const bool lu = x == std::string::npos
+                        ? lireCote(s, l) && lireCote(s, h)
+                        : lireCote(s.substr(0, x), l) && lireCote(s.substr(x + 1), h);
+    return lu && static_cast<long>(l) * h <= kPixelsMax;
+}
+
+// A bound of --max-seconds or --max-memory: a whole number from 1 to `max`.
+bool lireBorne(const std::string& s, unsigned& v, unsigned max) {
+    auto [fin, e] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return !s.empty() && e == std::errc() && fin == s.data() + s.size() && v >= 1 && v <= max;
 }
 
 // Whether the output file can be written, without leaving a new empty file
@@ -113,21 +130,13 @@ cairo_status_t ecrireFlux(void* fichier, const unsigned char* donnees, unsigned 
                : CAIRO_STATUS_WRITE_ERROR;
 }
 
-bool ecrirePng(cairo_surface_t* surface, const std::string& chemin, std::string& raison) {
-    FILE* f = std::fopen(chemin.c_str(), "wb");
-    if (!f) {
-        raison = std::strerror(errno);
+bool ecrirePng(cairo_surface_t* surface, FichierProvisoire& fichier, std::string& raison) {
+    const cairo_status_t s = cairo_surface_write_to_png_stream(surface, ecrireFlux, fichier.flux());
+    if (s != CAIRO_STATUS_SUCCESS) {
+        raison = cairo_status_to_string(s);
         return false;
     }
-    const cairo_status_t s = cairo_surface_write_to_png_stream(surface, ecrireFlux, f);
-    errno = 0;
-    const bool ferme = std::fclose(f) == 0;
-    if (s != CAIRO_STATUS_SUCCESS || !ferme) {
-        raison = errno ? std::strerror(errno) : cairo_status_to_string(s);
-        std::remove(chemin.c_str());
-        return false;
-    }
-    return true;
+    return fichier.valider(raison);
 }
 
 }  // namespace
@@ -138,10 +147,11 @@ int main(int argc, char** argv) {
     std::optional<Boite> fenetre;
     int largeur = 1000, hauteur = 1000;
     bool silencieux = false;
+    unsigned secondesMax = 0, mioMax = 0;
     OptionsPeinture options;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--scale" || a == "--size") {
+        if (a == "--scale" || a == "--size" || a == "--max-seconds" || a == "--max-memory") {
             if (i + 1 >= argc) return erreurUsage("il manque la valeur de " + a + ".");
             const std::string v = argv[++i];
             double e = 1;
@@ -151,8 +161,12 @@ int main(int argc, char** argv) {
             if (a == "--scale") echelle = e;
             if (a == "--size" && !lireTaille(v, largeur, hauteur))
                 return erreurUsage("taille invalide : \"" + v +
-                                   "\" (LARGEURxHAUTEUR attendu, chaque cote entre 1 et " +
+                                   "\" (LARGEURxHAUTEUR ou COTE attendu, chaque cote entre 1 et " +
                                    std::to_string(kCoteMax) + " pixels).");
+            if ((a == "--max-seconds" && !lireBorne(v, secondesMax, 86400)) ||
+                (a == "--max-memory" && !lireBorne(v, mioMax, 1u << 20)))
+                return erreurUsage("valeur invalide pour " + a + " : \"" + v +
+                                   "\" (un nombre entier positif est attendu).");
         } else if (a == "--window") {
             double c[4];
             for (double& v : c) {
@@ -172,6 +186,9 @@ int main(int argc, char** argv) {
             options.images = false;
         } else if (a == "-h" || a == "--help") {
             std::cout << kUsage;
+            return 0;
+        } else if (a == "--version") {
+            std::cout << ligneVersion("tarsin-render");
             return 0;
         } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
             return erreurUsage("option inconnue : " + a);
@@ -198,6 +215,8 @@ int main(int argc, char** argv) {
     if (!sortieInscriptible(sortie, raison))
         return erreur("impossible d'ecrire " + sortie + " : " + raison + ".");
 
+    if (!poserLimites(secondesMax, mioMax, raison))
+        return erreur("impossible de poser les limites : " + raison + ".");
     Trace::installerVidageSurSignal();
     std::ofstream rien;  // a stream without a buffer: writes nothing
     std::ostream& traces = silencieux ? static_cast<std::ostream&>(rien) : std::cout;
@@ -209,16 +228,22 @@ int main(int argc, char** argv) {
         return erreur(lecture.message.empty() ? dessin + " n'a pas pu etre lu." : lecture.message);
     if (!lecture.message.empty()) std::cerr << "tarsin-render : " << lecture.message << std::endl;
 
+    // SVG and PDF are written while they are painted, PNG at the end.
+    FichierProvisoire fichier;
+    if (format != Format::Png && !fichier.ouvrir(sortie, raison))
+        return erreur("impossible d'ecrire " + sortie + " : " + raison + ".");
     cairo_surface_t* surface = nullptr;
     switch (format) {
         case Format::Png:
             surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, largeur, hauteur);
             break;
         case Format::Svg:
-            surface = cairo_svg_surface_create(sortie.c_str(), largeur, hauteur);
+            surface =
+                cairo_svg_surface_create_for_stream(ecrireFlux, fichier.flux(), largeur, hauteur);
             break;
         case Format::Pdf:
-            surface = cairo_pdf_surface_create(sortie.c_str(), largeur, hauteur);
+            surface =
+                cairo_pdf_surface_create_for_stream(ecrireFlux, fichier.flux(), largeur, hauteur);
             break;
     }
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
@@ -249,12 +274,14 @@ int main(int argc, char** argv) {
     }
     bool ecrit = true;
     if (format == Format::Png) {
-        ecrit = ecrirePng(surface, sortie, raison);
+        ecrit = fichier.ouvrir(sortie, raison) && ecrirePng(surface, fichier, raison);
     } else {
         cairo_surface_finish(surface);
         if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
             ecrit = false;
             raison = cairo_status_to_string(cairo_surface_status(surface));
+        } else {
+            ecrit = fichier.valider(raison);
         }
     }
     cairo_surface_destroy(surface);

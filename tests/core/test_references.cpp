@@ -1,0 +1,124 @@
+// Reference pictures: every drawing of tests/references is painted by
+// tarsin-render and compared with its expected PNG.
+//
+// Tolerance: a pixel differs when one of its channels differs by more than
+// kEcartCanal levels; a picture passes when at most kPartMax of its pixels
+// differ (antialiasing and font rasterising may move a few edge pixels from
+// one machine to another). A failure leaves the painted picture and a
+// difference picture (differing pixels in red over a faded reference) in
+// the build folder's references-ecarts/. scripts/references.sh paints the
+// references anew.
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/fichiers.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kEcartCanal = 8;
+constexpr double kPartMax = 0.0005;
+
+std::vector<std::string> dessins() {
+    std::vector<std::string> noms;
+    for (const auto& e : fs::directory_iterator(source("tests/references")))
+        if (e.path().extension() == ".dxf") noms.push_back(e.path().stem().string());
+    std::sort(noms.begin(), noms.end());
+    return noms;
+}
+
+// The options of a drawing: the default size, then its .args file's words.
+std::vector<std::string> options(const std::string& nom) {
+    std::vector<std::string> o = {"--quiet", "--size", "240x240"};
+    std::ifstream f(source("tests/references/" + nom + ".args"));
+    std::string mot;
+    while (f >> mot) o.push_back(mot);
+    return o;
+}
+
+struct Pixels {
+    cairo_surface_t* s;
+    explicit Pixels(const std::string& chemin)
+        : s(cairo_image_surface_create_from_png(chemin.c_str())) {}
+    ~Pixels() { cairo_surface_destroy(s); }
+    bool valide() const { return cairo_surface_status(s) == CAIRO_STATUS_SUCCESS; }
+    int l() const { return cairo_image_surface_get_width(s); }
+    int h() const { return cairo_image_surface_get_height(s); }
+    std::uint32_t* ligne(int y) const {
+        return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                                y * cairo_image_surface_get_stride(s));
+    }
+};
+
+bool differe(std::uint32_t a, std::uint32_t b) {
+    for (int k = 0; k < 32; k += 8) {
+        const int d = static_cast<int>((a >> k) & 0xFF) - static_cast<int>((b >> k) & 0xFF);
+        if (d > kEcartCanal || d < -kEcartCanal) return true;
+    }
+    return false;
+}
+
+class References : public ::testing::TestWithParam<std::string> {};
+
+}  // namespace
+
+TEST_P(References, PeintCommeLaReference) {
+    const std::string nom = GetParam();
+    const std::string reference = source("tests/references/" + nom + ".png");
+    ASSERT_TRUE(fs::exists(reference)) << "pas de reference : lancer scripts/references.sh " << nom;
+    const fs::path ecarts = fs::path(TARSIN_BIN_DIR) / "references-ecarts";
+    fs::create_directories(ecarts);
+    const std::string peint = (ecarts / (nom + ".png")).string();
+    std::vector<std::string> arguments = {programme("tarsin-render"),
+                                          source("tests/references/" + nom + ".dxf"), peint};
+    for (const auto& o : options(nom)) arguments.push_back(o);
+    const Execution e = executer(arguments);
+    ASSERT_EQ(e.statut, 0) << e.erreurs;
+
+    Pixels a(peint), b(reference);
+    ASSERT_TRUE(a.valide() && b.valide());
+    ASSERT_EQ(a.l(), b.l());
+    ASSERT_EQ(a.h(), b.h());
+    long differents = 0;
+    cairo_surface_t* ecart = cairo_image_surface_create(CAIRO_FORMAT_RGB24, a.l(), a.h());
+    for (int y = 0; y < a.h(); ++y) {
+        auto* d = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(ecart) +
+                                                   y * cairo_image_surface_get_stride(ecart));
+        for (int x = 0; x < a.l(); ++x) {
+            const bool diff = differe(a.ligne(y)[x], b.ligne(y)[x]);
+            differents += diff;
+            // Differing pixels red, the others the reference's grey, faded.
+            const std::uint32_t p = b.ligne(y)[x];
+            const std::uint32_t gris = (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) / 3;
+            const std::uint32_t pale = 192 + gris / 4;
+            d[x] = diff ? 0xFF0000u : (pale << 16) | (pale << 8) | pale;
+        }
+    }
+    cairo_surface_mark_dirty(ecart);
+    const double part = static_cast<double>(differents) / (a.l() * a.h());
+    if (part > kPartMax) {
+        cairo_surface_write_to_png(ecart, (ecarts / (nom + "-ecart.png")).c_str());
+        ADD_FAILURE() << nom << " : " << differents << " pixels differents (" << part * 100
+                      << " %) ; voir " << (ecarts / (nom + "-ecart.png")).string();
+    } else {
+        fs::remove(peint);
+    }
+    cairo_surface_destroy(ecart);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dessins, References, ::testing::ValuesIn(dessins()),
+                         [](const ::testing::TestParamInfo<std::string>& i) {
+                             std::string n = i.param;
+                             for (char& c : n)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return n;
+                         });

@@ -1,0 +1,86 @@
+// tarsin-render as a thumbnailer runs it: a square of the asked size, an
+// output that appears whole or not at all, bounds of time and memory.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/dxf.h"
+#include "support/fichiers.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+Execution rendre(std::vector<std::string> arguments,
+                 const std::vector<std::string>& environnement = {}) {
+    arguments.insert(arguments.begin(), programme("tarsin-render"));
+    return executer(arguments, ".", environnement);
+}
+
+// Blocks B1..B12, each inserting the one before ten times: the painters walk
+// 20 million objects before they give up, which takes far more than a second.
+std::string dessinInterminable() {
+    std::string blocs = dxf::bloc("B0", 0, 0, dxf::ligne(0, 0, 10, 0));
+    for (int i = 1; i <= 12; ++i) {
+        std::string corps;
+        for (int k = 0; k < 10; ++k) corps += dxf::insert("B" + std::to_string(i - 1), 0, 0);
+        blocs += dxf::bloc("B" + std::to_string(i), 0, 0, corps);
+    }
+    return dxf::fichier(dxf::blocs(blocs) + dxf::section("ENTITIES", dxf::insert("B12", 5, 5)));
+}
+
+std::vector<std::string> contenu(const std::string& dossier) {
+    std::vector<std::string> noms;
+    for (const auto& f : fs::directory_iterator(dossier)) noms.push_back(f.path().filename());
+    std::sort(noms.begin(), noms.end());
+    return noms;
+}
+
+}  // namespace
+
+TEST(TarsinRenderSortie, TailleCarreeEtVersion) {
+    DossierTemporaire d;
+    const std::string dessin = d.ecrire("plan.dxf", dxf::entites(dxf::ligne(0, 0, 50, 50)));
+    const Execution e = rendre({"--quiet", "--size", "128", dessin, d.chemin() + "/v.png"});
+    ASSERT_EQ(e.statut, 0) << e.erreurs;
+    const Png png = lirePng(d.chemin() + "/v.png");
+    EXPECT_EQ(png.largeur, 128);
+    EXPECT_EQ(png.hauteur, 128);
+    // Only the picture: no temporary file left beside it.
+    EXPECT_EQ(contenu(d.chemin()), (std::vector<std::string>{"plan.dxf", "v.png"}));
+
+    const Execution v = rendre({"--version"});
+    EXPECT_EQ(v.statut, 0);
+    EXPECT_EQ(v.sortie, std::string("tarsin-render ") + TARSIN_VERSION + "\n");
+}
+
+// Stopped by a bound, the program leaves the folder as it was: a file that
+// was already at the output path keeps its content, and no temporary file
+// is left, in any of the three formats.
+TEST(TarsinRenderSortie, TempsDepasseSansFichierLaisse) {
+    DossierTemporaire d;
+    const std::string dessin = d.ecrire("long.dxf", dessinInterminable());
+    for (const char* nom : {"v.png", "v.svg", "v.pdf"}) {
+        const std::string sortie = d.ecrire(nom, "ANCIEN");
+        const Execution e = rendre({"--quiet", "--max-seconds", "1", dessin, sortie});
+        EXPECT_EQ(e.statut, 1) << nom << e.erreurs;
+        EXPECT_NE(e.erreurs.find("arret apres 1 s"), std::string::npos) << e.erreurs;
+        EXPECT_EQ(lireFichier(sortie), "ANCIEN") << nom;
+        EXPECT_EQ(contenu(d.chemin()), (std::vector<std::string>{"long.dxf", nom}));
+        fs::remove(sortie);
+    }
+}
+
+TEST(TarsinRenderSortie, MemoireDepasseeSansFichierLaisse) {
+    DossierTemporaire d;
+    const std::string dessin = d.ecrire("plan.dxf", dxf::entites(dxf::ligne(0, 0, 50, 50)));
+    // A picture of 14000 x 14000 pixels takes 750 MiB. The sanitizers'
+    // allocator is told to refuse it as the system's does.
+    const Execution e =
+        rendre({"--quiet", "--max-memory", "64", "--size", "14000", dessin, d.chemin() + "/v.png"},
+               {"ASAN_OPTIONS=allocator_may_return_null=1"});
+    EXPECT_EQ(e.statut, 1) << e.erreurs;
+    EXPECT_EQ(contenu(d.chemin()), std::vector<std::string>{"plan.dxf"});
+}
