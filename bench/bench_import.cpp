@@ -25,6 +25,7 @@
 #include "generer_dxf.h"
 #include "import/dxfhandler.h"
 #include "import/lecture.h"
+#include "model/etendue.h"
 
 namespace {
 
@@ -251,6 +252,29 @@ void BM_Import(benchmark::State& state, long n, Mode m) {
     }
 }
 
+// The extents of a drawing already read, computed anew each time (every
+// definition's cached box forgotten first): what fitting a view costs.
+std::map<long, std::vector<Mesure>> etendues;
+
+void BM_Etendue(benchmark::State& state, long n) {
+    std::ofstream rien;
+    rien.setstate(std::ios::badbit);
+    const LectureDessin lu = lireDessin(fichier(n), rien);
+    if (!lu.dessin) {
+        state.SkipWithError("the import failed");
+        return;
+    }
+    for (auto _ : state) {
+        for (const Block& b : lu.dessin->objets<Block>()) b.cacheEtendue = {};
+        const double cpu = secondesProcesseur();
+        const auto debut = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(etendue(*lu.dessin).x0);
+        const std::chrono::duration<double> duree = std::chrono::steady_clock::now() - debut;
+        state.SetIterationTime(duree.count());
+        etendues[n].push_back({duree.count(), secondesProcesseur() - cpu});
+    }
+}
+
 void enregistrer() {
     for (long n : kTailles) {
         for (Mode m : kModes) {
@@ -260,6 +284,10 @@ void enregistrer() {
                 ->UseManualTime()
                 ->Iterations(n >= 1000000 ? 3 : 5);
         }
+        benchmark::RegisterBenchmark(("etendue/" + nomTaille(n)).c_str(), BM_Etendue, n)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(5);
     }
 }
 
@@ -281,6 +309,11 @@ void resume() {
                 std::printf("  cible c/a <= 1.5 : %s", t[2] / t[0] <= 1.5 ? "tenue" : "MANQUEE");
             std::printf("\n");
         }
+        const double complet = mediane(mesures[{n, Mode::Complet}], &Mesure::cpu);
+        const double e = mediane(etendues[n], &Mesure::cpu);
+        if (complet > 0 && e > 0)
+            std::printf("%-5s etendue %.3f s cpu = %.3f de l'import complet\n", nomTaille(n).c_str(),
+                        e, e / complet);
     }
 }
 

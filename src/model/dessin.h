@@ -44,6 +44,11 @@ class Dessin {
     }
     // Every object stored, vertices and tables included.
     std::size_t nombreObjets() const;
+    // The objects of kind T, in the order they were made.
+    template <class T>
+    const std::deque<T>& objets() const {
+        return std::get<std::deque<T>>(stock);
+    }
 
     // The drawing's one line type of that name (made on first use).
     const TypeLigne& typeLigne(std::string_view nom);
