@@ -1,13 +1,11 @@
 #include "import/garde.h"
 
 #include <dxflib/dl_dxf.h>
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <functional>
