@@ -42,6 +42,14 @@ void ajouter(Boite& b, const Insertion& i, int profondeur) {
     b.ajouter(contenu.transformee(i.placeeDans(Matrice{})));
 }
 
+// The objects one entity stands for when walked.
+template <class T>
+double deplie(const T&) {
+    return 1;
+}
+double deplie(const Polyline& p) { return 1 + static_cast<double>(p.getPoints().size()); }
+double deplie(const Insertion& i) { return 1 + i.getDefinition().cacheEtendue.objets; }
+
 const Boite& etendue(const Block& bloc, int profondeur) {
     auto& cache = bloc.cacheEtendue;
     // A block met again while its own box is being computed inserts itself:
@@ -49,11 +57,16 @@ const Boite& etendue(const Block& bloc, int profondeur) {
     if (cache.etat != Block::CacheEtendue::Inconnue) return cache.boite;
     cache.etat = Block::CacheEtendue::EnCours;
     Boite b;
+    double objets = 0;
     pourChaqueGenre(GenresEntites{}, [&](auto* genre) {
         using T = std::remove_pointer_t<decltype(genre)>;
-        for (const T* e : bloc.liste<T>()) ajouter(b, *e, profondeur);
+        for (const T* e : bloc.liste<T>()) {
+            ajouter(b, *e, profondeur);
+            objets += deplie(*e);
+        }
     });
     cache.boite = b;
+    cache.objets = objets;
     cache.etat = Block::CacheEtendue::Connue;
     return cache.boite;
 }
@@ -61,6 +74,11 @@ const Boite& etendue(const Block& bloc, int profondeur) {
 }  // namespace
 
 const Boite& etendue(const Block& bloc) { return etendue(bloc, 0); }
+
+double nombreDeplie(const Block& bloc) {
+    etendue(bloc);
+    return bloc.cacheEtendue.objets;
+}
 
 Boite etendueArc(double cx, double cy, double r, double a1, double a2) {
     Boite b;

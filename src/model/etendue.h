@@ -16,6 +16,11 @@ const Boite& etendue(const Block& bloc);
 // The box of a drawing's own entities (its root block).
 inline const Boite& etendue(const Dessin& dessin) { return etendue(dessin.getBlocRoot()); }
 
+// How many objects walking the block's contents meets, through every
+// insertion (nested ones counted as often as they are placed); computed with
+// the extents.
+double nombreDeplie(const Block& bloc);
+
 // The box of an arc of the circle (cx, cy, r) from a1 to a2 (radians,
 // counter-clockwise).
 Boite etendueArc(double cx, double cy, double r, double a1, double a2);

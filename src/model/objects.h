@@ -263,6 +263,7 @@ class Block : public Table {
     // once (etendue.h) when the drawing is complete.
     struct CacheEtendue {
         Boite boite;
+        double objets = 0;  // met when walking the contents, insertions unfolded
         enum Etat : std::uint8_t { Inconnue, EnCours, Connue } etat = Inconnue;
     };
     mutable CacheEtendue cacheEtendue;

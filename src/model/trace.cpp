@@ -58,9 +58,33 @@ Trace& Trace::operator<<(long v) {
 void Trace::vider() {
     if (!tampon_.empty()) {
         sortie_->write(tampon_.data(), static_cast<std::streamsize>(tampon_.size()));
+        ecrits_ += tampon_.size();
         tampon_.clear();
     }
+    debutLigne_ = 0;
     sortie_->flush();
+}
+
+void Trace::limiter(std::size_t octets, std::string message) {
+    vider();
+    limite_ = octets;
+    ecrits_ = 0;
+    coupee_ = false;
+    messageCoupure_ = std::move(message);
+}
+
+void Trace::couper() {
+    if (coupee_) {
+        // Past the bound: nothing more is kept.
+        tampon_.resize(debutLigne_);
+        return;
+    }
+    coupee_ = true;
+    tampon_.resize(debutLigne_);
+    tampon_ += messageCoupure_;
+    tampon_.push_back('\n');
+    // The message counts as the last line within the bound.
+    ecrits_ = limite_ > tampon_.size() ? limite_ - tampon_.size() : 0;
 }
 
 void Trace::viderTout() {

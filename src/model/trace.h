@@ -11,6 +11,7 @@
 // significant digits, like %g) whatever the process locale.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <iostream>
 #include <string>
@@ -41,12 +42,26 @@ class Trace {
     // Ends the current line; spills the buffer to the stream when it is full.
     void finLigne() {
         tampon_.push_back('\n');
+        if (limite_ && ecrits_ + tampon_.size() > limite_) couper();
+        debutLigne_ = tampon_.size();
         if (tampon_.size() >= kSeuil) vider();
     }
-    // Writes `n` tab characters (the indentation of nested blocks).
+    // The indentation of nested blocks: `n` tab characters, at most
+    // kTabulationsMax; deeper, kTabulationsMax tabs and the depth in brackets.
+    static constexpr int kTabulationsMax = 64;
     void tabulations(int n) {
-        if (n > 0) tampon_.append(static_cast<std::size_t>(n), '\t');
+        if (n <= 0) return;
+        tampon_.append(static_cast<std::size_t>(std::min(n, kTabulationsMax)), '\t');
+        if (n > kTabulationsMax) *this << '[' << n << "] ";
     }
+
+    // From now on at most `octets` bytes of lines are written (0: no bound):
+    // the line that would go past them and everything after is dropped, and
+    // the line `message` follows the last line kept, once. Counting starts
+    // anew at each call.
+    void limiter(std::size_t octets, std::string message);
+    // Whether the bound was reached since the last call of limiter.
+    bool coupee() const { return coupee_; }
 
     // Hands everything buffered to the stream and flushes it.
     void vider();
@@ -62,8 +77,13 @@ class Trace {
 
   private:
     static constexpr std::size_t kSeuil = 1 << 16;
+    void couper();
+
     std::ostream* sortie_;
     std::string tampon_;
+    std::size_t limite_ = 0, ecrits_ = 0, debutLigne_ = 0;
+    bool coupee_ = false;
+    std::string messageCoupure_;
     Trace* precedent_ = nullptr;
     Trace* suivant_ = nullptr;
 };

@@ -4,12 +4,16 @@
 #include <cmath>
 #include <limits>
 
+#include "model/etendue.h"
+
 namespace {
 
 constexpr double kDeuxPi = 6.283185307179586;
 // Margin around band edges, in device pixels: half a line width, the
 // antialiasing fringe, and some slack for rounding.
 constexpr double kMarge = 2.0;
+// Objects met between two looks at the annulation flag.
+constexpr double kPasComptage = 4096;
 
 bool fini(double v) { return std::isfinite(v); }
 
@@ -34,20 +38,36 @@ void Parcours::setBandes(int nombre, int rang, double hauteur, double origine) {
     origineBandes_ = origine;
 }
 
-void Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu) {
+bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu) {
     rendu_ = &rendu;
     niveau = 0;
     chemin_.clear();
-    objets_ = 0;
+    comptes_ = 0;
     tronque_ = false;
     dernierCalque_ = nullptr;
     const Insertion& racine = dessin.getInsertionRacine();
     plume_ = Plume{couleurDXF(7), &racine.getType()};
     fixerMatrice(vue, true);
     const std::vector<Insertion*> racines{const_cast<Insertion*>(&racine)};
-    drawBlocs(racines);
+    bool complet = true;
+    try {
+        drawBlocs(racines);
+    } catch (const Annulee&) {
+        complet = false;
+    }
+    if (progression_) progression_->fetch_add(static_cast<std::uint64_t>(comptes_));
+    comptes_ = 0;
     rendu.terminer();
     rendu_ = nullptr;
+    return complet;
+}
+
+void Parcours::compter(double n) {
+    comptes_ += n;
+    if (comptes_ < kPasComptage) return;
+    if (progression_) progression_->fetch_add(static_cast<std::uint64_t>(comptes_));
+    comptes_ = 0;
+    if (annulation_ && annulation_->load(std::memory_order_relaxed)) throw Annulee{};
 }
 
 void Parcours::fixerMatrice(const Matrice& m, bool peignable) {
@@ -68,7 +88,7 @@ bool Parcours::masque(const Layer* calque) {
 }
 
 void Parcours::ligneTrace(const char* texte, int decalage) {
-    if (!trace_) return;
+    if (!tracer()) return;
     trace_->tabulations(niveau + decalage);
     *trace_ << texte;
     trace_->finLigne();
@@ -114,6 +134,10 @@ void Parcours::segment(double x1, double y1, double x2, double y2, const Trait& 
     matrice_.appliquer(x2, y2);
     if (!fini(x1) || !fini(y1) || !fini(x2) || !fini(y2)) return;
     if (!visible(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2))) return;
+    if (std::fabs(x2 - x1) < 1 && std::fabs(y2 - y1) < 1) {
+        rendu_->pixel((x1 + x2) / 2, (y1 + y2) / 2, trait.couleur);
+        return;
+    }
     rendu_->segment(x1, y1, x2, y2, trait);
 }
 
@@ -125,6 +149,10 @@ void Parcours::arcOuCercle(double cx, double cy, double rayon, double a1, double
     matrice_.appliquer(dx, dy);
     const double r = rayon * echelleMax_;
     if (!fini(dx) || !fini(dy) || !fini(r) || !disqueVisible(dx, dy, r)) return;
+    if (r < 0.5) {
+        rendu_->pixel(dx, dy, trait.couleur);
+        return;
+    }
     // More than a full turn paints the same pixels as one turn.
     if (a2 - a1 > kDeuxPi) a2 = a1 + kDeuxPi;
     rendu_->arc(matrice_, cx, cy, rayon, a1, a2, trait);
@@ -135,18 +163,10 @@ bool Parcours::admise(const Block& definition) {
     // close the circle is left out, like a hidden one.
     if (std::find(chemin_.begin(), chemin_.end(), &definition) != chemin_.end()) return false;
     if (niveau >= kProfondeurMax) {
-        if (trace_ && !signaleProfondeur_)
+        if (tracer() && !signaleProfondeur_)
             *erreurs_ << "Dessin trop imbrique : les blocs au-dela de " << kProfondeurMax
                       << " niveaux ne sont pas dessines." << std::endl;
         signaleProfondeur_ = true;
-        tronque_ = true;
-        return false;
-    }
-    if (objets_ > objetsMax_) {
-        if (trace_ && !signaleVolume_)
-            *erreurs_ << "Dessin trop volumineux : au-dela de " << objetsMax_
-                      << " objets, les blocs ne sont plus dessines." << std::endl;
-        signaleVolume_ = true;
         tronque_ = true;
         return false;
     }
@@ -155,13 +175,31 @@ bool Parcours::admise(const Block& definition) {
 
 void Parcours::drawBlocs(const std::vector<Insertion*>& liste) {
     for (const Insertion* b : liste) {
+        compter();
         if (masque(b->getCalque())) continue;
         const Block& def = b->getDefinition();
         if (!admise(def)) continue;
-        objets_ += 1 + def.nombreEntites() - def.liste<Insertion>().size();
+        // Untraced, an insertion is walked only when it is seen and larger
+        // than a pixel; smaller, it is its extent's pixel.
+        const Matrice placement = b->placeeDans(matrice_);
+        const Boite boite = etendue(def).transformee(placement);
+        // The root is never collapsed; a degenerate placement paints nothing.
+        const bool petit = niveau > 0 && placement.inversible() && !boite.vide() &&
+                           boite.largeur() < 1 && boite.hauteur() < 1;
+        if (!tracer()) {
+            if (!peignable_ || boite.vide() || !visible(boite.x0, boite.y0, boite.x1, boite.y1)) {
+                compter(def.cacheEtendue.objets);
+                continue;
+            }
+            if (petit) {
+                rendu_->pixel((boite.x0 + boite.x1) / 2, (boite.y0 + boite.y1) / 2, couleur(*b));
+                compter(def.cacheEtendue.objets);
+                continue;
+            }
+        }
         const std::string& nom = def.nomRef();
         const double x = b->getX(), y = b->getY();
-        if (trace_) {
+        if (tracer()) {
             trace_->tabulations(niveau);
             *trace_ << "bloc : " << nom;
             trace_->finLigne();
@@ -177,7 +215,9 @@ void Parcours::drawBlocs(const std::vector<Insertion*>& liste) {
         const Matrice avant = matrice_;
         const bool peignableAvant = peignable_;
         const Plume plumeAvant = plume_;
-        fixerMatrice(b->placeeDans(matrice_), peignableAvant);
+        fixerMatrice(placement, peignableAvant && !petit);
+        if (petit && peignableAvant && visible(boite.x0, boite.y0, boite.x1, boite.y1))
+            rendu_->pixel((boite.x0 + boite.x1) / 2, (boite.y0 + boite.y1) / 2, couleur(*b));
         // What the by-block entities inside take: the insertion's own
         // colour and line type, resolved in the enclosing insertion.
         plume_ = Plume{couleur(*b), &typeResolu(*b)};
@@ -193,7 +233,7 @@ void Parcours::drawBlocs(const std::vector<Insertion*>& liste) {
 
         plume_ = plumeAvant;
         fixerMatrice(avant, peignableAvant);
-        if (trace_) {
+        if (tracer()) {
             trace_->tabulations(niveau);
             *trace_ << "translation a x : " << -x << ", y : " << -y;
             trace_->finLigne();
@@ -207,6 +247,7 @@ void Parcours::drawBlocs(const std::vector<Insertion*>& liste) {
 
 void Parcours::drawLignes(const std::vector<Line*>& liste) {
     for (const Line* l : liste) {
+        compter();
         if (masque(l->getCalque())) continue;
         ligneTrace("ligne");
         if (!peignable_) continue;
@@ -216,6 +257,7 @@ void Parcours::drawLignes(const std::vector<Line*>& liste) {
 
 void Parcours::drawArcs(const std::vector<Arc*>& liste) {
     for (const Arc* a : liste) {
+        compter();
         if (masque(a->getCalque())) continue;
         ligneTrace("arc");
         if (!peignable_) continue;
@@ -225,6 +267,7 @@ void Parcours::drawArcs(const std::vector<Arc*>& liste) {
 
 void Parcours::drawCercles(const std::vector<Circle*>& liste) {
     for (const Circle* c : liste) {
+        compter();
         if (masque(c->getCalque())) continue;
         ligneTrace("cercle");
         if (!peignable_) continue;
@@ -234,22 +277,27 @@ void Parcours::drawCercles(const std::vector<Circle*>& liste) {
 
 void Parcours::drawPoints(const std::vector<Point*>& liste) {
     for (const Point* p : liste) {
+        compter();
         if (masque(p->getCalque())) continue;
         ligneTrace("point");
         if (!peignable_) continue;
         double dx = p->getX(), dy = p->getY();
         matrice_.appliquer(dx, dy);
         if (!fini(dx) || !fini(dy) || !disqueVisible(dx, dy, echelleMax_)) continue;
-        rendu_->point(matrice_, p->getX(), p->getY(), couleur(*p));
+        if (echelleMax_ < 0.5)
+            rendu_->pixel(dx, dy, couleur(*p));
+        else
+            rendu_->point(matrice_, p->getX(), p->getY(), couleur(*p));
     }
 }
 
 void Parcours::drawPolylines(const std::vector<Polyline*>& liste) {
     for (const Polyline* p : liste) {
+        const auto& sommets = p->getPoints();
+        compter(1 + static_cast<double>(sommets.size()));
         if (masque(p->getCalque())) continue;
         ligneTrace("polyline");
-        const auto& sommets = p->getPoints();
-        if (trace_)
+        if (tracer())
             for (std::size_t i = 0; i < sommets.size(); ++i) ligneTrace("polypoint", 1);
         if (!peignable_ || sommets.empty()) continue;
         // Each segment takes the colour of the vertex it ends at; the dashes
@@ -276,6 +324,7 @@ void Parcours::drawPolylines(const std::vector<Polyline*>& liste) {
 
 void Parcours::drawTextes(const std::vector<Text*>& liste) {
     for (const Text* t : liste) {
+        compter();
         if (masque(t->getCalque())) continue;
         ligneTrace("texte");
         if (!peignable_) continue;
@@ -298,6 +347,7 @@ void Parcours::drawTextes(const std::vector<Text*>& liste) {
 void Parcours::drawImages(const std::vector<Image*>& liste) {
     if (!options_.images) return;
     for (const Image* i : liste) {
+        compter();
         if (masque(i->getCalque())) continue;
         ligneTrace("image");
         if (!peignable_) continue;

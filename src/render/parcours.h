@@ -7,12 +7,16 @@
 // insertion that places it, through any depth; at the top level they are 7
 // and continuous); composes the insertions' transforms (insertion point,
 // rotation, scales, minus the base point); leaves out what misses the zone;
-// and bounds the work: insertions nested deeper than kProfondeurMax, those
-// that would close a circle of blocks, and those met once `objetsMax`
-// objects have been walked are left out.
+// draws what is smaller than a pixel as a pixel; and bounds the work:
+// insertions nested deeper than kProfondeurMax and those that would close a
+// circle of blocks are left out. Once nothing is traced any more (no trace,
+// or its bound reached), whole insertions that miss the zone are skipped
+// unwalked, and those smaller than a pixel are drawn as one.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <iostream>
 #include <list>
 #include <string>
@@ -44,7 +48,6 @@ class Parcours {
     // Where the trace lines go; null writes none.
     void setTrace(Trace* trace) { trace_ = trace; }
     void setErreurs(std::ostream& erreurs) { erreurs_ = &erreurs; }
-    void setObjetsMax(std::size_t n) { objetsMax_ = n; }
     // Names of the hidden layers (null: none), read while walking.
     void setCalquesMasques(const std::list<std::string>* masques) { calquesMasques_ = masques; }
     // The device rectangle where primitives are seen (by default everything).
@@ -52,11 +55,16 @@ class Parcours {
     // Only the rows of the bands of rank `rang` among `nombre`, each
     // `hauteur` rows from `origine`, dealt out in turn, count as seen.
     void setBandes(int nombre, int rang, double hauteur, double origine);
+    // A flag that stops the walk soon after it is set (null: never).
+    void setAnnulation(const std::atomic<bool>* annulation) { annulation_ = annulation; }
+    // A counter the walk adds the objects it has met to, now and then.
+    void setProgression(std::atomic<std::uint64_t>* progression) { progression_ = progression; }
 
     // Walks the drawing from its root insertion into `rendu`; `vue` maps
-    // drawing units to device pixels. Ends by letting the backend finish.
-    // A limit is said once per Parcours on the error stream, if it traces.
-    void parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu);
+    // drawing units to device pixels. Ends by letting the backend finish;
+    // false when the walk was stopped by its annulation flag. A limit is
+    // said once per Parcours on the error stream, if it traces.
+    bool parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu);
 
     // The walk's steps, one per kind of entity: each goes through its list
     // in order, skips what lies on a hidden layer, writes one trace line per
@@ -81,6 +89,8 @@ class Parcours {
         CouleurRVB couleur{0, 0, 0};
         const TypeLigne* type = nullptr;  // never by layer or by block
     };
+    // Thrown through the walk when its annulation flag is seen set.
+    struct Annulee {};
 
     // One step per kind, chosen by the type of the list.
     void dessiner(const std::vector<Line*>& l) { drawLignes(l); }
@@ -92,8 +102,12 @@ class Parcours {
     void dessiner(const std::vector<Image*>& l) { drawImages(l); }
     void dessiner(const std::vector<Insertion*>& l) { drawBlocs(l); }
 
+    bool tracer() const { return trace_ && !trace_->coupee(); }
     bool masque(const Layer* calque);
     void ligneTrace(const char* texte, int decalage = 0);
+    // Counts `n` objects met; now and then reports progress and looks at
+    // the annulation flag.
+    void compter(double n = 1);
     // Whether an insertion may be walked; says once why not.
     bool admise(const Block& definition);
     void fixerMatrice(const Matrice& m, bool peignable);
@@ -109,7 +123,7 @@ class Parcours {
         return visible(cx - rayon, cy - rayon, cx + rayon, cy + rayon);
     }
     // Hands the segment (x1, y1)-(x2, y2) of user space to the backend when
-    // it is seen.
+    // it is seen; as a pixel when it is shorter than one.
     void segment(double x1, double y1, double x2, double y2, const Trait& trait);
     void arcOuCercle(double cx, double cy, double rayon, double a1, double a2, const Trait& trait);
 
@@ -118,7 +132,8 @@ class Parcours {
     Trace* trace_ = nullptr;
     std::ostream* erreurs_ = &std::cerr;
     const std::list<std::string>* calquesMasques_ = nullptr;
-    std::size_t objetsMax_ = 20000000;
+    const std::atomic<bool>* annulation_ = nullptr;
+    std::atomic<std::uint64_t>* progression_ = nullptr;
 
     double zx0_, zy0_, zx1_, zy1_;
     int nbBandes_ = 1, rangBande_ = 0;
@@ -132,9 +147,9 @@ class Parcours {
     double echelleMax_ = 1.0;    // upper bound of the same along any direction
     Plume plume_;
     std::vector<const Block*> chemin_;  // the definitions being walked
-    std::size_t objets_ = 0;
+    double comptes_ = 0;                // objects met, not yet reported
     bool tronque_ = false;
-    bool signaleProfondeur_ = false, signaleVolume_ = false;
+    bool signaleProfondeur_ = false;
     const Layer* dernierCalque_ = nullptr;
     bool dernierMasque_ = false;
 };

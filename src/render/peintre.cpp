@@ -51,7 +51,7 @@ Peintre::Peintre(Trace& trace, OptionsPeinture options)
     principal_.setTrace(&trace_);
 }
 
-void Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& dessin,
+bool Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& dessin,
                       const Vue& vueDemandee, double hauteur, const Zone& zone,
                       const std::list<std::string>& calquesMasques) {
     Vue vue = vueDemandee;
@@ -64,13 +64,18 @@ void Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& des
         z = Zone{};
     calquesMasques_ = options_.calquesMasquables ? &calquesMasques : nullptr;
     const Matrice m = vue.matrice(hauteur);
-    if (!peindreEnBandes(cr->cobj(), dessin, m, z))
-        peindreSur(cr->cobj(), principal_, dessin, m, z, nullptr);
+    trace_.limiter(limiteTrace_, kTraceCoupee);
+    principal_.setProgression(progression_);
+    bool complet = true;
+    if (!peindreEnBandes(cr->cobj(), dessin, m, z, complet))
+        complet = peindreSur(cr->cobj(), principal_, dessin, m, z, nullptr);
     calquesMasques_ = nullptr;
+    principal_.setProgression(nullptr);
     trace_.vider();
+    return complet;
 }
 
-void Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, const Matrice& vue,
+bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, const Matrice& vue,
                          const Zone& zone, std::mutex* verrou) {
     cairo_save(c);
     cairo_new_path(c);
@@ -78,6 +83,7 @@ void Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
     // trace is still written.
     if (zone.largeur > 0) cairo_rectangle(c, zone.x, zone.y, zone.largeur, zone.hauteur);
     cairo_clip(c);
+    bool complet;
     {
         RenduCairo rendu(c, images_, verrou);
         rendu.setRegroupement(regrouper_);
@@ -85,14 +91,16 @@ void Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
         cairo_clip_extents(c, &x0, &y0, &x1, &y1);
         parcours.setZone(x0 - kMarge, y0 - kMarge, x1 + kMarge, y1 + kMarge);
         parcours.setCalquesMasques(calquesMasques_);
-        parcours.parcourir(dessin, vue, rendu);
+        parcours.setAnnulation(annulation_);
+        complet = parcours.parcourir(dessin, vue, rendu);
         parcours.setCalquesMasques(nullptr);
     }
     cairo_restore(c);
+    return complet;
 }
 
 bool Peintre::peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& vue,
-                              const Zone& zone) {
+                              const Zone& zone, bool& complet) {
     // Only on image surfaces seen in device coordinates, with at most a
     // rectangle as clip, and for zones large enough to be worth it.
     if (fils_ < 2 || zone.largeur * zone.hauteur < kAireMinBandes) return false;
@@ -137,6 +145,7 @@ bool Peintre::peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& v
     unsigned char* pixels = cairo_image_surface_get_data(cible);
     const int pas = cairo_image_surface_get_stride(cible);
     std::mutex verrou;
+    std::atomic<bool> tousComplets{true};
     auto peindreBandes = [&](Parcours& p, int rang) {
         p.setBandes(n, rang, hb, origine);
         cairo_surface_t* s =
@@ -145,7 +154,7 @@ bool Peintre::peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& v
         for (int k = rang; origine + k * hb < fin; k += n)
             cairo_rectangle(cb, 0, origine + k * hb, largeur, std::min(hb, fin - origine - k * hb));
         cairo_clip(cb);
-        peindreSur(cb, p, dessin, vue, z, &verrou);
+        if (!peindreSur(cb, p, dessin, vue, z, &verrou)) tousComplets = false;
         cairo_destroy(cb);
         cairo_surface_destroy(s);
         p.setBandes(1, 0, 0, 0);
@@ -155,7 +164,6 @@ bool Peintre::peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& v
     std::vector<int> sansFil;  // ranks whose thread could not be started
     for (int rang = 1; rang < n; ++rang) {
         aides.push_back(std::make_unique<Parcours>(options_));
-        aides.back()->setObjetsMax(objetsMax_);
         try {
             fils.emplace_back(peindreBandes, std::ref(*aides.back()), rang);
         } catch (const std::system_error&) {
@@ -168,5 +176,6 @@ bool Peintre::peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& v
     for (int rang : sansFil) peindreBandes(*aides[rang - 1], rang);
     for (auto& f : fils) f.join();
     cairo_surface_mark_dirty(cible);
+    complet = tousComplets;
     return true;
 }

@@ -6,6 +6,8 @@
 
 #include <cairomm/context.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstddef>
 #include <iostream>
 #include <list>
@@ -27,30 +29,38 @@ class Peintre {
   public:
     explicit Peintre(Trace& trace, OptionsPeinture options = {});
 
+    // The paint trace of one repaint is cut past this many bytes (twice that
+    // of the million-entity benchmark drawing), with one line saying so.
+    static constexpr std::size_t kTraceMax = std::size_t{64} << 20;
+    static constexpr const char* kTraceCoupee =
+        "... trace de dessin coupee : plus de 64 Mio pour un seul dessin ...";
+
     // Paints a whole drawing from its root: clips to `zone`, shows `vue` in
     // an area `hauteur` pixels high (y up), and walks the blocks. The
     // context starts in device coordinates; it is left as it was found.
-    void peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& dessin, const Vue& vue,
+    // False when the annulation flag stopped it.
+    bool peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& dessin, const Vue& vue,
                  double hauteur, const Zone& zone, const std::list<std::string>& calquesMasques);
     // The same with the drawing's origin at the bottom-left corner.
-    void peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& dessin, double echelle,
+    bool peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& dessin, double echelle,
                  double hauteur, const Zone& zone, const std::list<std::string>& calquesMasques) {
         Vue vue;
         vue.echelle = echelle;
-        peindre(cr, dessin, vue, hauteur, zone, calquesMasques);
+        return peindre(cr, dessin, vue, hauteur, zone, calquesMasques);
     }
+
+    // A flag that stops a repaint soon after it is set, and a counter of the
+    // objects met so far (see Parcours); null for none.
+    void setAnnulation(const std::atomic<bool>* a) { annulation_ = a; }
+    void setProgression(std::atomic<std::uint64_t>* p) { progression_ = p; }
+    // The bound of the paint trace of one repaint (0: none).
+    void setLimiteTrace(std::size_t octets) { limiteTrace_ = octets; }
 
     // The decoded raster images, kept between repaints. A viewer keeps one
     // Peintre for its lifetime so that each picture is decoded once.
     CacheImages& cacheImages() { return images_; }
 
-    // Limits of one repaint (see Parcours): objects walked at most, by
-    // default 20 million, eight times what a million-entity drawing expands
-    // to. What is left out is said once on the error stream.
-    void setObjetsMax(std::size_t n) {
-        objetsMax_ = n;
-        principal_.setObjetsMax(n);
-    }
+    // Where the limits of the walk are said (see Parcours).
     void setErreurs(std::ostream& erreurs) { principal_.setErreurs(erreurs); }
     // Whether a limit left something out of the last repaint.
     bool estTronque() const { return principal_.estTronque(); }
@@ -68,16 +78,21 @@ class Peintre {
     void setRegroupement(bool oui) { regrouper_ = oui; }
 
   private:
-    void peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, const Matrice& vue,
+    bool peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, const Matrice& vue,
                     const Zone& zone, std::mutex* verrou);
-    bool peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& vue, const Zone& zone);
+    // Nothing painted when it returns false: the surface is not one that
+    // bands suit. Otherwise `complet` tells whether every band was finished.
+    bool peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& vue, const Zone& zone,
+                         bool& complet);
 
     Trace& trace_;
     OptionsPeinture options_;
     CacheImages images_;
     Parcours principal_;
     const std::list<std::string>* calquesMasques_ = nullptr;
-    std::size_t objetsMax_ = 20000000;
+    const std::atomic<bool>* annulation_ = nullptr;
+    std::atomic<std::uint64_t>* progression_ = nullptr;
+    std::size_t limiteTrace_ = kTraceMax;
     int fils_;
     bool regrouper_ = true;
 };

@@ -67,6 +67,8 @@ class Rendu {
     // radians, counter-clockwise in user space, a1 <= a2.
     virtual void arc(const Matrice& m, double cx, double cy, double rayon, double a1, double a2,
                      const Trait& trait) = 0;
+    // What is smaller than a pixel, centred on the device point (x, y).
+    virtual void pixel(double x, double y, const CouleurRVB& couleur) = 0;
     // A point: a disc of radius one user unit, filled and outlined.
     virtual void point(const Matrice& m, double x, double y, const CouleurRVB& couleur) = 0;
     virtual void texte(const Matrice& m, const TexteAPeindre& texte) = 0;

@@ -160,8 +160,12 @@ void RenduCairo::vider() {
     } else {
         cairo_set_dash(cr_, nullptr, 0, 0);
     }
-    if (modeLot_ == Mode::RemplirEtTrait) cairo_fill_preserve(cr_);
-    cairo_stroke(cr_);
+    if (modeLot_ == Mode::Remplir) {
+        cairo_fill(cr_);
+    } else {
+        if (modeLot_ == Mode::RemplirEtTrait) cairo_fill_preserve(cr_);
+        cairo_stroke(cr_);
+    }
     lot_ = 0;
 }
 
@@ -208,6 +212,16 @@ void RenduCairo::arc(const Matrice& m, double cx, double cy, double rayon, doubl
     // Without this, cairo would join the previous subpath to the arc's start.
     cairo_new_sub_path(cr_);
     cairo_arc(cr_, cx, cy, rayon, a1, a2);
+    ajouteAuLot();
+}
+
+void RenduCairo::pixel(double x, double y, const CouleurRVB& couleur) {
+    if (!fini(x) || !fini(y) || std::max(std::fabs(x), std::fabs(y)) > kLoin) return;
+    // A square of one pixel's area: as much ink as the hairline it stands for.
+    Trait trait;
+    trait.couleur = couleur;
+    preparer(trait, 0, Mode::Remplir, y - 0.5, y + 0.5, nullptr);
+    cairo_rectangle(cr_, x - 0.5, y - 0.5, 1, 1);
     ajouteAuLot();
 }
 

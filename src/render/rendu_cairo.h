@@ -32,13 +32,14 @@ class RenduCairo : public Rendu {
     void segment(double x1, double y1, double x2, double y2, const Trait& trait) override;
     void arc(const Matrice& m, double cx, double cy, double rayon, double a1, double a2,
              const Trait& trait) override;
+    void pixel(double x, double y, const CouleurRVB& couleur) override;
     void point(const Matrice& m, double x, double y, const CouleurRVB& couleur) override;
     void texte(const Matrice& m, const TexteAPeindre& texte) override;
     void image(const Matrice& m, const Image& image, const CouleurRVB& couleur) override;
     void terminer() override;
 
   private:
-    enum class Mode { Trait, RemplirEtTrait };
+    enum class Mode { Trait, RemplirEtTrait, Remplir };
 
     // Makes the batch ready to take a primitive of this kind, in user space
     // `m` (null: device space); flushes the previous one when it differs.

@@ -31,6 +31,9 @@ class RenduEnregistre : public Rendu {
              const Trait& t) override {
         recus.push_back({"arc", cx, cy, r, 0, t.couleur, t.tirets != nullptr, m});
     }
+    void pixel(double x, double y, const CouleurRVB& c) override {
+        recus.push_back({"pixel", x, y, 0, 0, c, false, {}});
+    }
     void point(const Matrice& m, double x, double y, const CouleurRVB& c) override {
         recus.push_back({"point", x, y, 0, 0, c, false, m});
     }
@@ -139,15 +142,19 @@ TEST(Parcours, LimitesEtCercles) {
     // blocks stops where it would close; a zero scale paints nothing but
     // traces everything.
     std::string trace;
-    auto r = parcourir(fichier(dxf::bloc("__root__", 0, 0, dxf::ligne(0, 0, 1, 0)) +
-                                   dxf::bloc("C", 0, 0, dxf::insert("C", 1, 1) + dxf::point(0, 0)),
-                               dxf::insert("__root__", 0, 0) + dxf::insert("C", 0, 0) +
-                                   dxf::insert("C", 0, 0, 0, 1, 0)),
-                       &trace);
+    auto r =
+        parcourir(fichier(dxf::bloc("__root__", 0, 0, dxf::ligne(0, 0, 1, 0)) +
+                              dxf::bloc("C", 0, 0, dxf::insert("C", 1, 1) + dxf::ligne(0, 0, 2, 2)),
+                          dxf::insert("__root__", 0, 0) + dxf::insert("C", 0, 0) +
+                              dxf::insert("C", 0, 0, 0, 1, 0)),
+                  &trace);
     ASSERT_EQ(r.size(), 2u);
-    EXPECT_EQ(r[0].genre, "segment");
-    EXPECT_EQ(r[1].genre, "point");
-    EXPECT_EQ(std::count(trace.begin(), trace.end(), 'p'), 2);  // "point" twice
+    EXPECT_EQ(r[0].x2, 1);
+    EXPECT_EQ(r[1].x2, 2);
+    std::size_t lignes = 0;
+    for (auto p = trace.find("ligne\n"); p != std::string::npos; p = trace.find("ligne\n", p + 1))
+        ++lignes;
+    EXPECT_EQ(lignes, 3u);
 
     // Deeper than the limit: said once, the walk goes on.
     std::string chaine = dxf::bloc("B0", 0, 0, dxf::ligne(0, 0, 1, 0));

@@ -8,6 +8,10 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include <thread>
+#include <atomic>
+#include <chrono>
+#include <cstring>
 
 #include "import/dxfhandler.h"
 #include "import/lecture.h"
@@ -777,10 +781,7 @@ struct Chaine {
     Lu d;
     Toile t;
     std::ostringstream erreurs;
-    Chaine(int n, int fois, std::size_t objetsMax = 20000000) : d(chaineDeBlocs(n, fois)) {
-        t.peintre.setErreurs(erreurs);
-        t.peintre.setObjetsMax(objetsMax);
-    }
+    Chaine(int n, int fois) : d(chaineDeBlocs(n, fois)) { t.peintre.setErreurs(erreurs); }
     std::string peindre() { return t.peindre(d.racine()); }
 };
 
@@ -803,13 +804,29 @@ TEST(PeintreLimites, TropProfondSArreteAvecUnMessage) {
     EXPECT_EQ(compter(c.erreurs.str(), "\n"), 1u);  // said once
 }
 
-TEST(PeintreLimites, BlocsQuiSeMultiplientSontBornes) {
-    // 10^12 insertions if walked whole.
-    Chaine c(12, 10, 100000);
-    const std::string trace = c.peindre();
-    EXPECT_EQ(c.erreurs.str(),
-              "Dessin trop volumineux : au-dela de 100000 objets, les blocs ne sont plus "
-              "dessines.\n");
-    EXPECT_LT(compter(trace, "ligne\n"), 100000u);
-    EXPECT_GT(compter(trace, "ligne\n"), 40000u);
+TEST(PeintreLimites, BlocsQuiSeMultiplientTraceBorneeEtAnnulation) {
+    // 10^12 insertions if walked whole: the trace stops at its bound with
+    // one line, and the paint stops soon after its flag is set.
+    Chaine c(12, 10);
+    std::atomic<bool> annulation{false};
+    std::atomic<std::uint64_t> progression{0};
+    c.t.peintre.setAnnulation(&annulation);
+    c.t.peintre.setProgression(&progression);
+    c.t.peintre.setLimiteTrace(100000);
+    std::thread arret([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        annulation = true;
+    });
+    const auto debut = std::chrono::steady_clock::now();
+    c.t.sortie.str("");
+    EXPECT_FALSE(
+        c.t.peintre.peindre(c.t.cr, c.d.racine(), 1, c.t.hauteur, Zone{0, 0, 300, 300}, {}));
+    arret.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(5));
+    const std::string trace = c.t.sortie.str();
+    EXPECT_LE(trace.size(), 100000u + std::strlen(Peintre::kTraceCoupee) + 1);
+    EXPECT_EQ(trace.substr(trace.size() - std::strlen(Peintre::kTraceCoupee) - 1),
+              std::string(Peintre::kTraceCoupee) + "\n");
+    EXPECT_GT(progression.load(), 100000u);
+    EXPECT_TRUE(c.t.encreDessin(10, 5));
 }
