@@ -1,6 +1,7 @@
 // libFuzzer target over the whole road of a drawing: the guard and dxflib,
 // the import handler and its model, the painters on a small image surface,
-// and both annotation readers reading the same bytes as an annotation file.
+// and both annotation readers reading the same bytes as an annotation file
+// (the full viewer's index checked against its walk through the file).
 // The bytes are read from memory and from a file, with the same outcome.
 //
 // Build with -DTARSIN_FUZZ=ON and clang; run for instance
@@ -15,8 +16,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <list>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "annot/annotations.h"
 #include "import/dxfhandler.h"
@@ -82,6 +85,25 @@ void lireAnnotations(const std::string& chemin) {
     }
 }
 
+// The index of a tree rebuild must give, for every layer key, the rows, the
+// result and the diagnostics of a walk through the whole file.
+void comparerIndex(const std::string& chemin) {
+    constexpr std::size_t kCalques = 12;
+    FichierAnnotations indexe(chemin, kCalques, nulle()), parcouru(chemin, 0, nulle());
+    for (std::size_t i = 0; i < kCalques; ++i) {
+        const std::string cle = std::to_string(i) + ":*";
+        std::vector<std::string> rangsIndex, rangsParcours;
+        std::ostringstream sortieIndex, sortieParcours;
+        const std::string a = indexe.lireAnnot(
+            cle, [&](const std::string& t) { rangsIndex.push_back(t); }, sortieIndex, nulle());
+        const std::string b = parcouru.lireAnnot(
+            cle, [&](const std::string& t) { rangsParcours.push_back(t); }, sortieParcours,
+            nulle());
+        if (a != b || rangsIndex != rangsParcours || sortieIndex.str() != sortieParcours.str())
+            std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
@@ -107,5 +129,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
             std::abort();
     }
     lireAnnotations(chemin);
+    comparerIndex(chemin);
     return 0;
 }

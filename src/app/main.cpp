@@ -1,26 +1,22 @@
 // tarsin: the full viewer. Standard output (import and paint traces) goes to
-// "tarsin.log"; a drawing named on the command line is opened at start-up.
+// "tarsin.log", bounded; a drawing named on the command line is opened at
+// start-up.
 #include <gtkmm/main.h>
 
-#include <fstream>
 #include <iostream>
 
 #include "app/tarsin.h"
 #include "demarrage/icone.h"
 #include "demarrage/options.h"
+#include "fichiers/journal.h"
 #include "model/trace.h"
 
 int main(int argc, char** argv) {
     // Answered before the log is opened and without a display.
     if (const auto fin = repondreAideOuVersion(argc, argv, "tarsin", kAideTarsin)) return *fin;
-    std::ofstream journal("tarsin.log", std::ios::out | std::ios::trunc);
+    std::unique_ptr<TamponJournal> journal = ouvrirJournal(std::cerr);
     std::streambuf* sortieTerminal = nullptr;
-    if (journal.is_open()) {
-        sortieTerminal = std::cout.rdbuf(journal.rdbuf());
-    } else {
-        std::cerr << "tarsin.log n'a pas pu etre cree : la sortie reste sur la sortie standard."
-                  << std::endl;
-    }
+    if (journal) sortieTerminal = std::cout.rdbuf(journal.get());
     Trace::installerVidageSurSignal();
     {
         Gtk::Main kit(argc, argv);
@@ -35,6 +31,6 @@ int main(int argc, char** argv) {
     // The window wrote its last trace lines as it was destroyed.
     std::cout.flush();
     if (sortieTerminal) std::cout.rdbuf(sortieTerminal);
-    journal.close();
+    journal.reset();
     return 0;
 }

@@ -2,6 +2,9 @@
 
 #include <gtkmm/cellrenderertoggle.h>
 
+#include <list>
+#include <vector>
+
 #include "annot/annotations.h"
 #include "import/lecture.h"
 
@@ -127,6 +130,9 @@ void Tarsin::on_dessin_etat() {
 }
 
 void Tarsin::on_child_toggled(const Glib::ustring& chemin) {
+    // Only a layer row, at the top level, shows or hides a layer: the box of
+    // an annotation row keeps its own value and nothing else.
+    if (Gtk::TreePath(chemin).size() != 1) return;
     Gtk::TreeIter it = modeleArbre->get_iter(chemin);
     if (!it) return;
     const std::string nom = (*it)[colonnes.colCalque];
@@ -138,15 +144,42 @@ void Tarsin::on_child_toggled(const Glib::ustring& chemin) {
 }
 
 void Tarsin::construireArbre() {
+    // The view lets go of the store while it is emptied and filled, and is
+    // spared the work of every row removed and inserted.
+    arbre.unset_model();
     modeleArbre->clear();
-    if (!dessinOuvert) return;
-    int i = 0;
-    for (const std::string& nom : dessinOuvert->getCalques()) {
-        Gtk::TreeRow rang = *modeleArbre->append();
-        rang[colonnes.colCalque] = nom;
+    if (dessinOuvert) remplirArbre(dessinOuvert->getCalques());
+    arbre.set_model(modeleArbre);
+}
+
+void Tarsin::remplirArbre(const std::list<std::string>& noms) {
+    // The annotation file is read once for the whole list; each layer's
+    // annotations are looked up in it in layer order, the order of their
+    // diagnostics.
+    std::vector<std::vector<std::string>> titres(noms.size());
+    {
+        FichierAnnotations annotations(fichier_annot, noms.size(), erreurs);
+        for (std::size_t i = 0; i < noms.size(); ++i) {
+            annotations.lireAnnot(
+                std::to_string(i) + ":*",
+                [&titres, i](const std::string& titre) { titres[i].push_back(titre); }, sortie,
+                erreurs);
+        }
+    }
+
+    // The rows go in from the last to the first, each at the front: a tree
+    // store finds the end of a list by walking it, so appending n rows would
+    // cost n * n steps.
+    std::size_t i = noms.size();
+    for (auto nom = noms.rbegin(); nom != noms.rend(); ++nom) {
+        --i;
+        Gtk::TreeRow rang = *modeleArbre->prepend();
+        rang[colonnes.colCalque] = *nom;
         rang[colonnes.colAffichage] = true;
-        lireAnnot(std::to_string(i) + ":*", rang);
-        ++i;
+        for (auto titre = titres[i].rbegin(); titre != titres[i].rend(); ++titre) {
+            Gtk::TreeRow enfant = *modeleArbre->prepend(rang.children());
+            enfant[colonnes.colCalque] = *titre;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 // annotations under each layer, the annotation text, and the drawing pane.
 #pragma once
 
+#include <list>
 #include <memory>
 #include <string>
 
@@ -40,10 +41,13 @@ class Tarsin : public FenetreVisionneuse {
     void reDessiner();
     void setEchelle(double echelle);
     // Empties the layer list and fills it from the open drawing: one ticked
-    // row per layer, its annotations under it.
+    // row per layer, its annotations under it. The annotation file is read
+    // once for the whole list.
     void construireArbre();
     // Appends under `rang` the annotations of the layer key `cle` ("i:*"), or,
     // with an empty row, returns the text of the annotation at path `cle`.
+    // Each call reads the annotation file anew (within the bounds of
+    // annotations.h), so an activated row shows the file as it is now.
     std::string lireAnnot(std::string cle, Gtk::TreeRow rang);
 
   protected:
@@ -60,6 +64,10 @@ class Tarsin : public FenetreVisionneuse {
     void on_treeview_row_activated(const Gtk::TreePath& chemin, Gtk::TreeViewColumn* colonne);
 
   private:
+    // Fills the emptied layer list with the layers `noms` and their
+    // annotations.
+    void remplirArbre(const std::list<std::string>& noms);
+
     ModelColumns colonnes;
     Gtk::HBox barreOutils;
     Gtk::HBox boiteZoom;

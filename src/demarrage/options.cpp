@@ -15,7 +15,8 @@ const char* const kAideTarsin =
     "  -h, --help  affiche cette aide\n"
     "  --version   affiche la version\n"
     "Les options de GTK (--display, --sync...) sont acceptees. Les traces de lecture et\n"
-    "de dessin vont dans tarsin.log, dans le dossier de travail.\n";
+    "de dessin vont dans tarsin.log, dans le dossier de travail (dans\n"
+    "$XDG_STATE_HOME/tarsin quand il n'est pas inscriptible), 256 Mio au plus.\n";
 
 const char* const kAidePlan =
     "usage : tarsin-plan DESSIN.dxf [ECHELLE]\n"

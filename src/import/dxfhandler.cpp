@@ -90,6 +90,7 @@ void DXFHandler::endBlock() {
 }
 
 void DXFHandler::addPoint(const DL_PointData& data) {
+    ++entitesRecues_;
     trace << "POINT:\t\t(" << data.x << ", " << data.y << ")";
     trace.finLigne();
     printAttributes();
@@ -98,6 +99,7 @@ void DXFHandler::addPoint(const DL_PointData& data) {
 }
 
 void DXFHandler::addLine(const DL_LineData& data) {
+    ++entitesRecues_;
     trace << "LINE:\t\t(" << data.x1 << ", " << data.y1 << ") (" << data.x2 << ", " << data.y2
           << ")";
     trace.finLigne();
@@ -108,6 +110,7 @@ void DXFHandler::addLine(const DL_LineData& data) {
 }
 
 void DXFHandler::addArc(const DL_ArcData& data) {
+    ++entitesRecues_;
     trace << "ARC:\t\t(" << data.cx << ", " << data.cy << "), radius: " << data.radius
           << ", angle1: " << data.angle1 << ", angle2: " << data.angle2;
     trace.finLigne();
@@ -118,6 +121,7 @@ void DXFHandler::addArc(const DL_ArcData& data) {
 }
 
 void DXFHandler::addCircle(const DL_CircleData& data) {
+    ++entitesRecues_;
     trace << "CIRCLE:\t\t(" << data.cx << ", " << data.cy << "), radius: " << data.radius;
     trace.finLigne();
     printAttributes();
@@ -126,6 +130,7 @@ void DXFHandler::addCircle(const DL_CircleData& data) {
 }
 
 void DXFHandler::addPolyline(const DL_PolylineData& data) {
+    ++entitesRecues_;
     trace << "POLYLINE, \tflags: " << data.flags;
     trace.finLigne();
     printAttributes();
@@ -151,6 +156,7 @@ void DXFHandler::addVertex(const DL_VertexData& data) {
 }
 
 void DXFHandler::addInsert(const DL_InsertData& data) {
+    ++entitesRecues_;
     trace << "INSERT:\t" << data.name;
     trace.finLigne();
     trace << "\tipx: " << data.ipx << ", ipy: " << data.ipy;
@@ -169,6 +175,7 @@ void DXFHandler::addInsert(const DL_InsertData& data) {
 }
 
 void DXFHandler::addText(const DL_TextData& data) {
+    ++entitesRecues_;
     trace << "TEXT:\t" << data.text;
     trace.finLigne();
     trace << "\tstyle: " << data.style << ", height: " << data.height
@@ -181,6 +188,7 @@ void DXFHandler::addText(const DL_TextData& data) {
 }
 
 void DXFHandler::addImage(const DL_ImageData& data) {
+    ++entitesRecues_;
     if (!options.images) return;
     trace << "IMAGE:\t" << data.ref << ", ipx : " << data.ipx << ", ipy : " << data.ipy
           << ", width : " << data.width << ", height : " << data.height;

@@ -39,6 +39,9 @@ class DXFHandler : public DL_CreationAdapter {
     // The block definition of that name, or null.
     Block* getBloc(const std::string& nom) const { return dessin->getBloc(nom); }
     std::size_t nombreObjets() const { return dessin->nombreObjets(); }
+    // How many entities dxflib handed over (images ignored by the options
+    // included).
+    std::size_t entitesRecues() const { return entitesRecues_; }
 
     // Writes out the buffered trace lines (the end of an import).
     void viderTrace() { trace.vider(); }
@@ -77,4 +80,5 @@ class DXFHandler : public DL_CreationAdapter {
     Block* blocCourant;
     Layer* dernierCalque = nullptr;
     const TypeLigne* typeCourant = nullptr;
+    std::size_t entitesRecues_ = 0;
 };

@@ -1,13 +1,11 @@
 #include "import/garde.h"
 
 #include <dxflib/dl_dxf.h>
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -16,6 +14,8 @@
 #include <new>
 #include <streambuf>
 #include <vector>
+
+#include "fichiers/ouverture.h"
 
 namespace {
 
@@ -54,7 +54,8 @@ std::string_view valeurDxflib(const char* d, const char* f) {
     return std::string_view(d, static_cast<std::size_t>(f - d));
 }
 
-// The same without surrounding blanks, for the markers that only we look at.
+// The same without surrounding blanks: a structural value (a record type, a
+// section name) as it is meant, which dxflib compares without trimming.
 std::string_view motNu(std::string_view v) {
     while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
     while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
@@ -64,6 +65,15 @@ std::string_view motNu(std::string_view v) {
 // The records whose counts dxflib believes: each count code announces how
 // many pairs of its element code follow in the same record.
 enum class Genre { Autre, LWPolyline, Spline, Leader, Hatch };
+
+// The records that the import handler turns into objects, when they lie in
+// the ENTITIES or BLOCKS section.
+bool estEntite(std::string_view v) {
+    for (const char* nom :
+         {"POINT", "LINE", "ARC", "CIRCLE", "LWPOLYLINE", "POLYLINE", "INSERT", "TEXT", "IMAGE"})
+        if (v == nom) return true;
+    return false;
+}
 
 Genre genreDe(std::string_view v) {
     if (v == "LWPOLYLINE") return Genre::LWPolyline;
@@ -118,10 +128,12 @@ Element compteDe(Genre g, int code) {
 
 // A count field met in the current record, checked when the record ends.
 struct Compte {
-    std::size_t debut, longueur;  // its value line, without the line feed
+    std::size_t debut, longueur;  // its value line, as it is replaced
     int annonce;
     Element element;
     std::size_t depart;  // elements of that kind already seen in the record
+    std::string coupee;  // the value cut to what dxflib reads, for a line too long
+    bool longue;
 };
 
 }  // namespace
@@ -156,9 +168,12 @@ void Controle::analyser() {
     // follow it]. dxflib skips negative counts and keeps the smaller of the
     // count and the elements for LWPOLYLINE, so the drawing stays the same.
     auto finirEnregistrement = [&] {
-        for (const Compte& c : comptes) {
+        for (Compte& c : comptes) {
             const std::size_t presents = elements[c.element] - c.depart;
-            if (c.annonce >= 0 && static_cast<std::size_t>(c.annonce) <= presents) continue;
+            if (c.annonce >= 0 && static_cast<std::size_t>(c.annonce) <= presents) {
+                if (c.longue) modifications.push_back({c.debut, c.longueur, std::move(c.coupee)});
+                continue;
+            }
             const std::size_t juste = c.annonce < 0 ? 0 : presents;
             modifications.push_back({c.debut, c.longueur, std::to_string(juste)});
             ++comptesCorriges_;
@@ -173,35 +188,78 @@ void Controle::analyser() {
         const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(fin - p));
         finLigne = lf ? static_cast<const char*>(lf) : fin;
         ++numero;
-        if (static_cast<std::size_t>(finLigne - p) > kLigneMaxDXF && ligneTropLongue_ == 0)
-            ligneTropLongue_ = numero;
         return lf ? finLigne + 1 : fin;
+    };
+    auto trop = [](const char* d, const char* f) {
+        return static_cast<std::size_t>(f - d) > kLigneMaxDXF;
     };
 
     // Pairs as dxflib reads them from a stream: a group code line, then a
     // value line; a code line ended by a line feed at the very end of the
     // text still makes a pair, with an empty value.
+    std::string_view sectionCourante;
+    bool nomDeSection = false;  // the pair after "0 SECTION" names the section
     const char* p = base;
     while (p < fin) {
         const char* finCode;
         const char* v = ligne(p, finCode);
+        // A code line too long is no DXF pair: the file is refused.
+        if (trop(p, finCode) && ligneTropLongue_ == 0) ligneTropLongue_ = numero;
         if (finCode == fin) break;  // a code with no value line: never read
         const char* finValeur = fin;
         const char* suite = v < fin ? ligne(v, finValeur) : fin;
         const int code = entierDxflib(p, finCode);
 
+        // A value line too long for dxflib is cut to what it reads whole, at
+        // a character boundary; the pairs after it keep their places. The
+        // value is judged as it is cut.
+        const bool longue = trop(v, finValeur);
+        const char* finLue = finValeur;
+        if (longue) {
+            if (ligneCoupee_ == 0) ligneCoupee_ = numero;
+            finLue = v + coupureUtf8(std::string_view(v, static_cast<std::size_t>(finValeur - v)),
+                                     kLigneMaxDXF);
+        }
+        // The new value line: a cut line loses its carriage return with the
+        // rest, a shorter one keeps it.
+        const char* finRemplacee = finValeur;
+        if (!longue)
+            while (finRemplacee > v && finRemplacee[-1] == '\r') --finRemplacee;
+        auto remplacer = [&](std::string valeur) {
+            modifications.push_back({static_cast<std::size_t>(v - base),
+                                     static_cast<std::size_t>(finRemplacee - v),
+                                     std::move(valeur)});
+        };
+        bool remplacee = false;
+        const std::string_view valeur = valeurDxflib(v, finLue);
+
         if (code == 999) {
             // dxflib reads a version after "dxflib " and throws on the bare word.
-            if (valeurDxflib(v, finValeur) == "dxflib")
-                modifications.push_back({static_cast<std::size_t>(v - base),
-                                         static_cast<std::size_t>(finValeur - v), "dxflib 0.0.0"});
-        } else if (code == 0 || code == 9) {
-            finirEnregistrement();
-            const std::string_view valeur = valeurDxflib(v, finValeur);
-            genre = genreDe(valeur);
+            if (valeur == "dxflib") {
+                remplacer("dxflib 0.0.0");
+                remplacee = true;
+            }
+        } else if (code == 0 || code == 9 || (code == 2 && nomDeSection)) {
+            // Record types and section names are compared as they stand by
+            // dxflib: "LINE " would be no line at all. They are handed to it
+            // without their blanks.
+            const std::string_view mot = code == 9 ? valeur : motNu(valeur);
+            if (mot.size() != valeur.size()) {
+                remplacer(std::string(mot));
+                remplacee = true;
+            }
+            if (code == 2) {
+                sectionCourante = mot;
+            } else {
+                finirEnregistrement();
+                genre = genreDe(mot);
+            }
             if (code == 0) {
-                const std::string_view mot = motNu(valeur);
                 if (mot == "SECTION") section = true;
+                if (mot == "SECTION" || mot == "ENDSEC") sectionCourante = {};
+                if ((sectionCourante == "ENTITIES" || sectionCourante == "BLOCKS") &&
+                    estEntite(mot))
+                    ++entites_;
                 if (mot == "EOF") {
                     complet_ = true;
                     p = suite;
@@ -211,17 +269,19 @@ void Controle::analyser() {
         } else if (genre != Genre::Autre && code < kCodeMaxDxflib) {
             const Element annonce = compteDe(genre, code);
             if (annonce != EAucun) {
-                // The new value keeps the line's carriage return, if any.
-                const char* finChiffres = finValeur;
-                while (finChiffres > v && finChiffres[-1] == '\r') --finChiffres;
                 comptes.push_back({static_cast<std::size_t>(v - base),
-                                   static_cast<std::size_t>(finChiffres - v),
-                                   entierDxflib(v, finValeur), annonce, elements[annonce]});
+                                   static_cast<std::size_t>(finRemplacee - v),
+                                   entierDxflib(v, finLue), annonce, elements[annonce],
+                                   longue ? std::string(v, finLue) : std::string(), longue});
+                // Its cut, if any, is made with its correction, if any.
+                remplacee = true;
             } else {
                 const Element e = elementDe(code);
                 if (e != EAucun) ++elements[e];
             }
         }
+        if (longue && !remplacee) remplacer(std::string(v, finLue));
+        nomDeSection = code == 0 && motNu(valeur) == "SECTION";
         p = suite;
     }
     finirEnregistrement();
@@ -253,21 +313,6 @@ void Controle::appliquer(const std::vector<Modification>& modifications) {
 }
 
 namespace {
-
-// Closes a file descriptor when it goes out of scope.
-class Descripteur {
-  public:
-    explicit Descripteur(int fd) : fd_(fd) {}
-    ~Descripteur() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descripteur(const Descripteur&) = delete;
-    Descripteur& operator=(const Descripteur&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 Cause causeNonOrdinaire(mode_t mode) {
     return S_ISDIR(mode) ? ResultatLecture::Dossier : ResultatLecture::FichierSpecial;
@@ -301,18 +346,20 @@ void TexteFichier::oublierAvant(std::size_t position) {
 }
 
 ResultatLecture::Cause chargerFichier(const std::string& chemin, TexteFichier& contenu) {
-    // Non-blocking, so that opening a named pipe with no writer returns at
-    // once; the type is checked before a single byte is read.
-    Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    // A pipe or a device is never read: nothing blocks.
+    Acces acces;
     struct stat st;
-    if (fd.get() < 0) {
-        // A socket cannot be opened at all: still say what it is.
-        if (::stat(chemin.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    const Descripteur fd = ouvrirOrdinaire(chemin, acces, &st);
+    switch (acces) {
+        case Acces::Ouvert:
+            break;
+        case Acces::PasOrdinaire:
             return causeNonOrdinaire(st.st_mode);
-        return ResultatLecture::Ouverture;
+        case Acces::Impossible:
+            return ResultatLecture::Ouverture;
+        default:
+            return ResultatLecture::ErreurLecture;
     }
-    if (::fstat(fd.get(), &st) != 0) return ResultatLecture::ErreurLecture;
-    if (!S_ISREG(st.st_mode)) return causeNonOrdinaire(st.st_mode);
     if (static_cast<std::size_t>(st.st_size) > kTailleMaxDXF)
         return ResultatLecture::TropVolumineux;
 
@@ -328,11 +375,8 @@ ResultatLecture::Cause chargerFichier(const std::string& chemin, TexteFichier& c
             if (!contenu.reserver(std::min(2 * lu, kTailleMaxDXF + 1)))
                 return ResultatLecture::Memoire;
         }
-        const ssize_t n = ::read(fd.get(), contenu.donnees_ + lu, contenu.capacite_ - lu);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return ResultatLecture::ErreurLecture;
-        }
+        const long n = lireMorceau(fd.get(), contenu.donnees_ + lu, contenu.capacite_ - lu);
+        if (n < 0) return ResultatLecture::ErreurLecture;
         if (n == 0) break;
         lu += static_cast<std::size_t>(n);
     }

@@ -4,12 +4,15 @@
 // knots of a SPLINE...) is used as an array size before the elements arrive,
 // so a lying count makes it allocate gigabytes or write past its array; a
 // line longer than its 1024-byte buffer is cut in two, which shifts every
-// following code/value pair, and through a stream it never ends; it returns
+// following code/value pair, and through a stream it never ends; record
+// types are compared with their blanks, so "LINE " is no line; it returns
 // "read" for an empty file, a text file or a file cut in the middle; it
 // switches the process locale and leaves it switched when an exception goes
 // through it. The guard loads the whole file, checks it in one pass, corrects
-// what can be corrected without changing the drawing, refuses the rest, and
-// hands dxflib a text in memory that it can read to its end.
+// what can be corrected without changing the drawing (counts, blanks around
+// record types and section names, values too long, cut to what dxflib
+// reads), refuses the rest, and hands dxflib a text in memory that it can
+// read to its end.
 #pragma once
 
 #include <dxflib/dl_creationinterface.h>
@@ -39,8 +42,17 @@ class Controle {
     // Aucune when dxflib may read the text; otherwise why it must not
     // (Vide, DXFBinaire, PasDXF, LigneTropLongue).
     ResultatLecture::Cause refus() const { return refus_; }
-    // The first line too long for dxflib, counted from 1 (0 if none).
+    // The first group code line too long for dxflib, counted from 1 (0 if
+    // none): such a line makes no pair, and the file is refused.
     std::size_t ligneTropLongue() const { return ligneTropLongue_; }
+    // The first value line too long for dxflib, counted from 1 (0 if none).
+    // Such values are cut to kLigneMaxDXF bytes (fewer when that would split
+    // a UTF-8 character) and the file is read.
+    std::size_t ligneCoupee() const { return ligneCoupee_; }
+    // How many records of the ENTITIES and BLOCKS sections the import handler
+    // turns into objects (POINT, LINE, ARC, CIRCLE, LWPOLYLINE, POLYLINE,
+    // INSERT, TEXT, IMAGE).
+    std::size_t entites() const { return entites_; }
     // True when the text ends with its EOF marker.
     bool complet() const { return complet_; }
     // How many count fields were brought down to what follows them.
@@ -63,6 +75,8 @@ class Controle {
     bool estCorrige_ = false;
     ResultatLecture::Cause refus_ = ResultatLecture::Aucune;
     std::size_t ligneTropLongue_ = 0;
+    std::size_t ligneCoupee_ = 0;
+    std::size_t entites_ = 0;
     bool complet_ = false;
     std::size_t comptesCorriges_ = 0;
 };

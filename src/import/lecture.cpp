@@ -34,6 +34,8 @@ std::string messagePour(ResultatLecture::Cause cause, const std::string& nom, st
                    std::to_string(kLigneMaxDXF) + " caracteres.";
         case ResultatLecture::Tronque:
             return nom + " est incomplet : il s'arrete avant sa fin, seul son debut est lu.";
+        case ResultatLecture::RienLu:
+            return nom + " contient des entites, mais aucune n'a pu etre lue.";
         case ResultatLecture::Memoire:
             return nom + " n'a pas pu etre lu : memoire insuffisante.";
         case ResultatLecture::ErreurInterne:
@@ -68,9 +70,20 @@ ResultatLecture lire(std::string_view texte, const std::string& nom, DXFHandler&
     // reader's alone: afterwards painters on several threads only read them.
     etendue(*handler.getDessin());
     if (lu != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, lu, nom);
-    if (!controle.complet())
-        return resultat(ResultatLecture::Incomplete, ResultatLecture::Tronque, nom);
-    return resultat(ResultatLecture::Reussie, ResultatLecture::Aucune, nom);
+    // Entities in the file and none in the drawing: the file is not what it
+    // seems, and an empty drawing shown for it would say otherwise.
+    if (controle.entites() > 0 && handler.entitesRecues() == 0)
+        return resultat(ResultatLecture::Echec, ResultatLecture::RienLu, nom);
+    ResultatLecture r = controle.complet()
+                            ? resultat(ResultatLecture::Reussie, ResultatLecture::Aucune, nom)
+                            : resultat(ResultatLecture::Incomplete, ResultatLecture::Tronque, nom);
+    if (controle.ligneCoupee() != 0) {
+        if (!r.message.empty()) r.message += ' ';
+        r.message += nom + " : la valeur de sa ligne " + std::to_string(controle.ligneCoupee()) +
+                     " depasse " + std::to_string(kLigneMaxDXF) +
+                     " caracteres ; elle est coupee, le reste est lu.";
+    }
+    return r;
 }
 
 }  // namespace

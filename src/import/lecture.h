@@ -4,7 +4,9 @@
 // path that is not a regular file, an empty file, a file that is not DXF or
 // that dxflib cannot read without losing its place is refused with a message;
 // counts that announce more elements than the file holds are brought down to
-// what it holds; the locale and the exceptions of dxflib stay inside.
+// what it holds; values too long are cut, with a warning; the locale and the
+// exceptions of dxflib stay inside. A file whose records hold entities of
+// which nothing reaches the handler is a failure, not an empty drawing.
 #pragma once
 
 #include <cstddef>
@@ -33,15 +35,17 @@ struct ResultatLecture {
         Vide,             // no byte at all
         PasDXF,           // no section anywhere: some other kind of file
         DXFBinaire,       // binary DXF, which dxflib does not read
-        LigneTropLongue,  // a line longer than dxflib takes whole
+        LigneTropLongue,  // a group code line longer than dxflib takes whole
         Tronque,          // it stops before its EOF marker (Incomplete)
+        RienLu,           // it holds entities, and none of them could be read
         Memoire,          // memory ran out while reading
         ErreurInterne,    // dxflib failed in some other way
     };
     Issue issue = Echec;
     Cause cause = Aucune;
-    // Empty when the read succeeded; otherwise a French sentence for the user
-    // (a warning for Incomplete).
+    // Empty when the whole file was read as it stands; otherwise a French
+    // sentence for the user: why it failed, or a warning (a file cut short,
+    // a value too long that was cut) when the drawing is usable.
     std::string message;
 
     bool utilisable() const { return issue != Echec; }

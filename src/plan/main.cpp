@@ -1,5 +1,6 @@
 // tarsin-plan: the earlier viewer. It reads the drawing named on its command
 // line, at the scale given after it.
+#include <gtk/gtk.h>
 #include <gtkmm/main.h>
 
 #include <cstdlib>
@@ -14,31 +15,30 @@
 
 int main(int argc, char** argv) {
     if (const auto fin = repondreAideOuVersion(argc, argv, "tarsin-plan", kAidePlan)) return *fin;
+    // The toolkit's own options (--sync, --display...) come out next,
+    // without a display being opened: the drawing and the scale are what is
+    // left, and a drawing is checked, and refused, with no display at all.
+    gtk_parse_args(&argc, &argv);
     if (argc < 2) {
         usage();
         return 0;
     }
     double echelle = 1.0;
-    if (argv[2] && !lireEchelle(argv[2], echelle)) {
-        std::cerr << "Echelle invalide : " << argv[2] << " (il faut un nombre entre "
-                  << kEchelleMin << " et " << kEchelleMax << ")." << std::endl;
+    if (argc > 2 && !lireEchelle(argv[2], echelle)) {
+        std::cerr << "Echelle invalide : " << argv[2] << " (il faut un nombre entre " << kEchelleMin
+                  << " et " << kEchelleMax << ")." << std::endl;
         return 2;
     }
     Trace::installerVidageSurSignal();
-
-    Gtk::Main kit(argc, argv);
-    // Only toolkit options were given: no drawing is named.
-    if (argc < 2) {
-        usage();
-        return 0;
-    }
-    FenetrePlan fenetre;
-    fenetre.set_title("Plan");
-    poserIcone(fenetre, cheminIcone());
     ResultatLecture lu;
     auto handler = testReading(argv[1], lu);
     // A refused file ends the program here, its message already written.
     if (lectureAbandonnee(lu)) return statutSortie(lu);
+
+    Gtk::Main kit(argc, argv);
+    FenetrePlan fenetre;
+    fenetre.set_title("Plan");
+    poserIcone(fenetre, cheminIcone());
     DXFArea dessin(handler->getDessin(), echelle);
     fenetre.addArea(dessin);
     Gtk::Main::run(fenetre);

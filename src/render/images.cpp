@@ -1,9 +1,150 @@
 #include "render/images.h"
 
-#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "fichiers/ouverture.h"
+
+namespace {
+
+// The gdk-pixbuf loader of a raster picture, told by its first bytes; null
+// for anything else.
+const char* chargeurDe(const unsigned char* d, std::size_t n) {
+    auto debut = [&](const char* signature, std::size_t k) {
+        return n >= k && std::memcmp(d, signature, k) == 0;
+    };
+    if (debut("\x89PNG\r\n\x1a\n", 8)) return "png";
+    if (debut("\xff\xd8\xff", 3)) return "jpeg";
+    if (debut("GIF87a", 6) || debut("GIF89a", 6)) return "gif";
+    if (debut("II*\0", 4) || debut("MM\0*", 4)) return "tiff";
+    if (debut("BM", 2)) return "bmp";
+    return nullptr;
+}
+
+// What the size-prepared handler needs to judge the announced size.
+struct Entete {
+    Decodage& d;
+    std::int64_t pixelsMax;
+    int coteMax;
+    std::uint64_t budget;
+    bool vu = false;
+};
+
+void tailleAnnoncee(GdkPixbufLoader* chargeur, int largeur, int hauteur, gpointer donnees) {
+    auto& e = *static_cast<Entete*>(donnees);
+    if (e.vu) return;
+    e.vu = true;
+    e.d.largeur = largeur;
+    e.d.hauteur = hauteur;
+    const std::int64_t pixels = std::int64_t{largeur} * hauteur;
+    if (largeur <= 0 || hauteur <= 0 || largeur > e.coteMax || hauteur > e.coteMax ||
+        pixels > e.pixelsMax)
+        e.d.refus = RefusImage::TropGrande;
+    else if (e.d.octetsLus + 4 * static_cast<std::uint64_t>(pixels) > e.budget)
+        e.d.refus = RefusImage::Budget;
+    // A size of 0 x 0 makes every loader stop before it allocates the
+    // picture (gdk_pixbuf_get_file_info stops them so).
+    if (e.d.refus != RefusImage::Aucun) gdk_pixbuf_loader_set_size(chargeur, 0, 0);
+}
+
+}  // namespace
+
+GdkPixbuf* decoderImage(const std::string& chemin, Decodage& d, std::int64_t pixelsMax, int coteMax,
+                        std::uint64_t budget) {
+    d = Decodage();
+    Acces acces;
+    struct stat st;
+    Descripteur fd = ouvrirOrdinaire(chemin, acces, &st);
+    if (!fd.valide()) {
+        d.refus = RefusImage::Illisible;
+        return nullptr;
+    }
+    if (static_cast<std::size_t>(st.st_size) > CacheImages::kTailleFichierMax) {
+        d.refus = RefusImage::TropVolumineux;
+        return nullptr;
+    }
+
+    constexpr std::size_t kMorceau = std::size_t{1} << 16;
+    std::vector<unsigned char> morceau(kMorceau);
+    // Fills the piece as far as the file goes; its size, or -1.
+    auto lire = [&]() -> long {
+        std::size_t n = 0;
+        while (n < kMorceau) {
+            const long k =
+                lireMorceau(fd.get(), reinterpret_cast<char*>(morceau.data()) + n, kMorceau - n);
+            if (k < 0) return -1;
+            if (k == 0) break;
+            n += static_cast<std::size_t>(k);
+        }
+        d.octetsLus += n;
+        return static_cast<long>(n);
+    };
+
+    long n = lire();
+    const char* type = n > 0 ? chargeurDe(morceau.data(), static_cast<std::size_t>(n)) : nullptr;
+    if (!type) {
+        d.refus = n < 0 ? RefusImage::Illisible : RefusImage::Format;
+        return nullptr;
+    }
+    GdkPixbufLoader* chargeur = gdk_pixbuf_loader_new_with_type(type, nullptr);
+    if (!chargeur) {
+        d.refus = RefusImage::Format;
+        return nullptr;
+    }
+    Entete entete{d, pixelsMax, coteMax, budget};
+    g_signal_connect(chargeur, "size-prepared", G_CALLBACK(tailleAnnoncee), &entete);
+
+    bool ecrit = true;
+    while (n > 0 && d.refus == RefusImage::Aucun) {
+        ecrit = gdk_pixbuf_loader_write(chargeur, morceau.data(), static_cast<gsize>(n), nullptr);
+        if (!ecrit || d.refus != RefusImage::Aucun) break;
+        n = lire();
+        if (d.octetsLus > CacheImages::kTailleFichierMax)
+            d.refus = RefusImage::TropVolumineux;
+        else if (d.octetsLus > budget)
+            d.refus = RefusImage::Budget;
+    }
+    // Closed in every case (a loader dropped open complains); a picture cut
+    // short or refused makes it fail, which says nothing more.
+    const bool ferme = gdk_pixbuf_loader_close(chargeur, nullptr);
+    GdkPixbuf* pixbuf = nullptr;
+    if (d.refus == RefusImage::Aucun) {
+        if (n < 0)
+            d.refus = RefusImage::Illisible;
+        else if (!ecrit || !ferme || !(pixbuf = gdk_pixbuf_loader_get_pixbuf(chargeur)))
+            d.refus = RefusImage::Decodage;
+        else
+            g_object_ref(pixbuf);
+    }
+    g_object_unref(chargeur);
+    return pixbuf;
+}
+
+std::string cheminImage(const std::string& fichier, const std::string& dossierDessin) {
+    auto ordinaire = [](const std::string& c) {
+        struct stat st;
+        return ::stat(c.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    };
+    // Windows writes its paths with '\': the same path with '/' comes after.
+    std::vector<std::string> ecrits{fichier};
+    if (fichier.find('\\') != std::string::npos) {
+        ecrits.push_back(fichier);
+        std::replace(ecrits.back().begin(), ecrits.back().end(), '\\', '/');
+    }
+    for (const std::string& c : ecrits) {
+        if (c.empty()) continue;
+        if (ordinaire(c)) return c;
+        if (c[0] != '/' && !dossierDessin.empty()) {
+            const bool barre = dossierDessin.back() == '/';
+            const std::string voisin = dossierDessin + (barre ? "" : "/") + c;
+            if (ordinaire(voisin)) return voisin;
+        }
+    }
+    return fichier;
+}
 
 CacheImages::CacheImages(std::size_t budget, std::ostream& erreurs)
     : budget_(budget), erreurs_(erreurs) {}
@@ -17,42 +158,80 @@ void CacheImages::liberer(Entree& e) {
     e.octets = 0;
 }
 
+void CacheImages::oublier(const std::string& chemin) {
+    auto it = entrees_.find(chemin);
+    if (it == entrees_.end()) return;
+    liberer(it->second);
+    entrees_.erase(it);
+}
+
 void CacheImages::vider() {
     for (auto& [chemin, e] : entrees_) liberer(e);
     entrees_.clear();
+}
+
+void CacheImages::nouvelleRepeinte() {
+    depense_ = 0;
+    budgetEpuise_ = false;
+    budgetSignale_ = false;
+}
+
+void CacheImages::signalerBudget() {
+    budgetEpuise_ = true;
+    if (budgetSignale_) return;
+    budgetSignale_ = true;
+    erreurs_ << "Images : le budget de decodage de cette repeinte (" << (budgetRepeinte_ >> 20)
+             << " Mo) est epuise, les images suivantes attendent la prochaine." << std::endl;
+}
+
+cairo_surface_t* CacheImages::image(const std::string& chemin, const std::string& dossierDessin) {
+    return image(cheminImage(chemin, dossierDessin));
 }
 
 cairo_surface_t* CacheImages::image(const std::string& chemin) {
     struct stat st;
     if (chemin.empty() || stat(chemin.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         // Nothing to decode; forget an older copy so that memory is given back.
-        auto it = entrees_.find(chemin);
-        if (it != entrees_.end()) {
-            liberer(it->second);
-            entrees_.erase(it);
-        }
+        oublier(chemin);
         return nullptr;
     }
-    auto [it, nouveau] = entrees_.try_emplace(chemin);
-    Entree& e = it->second;
-    const bool change = nouveau || e.mtime.tv_sec != st.st_mtim.tv_sec ||
-                        e.mtime.tv_nsec != st.st_mtim.tv_nsec || e.taille != st.st_size ||
-                        e.inode != st.st_ino;
-    e.usage = ++horloge_;
-    if (!change) return e.surface;
+    auto it = entrees_.find(chemin);
+    if (it != entrees_.end()) {
+        Entree& e = it->second;
+        e.usage = ++horloge_;
+        if (e.mtime.tv_sec == st.st_mtim.tv_sec && e.mtime.tv_nsec == st.st_mtim.tv_nsec &&
+            e.taille == st.st_size && e.inode == st.st_ino)
+            return e.surface;
+        // Changed: the copy is stale.
+        oublier(chemin);
+    }
+    if (budgetEpuise_) {
+        signalerBudget();
+        return nullptr;
+    }
 
-    liberer(e);
+    Decodage d;
+    cairo_surface_t* surface = charger(chemin, d);
+    depense_ += d.octetsLus;
+    if (d.refus == RefusImage::Budget) {
+        // Not remembered: a later repaint tries again.
+        signalerBudget();
+        return nullptr;
+    }
+    Entree& e = entrees_[chemin];
+    e.usage = ++horloge_;
     e.mtime = st.st_mtim;
     e.taille = st.st_size;
     e.inode = st.st_ino;
-    e.surface = charger(chemin);
-    if (e.surface) {
-        e.octets = static_cast<std::size_t>(cairo_image_surface_get_stride(e.surface)) *
-                   static_cast<std::size_t>(cairo_image_surface_get_height(e.surface));
+    e.surface = surface;
+    if (surface) {
+        e.octets = static_cast<std::size_t>(cairo_image_surface_get_stride(surface)) *
+                   static_cast<std::size_t>(cairo_image_surface_get_height(surface));
         octets_ += e.octets;
+        depense_ += e.octets;
         respecterBudget(chemin);
     }
-    return e.surface;
+    return surface;
 }
 
 void CacheImages::respecterBudget(const std::string& garder) {
@@ -69,23 +248,28 @@ void CacheImages::respecterBudget(const std::string& garder) {
     }
 }
 
-cairo_surface_t* CacheImages::charger(const std::string& chemin) {
+cairo_surface_t* CacheImages::charger(const std::string& chemin, Decodage& d) {
     ++decodages_;
-    int largeur = 0, hauteur = 0;
-    if (!gdk_pixbuf_get_file_info(chemin.c_str(), &largeur, &hauteur)) return nullptr;
-    if (largeur <= 0 || hauteur <= 0 || largeur > kCoteMax || hauteur > kCoteMax ||
-        std::int64_t{largeur} * hauteur > kPixelsMax) {
-        erreurs_ << "Image trop grande, non chargee : " << chemin << " (" << largeur << " x "
-                 << hauteur << " pixels ; au plus " << kPixelsMax << " pixels et " << kCoteMax
-                 << " de cote)" << std::endl;
-        return nullptr;
+    const std::uint64_t reste = budgetRepeinte_ > depense_ ? budgetRepeinte_ - depense_ : 0;
+    GdkPixbuf* pixbuf = decoderImage(chemin, d, kPixelsMax, kCoteMax, reste);
+    switch (d.refus) {
+        case RefusImage::TropGrande:
+            erreurs_ << "Image trop grande, non chargee : " << chemin << " (" << d.largeur << " x "
+                     << d.hauteur << " pixels ; au plus " << kPixelsMax << " pixels et " << kCoteMax
+                     << " de cote)" << std::endl;
+            break;
+        case RefusImage::Format:
+            erreurs_ << "Image non chargee : " << chemin
+                     << " n'est pas une image PNG, JPEG, TIFF, BMP ou GIF." << std::endl;
+            break;
+        case RefusImage::TropVolumineux:
+            erreurs_ << "Image non chargee : " << chemin << " depasse " << (kTailleFichierMax >> 20)
+                     << " Mo." << std::endl;
+            break;
+        default:
+            break;
     }
-    GError* erreur = nullptr;
-    GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file(chemin.c_str(), &erreur);
-    if (!pixbuf) {
-        if (erreur) g_error_free(erreur);
-        return nullptr;
-    }
+    if (!pixbuf) return nullptr;
     const int l = gdk_pixbuf_get_width(pixbuf), h = gdk_pixbuf_get_height(pixbuf);
     const int canaux = gdk_pixbuf_get_n_channels(pixbuf);
     const bool alpha = gdk_pixbuf_get_has_alpha(pixbuf);
@@ -108,7 +292,7 @@ cairo_surface_t* CacheImages::charger(const std::string& chemin) {
     const int pasDst = cairo_image_surface_get_stride(surface);
     for (int y = 0; y < h; ++y) {
         const guchar* s = src + static_cast<std::ptrdiff_t>(y) * pasSrc;
-        auto* d = reinterpret_cast<std::uint32_t*>(dst + static_cast<std::ptrdiff_t>(y) * pasDst);
+        auto* o = reinterpret_cast<std::uint32_t*>(dst + static_cast<std::ptrdiff_t>(y) * pasDst);
         for (int x = 0; x < l; ++x, s += canaux) {
             std::uint32_t r = s[0], g = s[1], b = s[2], a = alpha ? s[3] : 255;
             if (a != 255) {
@@ -117,7 +301,7 @@ cairo_surface_t* CacheImages::charger(const std::string& chemin) {
                 g = (g * a + 127) / 255;
                 b = (b * a + 127) / 255;
             }
-            d[x] = (a << 24) | (r << 16) | (g << 8) | b;
+            o[x] = (a << 24) | (r << 16) | (g << 8) | b;
         }
     }
     cairo_surface_mark_dirty(surface);

@@ -6,9 +6,18 @@
 // changed file is decoded again and an unchanged one never is. Files that
 // cannot be loaded are remembered too (until they change), so a missing or
 // broken picture costs one stat() per repaint, not one decoding attempt.
+//
+// The files are named by drawings that may come from anywhere. Only regular
+// files are read, opened without blocking, and only the raster formats PNG,
+// JPEG, TIFF, BMP and GIF, told by their first bytes: gdk-pixbuf's other
+// loaders (SVG among them, which may take minutes and gigabytes for a few
+// hundred bytes) are never used. The size of a picture is checked as soon as
+// its header is read, before its pixels are decoded, and every repaint has a
+// decoding budget.
 #pragma once
 
 #include <cairo.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -17,12 +26,54 @@
 #include <string>
 #include <unordered_map>
 
+// Why a picture was not decoded.
+enum class RefusImage {
+    Aucun,
+    Illisible,       // missing, not a regular file, unreadable
+    Format,          // not PNG, JPEG, TIFF, BMP or GIF
+    TropVolumineux,  // a file larger than kTailleFichierMax
+    TropGrande,      // more pixels, or longer sides, than allowed
+    Budget,          // it would go past the budget it was given
+    Decodage,        // the decoder failed (a damaged file)
+};
+
+// What one decoding came to.
+struct Decodage {
+    RefusImage refus = RefusImage::Aucun;
+    int largeur = 0, hauteur = 0;  // as the header announces them (0: not read)
+    std::uint64_t octetsLus = 0;   // bytes read from the file
+};
+
+// Decodes the picture of the regular file at `chemin`. Its header is read
+// first: a picture wider or higher than `coteMax`, or of more than
+// `pixelsMax` pixels, is refused before its pixels are decoded, as is one
+// whose bytes read plus decoded pixels (four bytes each) would pass
+// `budget`. Returns a new pixbuf (the caller unrefs it), or null with the
+// reason in `d`.
+GdkPixbuf* decoderImage(const std::string& chemin, Decodage& d, std::int64_t pixelsMax, int coteMax,
+                        std::uint64_t budget = UINT64_MAX);
+
+// The file that an image definition names, for a drawing in `dossierDessin`
+// (the folder of the drawing's file, with or without its final '/'): the
+// path as written (absolute, or
+// relative to the working folder), then, when relative, against the
+// drawing's folder; and, for a path written on Windows, the same with its
+// '\' turned into '/'. The first of these that is a regular file, or the
+// path as written when none is.
+std::string cheminImage(const std::string& fichier, const std::string& dossierDessin);
+
 class CacheImages {
   public:
     // Pictures larger than this, or wider or higher than kCoteMax, are refused
     // before decoding (a 20000 x 20000 picture would need 1.6 GB).
     static constexpr std::int64_t kPixelsMax = 50'000'000;
     static constexpr int kCoteMax = 32767;  // the largest cairo image surface
+    // Files larger than this are not read: an uncompressed picture of
+    // kPixelsMax pixels takes 200 MB.
+    static constexpr std::size_t kTailleFichierMax = std::size_t{256} << 20;
+    // Bytes that one repaint may spend on new pictures (bytes read plus
+    // decoded pixels, four bytes each): two pictures of the largest size.
+    static constexpr std::uint64_t kBudgetRepeinte = std::uint64_t{512} << 20;
 
     // `budget`: bytes of decoded pictures kept; beyond it the least recently
     // used ones are dropped. Refusals are written to `erreurs`.
@@ -33,9 +84,19 @@ class CacheImages {
     CacheImages& operator=(const CacheImages&) = delete;
 
     // The picture of the file at `chemin`, or null when it cannot be loaded
-    // (missing, unreadable, unknown format, too large). The surface stays
-    // owned by the cache; it is valid until the next call or vider().
+    // (missing, unreadable, unknown format, too large) or waits for a later
+    // repaint (the budget of this one is spent). The surface stays owned by
+    // the cache; it is valid until the next call or vider().
     cairo_surface_t* image(const std::string& chemin);
+    // The same for a file named in a drawing of the folder `dossierDessin`
+    // (cheminImage).
+    cairo_surface_t* image(const std::string& chemin, const std::string& dossierDessin);
+
+    // Starts the decoding budget of a new repaint. Past the budget, the
+    // pictures not yet decoded are passed over until the next repaint, and
+    // one message per repaint says so.
+    void nouvelleRepeinte();
+    void setBudgetRepeinte(std::uint64_t octets) { budgetRepeinte_ = octets; }
 
     // Drops every picture.
     void vider();
@@ -55,9 +116,11 @@ class CacheImages {
         std::uint64_t usage = 0;
     };
 
-    cairo_surface_t* charger(const std::string& chemin);
+    cairo_surface_t* charger(const std::string& chemin, Decodage& d);
     void liberer(Entree& e);
+    void oublier(const std::string& chemin);
     void respecterBudget(const std::string& garder);
+    void signalerBudget();
 
     std::unordered_map<std::string, Entree> entrees_;
     std::size_t budget_;
@@ -65,4 +128,8 @@ class CacheImages {
     std::size_t octets_ = 0;
     std::size_t decodages_ = 0;
     std::uint64_t horloge_ = 0;
+    std::uint64_t budgetRepeinte_ = kBudgetRepeinte;
+    std::uint64_t depense_ = 0;  // by this repaint
+    bool budgetEpuise_ = false;
+    bool budgetSignale_ = false;
 };

@@ -85,7 +85,7 @@ bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
     cairo_clip(c);
     bool complet;
     {
-        RenduCairo rendu(c, images_, verrou);
+        RenduCairo rendu(c, images_, verrou, dessin.getDossier());
         rendu.setRegroupement(regrouper_);
         double x0, y0, x1, y1;
         cairo_clip_extents(c, &x0, &y0, &x1, &y1);

@@ -95,6 +95,8 @@ void PeintureDeFond::boucle() {
             std::ostringstream texte;
             Trace trace(texte);
             peintre_->setTrace(trace);
+            // Each picture has its own budget for decoding new raster images.
+            peintre_->cacheImages().nouvelleRepeinte();
             fini = peintre_->peindre(cr, *c->dessin, c->vue, hauteur,
                                      Zone{0, 0, double(largeur), double(hauteur)}, c->masques);
             peintre_->setTrace(*trace_);

@@ -69,8 +69,9 @@ struct ImageTenue {
 
 }  // namespace
 
-RenduCairo::RenduCairo(cairo_t* cr, CacheImages& cache, std::mutex* verrou)
-    : cr_(cr), cache_(cache), verrou_(verrou) {
+RenduCairo::RenduCairo(cairo_t* cr, CacheImages& cache, std::mutex* verrou,
+                       std::string dossierDessin)
+    : cr_(cr), cache_(cache), verrou_(verrou), dossierDessin_(std::move(dossierDessin)) {
     cairo_get_matrix(cr, &base_);
     cairo_identity_matrix(cr);
     double x0, y0, x1, y1;
@@ -280,7 +281,7 @@ void RenduCairo::image(const Matrice& m, const Image& i, const CouleurRVB& coule
     {
         std::unique_lock<std::mutex> verrou;
         if (verrou_) verrou = std::unique_lock<std::mutex>(*verrou_);
-        image = cache_.image(i.fileRef());
+        image = cache_.image(i.fileRef(), dossierDessin_);
         if (image) cairo_surface_reference(image);
     }
     if (image) {

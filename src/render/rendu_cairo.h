@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <mutex>
+#include <string>
 
 #include "render/images.h"
 #include "render/rendu.h"
@@ -19,8 +20,10 @@ class RenduCairo : public Rendu {
   public:
     // `cr` is used in device space: its transform is left as found. Pictures
     // come from `cache`, used under `verrou` when it is given (painters that
-    // share a cache on several threads).
-    RenduCairo(cairo_t* cr, CacheImages& cache, std::mutex* verrou = nullptr);
+    // share a cache on several threads); relative picture paths are also
+    // looked for in `dossierDessin`, the drawing's folder.
+    RenduCairo(cairo_t* cr, CacheImages& cache, std::mutex* verrou = nullptr,
+               std::string dossierDessin = {});
     ~RenduCairo() override;
     RenduCairo(const RenduCairo&) = delete;
     RenduCairo& operator=(const RenduCairo&) = delete;
@@ -57,6 +60,7 @@ class RenduCairo : public Rendu {
     cairo_t* cr_;
     CacheImages& cache_;
     std::mutex* verrou_;
+    std::string dossierDessin_;
     bool regrouper_ = true;
     cairo_matrix_t base_{};
     double zx0_, zy0_, zx1_, zy1_;  // clip, device, with a margin

@@ -5,14 +5,49 @@
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/stock.h>
 
+#include <cstdint>
+
+#include "render/images.h"
+
+namespace {
+
+// An icon is a small picture: a few hundred pixels a side at most.
+constexpr int kCoteIconeMax = 1024;
+
+const char* raisonRefus(RefusImage refus) {
+    switch (refus) {
+        case RefusImage::Illisible:
+            return "absente, illisible ou pas un fichier ordinaire";
+        case RefusImage::Format:
+            return "pas une image PNG, JPEG, TIFF, BMP ou GIF";
+        case RefusImage::TropVolumineux:
+            return "fichier trop volumineux";
+        case RefusImage::TropGrande:
+        case RefusImage::Budget:
+            return "image trop grande";
+        case RefusImage::Decodage:
+        case RefusImage::Aucun:
+            break;
+    }
+    return "image endommagee";
+}
+
+}  // namespace
+
 void poserIcone(Gtk::Window& fenetre, const std::string& fichier, std::ostream& erreurs) {
-    try {
-        fenetre.set_icon(Gdk::Pixbuf::create_from_file(fichier));
-    } catch (const Glib::Error& e) {
-        erreurs << "Icone " << fichier << " non chargee (" << e.what()
+    // Read as the pictures of a drawing are: a regular file only, opened
+    // without blocking (a named pipe called icon.gif must not hold the
+    // start-up), raster formats only, its size checked before decoding.
+    Decodage d;
+    GdkPixbuf* icone =
+        decoderImage(fichier, d, std::int64_t{kCoteIconeMax} * kCoteIconeMax, kCoteIconeMax);
+    if (!icone) {
+        erreurs << "Icone " << fichier << " non chargee (" << raisonRefus(d.refus)
                 << ") : la fenetre s'ouvre sans icone.\n"
                 << std::flush;
+        return;
     }
+    fenetre.set_icon(Glib::wrap(icone));
 }
 
 FenetreVisionneuse::FenetreVisionneuse(std::ostream& sortie, std::ostream& erreurs)

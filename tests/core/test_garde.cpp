@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <list>
 #include <sstream>
 
 #include "import/dxfhandler.h"
@@ -110,7 +111,8 @@ TEST(GardeComptes, LesComptesJustesEtLesAutresEntitesRestentTelsQuels) {
 TEST(GardeComptes, CodesEtValeursLusCommeDxflibLesLit) {
     // "  90", "090" and "4294967386" (which wraps to 90) are all code 90 to
     // dxflib; the value stops at its first NUL; counts are per record and
-    // each counts the elements after it.
+    // each counts the elements after it; a record type with a blank is that
+    // record.
     std::string corps = paire(0, "LWPOLYLINE") + "  90\n7000000\n" + sommets(1) +
                         paire(0, "LWPOLYLINE") + "090\r\n7000000\r\n" + sommets(2) +
                         paire(0, "LWPOLYLINE") + "4294967386\n7000000\n" + sommets(1) +
@@ -122,7 +124,7 @@ TEST(GardeComptes, CodesEtValeursLusCommeDxflibLesLit) {
                         sommets(1) + paire(0, "LWPOLYLINE ") + paire(90, 5000000);
     const std::string texte = dxf::entites(corps);
     Controle c(texte);
-    EXPECT_EQ(c.comptesCorriges(), 4u);
+    EXPECT_EQ(c.comptesCorriges(), 5u);
     const std::string t(c.texte());
     EXPECT_NE(t.find("  90\n1\n10\n0\n"), std::string::npos);
     EXPECT_NE(t.find("090\r\n2\r\n10\n0\n"), std::string::npos);
@@ -131,31 +133,75 @@ TEST(GardeComptes, CodesEtValeursLusCommeDxflibLesLit) {
                                  "999999\n",
                                  12)),
               std::string::npos);
-    EXPECT_NE(t.find("90\n1\n10\n0\n20\n0\n0\nLWPOLYLINE \n90\n5000000\n"), std::string::npos);
+    EXPECT_NE(t.find("90\n1\n10\n0\n20\n0\n0\nLWPOLYLINE\n90\n0\n"), std::string::npos);
 }
 
-TEST(GardeLignes, UneLigneDePlusDe1023CaracteresEstRefusee) {
-    // dxflib reads 1023 characters whole; one more and the pairs shift.
-    for (std::size_t n : {1023u, 1024u, 100000u}) {
-        SCOPED_TRACE(n);
-        const std::string texte =
-            dxf::entites(dxf::texte(0, 0, 1, std::string(n, 'x')) + dxf::ligne(0, 0, 1, 1));
+TEST(GardeLignes, UneValeurTropLongueEstCoupeeEtLaSuiteLue) {
+    // dxflib reads 1023 characters whole; one more and the pairs shift. A
+    // longer value is cut to 1023 bytes, short of a UTF-8 character that the
+    // cut would split; a carriage return goes with the cut.
+    const std::string e = "\xc3\xa9";  // two bytes
+    struct Cas {
+        std::string valeur;
+        std::size_t garde;  // bytes kept
+    };
+    const Cas cas[] = {
+        {std::string(1023, 'x'), 1023},           {std::string(1024, 'x'), 1023},
+        {std::string(2000, 'x'), 1023},           {std::string(100000, 'x'), 1023},
+        {std::string(1022, 'x') + e + "y", 1022}, {std::string(1021, 'x') + e + "y", 1023},
+        {std::string(1023, 'x') + "\r", 1023},
+    };
+    for (const Cas& k : cas) {
+        SCOPED_TRACE(k.valeur.size());
+        const std::string texte = dxf::entites(dxf::texte(0, 0, 1, k.valeur) +
+                                               dxf::ligne(0, 0, 1, 1) + dxf::cercle(0, 0, 2));
         Controle c(texte);
-        if (n == 1023) {
-            EXPECT_EQ(c.refus(), ResultatLecture::Aucune);
-            Import i(texte);
-            EXPECT_EQ(i.r.issue, ResultatLecture::Reussie);
-            ASSERT_EQ(i.racine().getTextes().size(), 1u);
-            EXPECT_EQ(i.racine().getTextes()[0]->getTexte().size(), 1023u);
-            EXPECT_EQ(i.racine().getLignes().size(), 1u);
-        } else {
-            EXPECT_EQ(c.refus(), ResultatLecture::LigneTropLongue);
-            EXPECT_EQ(c.ligneTropLongue(), 18u);
-        }
+        EXPECT_EQ(c.refus(), ResultatLecture::Aucune);
+        const bool coupee = k.valeur.size() > 1023;
+        EXPECT_EQ(c.ligneCoupee(), coupee ? 18u : 0u);
+        Import i(texte);
+        EXPECT_EQ(i.r.issue, ResultatLecture::Reussie);
+        EXPECT_EQ(i.r.message, coupee ? "plan.dxf : la valeur de sa ligne 18 depasse 1023 "
+                                        "caracteres ; elle est coupee, le reste est lu."
+                                      : "");
+        ASSERT_EQ(i.racine().getTextes().size(), 1u);
+        EXPECT_EQ(i.racine().getTextes()[0]->getTexte(), k.valeur.substr(0, k.garde));
+        EXPECT_EQ(i.racine().getLignes().size(), 1u);
+        EXPECT_EQ(i.racine().getCercles().size(), 1u);
     }
-    // A carriage return counts: dxflib removes it only after reading the line.
-    EXPECT_EQ(refusDe(dxf::entites(paire(0, "TEXT") + paire(1, std::string(1023, 'x') + "\r"))),
-              ResultatLecture::LigneTropLongue);
+    // A count too long for dxflib is cut and brought down as any count.
+    const std::string compte = dxf::entites(lwpolyline("9999999" + std::string(1500, ' '), 2) +
+                                            lwpolyline("2" + std::string(1500, ' '), 2));
+    Import i(compte);
+    EXPECT_EQ(i.r.issue, ResultatLecture::Reussie);
+    ASSERT_EQ(i.racine().getPolylines().size(), 2u);
+    for (const Polyline* p : i.racine().getPolylines()) EXPECT_EQ(p->getPoints().size(), 2u);
+    // A group code line too long is no pair: the file is refused.
+    const std::string codeLong = dxf::entites(std::string(1500, ' ') + dxf::ligne(0, 0, 1, 1));
+    Controle code(codeLong);
+    EXPECT_EQ(code.refus(), ResultatLecture::LigneTropLongue);
+    EXPECT_EQ(code.ligneTropLongue(), 5u);
+}
+
+TEST(GardeBlancs, LesTypesEtLesSectionsSontLusSansLeursBlancs) {
+    // Blanks around record types and section names: dxflib read nothing and
+    // the file passed for an empty drawing.
+    const std::string texte =
+        paire(0, "SECTION  ") + paire(2, "ENTITIES ") + paire(0, "LINE  ") + paire(8, "calque ") +
+        paire(10, 1.0) + paire(20, 2.0) + paire(11, 3.0) + paire(21, 4.0) + paire(0, " CIRCLE\t") +
+        paire(8, "0") + paire(10, 0.0) + paire(20, 0.0) + paire(40, 5.0) + "  0\r\nARC \r\n" +
+        paire(8, "0") + paire(40, 1.0) + paire(0, "ENDSEC ") + paire(0, "EOF  ");
+    Controle c(texte);
+    EXPECT_EQ(c.entites(), 3u);
+    EXPECT_NE(std::string(c.texte()).find("0\nLINE\n8\ncalque \n"), std::string::npos);
+    Import i(texte);
+    EXPECT_EQ(i.r.issue, ResultatLecture::Reussie) << i.r.message;
+    ASSERT_EQ(i.racine().getLignes().size(), 1u);
+    EXPECT_EQ(i.racine().getLignes()[0]->getX2(), 3);
+    // Values other than types and section names keep their blanks.
+    EXPECT_EQ(i.handler.getCalques(), (std::list<std::string>{"0", "calque "}));
+    EXPECT_EQ(i.racine().getCercles().size(), 1u);
+    EXPECT_EQ(i.racine().getArcs().size(), 1u);
 }
 
 TEST(GardeFin, LeTexteSArreteApresLeMarqueurEOF) {

@@ -27,7 +27,8 @@ TEST(Regressions, ChaqueFichierSeLitEtSePeint) {
         const auto debut = std::chrono::steady_clock::now();
         DXFHandler handler(nul);
         const ResultatLecture r = lireDXF(f, handler);
-        EXPECT_EQ(r.message.empty(), r.issue == ResultatLecture::Reussie) << r.message;
+        // Whatever is not read whole says why (a read whole may warn too).
+        EXPECT_TRUE(r.issue == ResultatLecture::Reussie || !r.message.empty()) << r.message;
         if (r.utilisable()) {
             auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, 64, 64);
             Trace trace(nul);
@@ -53,8 +54,14 @@ TEST(Regressions, LesFauxComptesNeCoutentRienEtNeFontRienPerdre) {
         EXPECT_EQ(r.issue, ResultatLecture::Reussie) << r.message;
         EXPECT_EQ(handler.getBlocRoot()->getLignes().size(), 1u);
     }
+    // A text of 1500 characters, then a LINE: the text is cut, the LINE read.
     DXFHandler handler(nul);
     const std::string texte = source("tests/regressions/texte-1500-caracteres.dxf");
     const ResultatLecture r = lireDXF(texte, handler);
-    EXPECT_EQ(r.message, texte + " n'a pas pu etre lu : sa ligne 16 depasse 1023 caracteres.");
+    EXPECT_EQ(r.issue, ResultatLecture::Reussie);
+    EXPECT_EQ(r.message, texte +
+                             " : la valeur de sa ligne 16 depasse 1023 caracteres ; elle est "
+                             "coupee, le reste est lu.");
+    EXPECT_EQ(handler.getBlocRoot()->getTextes().at(0)->getTexte().size(), 1023u);
+    EXPECT_EQ(handler.getBlocRoot()->getLignes().size(), 1u);
 }

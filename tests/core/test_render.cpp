@@ -3,6 +3,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -90,11 +91,16 @@ TEST(TarsinRender, Erreurs) {
     DossierTemporaire d;
     const std::string dessin = d.ecrire("plan.dxf", kDessin);
     const std::string png = d.chemin() + "/sortie.png";
+    // Entities of which nothing can be read: no picture, no success.
+    const std::string rien =
+        d.ecrire("rien.dxf",
+                 dxf::entites(dxf::paire(0, "INSERT") + dxf::paire(8, "0") + dxf::paire(10, 1.0)));
     struct Cas {
         std::vector<std::string> arguments;
         std::string message;
     };
     const std::vector<Cas> cas = {
+        {{rien, png}, "aucune n'a pu etre lue"},
         {{}, "usage"},
         {{dessin}, "usage"},
         {{dessin, png, "en trop"}, "usage"},
@@ -115,6 +121,7 @@ TEST(TarsinRender, Erreurs) {
         {{dessin, png, "--size", "100x-5"}, "taille invalide"},
         {{dessin, png, "--size", "40000x40000"}, "taille invalide"},
         {{dessin, png, "--couleur"}, "option inconnue"},
+        {{dessin, png, "--no-image"}, "[--no-images]"},
         {{dessin, png, "--max-seconds", "0"}, "valeur invalide pour --max-seconds"},
         {{dessin, png, "--max-memory", "1.5"}, "valeur invalide pour --max-memory"},
         {{dessin, d.chemin() + "/nulle/part/sortie.png"}, "impossible d'ecrire"},
@@ -157,12 +164,57 @@ TEST(TarsinRender, ImageDuDessin) {
     cairo_destroy(c);
     cairo_surface_write_to_png(s, (d.chemin() + "/bleu.png").c_str());
     cairo_surface_destroy(s);
-    const std::string dessin = d.ecrire(
-        "image.dxf", dxf::fichier(dxf::section("ENTITIES", dxf::image("4A", 30, 40, 10, 10)) +
-                                  dxf::objets(dxf::imagedef("4A", "bleu.png"))));
-    const Execution e = rendre({dessin, "sortie.png", "--quiet", "--size", "100x100"}, d.chemin());
-    ASSERT_EQ(e.statut, 0) << e.erreurs;
-    EXPECT_EQ(lirePng(d.chemin() + "/sortie.png").encres, 100);
+    // The same picture saying it is 40000 x 40000 pixels (CRC made right).
+    std::string grand = lireFichier(d.chemin() + "/bleu.png");
+    grand.replace(16, 8, std::string("\0\0\x9c\x40\0\0\x9c\x40", 8));
+    const auto crc =
+        static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(grand.data() + 12), 17));
+    for (int i = 0; i < 4; ++i) grand[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+    d.ecrire("grand.png", grand);
+    const std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" height=\"9\"/>";
+    d.ecrire("dessin.svg", svg);
+    d.ecrire("deguise.png", svg);
+    ASSERT_EQ(mkfifo((d.chemin() + "/tube.png").c_str(), 0600), 0);
+
+    struct Cas {
+        std::string fichier;
+        std::vector<std::string> options;
+        long encres;          // -1: the reference painted in the picture's place
+        std::string message;  // on the error stream
+    };
+    const Cas cas[] = {
+        {"bleu.png", {}, 100, ""},
+        {"bleu.png", {"--no-images"}, 0, ""},
+        {"grand.png", {}, -1, "Image trop grande, non chargee : grand.png (40000 x 40000 pixels"},
+        {"dessin.svg", {}, -1, "dessin.svg n'est pas une image PNG, JPEG, TIFF, BMP ou GIF"},
+        {"deguise.png", {}, -1, "deguise.png n'est pas une image PNG, JPEG, TIFF, BMP ou GIF"},
+        {"tube.png", {}, -1, ""},
+    };
+    for (const Cas& k : cas) {
+        SCOPED_TRACE(k.fichier);
+        const std::string dessin = d.ecrire(
+            "image.dxf", dxf::fichier(dxf::section("ENTITIES", dxf::image("4A", 30, 40, 10, 10)) +
+                                      dxf::objets(dxf::imagedef("4A", k.fichier))));
+        std::vector<std::string> a{programme("tarsin-render"), dessin, "sortie.png", "--size",
+                                   "100x100"};
+        a.insert(a.end(), k.options.begin(), k.options.end());
+        // A picture is refused before its pixels are decoded: under the
+        // sanitizers, an allocation over 100 MB would end the program.
+        const Execution e =
+            executer(a, d.chemin(),
+                     {"ASAN_OPTIONS=max_allocation_size_mb=100:allocator_may_return_null=0"}, 20);
+        ASSERT_EQ(e.statut, 0) << e.erreurs;
+        const Png png = lirePng(d.chemin() + "/sortie.png");
+        if (k.encres >= 0)
+            EXPECT_EQ(png.encres, k.encres);
+        else
+            EXPECT_GT(png.encres, 0);
+        EXPECT_EQ(e.sortie.find("\timage\n") == std::string::npos, k.options.size() == 1);
+        if (k.message.empty())
+            EXPECT_EQ(e.erreurs, "");
+        else
+            EXPECT_NE(e.erreurs.find(k.message), std::string::npos) << e.erreurs;
+    }
 }
 
 // Real drawings written by other programs (fetched by the corpus script):

@@ -3,6 +3,7 @@
 // toolbar.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -279,4 +280,86 @@ TEST_F(Programmes, PlanMontreSonDessinALEchelleDonnee) {
     // The demonstration rows' reader echoes the lines it reads.
     EXPECT_NE(fin.sortie.find("0:0|Titre\n"), std::string::npos);
     EXPECT_EQ(fin.erreurs.find("icon"), std::string::npos) << fin.erreurs;
+}
+
+namespace {
+
+// Starts `arguments` in `dossier`, waits for the window `titre`, quits it
+// from its toolbar and returns how the program ended.
+Execution lancerEtQuitter(const std::vector<std::string>& arguments, const std::string& dossier,
+                          const std::string& titre,
+                          const std::vector<std::string>& environnement = {}) {
+    Lancement programme(arguments, dossier, environnement);
+    const std::string fenetre = attendreFenetre(titre);
+    EXPECT_FALSE(fenetre.empty()) << "the window " << titre << " did not appear";
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    xdotool(kClicQuitter);
+    return programme.attendre(60);
+}
+
+}  // namespace
+
+TEST_F(Programmes, TarsinDansUnDossierHostile) {
+    // Named pipes where the icon and the annotation file are looked for,
+    // and a log that must not be written where it is named.
+    enum Journal { Tube, Lien, DossierFerme };
+    for (Journal cas : {Tube, Lien, DossierFerme}) {
+        SCOPED_TRACE(cas);
+        DossierTemporaire ici, etat;
+        const std::string plan = ici.ecrire("site.dxf", dessinRepere());
+        for (const char* tube : {"/icon.gif", "/site.ann"})
+            ASSERT_EQ(mkfifo((ici.chemin() + tube).c_str(), 0666), 0);
+        const std::string journal = ici.chemin() + "/tarsin.log";
+        const std::string cible = etat.ecrire("cible.txt", "a garder\n");
+        std::vector<std::string> arguments{programme("tarsin"), plan};
+        if (cas == Tube) {
+            ASSERT_EQ(mkfifo(journal.c_str(), 0666), 0);
+        }
+        if (cas == Lien) std::filesystem::create_symlink(cible, journal);
+        if (cas == DossierFerme) {
+            // Started as from a menu, in a folder it may not write; root
+            // may write anywhere, so it runs as nobody.
+            ASSERT_EQ(chmod(ici.chemin().c_str(), 0555), 0);
+            ASSERT_EQ(chmod(etat.chemin().c_str(), 0777), 0);
+            if (geteuid() == 0)
+                arguments.insert(arguments.begin(), {"/usr/bin/setpriv", "--reuid=65534",
+                                                     "--regid=65534", "--clear-groups"});
+        }
+        const Execution fin =
+            lancerEtQuitter(arguments, ici.chemin(), "Tarsin", {"XDG_STATE_HOME=" + etat.chemin()});
+        chmod(ici.chemin().c_str(), 0755);
+        // Had a pipe been opened, the window would never have come.
+        EXPECT_EQ(fin.statut, 0) << fin.erreurs;
+        EXPECT_EQ(compter(fin.erreurs, "Impossible d'ouvrir le fichier d'annotations!\n"), 2u);
+        const std::string trace = "le fichier_annot : " + ici.chemin() + "/site.ann\n";
+        if (cas == DossierFerme) {
+            const std::string ailleurs = etat.chemin() + "/tarsin/tarsin.log";
+            EXPECT_EQ(compter(fin.erreurs, "le journal est ecrit dans " + ailleurs), 1u)
+                << fin.erreurs;
+            EXPECT_NE(lireFichier(ailleurs).find(trace), std::string::npos);
+            struct stat st;
+            ASSERT_EQ(stat((etat.chemin() + "/tarsin").c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, 0700u);
+            EXPECT_EQ(fin.sortie, "");
+        } else {
+            // Standard output stays where it was, and says why.
+            EXPECT_NE(fin.erreurs.find(cas == Lien ? "tarsin.log est un lien symbolique"
+                                                   : "tarsin.log n'a pas pu etre cree"),
+                      std::string::npos)
+                << fin.erreurs;
+            EXPECT_NE(fin.sortie.find(trace), std::string::npos);
+        }
+        EXPECT_EQ(lireFichier(cible), "a garder\n");
+    }
+}
+
+TEST_F(Programmes, PlanDansUnDossierHostile) {
+    const std::string plan = dossier.ecrire("p.dxf", dessinRepere());
+    for (const char* tube : {"/icon.gif", "/annotations.ann"})
+        ASSERT_EQ(mkfifo((dossier.chemin() + tube).c_str(), 0600), 0);
+    const Execution fin =
+        lancerEtQuitter({programme("tarsin-plan"), plan}, dossier.chemin(), "Plan");
+    EXPECT_EQ(fin.statut, 0) << fin.erreurs;
+    // The tree's three demonstration rows each look for their annotations.
+    EXPECT_EQ(compter(fin.erreurs, "Impossible d'ouvrir le fichier d'annotations!\n"), 3u);
 }

@@ -2,15 +2,21 @@
 #include <gtest/gtest.h>
 
 #include <gtk/gtk.h>
+#include <sys/stat.h>
+#include <cairomm/surface.h>
 #include <gtkmm/cellrenderertoggle.h>
 #include <gtkmm/stock.h>
 #include <gtkmm/toolbar.h>
 #include <gtkmm/toolbutton.h>
 #include <gtkmm/viewport.h>
 
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <sstream>
 
 #include "acces.h"
+#include "annot/annotations.h"
 #include "ecran.h"
 #include "import/dxfhandler.h"
 #include "support/dxf.h"
@@ -360,9 +366,93 @@ TEST(Icone, AbsenteOuPresente) {
     EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1);
     EXPECT_NE(message.find("/nulle/part/icon.gif"), std::string::npos);
 
+    // A named pipe or a picture too large for an icon: passed over at once.
+    DossierTemporaire d;
+    const std::string tube = d.chemin() + "/icon.gif";
+    ASSERT_EQ(mkfifo(tube.c_str(), 0600), 0);
+    const std::string grande = d.chemin() + "/grande.png";
+    auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_RGB24, 2000, 10);
+    surface->write_to_png(grande);
+    for (const std::string& icone : {tube, grande}) {
+        erreurs.str("");
+        poserIcone(f, icone, erreurs);
+        EXPECT_EQ(erreurs.str().rfind("Icone " + icone + " non chargee (", 0), 0u) << icone;
+    }
+    EXPECT_FALSE(f.get_icon());
+
     erreurs.str("");
     poserIcone(f, source("samples/icon.gif"), erreurs);
     EXPECT_EQ(erreurs.str(), "");
     ASSERT_TRUE(f.get_icon());
     EXPECT_EQ(f.get_icon()->get_width(), 32);
+}
+
+TEST_F(FenetreTarsin, DixMilleCalquesEtLeurFichierLuUneFois) {
+    // Layers only: the window tests unwind every allocation in full, and the
+    // import of each entity costs many (the reading of 40,000 layers is timed
+    // in the core tests).
+    std::vector<std::string> noms;
+    std::string calques;
+    for (int i = 0; i < 10000; ++i) {
+        char nom[16];
+        std::snprintf(nom, sizeof nom, "c%04d", i);
+        noms.push_back(nom);
+        calques += dxf::calque(nom);
+    }
+    const std::string plan = dossier.ecrire("grand.dxf", dxf::fichier(dxf::tables(calques)));
+    dossier.ecrire("grand.ann", "9998:0 Avant-dernier\ntexte\n5:0 Cinq\nt\n");
+    const auto debut = std::chrono::steady_clock::now();
+    ASSERT_TRUE(t.ouvrir(plan));
+    EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(60));
+    auto rangs = A::modele(t)->children();
+    ASSERT_EQ(rangs.size(), 10000u);
+    EXPECT_EQ(std::string(rangs[9999][A::colonnes(t).colCalque]), "c9999");
+    EXPECT_EQ(titres(t, rangs[5].children()), std::vector<std::string>{"Cinq"});
+    EXPECT_EQ(titres(t, rangs[9998].children()), std::vector<std::string>{"Avant-dernier"});
+    // "9998:" holds "8:", "98:"... : their layers have their rows too.
+    EXPECT_EQ(titres(t, rangs[8].children()), std::vector<std::string>{":0 Avant-dernier"});
+    EXPECT_TRUE(rangs[7].children().empty());
+    // One diagnostic line per layer, as when the file was read for each.
+    const std::string s = sortie.str();
+    std::size_t lignes = 0;
+    for (auto p = s.find("fichier d'annot :"); p != std::string::npos;
+         p = s.find("fichier d'annot :", p + 1))
+        ++lignes;
+    EXPECT_EQ(lignes, 10000u);
+}
+
+TEST_F(FenetreTarsin, FichierDAnnotationsHostile) {
+    const std::string plan = dossier.ecrire("plan.dxf", dessinAvecCalques({"a", "b"}));
+    // /dev/zero as the annotation file: refused at once, as a missing file.
+    std::filesystem::create_symlink("/dev/zero", dossier.chemin() + "/plan.ann");
+    const auto debut = std::chrono::steady_clock::now();
+    ASSERT_TRUE(t.ouvrir(plan));
+    EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(10));
+    EXPECT_EQ(titres(t), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(erreurs.str(),
+              "Impossible d'ouvrir le fichier d'annotations!\n"
+              "Impossible d'ouvrir le fichier d'annotations!\n");
+
+    // A text line of 2 MB: the text view gets its first 64 KiB.
+    std::filesystem::remove(dossier.chemin() + "/plan.ann");
+    dossier.ecrire("plan.ann", "1:0 Long\n" + std::string(2 << 20, 'x') + "\n");
+    ASSERT_TRUE(t.ouvrir(plan));
+    A::arbre(t).row_activated(Gtk::TreePath("1:0"), *A::arbre(t).get_column(0));
+    EXPECT_EQ(A::texte(t).size(), kLigneMaxAnnotations);
+}
+
+TEST_F(FenetreTarsin, LaCaseDUneAnnotationNeMasqueAucunCalque) {
+    // An annotation titled with the name of a layer.
+    const std::string plan = dossier.ecrire("plan.dxf", dessinAvecCalques({"Fissure", "murs"}));
+    dossier.ecrire("plan.ann", "1:0 Fissure\ntexte\n");
+    ASSERT_TRUE(t.ouvrir(plan));
+    auto* boite = dynamic_cast<Gtk::CellRendererToggle*>(A::arbre(t).get_column_cell_renderer(1));
+    ASSERT_NE(boite, nullptr);
+    for (int i = 0; i < 2; ++i) {
+        cliquerCase(*boite, "1:0");
+        EXPECT_TRUE(A::dessin(t).getCalquesMasques().empty());
+    }
+    // The layer row's box still does.
+    cliquerCase(*boite, "0");
+    EXPECT_EQ(A::dessin(t).getCalquesMasques(), std::list<std::string>{"Fissure"});
 }

@@ -27,8 +27,8 @@ struct Execution {
 
 // A program started in `dossier` with its arguments, standard input empty,
 // extra environment variables "NOM=valeur" added (a bare "NOM" removes the
-// variable), its standard output and
-// error gathered in files; killed at destruction if still running.
+// variable), its standard output and error gathered in files; killed at
+// destruction if still running.
 class Lancement {
   public:
     Lancement(const std::vector<std::string>& arguments, const std::string& dossier = ".",

@@ -36,7 +36,7 @@ constexpr long kPixelsMax = 200'000'000;
 const char* const kUsage =
     "usage : tarsin-render DESSIN.dxf SORTIE.png|SORTIE.svg|SORTIE.pdf [--scale ECHELLE | "
     "--window X0 Y0 X1 Y1] [--size LARGEURxHAUTEUR|COTE] [--max-seconds S] [--max-memory MIO] "
-    "[--quiet]\n"
+    "[--quiet] [--no-images]\n"
     "  Par defaut le dessin entier est ajuste a l'image, avec une petite marge.\n"
     "  --scale        pixels par unite du dessin (entre 1e-06 et 1e+06), l'origine du\n"
     "                 dessin au coin inferieur gauche de l'image\n"
@@ -46,6 +46,7 @@ const char* const kUsage =
     "  --max-seconds  abandonne le dessin apres S secondes\n"
     "  --max-memory   abandonne le dessin s'il demande plus de MIO Mio de memoire\n"
     "  --quiet        n'ecrit pas les traces de lecture et de dessin\n"
+    "  --no-images    ne peint aucune image raster (dessins de source douteuse, vignettes)\n"
     "  --help         affiche cette aide\n"
     "  --version      affiche la version\n"
     "La sortie est ecrite sous un nom provisoire puis renommee : un echec ne laisse aucun "
@@ -147,6 +148,7 @@ int main(int argc, char** argv) {
     int largeur = 1000, hauteur = 1000;
     bool silencieux = false;
     unsigned secondesMax = 0, mioMax = 0;
+    OptionsPeinture options;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--scale" || a == "--size" || a == "--max-seconds" || a == "--max-memory") {
@@ -180,6 +182,8 @@ int main(int argc, char** argv) {
             fenetre = b;
         } else if (a == "--quiet") {
             silencieux = true;
+        } else if (a == "--no-images") {
+            options.images = false;
         } else if (a == "-h" || a == "--help") {
             std::cout << kUsage;
             return 0;
@@ -254,7 +258,7 @@ int main(int argc, char** argv) {
         cairo_paint(c);
 
         Trace trace(traces);
-        Peintre peintre(trace);
+        Peintre peintre(trace, options);
         const Zone zone{0, 0, static_cast<double>(largeur), static_cast<double>(hauteur)};
         Vue vue;
         if (echelle)
