@@ -209,6 +209,13 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
     return true;
 }
 
+void DXFArea::on_size_allocate(Gtk::Allocation& allocation) {
+    const int avant = get_allocation().get_height();
+    Gtk::DrawingArea::on_size_allocate(allocation);
+    if (navigable && avant > 1 && allocation.get_height() != avant)
+        vue.y -= (allocation.get_height() - avant) / vue.echelle;
+}
+
 bool DXFArea::on_scroll_event(GdkEventScroll* event) {
     if (!navigable || !event) return false;
     if (event->direction == GDK_SCROLL_UP)

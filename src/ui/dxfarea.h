@@ -92,6 +92,9 @@ class DXFArea : public Gtk::DrawingArea {
 
   protected:
     bool on_expose_event(GdkEventExpose* event) override;
+    // The full viewer's drawing stays where it is on screen when the area
+    // grows or shrinks (its top-left corner holds).
+    void on_size_allocate(Gtk::Allocation& allocation) override;
     bool on_scroll_event(GdkEventScroll* event) override;
     bool on_button_press_event(GdkEventButton* event) override;
     bool on_button_release_event(GdkEventButton* event) override;

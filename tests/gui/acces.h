@@ -30,6 +30,8 @@ struct AccesTest {
     static Gtk::HBox& boiteZoom(Tarsin& t) { return t.boiteZoom; }
     static Gtk::Button& zoomP(Tarsin& t) { return t.boutonZoomP; }
     static Gtk::Button& zoomM(Tarsin& t) { return t.boutonZoomM; }
+    static Gtk::Button& ajuster(Tarsin& t) { return t.boutonAjuster; }
+    static Gtk::Statusbar& barreEtat(Tarsin& t) { return t.barreEtat; }
     static const Dessin* dessinOuvert(Tarsin& t) { return t.dessinOuvert.get(); }
 
     static bool exposer(DXFArea& d, GdkEventExpose* e) { return d.on_expose_event(e); }

@@ -207,12 +207,17 @@ TEST_F(Programmes, TarsinOuvreParLeDialogue) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     xdotool("key Return");
     ASSERT_TRUE(attendreTexte(journal(), "le fichier_annot : " + dossier.chemin() + "/choisi.ann"));
-    // The pane is smaller than the area: it shows the area's top, where the
-    // line y = 900 lies 100 pixels down (past the pane's frame).
-    auto rouges = rangees(captureAvecRouge(1, 300, 1200), true, 300, 1200, 300);
+    // The drawing is fitted to the part of the area the pane shows: the line
+    // y = 900 a tenth of the way down from the line y = 1000, near the
+    // pane's top; the blue line from y = 0 to 1000 spans the pane's height.
+    auto ecran = captureAvecRouge(1, 300, 1200);
+    auto rouges = rangees(ecran, true, 300, 1200, 300);
+    auto bleues = rangees(ecran, false, 300, 1200, 0);
     ASSERT_EQ(rouges.size(), 1u);
-    EXPECT_GE(rouges[0].centre(), 100);
-    EXPECT_LE(rouges[0].centre(), 104);
+    ASSERT_EQ(bleues.size(), 1u);
+    const double hauteur = bleues[0].fin - bleues[0].debut;
+    EXPECT_GT(hauteur, 700);
+    EXPECT_NEAR(rouges[0].centre(), bleues[0].debut + hauteur / 10, 3);
 
     xdotool(kClicQuitter);
     Execution fin = tarsin.attendre(60);

@@ -87,7 +87,10 @@ TEST_F(FenetreTarsin, ArbreDesWidgets) {
     EXPECT_EQ(l, 2000);
     EXPECT_EQ(h, 2000);
     EXPECT_EQ(t.get_child(), &A::boiteFenetre(t));
-    EXPECT_EQ(enfants(A::boiteFenetre(t)), std::vector<Gtk::Widget*>{&A::boitePrincipale(t)});
+    // The status bar under everything.
+    EXPECT_EQ(enfants(A::boiteFenetre(t)),
+              (std::vector<Gtk::Widget*>{&A::boitePrincipale(t), &A::barreEtat(t)}));
+    EXPECT_FALSE(emballage(A::boiteFenetre(t), A::barreEtat(t)).expand);
 
     // The left column keeps its 300 pixels; the drawing pane takes the rest.
     Gtk::HBox& principale = A::boitePrincipale(t);
@@ -133,7 +136,9 @@ TEST_F(FenetreTarsin, ArbreDesWidgets) {
     EXPECT_EQ(quitter->get_stock_id(), Gtk::StockID(Gtk::Stock::QUIT).get_string());
     EXPECT_EQ(A::actions(t)->get_action("Open")->property_tooltip().get_value(),
               "Ouvrir un fichier .dxf");
-    EXPECT_EQ(enfants(A::boiteZoom(t)), (std::vector<Gtk::Widget*>{&A::zoomM(t), &A::zoomP(t)}));
+    EXPECT_EQ(enfants(A::boiteZoom(t)),
+              (std::vector<Gtk::Widget*>{&A::zoomM(t), &A::zoomP(t), &A::ajuster(t)}));
+    EXPECT_EQ(A::ajuster(t).get_label(), "Ajuster");
     EXPECT_EQ(A::zoomM(t).get_label(), "Zoom-");
     EXPECT_EQ(A::zoomP(t).get_label(), "Zoom+");
 
@@ -255,27 +260,40 @@ TEST_F(FenetreTarsin, CaseAffichageMasqueEtMontreLeCalque) {
     laisserTourner(300);
     const int H = d.get_allocation().get_height();
     ASSERT_EQ(H, 1000);  // the size that the open asks for, larger than the pane
-    EXPECT_TRUE(echantillon(true, 100, H - 800).rougeatre());
-    EXPECT_TRUE(echantillon(false, 100, H - 700).bleuatre());
+    // Fitted to the part of the area the pane shows.
+    const Gdk::Rectangle visible = d.partieVisible();
+    ASSERT_LT(visible.get_height(), 1000);
+    double x = 100, yr = 800, yb = 700;
+    d.getVue().matrice(H).appliquer(x, yr);
+    x = 100;
+    d.getVue().matrice(H).appliquer(x, yb);
+    for (double y : {yr, yb}) {
+        EXPECT_GT(y, visible.get_y());
+        EXPECT_LT(y, visible.get_y() + visible.get_height());
+    }
+    EXPECT_TRUE(echantillon(true, int(x), int(yr)).rougeatre());
+    EXPECT_TRUE(echantillon(false, int(x), int(yb)).bleuatre());
 
     auto* boite = dynamic_cast<Gtk::CellRendererToggle*>(A::arbre(t).get_column_cell_renderer(1));
     ASSERT_NE(boite, nullptr);
     cliquerCase(*boite, "1");  // "rouge", after "bleu"
     EXPECT_FALSE((*A::modele(t)->get_iter("1"))[A::colonnes(t).colAffichage]);
     EXPECT_EQ(d.getCalquesMasques(), std::list<std::string>{"rouge"});
-    EXPECT_FALSE(echantillon(true, 100, H - 800).rougeatre());
-    EXPECT_TRUE(echantillon(false, 100, H - 700).bleuatre());
+    EXPECT_FALSE(echantillon(true, int(x), int(yr)).rougeatre());
+    EXPECT_TRUE(echantillon(false, int(x), int(yb)).bleuatre());
 
     cliquerCase(*boite, "1");
     EXPECT_TRUE((*A::modele(t)->get_iter("1"))[A::colonnes(t).colAffichage]);
     EXPECT_TRUE(d.getCalquesMasques().empty());
-    EXPECT_TRUE(echantillon(true, 100, H - 800).rougeatre());
+    EXPECT_TRUE(echantillon(true, int(x), int(yr)).rougeatre());
 
-    // Zoom+: (100, 700) moves to 1.25 times its place from the bottom-left corner.
+    // Zoom+ about the centre of the visible part: the next step of the scale.
+    const double avant = d.getEchelle();
     A::zoomP(t).clicked();
-    EXPECT_EQ(d.getEchelle(), 1.25);
-    EXPECT_TRUE(echantillon(false, 125, H - 875).bleuatre());
-    EXPECT_FALSE(echantillon(false, 100, H - 700).bleuatre());
+    EXPECT_DOUBLE_EQ(d.getEchelle(), pasZoom(avant, true));
+    double x2 = 100, y2 = 700;
+    d.getVue().matrice(H).appliquer(x2, y2);
+    EXPECT_TRUE(echantillon(false, int(x2), int(y2)).bleuatre());
     t.hide();
 }
 
@@ -339,9 +357,8 @@ TEST_F(FenetreTarsin, SecondeOuvertureRemplaceTout) {
         EXPECT_TRUE(r[A::colonnes(t).colAffichage]);
         EXPECT_TRUE(r.children().empty());
     }
-    // Every box is ticked, so nothing stays hidden; the scale survives.
+    // Every box is ticked, so nothing stays hidden.
     EXPECT_TRUE(A::dessin(t).getCalquesMasques().empty());
-    EXPECT_EQ(A::dessin(t).getEchelle(), 1.25);
     EXPECT_EQ(&A::dessin(t).getDessin(), A::dessinOuvert(t));
     EXPECT_EQ(A::dessin(t).getCalques(), (std::list<std::string>{"q", "r", "s"}));
     EXPECT_EQ(A::fichierAnnot(t), dossier.chemin() + "/second.ann");

@@ -187,6 +187,27 @@ def couleurs():
     return fichier(tables, "", e)
 
 
+@dessin
+def grille_nationale():
+    # At national-grid coordinates, zoomed in to about 100 pixels per unit
+    # (its .args gives the window): crisp lines one hundredth of a unit
+    # apart in the drawing land on their own pixels.
+    x, y = 2600000.0, 1200000.0
+    e = ""
+    for i in range(12):
+        d = i * 0.15
+        e += ligne(x + d, y, x + d, y + 2, couleur=1 + i % 6)
+    e += cercle(x + 0.9, y + 1, 0.5, couleur=5) + ligne(x, y + 1, x + 2, y + 1, couleur=3)
+    return fichier(entites=e)
+
+
+@dessin
+def fenetre():
+    # The same drawing as "primitives", its window (.args) being the
+    # circle's neighbourhood: aspect kept, centred.
+    return primitives()
+
+
 def ecrire():
     for nom, f in DESSINS.items():
         with open(os.path.join(ICI, nom + ".dxf"), "w", newline="\n") as sortie:
