@@ -312,8 +312,8 @@ void resume() {
         const double complet = mediane(mesures[{n, Mode::Complet}], &Mesure::cpu);
         const double e = mediane(etendues[n], &Mesure::cpu);
         if (complet > 0 && e > 0)
-            std::printf("%-5s etendue %.3f s cpu = %.3f de l'import complet\n", nomTaille(n).c_str(),
-                        e, e / complet);
+            std::printf("%-5s etendue %.3f s cpu = %.3f de l'import complet\n",
+                        nomTaille(n).c_str(), e, e / complet);
     }
 }
 

@@ -6,7 +6,7 @@
 set -euo pipefail
 PAQUETS=(
   build-essential cmake pkg-config clang-format
-  libdxflib-dev libgtkmm-2.4-dev libcairomm-1.0-dev libgdk-pixbuf-2.0-dev
+  libdxflib-dev libagg-dev libgtkmm-2.4-dev libcairomm-1.0-dev libgdk-pixbuf-2.0-dev
   libgtest-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick locales-all fonts-dejavu-core

@@ -87,6 +87,7 @@ bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
     {
         RenduCairo rendu(c, images_, verrou, dessin.getDossier());
         rendu.setRegroupement(regrouper_);
+        rendu.setTraitsDirects(directs_);
         double x0, y0, x1, y1;
         cairo_clip_extents(c, &x0, &y0, &x1, &y1);
         parcours.setZone(x0 - kMarge, y0 - kMarge, x1 + kMarge, y1 + kMarge);

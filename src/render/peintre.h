@@ -82,6 +82,10 @@ class Peintre {
     // stroke (the default). Off, every primitive is stroked on its own: the
     // reference that the batched strokes are checked against.
     void setRegroupement(bool oui) { regrouper_ = oui; }
+    // Whether straight strokes and arcs go straight into the pixels of image
+    // surfaces (TraitsDirects, the default) rather than through cairo's
+    // stroker, which stays the reference and serves vector outputs.
+    void setTraitsDirects(bool oui) { directs_ = oui; }
 
   private:
     bool peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, const Matrice& vue,
@@ -101,4 +105,5 @@ class Peintre {
     std::size_t limiteTrace_ = kTraceMax;
     int fils_;
     bool regrouper_ = true;
+    bool directs_ = true;
 };

@@ -81,10 +81,19 @@ RenduCairo::RenduCairo(cairo_t* cr, CacheImages& cache, std::mutex* verrou,
     zx1_ = x1 + kMarge;
     zy1_ = y1 + kMarge;
     cairo_new_path(cr);
+    directs_ = TraitsDirects::pour(cr);
+}
+
+void RenduCairo::setTraitsDirects(bool oui) {
+    if (!oui)
+        directs_.reset();
+    else if (!directs_)
+        directs_ = TraitsDirects::pour(cr_);
 }
 
 RenduCairo::~RenduCairo() {
     vider();
+    directs_.reset();
     cairo_new_path(cr_);
     cairo_set_matrix(cr_, &base_);
     // Lets go of the last picture painted, if any.
@@ -150,6 +159,7 @@ void RenduCairo::vider() {
     if (lot_ == 0) return;
     // The batch's subpaths are already in device coordinates: stroke them
     // there, one pixel wide.
+    avantCairo();
     fixerMatrice(nullptr);
     cairo_set_source_rgb(cr_, couleurLot_.r, couleurLot_.g, couleurLot_.b);
     cairo_set_line_width(cr_, 1.0);
@@ -161,12 +171,8 @@ void RenduCairo::vider() {
     } else {
         cairo_set_dash(cr_, nullptr, 0, 0);
     }
-    if (modeLot_ == Mode::Remplir) {
-        cairo_fill(cr_);
-    } else {
-        if (modeLot_ == Mode::RemplirEtTrait) cairo_fill_preserve(cr_);
-        cairo_stroke(cr_);
-    }
+    if (modeLot_ == Mode::RemplirEtTrait) cairo_fill_preserve(cr_);
+    cairo_stroke(cr_);
     lot_ = 0;
 }
 
@@ -197,6 +203,12 @@ void RenduCairo::segment(double x1, double y1, double x2, double y2, const Trait
         x1 = x1 + t0 * dx;
         y1 = y1 + t0 * dy;
     }
+    if (directs_) {
+        // Drawn at once, after what cairo still holds back.
+        vider();
+        directs_->segment(x1, y1, x2, y2, trait, decalage);
+        return;
+    }
     preparer(trait, decalage, Mode::Trait, std::min(y1, y2), std::max(y1, y2), nullptr);
     cairo_move_to(cr_, x1, y1);
     cairo_line_to(cr_, x2, y2);
@@ -209,6 +221,11 @@ void RenduCairo::arc(const Matrice& m, double cx, double cy, double rayon, doubl
     m.appliquer(dx, dy);
     const double r = rayon * std::sqrt(m.xx * m.xx + m.yx * m.yx + m.xy * m.xy + m.yy * m.yy);
     if (std::max(std::fabs(dx), std::fabs(dy)) + r > kLoin) return;
+    if (directs_) {
+        vider();
+        directs_->arc(m, cx, cy, rayon, a1, a2, trait);
+        return;
+    }
     preparer(trait, 0, Mode::Trait, dy - r, dy + r, &m);
     // Without this, cairo would join the previous subpath to the arc's start.
     cairo_new_sub_path(cr_);
@@ -218,11 +235,18 @@ void RenduCairo::arc(const Matrice& m, double cx, double cy, double rayon, doubl
 
 void RenduCairo::pixel(double x, double y, const CouleurRVB& couleur) {
     if (!fini(x) || !fini(y) || std::max(std::fabs(x), std::fabs(y)) > kLoin) return;
-    // A square of one pixel's area: as much ink as the hairline it stands for.
+    // A square of one pixel's area, as much ink as the hairline it stands
+    // for: a stroke one pixel long, so that it joins the strokes' batch.
     Trait trait;
     trait.couleur = couleur;
-    preparer(trait, 0, Mode::Remplir, y - 0.5, y + 0.5, nullptr);
-    cairo_rectangle(cr_, x - 0.5, y - 0.5, 1, 1);
+    if (directs_) {
+        vider();
+        directs_->segment(x - 0.5, y, x + 0.5, y, trait, 0);
+        return;
+    }
+    preparer(trait, 0, Mode::Trait, y - 0.5, y + 0.5, nullptr);
+    cairo_move_to(cr_, x - 0.5, y);
+    cairo_line_to(cr_, x + 0.5, y);
     ajouteAuLot();
 }
 
@@ -268,6 +292,7 @@ void RenduCairo::texte(const Matrice& m, const TexteAPeindre& t) {
     m.appliquer(dx, dy);
     if (std::max(std::fabs(dx), std::fabs(dy)) > kLoin) return;
     vider();
+    avantCairo();
     fixerMatrice(&m);
     cairo_set_source_rgb(cr_, t.couleur.r, t.couleur.g, t.couleur.b);
     cairo_select_font_face(cr_, enUtf8(t.style).c_str(), CAIRO_FONT_SLANT_NORMAL,
@@ -294,6 +319,7 @@ void RenduCairo::image(const Matrice& m, const Image& i, const CouleurRVB& coule
         if (!fini(x) || !fini(y) || std::max(std::fabs(x), std::fabs(y)) > kLoin) return;
         if (!visible(x, y, x + l, y + h)) return;
         vider();
+        avantCairo();
         fixerMatrice(nullptr);
         cairo_set_source_surface(cr_, image, x, y);
         cairo_rectangle(cr_, x, y, l, h);
@@ -310,6 +336,7 @@ void RenduCairo::image(const Matrice& m, const Image& i, const CouleurRVB& coule
         return;
     if (std::max(std::fabs(dx), std::fabs(dy)) > kLoin) return;
     vider();
+    avantCairo();
     fixerMatrice(&m);
     cairo_set_source_rgb(cr_, couleur.r, couleur.g, couleur.b);
     cairo_select_font_face(cr_, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);

@@ -10,11 +10,13 @@
 #include <cairo.h>
 
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include "render/images.h"
 #include "render/rendu.h"
+#include "render/traits_directs.h"
 
 class RenduCairo : public Rendu {
   public:
@@ -31,6 +33,9 @@ class RenduCairo : public Rendu {
     // Whether primitives share strokes (the default). Off, every primitive is
     // stroked on its own: the reference the batches are checked against.
     void setRegroupement(bool oui) { regrouper_ = oui; }
+    // Whether straight strokes are drawn into the pixels directly
+    // (TraitsDirects) when the target is an image surface; on by default.
+    void setTraitsDirects(bool oui);
 
     void segment(double x1, double y1, double x2, double y2, const Trait& trait) override;
     void arc(const Matrice& m, double cx, double cy, double rayon, double a1, double a2,
@@ -42,13 +47,17 @@ class RenduCairo : public Rendu {
     void terminer() override;
 
   private:
-    enum class Mode { Trait, RemplirEtTrait, Remplir };
+    enum class Mode { Trait, RemplirEtTrait };
 
     // Makes the batch ready to take a primitive of this kind, in user space
     // `m` (null: device space); flushes the previous one when it differs.
     void preparer(const Trait& trait, double decalage, Mode mode, double y0, double y1,
                   const Matrice* m);
     void ajouteAuLot();
+    // Before cairo draws: our own strokes' pixels handed back to it.
+    void avantCairo() {
+        if (directs_) directs_->avantCairo();
+    }
     // Paints and empties the batch.
     void vider();
     void fixerMatrice(const Matrice* m);
@@ -62,6 +71,7 @@ class RenduCairo : public Rendu {
     std::mutex* verrou_;
     std::string dossierDessin_;
     bool regrouper_ = true;
+    std::unique_ptr<TraitsDirects> directs_;
     cairo_matrix_t base_{};
     double zx0_, zy0_, zx1_, zy1_;  // clip, device, with a margin
 

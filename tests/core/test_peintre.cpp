@@ -529,6 +529,7 @@ TEST(PeintrePixels, RegroupementCommeUnParUn) {
     }
     Lu d(dxf::entites(corps));
     Toile t;
+    t.peintre.setTraitsDirects(false);
     t.peindre(d.racine(), 1.2);
 
     // Reference: every primitive stroked on its own.
@@ -827,4 +828,37 @@ TEST(PeintreLimites, BlocsQuiSeMultiplientTraceBorneeEtAnnulation) {
               std::string(Peintre::kTraceCoupee) + "\n");
     EXPECT_GT(progression.load(), 100000u);
     EXPECT_TRUE(c.t.encreDessin(10, 5));
+}
+
+TEST(PeintrePixels, TraitsDirectsProchesDeCairo) {
+    // Straight strokes and arcs drawn straight into the pixels: as much ink
+    // as cairo's strokes (within 2 %), and few pixels visibly apart (more
+    // than 64 levels: line ends and the share of antialiasing between
+    // neighbouring rows).
+    dxf::Attr tirets;
+    tirets.typeLigne = "DASHED";
+    std::string corps;
+    for (int i = 0; i < 40; ++i) {
+        const double y = 5.3 + 7 * i;
+        corps += dxf::ligne(3.7, y, 120 + i, y + i % 9 - 4, i % 4 == 0 ? tirets : dxf::Attr{});
+        corps += dxf::arc(180, 150, 5 + 3 * i, 7.0 * i, 200 + i, i % 5 ? dxf::Attr{} : tirets);
+    }
+    Lu d(dxf::entites(corps));
+    Toile directs, cairo;
+    cairo.peintre.setTraitsDirects(false);
+    directs.peindre(d.racine(), 1.3);
+    cairo.peindre(d.racine(), 1.3);
+    double encreA = 0, encreB = 0;
+    int visibles = 0, encres = 0;
+    for (int y = 0; y < kCote; ++y)
+        for (int x = 0; x < kCote; ++x) {
+            const std::uint32_t a = directs.pixel(x, y), b = cairo.pixel(x, y);
+            encreA += 3 * 255 - rouge(a) - vert(a) - bleu(a);
+            encreB += 3 * 255 - rouge(b) - vert(b) - bleu(b);
+            encres += cairo.encre(x, y);
+            visibles += std::abs(rouge(a) - rouge(b)) > 64 || std::abs(vert(a) - vert(b)) > 64 ||
+                        std::abs(bleu(a) - bleu(b)) > 64;
+        }
+    EXPECT_NEAR(encreA / encreB, 1.0, 0.02);
+    EXPECT_LT(visibles, encres * 3 / 100);
 }
