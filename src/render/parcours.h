@@ -89,6 +89,8 @@ class Parcours {
     void dessiner(const std::vector<Point*>& l) { drawPoints(l); }
     void dessiner(const std::vector<Circle*>& l) { drawCercles(l); }
     void dessiner(const std::vector<Text*>& l) { drawTextes(l); }
+    void dessiner(const std::vector<MText*>& l);
+    void dessiner(const std::vector<Attribut*>& l);
     void dessiner(const std::vector<Image*>& l) { drawImages(l); }
     void dessiner(const std::vector<Insertion*>& l) { drawBlocs(l); }
 
@@ -112,8 +114,15 @@ class Parcours {
     // it is seen.
     void segment(double x1, double y1, double x2, double y2, const Trait& trait);
     void arcOuCercle(double cx, double cy, double rayon, double a1, double a2, const Trait& trait);
+    // Hands a text to the backend when it is seen; a text whose capitals
+    // would be under a pixel high is a bar where its lines lie, or nothing
+    // when that bar is under a pixel long.
+    void texte(const Text& t);
+    // The font that a text's style names.
+    const std::string& police(const Text& t);
 
     Rendu* rendu_ = nullptr;
+    const Dessin* dessin_ = nullptr;
     OptionsPeinture options_;
     Trace* trace_ = nullptr;
     std::ostream* erreurs_ = &std::cerr;
@@ -137,4 +146,6 @@ class Parcours {
     bool signaleProfondeur_ = false, signaleVolume_ = false;
     const Layer* dernierCalque_ = nullptr;
     bool dernierMasque_ = false;
+    const std::string* dernierStyle_ = nullptr;
+    const std::string* derniereP_ = nullptr;
 };

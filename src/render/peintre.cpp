@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "render/polices.h"
 #include "render/rendu_cairo.h"
 
 namespace {
@@ -39,6 +40,7 @@ CouleurRVB couleurDXF(int indice) {
 }
 
 void libererPolices() {
+    libererPolicesTextes();
     cairo_debug_reset_static_data();
     FcFini();
 }
@@ -63,6 +65,7 @@ void Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& des
         !(z.hauteur > 0))
         z = Zone{};
     calquesMasques_ = options_.calquesMasquables ? &calquesMasques : nullptr;
+    incomplet_ = false;
     const Matrice m = vue.matrice(hauteur);
     if (!peindreEnBandes(cr->cobj(), dessin, m, z))
         peindreSur(cr->cobj(), principal_, dessin, m, z, nullptr);
@@ -72,6 +75,9 @@ void Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& des
 
 void Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, const Matrice& vue,
                          const Zone& zone, std::mutex* verrou) {
+    // The clip as it was, for the texts' own context (rectangles that the
+    // zone's clip, off the pixel grid, would hide).
+    cairo_rectangle_list_t* avant = cairo_copy_clip_rectangle_list(c);
     cairo_save(c);
     cairo_new_path(c);
     // An empty zone leaves an empty path, which clips everything away: the
@@ -81,14 +87,17 @@ void Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
     {
         RenduCairo rendu(c, images_, verrou);
         rendu.setRegroupement(regrouper_);
+        rendu.setClipTextes(avant, zone.x, zone.y, zone.largeur, zone.hauteur);
         double x0, y0, x1, y1;
         cairo_clip_extents(c, &x0, &y0, &x1, &y1);
         parcours.setZone(x0 - kMarge, y0 - kMarge, x1 + kMarge, y1 + kMarge);
         parcours.setCalquesMasques(calquesMasques_);
         parcours.parcourir(dessin, vue, rendu);
         parcours.setCalquesMasques(nullptr);
+        if (rendu.estIncomplet()) incomplet_ = true;
     }
     cairo_restore(c);
+    cairo_rectangle_list_destroy(avant);
 }
 
 bool Peintre::peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& vue,

@@ -13,6 +13,8 @@
 #include <mutex>
 
 #include "render/images.h"
+#include "render/mise_en_page.h"
+#include "render/polices.h"
 #include "render/rendu.h"
 
 class RenduCairo : public Rendu {
@@ -37,6 +39,17 @@ class RenduCairo : public Rendu {
     void image(const Matrice& m, const Image& image, const CouleurRVB& couleur) override;
     void terminer() override;
 
+    // The clip of the texts' own context, when the clip of `cr` cannot be
+    // copied as rectangles (a rectangle off the pixel grid): the rectangles
+    // `base` (in device space, kept by the caller) cut by the rectangle
+    // (x, y, largeur, hauteur).
+    void setClipTextes(const cairo_rectangle_list_t* base, double x, double y, double largeur,
+                       double hauteur);
+
+    // Whether a text could not be painted (cairo failed on it): the picture
+    // lacks it. Everything else is still painted.
+    bool estIncomplet() const { return incomplet_; }
+
   private:
     enum class Mode { Trait, RemplirEtTrait };
 
@@ -48,9 +61,16 @@ class RenduCairo : public Rendu {
     // Paints and empties the batch.
     void vider();
     void fixerMatrice(const Matrice* m);
-    // Shows a text upright at (x, y) of user space `m` with the current font
-    // and colour.
-    void texteDroit(const Matrice& m, double x, double y, const std::string& texte);
+    // The context that paints the texts: of its own, on the same target
+    // and clip, so that a text cairo fails on leaves the other primitives
+    // painted (a cairo context in error paints nothing more). Null when
+    // none can be made.
+    cairo_t* contexteTextes();
+    // Paints a laid-out text; `dev` maps its local space to device pixels.
+    void peindre(cairo_t* c, const Matrice& dev, const MiseEnPage& mp, const TexteAPeindre& t);
+    // A glyph too large for cairo's glyph cache, filled as a path.
+    void glypheEnChemin(cairo_t* c, const Police& police, unsigned long index,
+                        const Matrice& versDevice);
     bool visible(double x0, double y0, double x1, double y1) const;
 
     cairo_t* cr_;
@@ -72,4 +92,14 @@ class RenduCairo : public Rendu {
     double decalageLot_ = 0;
     Mode modeLot_ = Mode::Trait;
     double lotY0_ = 0, lotY1_ = 0;  // device rows the batch covers
+
+    // Texts.
+    MesureurCairo mesureur_;
+    cairo_rectangle_list_t* clip_ = nullptr;  // of cr_, in device space
+    const cairo_rectangle_list_t* clipBase_ = nullptr;
+    double clipZone_[4] = {0, 0, 0, 0};
+    cairo_t* textes_ = nullptr;
+    cairo_t* brouillon_ = nullptr;  // glyph outlines
+    cairo_surface_t* surfaceBrouillon_ = nullptr;
+    bool incomplet_ = false;
 };
