@@ -5,8 +5,8 @@
 
 namespace {
 
-constexpr double kLargeurGlyphe = 0.6;  // of the height, on average
-constexpr double kDescente = 1.0 / 3;   // of the height
+constexpr double kLargeurGlyphe = 0.75;  // of the height, on average
+constexpr double kDescente = 1.0 / 3;    // of the height
 
 bool fini(double v) { return std::isfinite(v); }
 

@@ -31,11 +31,11 @@ inline double pasDeLigne(double taille, double facteur) {
 }
 
 // The placement of a text with its size estimated from its length in
-// bytes (glyphs about 0.6 of the height wide): the transform from its local
+// bytes (glyphs about 0.75 of the height wide): the transform from its local
 // space (as above) to the block's, the estimated width of its widest line,
 // and its height (of the capitals, or of an MTEXT's lines).
 Matrice placementEstime(const Text& t, double& largeur, double& hauteur);
 
 // An estimate of the box of a text in its block's units, from its length in
-// bytes: glyphs about 0.6 of the height wide, descenders a third of it.
+// bytes: glyphs about 0.75 of the height wide, descenders a third of it.
 Boite boiteEstimee(const Text& t);

@@ -201,8 +201,11 @@ void Parcours::drawBlocs(const std::vector<Insertion*>& liste) {
         chemin_.pop_back();
         --niveau;
 
-        plume_ = plumeAvant;
+        // The insertion's attributes lie in the space of the insertion
+        // itself; their by-block properties are the insertion's.
         fixerMatrice(avant, peignableAvant);
+        if (!b->getAttributs().empty()) dessiner(b->getAttributs());
+        plume_ = plumeAvant;
         if (trace_) {
             trace_->tabulations(niveau);
             *trace_ << "translation a x : " << -x << ", y : " << -y;
@@ -298,8 +301,9 @@ void Parcours::dessiner(const std::vector<MText*>& liste) {
 }
 
 void Parcours::dessiner(const std::vector<Attribut*>& liste) {
+    if (!peignable_) return;
     for (const Attribut* a : liste)
-        if (peignable_ && a->isPeint() && !masque(a->getCalque())) texte(*a);
+        if (a->isPeint() && !masque(a->getCalque())) texte(*a);
 }
 
 const std::string& Parcours::police(const Text& t) {
