@@ -163,6 +163,9 @@ std::string Decodeur::decoder(std::string_view octets, bool mtext) {
             ajouterUtf8(r, c);
         }
     };
+    auto produireTout = [&](const std::string& u) {
+        for (const char* p = u.c_str(); *p; p = g_utf8_next_char(p)) produire(g_utf8_get_char(p));
+    };
     const std::string_view s = texte;
     std::size_t i = 0;
     while (i < s.size()) {
@@ -179,12 +182,7 @@ std::string Decodeur::decoder(std::string_view octets, bool mtext) {
             const long v = lireHexa(s, i + 4, 4);
             if (page && v >= 0) {
                 const char deux[2] = {static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)};
-                const std::string u = convertir(std::string_view(deux, 2), page);
-                const char* p = u.c_str();
-                while (*p) {
-                    produire(g_utf8_get_char(p));
-                    p = g_utf8_next_char(p);
-                }
+                produireTout(convertir(std::string_view(deux, 2), page));
                 i += 8;
                 continue;
             }
@@ -200,17 +198,12 @@ std::string Decodeur::decoder(std::string_view octets, bool mtext) {
                 i += 3;
                 continue;
             }
-            if (i + 4 < s.size() + 0 && std::isdigit(static_cast<unsigned char>(s[i + 2])) &&
+            if (i + 4 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 2])) &&
                 std::isdigit(static_cast<unsigned char>(s[i + 3])) &&
                 std::isdigit(static_cast<unsigned char>(s[i + 4]))) {
                 const unsigned code = static_cast<unsigned>((s[i + 2] - '0') * 100 +
                                                             (s[i + 3] - '0') * 10 + s[i + 4] - '0');
-                const std::string u = code < 256 ? caractere(code) : std::string(kRemplacement);
-                const char* p = u.c_str();
-                while (*p) {
-                    produire(g_utf8_get_char(p));
-                    p = g_utf8_next_char(p);
-                }
+                produireTout(code < 256 ? caractere(code) : std::string(kRemplacement));
                 i += 5;
                 continue;
             }

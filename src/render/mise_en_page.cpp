@@ -158,22 +158,14 @@ class Lecteur {
             case 'k':
                 basculer(style_.barre, c == 'K');
                 break;
-            case 'H': {
-                const std::string_view v = parametre(s, i);
-                finir();
-                facteur(v, style_.hauteur);
-                break;
-            }
-            case 'W': {
-                const std::string_view v = parametre(s, i);
-                finir();
-                facteur(v, style_.largeur);
-                break;
-            }
+            case 'H':
+            case 'W':
             case 'T': {
                 const std::string_view v = parametre(s, i);
                 finir();
-                facteur(v, style_.espacement);
+                facteur(v, c == 'H'   ? style_.hauteur
+                           : c == 'W' ? style_.largeur
+                                      : style_.espacement);
                 break;
             }
             case 'Q': {
