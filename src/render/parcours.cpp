@@ -308,11 +308,11 @@ void Parcours::dessiner(const std::vector<Attribut*>& liste) {
 
 const std::string& Parcours::police(const Text& t) {
     // Texts mostly share their style: the last answer is kept.
-    if (dernierStyle_ != &t.styleRef() || !derniereP_) {
+    if (!dernierStyle_ || *dernierStyle_ != t.styleRef()) {
         dernierStyle_ = &t.styleRef();
-        derniereP_ = &dessin_->policeDuStyle(t.styleRef());
+        dernierePolice_ = &dessin_->policeDuStyle(t.styleRef());
     }
-    return *derniereP_;
+    return *dernierePolice_;
 }
 
 void Parcours::texte(const Text& t) {

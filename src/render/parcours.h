@@ -147,5 +147,5 @@ class Parcours {
     const Layer* dernierCalque_ = nullptr;
     bool dernierMasque_ = false;
     const std::string* dernierStyle_ = nullptr;
-    const std::string* derniereP_ = nullptr;
+    const std::string* dernierePolice_ = nullptr;
 };
