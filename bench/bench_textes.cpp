@@ -1,11 +1,13 @@
 // Cost of painting texts: a drawing of 100k texts (half TEXT, placed with
-// rotations, alignments, width factors and control codes; half MTEXT with
-// paragraphs, heights, colours, stacked fractions and a wrapping box),
+// alignments, width factors and control codes; half MTEXT with paragraphs,
+// heights, colours, stacked fractions and a wrapping box; heights of 2.5,
+// 3.5 or 5 units, three quarters level, a tenth upright, the rest at any
+// angle),
 // against its floor: the same count of lines at the same places, as long
 // as the texts. Both are read once and painted whole on a 2000x2000 ARGB
 // surface by the Peintre (trace to a file), at three scales:
-//   lisible   scale 2: capitals of 4 to 12 pixels, every text laid out;
-//   moyen     scale 0.5: capitals of 1 to 3 pixels;
+//   lisible   scale 2: capitals of 5 to 10 pixels, every text laid out;
+//   moyen     scale 0.5: capitals of 1.25 to 2.5 pixels;
 //   minuscule scale 0.1: texts under a pixel, painted as bars.
 // At the end: milliseconds of each and the ratio texts / lines.
 //
@@ -55,8 +57,12 @@ void ecrire(const std::string& chemin, long n, bool textes) {
     paire(o, 0, "SECTION");
     paire(o, 2, "ENTITIES");
     for (long i = 0; i < n; ++i) {
-        const double x = entre(0, 1000), y = entre(0, 1000), h = entre(2, 6);
-        const double angle = hasard() % 4 == 0 ? entre(0, 360) : 0;
+        // As drawings have them: a few heights and width factors, most texts
+        // level, some upright, a few at any angle.
+        static const double kHauteurs[] = {2.5, 3.5, 5};
+        const double x = entre(0, 1000), y = entre(0, 1000), h = kHauteurs[hasard() % 3];
+        const unsigned a = hasard() % 20;
+        const double angle = a < 15 ? 0 : a < 17 ? 90 : entre(0, 360);
         const std::string couleur = std::to_string(1 + hasard() % 7);
         const bool mtext = i % 2 == 1;
         std::string t = kMots[hasard() % 10];
@@ -87,7 +93,7 @@ void ecrire(const std::string& chemin, long n, bool textes) {
             paire(o, 41, nombre(20 * h));
             paire(o, 71, std::to_string(1 + hasard() % 9));
         } else {
-            paire(o, 41, nombre(entre(0.7, 1.2)));
+            paire(o, 41, hasard() % 4 == 0 ? "0.8" : "1");
             const int ah = static_cast<int>(hasard() % 3);
             paire(o, 72, std::to_string(ah));
             paire(o, 11, nombre(x));

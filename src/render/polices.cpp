@@ -2,6 +2,7 @@
 
 #include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
+#include <glib.h>
 
 #include <algorithm>
 #include <cctype>
@@ -171,12 +172,32 @@ void libererPolicesTextes() {
     c.options = nullptr;
 }
 
+const MesureurCairo::Glyphe& MesureurCairo::glyphe(char32_t c) {
+    auto it = glyphes_->find(c);
+    if (it != glyphes_->end()) return it->second;
+    Glyphe g{0, 0};
+    char utf8[8];
+    const int n = g_unichar_to_utf8(static_cast<gunichar>(c), utf8);
+    cairo_glyph_t* glyphes = nullptr;
+    int nombre = 0;
+    if (cairo_scaled_font_text_to_glyphs(police_->mesure, 0, 0, utf8, n, &glyphes, &nombre, nullptr,
+                                         nullptr, nullptr) == CAIRO_STATUS_SUCCESS &&
+        nombre == 1) {
+        cairo_text_extents_t e;
+        cairo_scaled_font_glyph_extents(police_->mesure, glyphes, 1, &e);
+        g = {glyphes[0].index, e.x_advance / kEmMesure};
+    }
+    cairo_glyph_free(glyphes);
+    return glyphes_->emplace(c, g).first->second;
+}
+
 void MesureurCairo::mesurer(const StyleCaracteres& style, std::string_view texte, Mesure& m) {
     if (!police_ || style.police != nom_ || style.gras != gras_ || style.italique != italique_) {
         nom_ = style.police;
         gras_ = style.gras;
         italique_ = style.italique;
         police_ = obtenirPolice(nom_, gras_, italique_);
+        glyphes_ = &parPolice_[police_];
     }
     m.glyphes.clear();
     m.avance = 0;
@@ -184,25 +205,17 @@ void MesureurCairo::mesurer(const StyleCaracteres& style, std::string_view texte
     if (!police_) return;
     m.capitales = police_->capitales;
     m.descente = police_->descente;
-    if (texte.empty()) return;
     std::string propre;
     if (!estPeignable(texte)) {
         propre = textePeignable(texte);
         texte = propre;
     }
-    cairo_glyph_t* glyphes = nullptr;
-    int n = 0;
-    if (cairo_scaled_font_text_to_glyphs(police_->mesure, 0, 0, texte.data(),
-                                         static_cast<int>(texte.size()), &glyphes, &n, nullptr,
-                                         nullptr, nullptr) != CAIRO_STATUS_SUCCESS ||
-        n <= 0) {
-        cairo_glyph_free(glyphes);
-        return;
+    // Glyph by glyph, each advance after the other (no kerning).
+    double x = 0;
+    for (const char* p = texte.data(); p < texte.data() + texte.size(); p = g_utf8_next_char(p)) {
+        const Glyphe& g = glyphe(g_utf8_get_char(p));
+        m.glyphes.push_back({g.index, x});
+        x += g.avance;
     }
-    m.glyphes.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) m.glyphes.push_back({glyphes[i].index, glyphes[i].x / kEmMesure});
-    cairo_text_extents_t dernier;
-    cairo_scaled_font_glyph_extents(police_->mesure, &glyphes[n - 1], 1, &dernier);
-    m.avance = (glyphes[n - 1].x + dernier.x_advance) / kEmMesure;
-    cairo_glyph_free(glyphes);
+    m.avance = x;
 }

@@ -19,6 +19,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "render/mise_en_page.h"
 
@@ -56,8 +57,17 @@ class MesureurCairo : public Mesureur {
     void mesurer(const StyleCaracteres& style, std::string_view texte, Mesure& m) override;
 
   private:
+    struct Glyphe {
+        unsigned long index;
+        double avance;  // in ems
+    };
+    // A character's glyph in the current face, asked of cairo once.
+    const Glyphe& glyphe(char32_t c);
+
     // The last face asked for, so that the lock is not taken per word.
     std::string nom_;
     bool gras_ = false, italique_ = false;
     const Police* police_ = nullptr;
+    std::unordered_map<char32_t, Glyphe>* glyphes_ = nullptr;  // of police_
+    std::unordered_map<const Police*, std::unordered_map<char32_t, Glyphe>> parPolice_;
 };

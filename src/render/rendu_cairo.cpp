@@ -72,6 +72,8 @@ RenduCairo::~RenduCairo() {
     vider();
     if (textes_) cairo_destroy(textes_);
     if (brouillon_) cairo_destroy(brouillon_);
+    for (auto& c : contours_)
+        if (c.second) cairo_path_destroy(c.second);
     if (surfaceBrouillon_) cairo_surface_destroy(surfaceBrouillon_);
     cairo_rectangle_list_destroy(clip_);
     cairo_new_path(cr_);
@@ -317,20 +319,41 @@ void RenduCairo::peindre(cairo_t* c, const Matrice& dev, const MiseEnPage& mp,
         if (!fini(grand) || !(petit >= kGlypheMin)) continue;
         couleur(p.couleur, p.aRvb, p.rvb);
         if (grand > kGlypheMax) {
+            // The outlines of the run, filled at once.
+            chemin_.clear();
             for (const Passage::Glyphe& g : p.glyphes) {
                 Matrice place = versDevice;
-                double gx = g.x, gy = g.y;
-                dev.appliquer(gx, gy);
-                place.x0 = gx;
-                place.y0 = gy;
-                glypheEnChemin(c, police, g.index, place);
+                place.x0 = g.x;
+                place.y0 = g.y;
+                dev.appliquer(place.x0, place.y0);
+                if (fini(place.x0) && fini(place.y0) &&
+                    visible(place.x0 - grand * 2, place.y0 - grand * 2, place.x0 + grand * 2,
+                            place.y0 + grand * 2))
+                    ajouterContour(police, g.index, place);
             }
+            if (chemin_.empty()) continue;
+            cairo_path_t chemin = {CAIRO_STATUS_SUCCESS, chemin_.data(),
+                                   static_cast<int>(chemin_.size())};
+            cairo_new_path(c);
+            cairo_append_path(c, &chemin);
+            cairo_fill(c);
             continue;
         }
-        // Glyphs through cairo's cache: user space is the local space with
-        // y down, so that the font matrix stands the glyphs upright.
-        const cairo_matrix_t utilisateur = {dev.xx, dev.yx, -dev.xy, -dev.yy, dev.x0, dev.y0};
-        const cairo_matrix_t police2 = {p.em * p.largeur, 0, -p.em * penche, p.em, 0, 0};
+        // Glyphs through cairo's glyph cache, in device space: the font
+        // matrix is the glyphs' whole device transform rounded to a grid of
+        // a hundredth of their size (at most 1/16 pixel), so that texts of
+        // nearly the same size and angle share cairo's glyphs; their
+        // positions stay exact.
+        const double pas = std::min(grand / 100, 1.0 / 16);
+        auto arrondi = [pas](double v) { return std::round(v / pas) * pas; };
+        cairo_matrix_t police2 = {arrondi(versDevice.xx),
+                                  arrondi(versDevice.yx),
+                                  arrondi(versDevice.xy),
+                                  arrondi(versDevice.yy),
+                                  0,
+                                  0};
+        if (!(std::fabs(police2.xx * police2.yy - police2.xy * police2.yx) >= 0.5 * grand * petit))
+            police2 = {versDevice.xx, versDevice.yx, versDevice.xy, versDevice.yy, 0, 0};
         glyphes.clear();
         for (const Passage::Glyphe& g : p.glyphes) {
             double gx = g.x, gy = g.y;
@@ -338,14 +361,12 @@ void RenduCairo::peindre(cairo_t* c, const Matrice& dev, const MiseEnPage& mp,
             if (!fini(gx) || !fini(gy) || std::max(std::fabs(gx), std::fabs(gy)) > kLoin ||
                 !visible(gx - grand * 2, gy - grand * 2, gx + grand * 2, gy + grand * 2))
                 continue;
-            glyphes.push_back({g.index, g.x, -g.y});
+            glyphes.push_back({g.index, gx, gy});
         }
         if (glyphes.empty()) continue;
-        cairo_set_matrix(c, &utilisateur);
         cairo_set_font_face(c, police.face);
         cairo_set_font_matrix(c, &police2);
         cairo_show_glyphs(c, glyphes.data(), static_cast<int>(glyphes.size()));
-        cairo_identity_matrix(c);
     }
     // Rules: at least a pixel thick.
     const double epaisseurDevice = std::sqrt(std::fabs(dev.determinant()));
@@ -365,13 +386,14 @@ void RenduCairo::peindre(cairo_t* c, const Matrice& dev, const MiseEnPage& mp,
     }
 }
 
-void RenduCairo::glypheEnChemin(cairo_t* c, const Police& police, unsigned long index,
-                                const Matrice& versDevice) {
+const cairo_path_t* RenduCairo::contour(const Police& police, unsigned long index) {
+    auto it = contours_.find({&police, index});
+    if (it != contours_.end()) return it->second;
     if (!brouillon_) {
         surfaceBrouillon_ = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
         brouillon_ = cairo_create(surfaceBrouillon_);
     }
-    // The outline at the measuring size, from font units to the device.
+    // The outline at the measuring size, in font units.
     cairo_set_scaled_font(brouillon_, police.mesure);
     const cairo_glyph_t g = {index, 0, 0};
     cairo_new_path(brouillon_);
@@ -380,46 +402,32 @@ void RenduCairo::glypheEnChemin(cairo_t* c, const Police& police, unsigned long 
     cairo_new_path(brouillon_);
     if (chemin->status != CAIRO_STATUS_SUCCESS) {
         cairo_path_destroy(chemin);
-        return;
+        chemin = nullptr;
     }
-    Matrice m = versDevice.apres(Matrice::echelle(1 / kEmMesure, 1 / kEmMesure));
-    bool dedans = true;
-    cairo_new_path(c);
-    for (int i = 0; i < chemin->num_data && dedans; i += chemin->data[i].header.length) {
-        const cairo_path_data_t* d = &chemin->data[i];
-        double p[6];
-        const int n = d->header.type == CAIRO_PATH_CURVE_TO     ? 3
-                      : d->header.type == CAIRO_PATH_CLOSE_PATH ? 0
-                                                                : 1;
-        for (int k = 0; k < n; ++k) {
-            p[2 * k] = d[k + 1].point.x;
-            p[2 * k + 1] = d[k + 1].point.y;
-            m.appliquer(p[2 * k], p[2 * k + 1]);
-            if (!fini(p[2 * k]) || !fini(p[2 * k + 1]) ||
-                std::max(std::fabs(p[2 * k]), std::fabs(p[2 * k + 1])) > kLoin)
-                dedans = false;
-        }
-        switch (d->header.type) {
-            case CAIRO_PATH_MOVE_TO:
-                cairo_move_to(c, p[0], p[1]);
-                break;
-            case CAIRO_PATH_LINE_TO:
-                cairo_line_to(c, p[0], p[1]);
-                break;
-            case CAIRO_PATH_CURVE_TO:
-                cairo_curve_to(c, p[0], p[1], p[2], p[3], p[4], p[5]);
-                break;
-            case CAIRO_PATH_CLOSE_PATH:
-                cairo_close_path(c);
-                break;
+    contours_.emplace(std::make_pair(&police, index), chemin);
+    return chemin;
+}
+
+void RenduCairo::ajouterContour(const Police& police, unsigned long index,
+                                const Matrice& versDevice) {
+    const cairo_path_t* contour = this->contour(police, index);
+    if (!contour) return;
+    // From font units to the device; a glyph reaching beyond what cairo's
+    // numbers hold is left out.
+    const Matrice m = versDevice.apres(Matrice::echelle(1 / kEmMesure, 1 / kEmMesure));
+    const std::size_t debut = chemin_.size();
+    chemin_.insert(chemin_.end(), contour->data, contour->data + contour->num_data);
+    for (std::size_t i = debut; i < chemin_.size(); i += chemin_[i].header.length) {
+        for (int k = 1; k < chemin_[i].header.length; ++k) {
+            auto& point = chemin_[i + static_cast<std::size_t>(k)].point;
+            m.appliquer(point.x, point.y);
+            if (!fini(point.x) || !fini(point.y) ||
+                std::max(std::fabs(point.x), std::fabs(point.y)) > kLoin) {
+                chemin_.resize(debut);
+                return;
+            }
         }
     }
-    cairo_path_destroy(chemin);
-    // A glyph reaching beyond what cairo's numbers hold is left out.
-    if (dedans)
-        cairo_fill(c);
-    else
-        cairo_new_path(c);
 }
 
 void RenduCairo::image(const Matrice& m, const Image& i, const CouleurRVB& couleur) {

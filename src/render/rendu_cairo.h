@@ -10,6 +10,9 @@
 #include <cairo.h>
 
 #include <cstddef>
+#include <map>
+#include <utility>
+#include <vector>
 #include <mutex>
 
 #include "render/images.h"
@@ -68,9 +71,13 @@ class RenduCairo : public Rendu {
     cairo_t* contexteTextes();
     // Paints a laid-out text; `dev` maps its local space to device pixels.
     void peindre(cairo_t* c, const Matrice& dev, const MiseEnPage& mp, const TexteAPeindre& t);
-    // A glyph too large for cairo's glyph cache, filled as a path.
-    void glypheEnChemin(cairo_t* c, const Police& police, unsigned long index,
-                        const Matrice& versDevice);
+    // The outline of a glyph in font units (at kEmMesure per em), kept for
+    // the painter's lifetime; null when cairo has none.
+    const cairo_path_t* contour(const Police& police, unsigned long index);
+    // Adds the outline of a glyph to chemin_, mapped by `versDevice` (font
+    // units of one em, y down, to device pixels), unless it reaches beyond
+    // what cairo's numbers hold.
+    void ajouterContour(const Police& police, unsigned long index, const Matrice& versDevice);
     bool visible(double x0, double y0, double x1, double y1) const;
 
     cairo_t* cr_;
@@ -101,5 +108,7 @@ class RenduCairo : public Rendu {
     cairo_t* textes_ = nullptr;
     cairo_t* brouillon_ = nullptr;  // glyph outlines
     cairo_surface_t* surfaceBrouillon_ = nullptr;
+    std::map<std::pair<const Police*, unsigned long>, cairo_path_t*> contours_;
+    std::vector<cairo_path_data_t> chemin_;  // the outlines of a run
     bool incomplet_ = false;
 };
