@@ -1,6 +1,8 @@
 #include "import/dxfhandler.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -80,6 +82,7 @@ void DXFHandler::addBlock(const DL_BlockData& data) {
     b.setBasePoints(data.bpx, data.bpy);
     b.setDefini();
     blocCourant = &b;
+    insertionAttributs = nullptr;
 }
 
 void DXFHandler::endBlock() {
@@ -87,6 +90,7 @@ void DXFHandler::endBlock() {
     trace.finLigne();
     trace.finLigne();
     blocCourant = &dessin->getBlocRoot();
+    insertionAttributs = nullptr;
 }
 
 void DXFHandler::addPoint(const DL_PointData& data) {
@@ -169,9 +173,11 @@ void DXFHandler::addInsert(const DL_InsertData& data) {
     Layer& calque = calqueCourant();
     const TypeLigne& type = typeLigneCourant();
     Block& definition = dessin->bloc(data.name, attributes.getColor(), calque, type);
-    blocCourant->ajouter(dessin->nouveau<Insertion>(definition, attributes.getColor(), calque, type,
-                                                    data.ipx, data.ipy, data.sx, data.sy,
-                                                    data.angle));
+    Insertion& insertion =
+        dessin->nouveau<Insertion>(definition, attributes.getColor(), calque, type, data.ipx,
+                                   data.ipy, data.sx, data.sy, data.angle);
+    blocCourant->ajouter(insertion);
+    insertionAttributs = &insertion;
 }
 
 void DXFHandler::addText(const DL_TextData& data) {
@@ -183,8 +189,142 @@ void DXFHandler::addText(const DL_TextData& data) {
     trace.finLigne();
     printAttributes();
     blocCourant->ajouter(dessin->nouveau<Text>(attributes.getColor(), calqueCourant(),
-                                               typeLigneCourant(), data.ipx, data.ipy, data.text,
-                                               data.style, data.height, data.xScaleFactor));
+                                               typeLigneCourant(), data.ipx, data.ipy,
+                                               decodeur.decoder(data.text, false), data.style,
+                                               data.height, data.xScaleFactor, disposition(data)));
+}
+
+// ---------------------------------------------------------------- texts
+
+void DXFHandler::Enregistrement::commencer(const std::string& type) {
+    type_ = type;
+    garde_ = type == "TEXT" || type == "MTEXT" || type == "ATTRIB" || type == "ATTDEF";
+    nombre_ = 0;
+}
+
+void DXFHandler::Enregistrement::ajouter(int code, const std::string& valeur) {
+    if (!garde_) return;
+    if (nombre_ < paires_.size()) {
+        paires_[nombre_].first = code;
+        paires_[nombre_].second = valeur;
+    } else {
+        paires_.emplace_back(code, valeur);
+    }
+    ++nombre_;
+}
+
+int DXFHandler::Enregistrement::rang(int code) const {
+    for (std::size_t i = nombre_; i > 0; --i)
+        if (paires_[i - 1].first == code) return static_cast<int>(i - 1);
+    return -1;
+}
+
+const std::string* DXFHandler::Enregistrement::valeur(int code) const {
+    const int r = rang(code);
+    return r < 0 ? nullptr : &paires_[static_cast<std::size_t>(r)].second;
+}
+
+double DXFHandler::Enregistrement::reel(int code, double defaut) const {
+    const std::string* v = valeur(code);
+    if (!v || v->empty()) return defaut;
+    std::string s = *v;
+    std::replace(s.begin(), s.end(), ',', '.');
+    return std::strtod(s.c_str(), nullptr);
+}
+
+int DXFHandler::Enregistrement::entier(int code, int defaut) const {
+    const std::string* v = valeur(code);
+    return v && !v->empty() ? static_cast<int>(std::strtol(v->c_str(), nullptr, 10)) : defaut;
+}
+
+void DXFHandler::processCodeValuePair(unsigned int groupCode, const std::string& groupValue) {
+    // At a group 0, dxflib is about to hand over the record just read.
+    if (groupCode == 0 || groupCode == 9) {
+        std::swap(enCours, precedent);
+        enCours.commencer(groupCode == 0 ? groupValue : std::string());
+    } else {
+        enCours.ajouter(static_cast<int>(groupCode), groupValue);
+    }
+}
+
+void DXFHandler::setVariableString(const std::string& key, const std::string& value, int) {
+    if (key == "$ACADVER") decodeur.setVersion(value);
+    if (key == "$DWGCODEPAGE") decodeur.setPageDeCode(value);
+}
+
+void DXFHandler::addTextStyle(const DL_StyleData& data) {
+    dessin->ajouterStyle(data.name, data.primaryFontFile);
+}
+
+DispositionTexte DXFHandler::disposition(const DL_TextData& data) const {
+    constexpr double kDegre = 3.141592653589793 / 180;
+    DispositionTexte d;
+    d.x2 = data.apx;
+    d.y2 = data.apy;
+    d.angle = data.angle;
+    d.facteurLargeur = data.xScaleFactor;
+    d.oblique = precedent.reel(51, 0) * kDegre;
+    d.alignH = data.hJustification;
+    d.alignV = data.vJustification;
+    d.drapeaux = data.textGenerationFlags;
+    return d;
+}
+
+void DXFHandler::addMTextChunk(const std::string& text) { morceauxMText += text; }
+
+void DXFHandler::addMText(const DL_MTextData& data) {
+    constexpr double kDegre = 3.141592653589793 / 180;
+    DispositionTexte d;
+    d.attachement = std::clamp(data.attachmentPoint, 1, 9);
+    d.largeurCadre = data.width;
+    d.interligne = data.lineSpacingFactor;
+    // The rotation in degrees (50), or the direction of the x axis
+    // (11/21): the last one given counts.
+    if (precedent.rang(11) > precedent.rang(50))
+        d.angle = std::atan2(precedent.reel(21, 0), precedent.reel(11, 1));
+    else
+        d.angle = precedent.reel(50, 0) * kDegre;
+    morceauxMText += data.text;
+    blocCourant->ajouter(dessin->nouveau<MText>(
+        attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx, data.ipy,
+        decodeur.decoder(morceauxMText, true), data.style, data.height, 1.0, d));
+    morceauxMText.clear();
+}
+
+void DXFHandler::addAttribute(const DL_AttributeData& data) {
+    Attribut& a = dessin->nouveau<Attribut>(
+        attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx, data.ipy,
+        decodeur.decoder(data.text, false), data.style, data.height, disposition(data),
+        precedent.entier(70, 0), false);
+    // Attributes follow their insertion, in the same space as it.
+    if (insertionAttributs)
+        insertionAttributs->addAttribut(a);
+    else
+        blocCourant->ajouter(a);
+}
+
+void DXFHandler::endSequence() { insertionAttributs = nullptr; }
+
+void DXFHandler::endSection() {
+    // dxflib calls this after each record, its attributes set; it delivers
+    // no ATTDEF.
+    if (precedent.type() == "ATTDEF") ajouterDefinitionAttribut();
+}
+
+void DXFHandler::ajouterDefinitionAttribut() {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Enregistrement& e = precedent;
+    DL_TextData data(e.reel(10, 0), e.reel(20, 0), 0, e.reel(11, nan), e.reel(21, nan), 0,
+                     e.reel(40, 2.5), e.reel(41, 1), e.entier(71, 0), e.entier(72, 0),
+                     e.entier(74, 0), e.valeur(1) ? *e.valeur(1) : std::string(),
+                     e.valeur(7) ? *e.valeur(7) : std::string(),
+                     e.reel(50, 0) * 3.141592653589793 / 180);
+    blocCourant->ajouter(dessin->nouveau<Attribut>(
+        attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx, data.ipy,
+        decodeur.decoder(data.text, false), data.style, data.height, disposition(data),
+        e.entier(70, 0), true));
+    // Read once: the next record's pairs take its place.
+    precedent.commencer(std::string());
 }
 
 void DXFHandler::addImage(const DL_ImageData& data) {

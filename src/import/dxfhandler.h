@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "import/codage.h"
 #include "model/dessin.h"
 #include "model/trace.h"
 
@@ -60,10 +61,46 @@ class DXFHandler : public DL_CreationAdapter {
     void addVertex(const DL_VertexData& data) override;
     void addInsert(const DL_InsertData& data) override;
     void addText(const DL_TextData& data) override;
+    void addTextStyle(const DL_StyleData& data) override;
+    void addMTextChunk(const std::string& text) override;
+    void addMText(const DL_MTextData& data) override;
+    void addAttribute(const DL_AttributeData& data) override;
+    void endSequence() override;
+    void setVariableString(const std::string& key, const std::string& value, int code) override;
+    void processCodeValuePair(unsigned int groupCode, const std::string& groupValue) override;
+    void endSection() override;
     void addImage(const DL_ImageData& data) override;
     void linkImage(const DL_ImageDefData& data) override;
 
   private:
+    // The pairs of one record, as the file gives them: what dxflib's data
+    // records leave out of texts (oblique angle, attribute flags, the order
+    // of MTEXT's angle and direction) and the ATTDEF records, which dxflib
+    // does not deliver. Only the records of texts are kept.
+    class Enregistrement {
+      public:
+        void commencer(const std::string& type);
+        void ajouter(int code, const std::string& valeur);
+        const std::string& type() const { return type_; }
+        bool garde() const { return garde_; }
+        // The last value of that code (dxflib keeps the last one too).
+        const std::string* valeur(int code) const;
+        double reel(int code, double defaut) const;
+        int entier(int code, int defaut) const;
+        // The rank of the last pair of that code, -1 if none.
+        int rang(int code) const;
+
+      private:
+        std::string type_;
+        bool garde_ = false;
+        std::vector<std::pair<int, std::string>> paires_;
+        std::size_t nombre_ = 0;
+    };
+
+    // The placement of a TEXT or ATTRIB from dxflib's record and the pairs.
+    DispositionTexte disposition(const DL_TextData& data) const;
+    void ajouterDefinitionAttribut();
+
     // The layer named by the current attributes, created on first use.
     Layer& calqueCourant();
     const TypeLigne& typeLigneCourant();
@@ -81,4 +118,13 @@ class DXFHandler : public DL_CreationAdapter {
     Layer* dernierCalque = nullptr;
     const TypeLigne* typeCourant = nullptr;
     std::size_t entitesRecues_ = 0;
+
+    Decodeur decodeur;
+    // The record being read, and the one dxflib is dispatching (the pairs
+    // come before dxflib hands over the previous record, at the next group 0).
+    Enregistrement enCours, precedent;
+    // The pieces of the MTEXT being read.
+    std::string morceauxMText;
+    // The insertion whose attributes (ATTRIB) are being read.
+    Insertion* insertionAttributs = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "import/garde.h"
 
+#include <dxflib/dl_creationadapter.h>
+
 #include <dxflib/dl_dxf.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -12,6 +14,8 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <sstream>
+#include <string>
 #include <streambuf>
 #include <vector>
 
@@ -435,6 +439,8 @@ class TamponMemoire : public std::streambuf {
         : debut_(const_cast<char*>(texte.data())), taille_(texte.size()), fichier_(fichier) {
         setg(debut_, debut_, debut_);
     }
+    // How many bytes of the text have been read.
+    std::size_t position() const { return static_cast<std::size_t>(gptr() - debut_); }
 
   protected:
     int_type underflow() override {
@@ -473,6 +479,32 @@ void abandonner(DL_Dxf* dxf) {
     if (nombre < std::size(abandonnes)) abandonnes[nombre++] = dxf;
 }
 
+// Reading from a stream, dxflib does not announce each pair to the handler
+// (processCodeValuePair) as it does reading from a file: the pair that
+// starts at `position` is announced here, read as dxflib reads it (a code
+// line without its surrounding blanks, a value line without its line end,
+// cut at a null byte).
+void annoncerPaire(std::string_view texte, std::size_t position, DL_CreationInterface& ci,
+                   std::string& valeur) {
+    auto ligne = [&](std::size_t& p) {
+        const std::size_t fin = std::min(texte.find('\n', p), texte.size());
+        std::string_view l = texte.substr(p, fin - p);
+        p = fin + 1;
+        l = l.substr(0, l.find('\0'));
+        while (!l.empty() && (l.back() == '\r' || l.back() == '\n')) l.remove_suffix(1);
+        return l;
+    };
+    if (position >= texte.size()) return;
+    std::size_t p = position;
+    std::string_view code = ligne(p);
+    if (p > texte.size()) return;
+    while (!code.empty() && (code.back() == ' ' || code.back() == '\t')) code.remove_suffix(1);
+    while (!code.empty() && (code.front() == ' ' || code.front() == '\t')) code.remove_prefix(1);
+    valeur.assign(ligne(p));
+    ci.processCodeValuePair(
+        static_cast<unsigned>(std::strtol(std::string(code).c_str(), nullptr, 10)), valeur);
+}
+
 }  // namespace
 
 ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci,
@@ -491,7 +523,18 @@ ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterfa
     std::unique_ptr<DL_Dxf> dxf;
     try {
         dxf = std::make_unique<DL_Dxf>();
-        dxf->in(flux, &ci);
+        // An empty stream sets the parser's state (which its constructor
+        // leaves unset) and reads nothing; then the pairs one by one, as
+        // in() reads them, each announced first.
+        std::istringstream vide;
+        DL_CreationAdapter rien;
+        dxf->in(vide, &rien);
+        std::string valeur;
+        if (flux.good()) {
+            do {
+                annoncerPaire(texte, tampon.position(), ci, valeur);
+            } while (dxf->readDxfGroups(flux, &ci));
+        }
     } catch (const std::bad_alloc&) {
         if (dxf) abandonner(dxf.release());
         return ResultatLecture::Memoire;

@@ -1,5 +1,15 @@
 #include "model/dessin.h"
 
+namespace {
+
+std::string majuscules(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+}  // namespace
+
 Dessin::Dessin() {
     const TypeLigne& continu = typeLigne("CONTINUOUS");
     calqueRoot = &nouveau<Layer>("__root__", 256, continu);
@@ -63,4 +73,15 @@ Block& Dessin::bloc(const std::string& nom, int couleur, Layer& c, const TypeLig
 Block* Dessin::getBloc(const std::string& nom) const {
     auto it = blocs.find(nom);
     return it == blocs.end() ? nullptr : it->second;
+}
+
+void Dessin::ajouterStyle(const std::string& nom, const std::string& police) {
+    polices[majuscules(nom)] = police;
+}
+
+const std::string& Dessin::policeDuStyle(const std::string& nom) const {
+    static const std::string aucune;
+    if (polices.empty()) return aucune;
+    auto it = polices.find(majuscules(nom));
+    return it == polices.end() ? aucune : it->second;
 }

@@ -77,6 +77,13 @@ class Dessin {
     // The insertion of the root block at the origin where painting starts.
     const Insertion& getInsertionRacine() const { return *insertionRacine; }
 
+    // Text styles (STYLE table): the font file a style names ("romans.shx",
+    // "arial.ttf"), by style name without regard to ASCII case. A style
+    // defined twice keeps the last definition.
+    void ajouterStyle(const std::string& nom, const std::string& police);
+    // The font of the style of that name; "" for a style never defined.
+    const std::string& policeDuStyle(const std::string& nom) const;
+
     // The folder of the file the drawing was read from ("" if none).
     const std::string& getDossier() const { return dossier; }
     void setDossier(std::string d) { dossier = std::move(d); }
@@ -89,5 +96,6 @@ class Dessin {
     Layer* calqueRoot;
     Block* racine;
     Insertion* insertionRacine;
+    std::unordered_map<std::string, std::string> polices;  // by upper-case style name
     std::string dossier;
 };

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "model/disposition.h"
+
 namespace {
 
 constexpr double kPi = 3.141592653589793;
@@ -24,13 +26,9 @@ void ajouter(Boite& b, const Point& p, int) { b.ajouter(p.getX(), p.getY()); }
 void ajouter(Boite& b, const Polyline& p, int) {
     for (const Point* v : p.getPoints()) b.ajouter(v->getX(), v->getY());
 }
-void ajouter(Boite& b, const Text& t, int) {
-    // Glyphs are about 0.6 of the height wide, and descend a fifth of it.
-    const double h = std::fabs(t.getTaille());
-    const double largeur =
-        0.6 * h * std::fabs(t.getXScaleFactor()) * static_cast<double>(t.texteRef().size());
-    b.ajouter(t.getX(), t.getY() - 0.2 * h);
-    b.ajouter(t.getX() + largeur, t.getY() + h);
+void ajouter(Boite& b, const Text& t, int) { b.ajouter(boiteEstimee(t)); }
+void ajouter(Boite& b, const Attribut& a, int) {
+    if (a.isPeint()) b.ajouter(boiteEstimee(a));
 }
 void ajouter(Boite& b, const Image& i, int) { b.ajouter(i.getX(), i.getY()); }
 
@@ -40,6 +38,7 @@ void ajouter(Boite& b, const Insertion& i, int profondeur) {
     if (profondeur >= kProfondeurMax) return;
     const Boite& contenu = etendue(i.getDefinition(), profondeur + 1);
     b.ajouter(contenu.transformee(i.placeeDans(Matrice{})));
+    for (const Attribut* a : i.getAttributs()) ajouter(b, *a, profondeur);
 }
 
 // The objects one entity stands for when walked.

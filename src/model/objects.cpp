@@ -62,12 +62,22 @@ Polyline::Polyline(Layer& calque, const TypeLigne& typeLigne, int flags)
     : Entity(0, calque, typeLigne, 0, 0), flags(flags) {}
 
 Text::Text(int couleur, Layer& calque, const TypeLigne& typeLigne, double x, double y,
-           std::string texte, std::string style, double taille, double xScaleFactor)
+           std::string texte, std::string style, double taille, double xScaleFactor,
+           const DispositionTexte& disposition)
     : Entity(couleur, calque, typeLigne, x, y),
       texte(std::move(texte)),
       style(std::move(style)),
       xScaleFactor(xScaleFactor),
-      taille(taille) {}
+      taille(taille),
+      disposition(disposition) {}
+
+Attribut::Attribut(int couleur, Layer& calque, const TypeLigne& typeLigne, double x, double y,
+                   std::string texte, std::string style, double taille,
+                   const DispositionTexte& disposition, int drapeaux, bool definition)
+    : Text(couleur, calque, typeLigne, x, y, std::move(texte), std::move(style), taille,
+           disposition.facteurLargeur, disposition),
+      drapeaux(drapeaux),
+      definition(definition) {}
 
 Image::Image(Layer& calque, const TypeLigne& continu, std::string ref, double x, double y,
              double width, double height)

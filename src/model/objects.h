@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -139,23 +140,72 @@ class Polyline : public Entity {
     int flags;
 };
 
+// How a text is placed, as DXF places it: TEXT, ATTRIB and ATTDEF use the
+// single-line fields, MTEXT (attachement 1 to 9) the box fields.
+struct DispositionTexte {
+    // The second alignment point (11/21): not a number when the file has none.
+    double x2 = std::numeric_limits<double>::quiet_NaN();
+    double y2 = std::numeric_limits<double>::quiet_NaN();
+    double angle = 0;           // rotation, radians
+    double facteurLargeur = 1;  // width factor (41)
+    double oblique = 0;         // oblique angle, radians (51)
+    int alignH = 0;             // 72: left, center, right, aligned, middle, fit
+    int alignV = 0;             // 73 (74 for attributes): baseline, bottom, middle, top
+    int drapeaux = 0;           // 71: 2 backwards, 4 upside down
+    // MTEXT only.
+    int attachement = 0;      // 71: 1 top left ... 9 bottom right; 0 for single-line texts
+    double largeurCadre = 0;  // 41: the wrapping width, 0 for none
+    double interligne = 1;    // 44: line spacing factor
+
+    bool isMultiligne() const { return attachement != 0; }
+};
+
 class Text : public Entity {
   public:
-    // Note the order: height before width factor.
+    // Note the order: height before width factor. The texts are UTF-8, with
+    // their formatting codes (%%u, and MTEXT's \P, \H...) still in them.
     Text(int couleur, Layer& calque, const TypeLigne& typeLigne, double x, double y,
-         std::string texte, std::string style, double taille, double xScaleFactor);
+         std::string texte, std::string style, double taille, double xScaleFactor,
+         const DispositionTexte& disposition = {});
     std::string getTexte() const { return texte; }
     const std::string& texteRef() const { return texte; }
     std::string getStyle() const { return style; }
     const std::string& styleRef() const { return style; }
     double getTaille() const { return taille; }
     double getXScaleFactor() const { return xScaleFactor; }
+    const DispositionTexte& getDisposition() const { return disposition; }
 
   private:
     std::string texte;
     std::string style;
     double xScaleFactor;
     double taille;
+    DispositionTexte disposition;
+};
+
+// A multi-line text (MTEXT): its height is that of its capitals, its
+// disposition gives the box width, the attachment point, the rotation and
+// the line spacing.
+class MText : public Text {
+  public:
+    using Text::Text;
+};
+
+// An attribute: an ATTRIB of an insertion, or an ATTDEF of a block
+// definition (whose text is the default value).
+class Attribut : public Text {
+  public:
+    // `drapeaux` is group 70: 1 invisible, 2 constant.
+    Attribut(int couleur, Layer& calque, const TypeLigne& typeLigne, double x, double y,
+             std::string texte, std::string style, double taille,
+             const DispositionTexte& disposition, int drapeaux, bool definition);
+    // Whether it is painted: a visible ATTRIB, or a visible constant ATTDEF
+    // (the others are only templates of the insertions' attributes).
+    bool isPeint() const { return (drapeaux & 1) == 0 && (!definition || (drapeaux & 2) != 0); }
+
+  private:
+    int drapeaux;
+    bool definition;
 };
 
 class Image : public Entity {
@@ -202,9 +252,14 @@ class Insertion : public Entity {
     // space the insertion lies in: as DXF places an insertion, by its
     // insertion point, rotation and scales, minus the block's base point.
     Matrice placeeDans(const Matrice& parent) const;
+    // The attributes (ATTRIB) that follow the insertion in the file: they lie
+    // in the space of the insertion itself, not in its definition's.
+    void addAttribut(Attribut& a) { attributs.push_back(&a); }
+    const std::vector<Attribut*>& getAttributs() const { return attributs; }
 
   private:
     Block* definition;
+    std::vector<Attribut*> attributs;
     double sx, sy;
     double angle;
 };
@@ -212,7 +267,8 @@ class Insertion : public Entity {
 // The kinds of entity that a block holds, in the order in which the walk
 // paints them (and writes their trace lines): a new kind is added here,
 // with its class above, its import callback and its case in the walk.
-using GenresEntites = ListeGenres<Line, Arc, Polyline, Point, Circle, Text, Image, Insertion>;
+using GenresEntites =
+    ListeGenres<Line, Arc, Polyline, Point, Circle, Text, MText, Attribut, Image, Insertion>;
 
 // A block definition, or the root block of a drawing (the entities of the
 // drawing itself). Its contents are one list per kind of entity, in the

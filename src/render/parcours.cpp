@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "model/etendue.h"
+#include "model/disposition.h"
 
 namespace {
 
@@ -14,6 +15,11 @@ constexpr double kDeuxPi = 6.283185307179586;
 constexpr double kMarge = 2.0;
 // Objects met between two looks at the annulation flag.
 constexpr double kPasComptage = 4096;
+// Texts whose capitals are lower than this, in device pixels, get no glyph
+// work: a bar where their lines lie.
+constexpr double kHauteurLisible = 1.0;
+// The most bars of one text (its first lines).
+constexpr int kBarresMax = 16;
 
 bool fini(double v) { return std::isfinite(v); }
 
@@ -40,6 +46,8 @@ void Parcours::setBandes(int nombre, int rang, double hauteur, double origine) {
 
 bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu) {
     rendu_ = &rendu;
+    dessin_ = &dessin;
+    dernierStyle_ = nullptr;
     niveau = 0;
     chemin_.clear();
     comptes_ = 0;
@@ -59,6 +67,7 @@ bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu)
     comptes_ = 0;
     rendu.terminer();
     rendu_ = nullptr;
+    dessin_ = nullptr;
     return complet;
 }
 
@@ -231,8 +240,11 @@ void Parcours::drawBlocs(const std::vector<Insertion*>& liste) {
         chemin_.pop_back();
         --niveau;
 
-        plume_ = plumeAvant;
+        // The insertion's attributes lie in the space of the insertion
+        // itself; their by-block properties are the insertion's.
         fixerMatrice(avant, peignableAvant);
+        if (!b->getAttributs().empty()) dessiner(b->getAttributs());
+        plume_ = plumeAvant;
         if (tracer()) {
             trace_->tabulations(niveau);
             *trace_ << "translation a x : " << -x << ", y : " << -y;
@@ -327,20 +339,64 @@ void Parcours::drawTextes(const std::vector<Text*>& liste) {
         compter();
         if (masque(t->getCalque())) continue;
         ligneTrace("texte");
-        if (!peignable_) continue;
-        const double taille = t->getTaille() * t->getXScaleFactor();
-        if (!fini(taille) || taille == 0) continue;
-        double dx = t->getX(), dy = t->getY();
-        matrice_.appliquer(dx, dy);
-        const std::string& texte = t->texteRef();
-        // No glyph reaches further than a few font sizes per character from
-        // the insertion point.
-        const double portee =
-            (1.5 * static_cast<double>(texte.size()) + 2) * std::fabs(taille) * echelleMax_;
-        if (!fini(dx) || !fini(dy) || !fini(portee) || !disqueVisible(dx, dy, portee)) continue;
-        if (std::fabs(taille) * echelleMax_ < 1e-3) continue;
-        rendu_->texte(matrice_, TexteAPeindre{t->getX(), t->getY(), texte, t->styleRef(), taille,
-                                              couleur(*t)});
+        if (peignable_) texte(*t);
+    }
+}
+
+void Parcours::dessiner(const std::vector<MText*>& liste) {
+    for (const MText* t : liste)
+        if (peignable_ && !masque(t->getCalque())) texte(*t);
+}
+
+void Parcours::dessiner(const std::vector<Attribut*>& liste) {
+    if (!peignable_) return;
+    for (const Attribut* a : liste)
+        if (a->isPeint() && !masque(a->getCalque())) texte(*a);
+}
+
+const std::string& Parcours::police(const Text& t) {
+    // Texts mostly share their style: the last answer is kept.
+    if (!dernierStyle_ || *dernierStyle_ != t.styleRef()) {
+        dernierStyle_ = &t.styleRef();
+        dernierePolice_ = &dessin_->policeDuStyle(t.styleRef());
+    }
+    return *dernierePolice_;
+}
+
+void Parcours::texte(const Text& t) {
+    const double h = std::fabs(t.getTaille());
+    if (!fini(h) || h == 0 || t.texteRef().empty()) return;
+    // Seen: the estimated box, in device pixels, with room for wider glyphs.
+    const Boite b = boiteEstimee(t).transformee(matrice_);
+    if (b.vide()) return;
+    const double marge = (b.largeur() + b.hauteur()) / 2 + h * echelleMax_ + kMarge;
+    if (!fini(marge) || !visible(b.x0 - marge, b.y0 - marge, b.x1 + marge, b.y1 + marge)) return;
+    const CouleurRVB c = couleur(t);
+    if (h * echelleMax_ >= kHauteurLisible) {
+        const CouleurRVB calque = couleurDXF(t.getCalque()->getCouleur());
+        rendu_->texte(matrice_, TexteAPeindre{t.getX(), t.getY(), t.texteRef(), police(t), h, c,
+                                              t.getDisposition(), calque, plume_.couleur});
+        return;
+    }
+    // Too small to be read: a bar through the middle of each line.
+    Trait trait;
+    trait.couleur = c;
+    const DispositionTexte& d = t.getDisposition();
+    double largeur, hauteur;
+    const Matrice m = placementEstime(t, largeur, hauteur);
+    double x1 = 0, y1 = h / 2, x2 = largeur, y2 = h / 2;
+    if (!d.isMultiligne()) {
+        m.appliquer(x1, y1);
+        m.appliquer(x2, y2);
+        segment(x1, y1, x2, y2, trait);
+        return;
+    }
+    const double pas = pasDeLigne(h, d.interligne);
+    for (int n = 0; n < kBarresMax && n * pas <= hauteur - h + 1e-9; ++n) {
+        x1 = 0, y1 = -h / 2 - n * pas, x2 = largeur, y2 = y1;
+        m.appliquer(x1, y1);
+        m.appliquer(x2, y2);
+        segment(x1, y1, x2, y2, trait);
     }
 }
 

@@ -99,6 +99,8 @@ class Parcours {
     void dessiner(const std::vector<Point*>& l) { drawPoints(l); }
     void dessiner(const std::vector<Circle*>& l) { drawCercles(l); }
     void dessiner(const std::vector<Text*>& l) { drawTextes(l); }
+    void dessiner(const std::vector<MText*>& l);
+    void dessiner(const std::vector<Attribut*>& l);
     void dessiner(const std::vector<Image*>& l) { drawImages(l); }
     void dessiner(const std::vector<Insertion*>& l) { drawBlocs(l); }
 
@@ -126,8 +128,15 @@ class Parcours {
     // it is seen; as a pixel when it is shorter than one.
     void segment(double x1, double y1, double x2, double y2, const Trait& trait);
     void arcOuCercle(double cx, double cy, double rayon, double a1, double a2, const Trait& trait);
+    // Hands a text to the backend when it is seen; a text whose capitals
+    // would be under a pixel high is a bar where its lines lie, or nothing
+    // when that bar is under a pixel long.
+    void texte(const Text& t);
+    // The font that a text's style names.
+    const std::string& police(const Text& t);
 
     Rendu* rendu_ = nullptr;
+    const Dessin* dessin_ = nullptr;
     OptionsPeinture options_;
     Trace* trace_ = nullptr;
     std::ostream* erreurs_ = &std::cerr;
@@ -152,4 +161,6 @@ class Parcours {
     bool signaleProfondeur_ = false;
     const Layer* dernierCalque_ = nullptr;
     bool dernierMasque_ = false;
+    const std::string* dernierStyle_ = nullptr;
+    const std::string* dernierePolice_ = nullptr;
 };

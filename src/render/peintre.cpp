@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "render/polices.h"
 #include "render/rendu_cairo.h"
 
 namespace {
@@ -39,6 +40,7 @@ CouleurRVB couleurDXF(int indice) {
 }
 
 void libererPolices() {
+    libererPolicesTextes();
     cairo_debug_reset_static_data();
     FcFini();
 }
@@ -63,6 +65,7 @@ bool Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& des
         !(z.hauteur > 0))
         z = Zone{};
     calquesMasques_ = options_.calquesMasquables ? &calquesMasques : nullptr;
+    incomplet_ = false;
     const Matrice m = vue.matrice(hauteur);
     trace_->limiter(limiteTrace_, kTraceCoupee);
     principal_.setProgression(progression_);
@@ -77,6 +80,9 @@ bool Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& des
 
 bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, const Matrice& vue,
                          const Zone& zone, std::mutex* verrou) {
+    // The clip as it was, for the texts' own context (rectangles that the
+    // zone's clip, off the pixel grid, would hide).
+    cairo_rectangle_list_t* avant = cairo_copy_clip_rectangle_list(c);
     cairo_save(c);
     cairo_new_path(c);
     // An empty zone leaves an empty path, which clips everything away: the
@@ -88,6 +94,7 @@ bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
         RenduCairo rendu(c, images_, verrou, dessin.getDossier());
         rendu.setRegroupement(regrouper_);
         rendu.setTraitsDirects(directs_);
+        rendu.setClipTextes(avant, zone.x, zone.y, zone.largeur, zone.hauteur);
         double x0, y0, x1, y1;
         cairo_clip_extents(c, &x0, &y0, &x1, &y1);
         parcours.setZone(x0 - kMarge, y0 - kMarge, x1 + kMarge, y1 + kMarge);
@@ -95,8 +102,10 @@ bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
         parcours.setAnnulation(annulation_);
         complet = parcours.parcourir(dessin, vue, rendu);
         parcours.setCalquesMasques(nullptr);
+        if (rendu.estIncomplet()) incomplet_ = true;
     }
     cairo_restore(c);
+    cairo_rectangle_list_destroy(avant);
     return complet;
 }
 

@@ -70,6 +70,9 @@ class Peintre {
     void setErreurs(std::ostream& erreurs) { principal_.setErreurs(erreurs); }
     // Whether a limit left something out of the last repaint.
     bool estTronque() const { return principal_.estTronque(); }
+    // Whether the last repaint lacks texts that cairo failed on (everything
+    // else was painted).
+    bool estIncomplet() const { return incomplet_; }
 
     // How many threads may share a repaint on an image surface (each takes
     // bands of rows of its own; the trace is written by the calling thread
@@ -106,4 +109,5 @@ class Peintre {
     int fils_;
     bool regrouper_ = true;
     bool directs_ = true;
+    std::atomic<bool> incomplet_{false};
 };

@@ -8,6 +8,7 @@
 #include "model/geometrie.h"
 
 class Image;
+struct DispositionTexte;
 
 struct CouleurRVB {
     double r, g, b;
@@ -45,15 +46,20 @@ struct Trait {
     double echelleTirets = 1;
 };
 
-// A text to show: its baseline starts at (x, y) in the user space of the
-// primitive; its height (`taille`, in user units) and font come from the
-// model.
+// A text to show, placed as DXF places it (model/disposition.h): its first
+// point (x, y) in the user space of the primitive, its height (of the
+// capitals, in user units), its placement, and its font: the file or family
+// that its style names ("" for the default face).
 struct TexteAPeindre {
     double x, y;
-    const std::string& texte;
-    const std::string& style;
+    const std::string& texte;  // UTF-8 with its formatting codes
+    const std::string& police;
     double taille;
     CouleurRVB couleur;
+    const DispositionTexte& disposition;
+    // The colours that MTEXT's colour codes name by layer (256) and by
+    // block (0).
+    CouleurRVB couleurCalque, couleurBloc;
 };
 
 class Rendu {
@@ -71,6 +77,8 @@ class Rendu {
     virtual void pixel(double x, double y, const CouleurRVB& couleur) = 0;
     // A point: a disc of radius one user unit, filled and outlined.
     virtual void point(const Matrice& m, double x, double y, const CouleurRVB& couleur) = 0;
+    // A text whose capitals are at least about a pixel high (smaller ones
+    // are left to the walk).
     virtual void texte(const Matrice& m, const TexteAPeindre& texte) = 0;
     // A raster image of the model.
     virtual void image(const Matrice& m, const Image& image, const CouleurRVB& couleur) = 0;

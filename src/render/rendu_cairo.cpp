@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "model/disposition.h"
 #include "model/objects.h"
 
 namespace {
@@ -25,12 +26,15 @@ constexpr double kRecouvrement = 2;
 // that size the dashes cannot be told apart, and cairo would cut every line
 // into thousands of pieces.
 constexpr double kPeriodeMin = 0.5;
-// Glyphs larger than this, in device pixels, are filled as paths rather than
-// rendered into cairo's glyph cache.
-constexpr double kGlypheMax = 4096;
+// Glyphs larger than this, in device pixels per em, are filled as paths
+// rather than rendered into cairo's glyph cache (and FreeType takes no size
+// of 65536 pixels or more).
+constexpr double kGlypheMax = 1024;
+// Glyphs thinner than this, in device pixels per em along some direction,
+// are not painted: squashed to a line, and cairo refuses a font matrix that
+// cannot be inverted.
+constexpr double kGlypheMin = 0.05;
 constexpr double kDeuxPi = 6.283185307179586;
-
-const cairo_matrix_t kRetournement = {1, 0, 0, -1, 0, 0};
 
 bool fini(double v) { return std::isfinite(v); }
 
@@ -40,25 +44,6 @@ double periode(const MotifTirets& t) {
     double p = 0;
     for (int i = 0; i < t.nombre; ++i) p += t.longueurs[i];
     return p;
-}
-
-// Text for cairo, which takes only UTF-8 (and stops painting altogether
-// after an invalid string): DXF files of older programs hold their texts in
-// a Windows code page, whose bytes above 127 are read here as Latin-1.
-std::string enUtf8(const std::string& s) {
-    if (g_utf8_validate(s.data(), static_cast<gssize>(s.size()), nullptr)) return s;
-    std::string r;
-    r.reserve(s.size() * 2);
-    for (unsigned char c : s) {
-        if (c == 0) break;
-        if (c < 0x80) {
-            r.push_back(static_cast<char>(c));
-        } else {
-            r.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            r.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return r;
 }
 
 // A picture taken from the cache for the time of one paint.
@@ -80,6 +65,7 @@ RenduCairo::RenduCairo(cairo_t* cr, CacheImages& cache, std::mutex* verrou,
     zy0_ = y0 - kMarge;
     zx1_ = x1 + kMarge;
     zy1_ = y1 + kMarge;
+    clip_ = cairo_copy_clip_rectangle_list(cr);
     cairo_new_path(cr);
     directs_ = TraitsDirects::pour(cr);
 }
@@ -94,6 +80,12 @@ void RenduCairo::setTraitsDirects(bool oui) {
 RenduCairo::~RenduCairo() {
     vider();
     directs_.reset();
+    if (textes_) cairo_destroy(textes_);
+    if (brouillon_) cairo_destroy(brouillon_);
+    for (auto& c : contours_)
+        if (c.second) cairo_path_destroy(c.second);
+    if (surfaceBrouillon_) cairo_surface_destroy(surfaceBrouillon_);
+    cairo_rectangle_list_destroy(clip_);
     cairo_new_path(cr_);
     cairo_set_matrix(cr_, &base_);
     // Lets go of the last picture painted, if any.
@@ -263,42 +255,219 @@ void RenduCairo::point(const Matrice& m, double x, double y, const CouleurRVB& c
     ajouteAuLot();
 }
 
-void RenduCairo::texteDroit(const Matrice& m, double x, double y, const std::string& texte) {
-    // Glyphs stand upright in the y-up view; the transform is put back from
-    // the saved matrix, not by flipping again.
-    fixerMatrice(&m);
-    cairo_move_to(cr_, x, y);
-    cairo_transform(cr_, &kRetournement);
-    cairo_matrix_t police;
-    cairo_get_font_matrix(cr_, &police);
-    cairo_matrix_t ctm;
-    cairo_get_matrix(cr_, &ctm);
-    const double taille = std::sqrt(std::fabs(police.xx * police.yy - police.xy * police.yx)) *
-                          std::sqrt(std::fabs(ctm.xx * ctm.yy - ctm.xy * ctm.yx));
-    const std::string utf8 = enUtf8(texte);
-    if (taille > kGlypheMax) {
-        cairo_text_path(cr_, utf8.c_str());
-        cairo_fill(cr_);
+void RenduCairo::setClipTextes(const cairo_rectangle_list_t* base, double x, double y,
+                               double largeur, double hauteur) {
+    clipBase_ = base;
+    clipZone_[0] = x;
+    clipZone_[1] = y;
+    clipZone_[2] = largeur;
+    clipZone_[3] = hauteur;
+}
+
+cairo_t* RenduCairo::contexteTextes() {
+    if (textes_) return textes_;
+    cairo_t* c = cairo_create(cairo_get_group_target(cr_));
+    auto rectangles = [c](const cairo_rectangle_list_t* l) {
+        for (int i = 0; i < l->num_rectangles; ++i) {
+            const cairo_rectangle_t& r = l->rectangles[i];
+            cairo_rectangle(c, r.x, r.y, r.width, r.height);
+        }
+        cairo_clip(c);
+    };
+    if (clip_->status == CAIRO_STATUS_SUCCESS) {
+        rectangles(clip_);
+    } else if (clipBase_) {
+        if (clipBase_->status == CAIRO_STATUS_SUCCESS) rectangles(clipBase_);
+        cairo_rectangle(c, clipZone_[0], clipZone_[1], clipZone_[2], clipZone_[3]);
+        cairo_clip(c);
     } else {
-        cairo_show_text(cr_, utf8.c_str());
+        cairo_rectangle(c, zx0_ + kMarge, zy0_ + kMarge, zx1_ - zx0_ - 2 * kMarge,
+                        zy1_ - zy0_ - 2 * kMarge);
+        cairo_clip(c);
     }
-    cairo_new_path(cr_);
-    const cairo_matrix_t c = versCairo(m);
-    cairo_set_matrix(cr_, &c);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_set_font_options(c, options);
+    cairo_font_options_destroy(options);
+    if (cairo_status(c) != CAIRO_STATUS_SUCCESS) {
+        cairo_destroy(c);
+        return nullptr;
+    }
+    textes_ = c;
+    return textes_;
 }
 
 void RenduCairo::texte(const Matrice& m, const TexteAPeindre& t) {
     double dx = t.x, dy = t.y;
     m.appliquer(dx, dy);
-    if (std::max(std::fabs(dx), std::fabs(dy)) > kLoin) return;
+    if (!fini(dx) || !fini(dy)) return;
+    const DispositionTexte& d = t.disposition;
+    StyleCaracteres base;
+    base.police = t.police;
+    base.hauteur = t.taille;
+    const bool multiligne = d.isMultiligne();
+    const int colonne = multiligne ? (std::clamp(d.attachement, 1, 9) - 1) % 3 : 0;
+    const MiseEnPage mp = mettreEnPage(lireCodes(t.texte, multiligne, base), multiligne,
+                                       d.largeurCadre, d.interligne, colonne, mesureur_);
+    if (mp.passages.empty() && mp.filets.empty()) return;
+    const Matrice local = multiligne ? placerMText(t.x, t.y, d, mp.largeur, mp.hauteur)
+                                     : placerTexte(t.x, t.y, t.taille, d, mp.largeur, mp.descente);
+    const Matrice dev = m.apres(local);
+    if (!fini(dev.xx) || !fini(dev.yx) || !fini(dev.xy) || !fini(dev.yy) || !fini(dev.x0) ||
+        !fini(dev.y0))
+        return;
     vider();
     avantCairo();
-    fixerMatrice(&m);
-    cairo_set_source_rgb(cr_, t.couleur.r, t.couleur.g, t.couleur.b);
-    cairo_select_font_face(cr_, enUtf8(t.style).c_str(), CAIRO_FONT_SLANT_NORMAL,
-                           CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr_, t.taille);
-    texteDroit(m, t.x, t.y, t.texte);
+    cairo_t* c = contexteTextes();
+    if (!c) {
+        incomplet_ = true;
+        return;
+    }
+    peindre(c, dev, mp, t);
+    // A text cairo failed on: that text only is lost; the next ones get a
+    // new context.
+    if (cairo_status(c) != CAIRO_STATUS_SUCCESS) {
+        incomplet_ = true;
+        cairo_destroy(textes_);
+        textes_ = nullptr;
+    }
+}
+
+void RenduCairo::peindre(cairo_t* c, const Matrice& dev, const MiseEnPage& mp,
+                         const TexteAPeindre& t) {
+    auto couleur = [&](int indice, bool aRvb, std::uint32_t rvb) {
+        CouleurRVB k = t.couleur;
+        if (aRvb)
+            k = {((rvb >> 16) & 0xFF) / 255.0, ((rvb >> 8) & 0xFF) / 255.0, (rvb & 0xFF) / 255.0};
+        else if (indice == 0)
+            k = t.couleurBloc;
+        else if (indice == 256)
+            k = t.couleurCalque;
+        else if (indice > 0)
+            k = couleurDXF(indice);
+        cairo_set_source_rgb(c, k.r, k.g, k.b);
+    };
+    std::vector<cairo_glyph_t> glyphes;
+    for (const Passage& p : mp.passages) {
+        const Police& police = *static_cast<const Police*>(p.police);
+        // Font units (y down, one em) to the local space (y up), then to the
+        // device.
+        const double penche = std::tan(p.oblique);
+        const Matrice versLocal{p.em * p.largeur, 0, -p.em * penche, -p.em, 0, 0};
+        const Matrice versDevice = dev.apres(versLocal);
+        const double grand = versDevice.etirementMax(), petit = versDevice.etirementMin();
+        if (!fini(grand) || !(petit >= kGlypheMin)) continue;
+        couleur(p.couleur, p.aRvb, p.rvb);
+        if (grand > kGlypheMax) {
+            // The outlines of the run, filled at once.
+            chemin_.clear();
+            for (const Passage::Glyphe& g : p.glyphes) {
+                Matrice place = versDevice;
+                place.x0 = g.x;
+                place.y0 = g.y;
+                dev.appliquer(place.x0, place.y0);
+                if (fini(place.x0) && fini(place.y0) &&
+                    visible(place.x0 - grand * 2, place.y0 - grand * 2, place.x0 + grand * 2,
+                            place.y0 + grand * 2))
+                    ajouterContour(police, g.index, place);
+            }
+            if (chemin_.empty()) continue;
+            cairo_path_t chemin = {CAIRO_STATUS_SUCCESS, chemin_.data(),
+                                   static_cast<int>(chemin_.size())};
+            cairo_new_path(c);
+            cairo_append_path(c, &chemin);
+            cairo_fill(c);
+            continue;
+        }
+        // Glyphs through cairo's glyph cache, in device space: the font
+        // matrix is the glyphs' whole device transform rounded to a grid of
+        // a hundredth of their size (at most 1/16 pixel), so that texts of
+        // nearly the same size and angle share cairo's glyphs; their
+        // positions stay exact.
+        const double pas = std::min(grand / 100, 1.0 / 16);
+        auto arrondi = [pas](double v) { return std::round(v / pas) * pas; };
+        cairo_matrix_t police2 = {arrondi(versDevice.xx),
+                                  arrondi(versDevice.yx),
+                                  arrondi(versDevice.xy),
+                                  arrondi(versDevice.yy),
+                                  0,
+                                  0};
+        if (!(std::fabs(police2.xx * police2.yy - police2.xy * police2.yx) >= 0.5 * grand * petit))
+            police2 = {versDevice.xx, versDevice.yx, versDevice.xy, versDevice.yy, 0, 0};
+        glyphes.clear();
+        for (const Passage::Glyphe& g : p.glyphes) {
+            double gx = g.x, gy = g.y;
+            dev.appliquer(gx, gy);
+            if (!fini(gx) || !fini(gy) || std::max(std::fabs(gx), std::fabs(gy)) > kLoin ||
+                !visible(gx - grand * 2, gy - grand * 2, gx + grand * 2, gy + grand * 2))
+                continue;
+            glyphes.push_back({g.index, gx, gy});
+        }
+        if (glyphes.empty()) continue;
+        cairo_set_font_face(c, police.face);
+        cairo_set_font_matrix(c, &police2);
+        cairo_show_glyphs(c, glyphes.data(), static_cast<int>(glyphes.size()));
+    }
+    // Rules: at least a pixel thick.
+    const double epaisseurDevice = std::sqrt(std::fabs(dev.determinant()));
+    for (const Filet& f : mp.filets) {
+        double x1 = f.x1, y1 = f.y1, x2 = f.x2, y2 = f.y2;
+        dev.appliquer(x1, y1);
+        dev.appliquer(x2, y2);
+        if (!fini(x1) || !fini(y1) || !fini(x2) || !fini(y2) ||
+            std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) > kLoin)
+            continue;
+        couleur(f.couleur, f.aRvb, f.rvb);
+        const double e = f.epaisseur * epaisseurDevice;
+        cairo_set_line_width(c, fini(e) ? std::clamp(e, 1.0, kLoin) : 1.0);
+        cairo_move_to(c, x1, y1);
+        cairo_line_to(c, x2, y2);
+        cairo_stroke(c);
+    }
+}
+
+const cairo_path_t* RenduCairo::contour(const Police& police, unsigned long index) {
+    auto it = contours_.find({&police, index});
+    if (it != contours_.end()) return it->second;
+    if (!brouillon_) {
+        surfaceBrouillon_ = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+        brouillon_ = cairo_create(surfaceBrouillon_);
+    }
+    // The outline at the measuring size, in font units.
+    cairo_set_scaled_font(brouillon_, police.mesure);
+    const cairo_glyph_t g = {index, 0, 0};
+    cairo_new_path(brouillon_);
+    cairo_glyph_path(brouillon_, &g, 1);
+    cairo_path_t* chemin = cairo_copy_path(brouillon_);
+    cairo_new_path(brouillon_);
+    if (chemin->status != CAIRO_STATUS_SUCCESS) {
+        cairo_path_destroy(chemin);
+        chemin = nullptr;
+    }
+    contours_.emplace(std::make_pair(&police, index), chemin);
+    return chemin;
+}
+
+void RenduCairo::ajouterContour(const Police& police, unsigned long index,
+                                const Matrice& versDevice) {
+    const cairo_path_t* contour = this->contour(police, index);
+    if (!contour) return;
+    // From font units to the device; a glyph reaching beyond what cairo's
+    // numbers hold is left out.
+    const Matrice m = versDevice.apres(Matrice::echelle(1 / kEmMesure, 1 / kEmMesure));
+    const std::size_t debut = chemin_.size();
+    chemin_.insert(chemin_.end(), contour->data, contour->data + contour->num_data);
+    for (std::size_t i = debut; i < chemin_.size(); i += chemin_[i].header.length) {
+        for (int k = 1; k < chemin_[i].header.length; ++k) {
+            auto& point = chemin_[i + static_cast<std::size_t>(k)].point;
+            m.appliquer(point.x, point.y);
+            if (!fini(point.x) || !fini(point.y) ||
+                std::max(std::fabs(point.x), std::fabs(point.y)) > kLoin) {
+                chemin_.resize(debut);
+                return;
+            }
+        }
+    }
 }
 
 void RenduCairo::image(const Matrice& m, const Image& i, const CouleurRVB& couleur) {
@@ -326,20 +495,12 @@ void RenduCairo::image(const Matrice& m, const Image& i, const CouleurRVB& coule
         cairo_fill(cr_);
         return;
     }
-    // A picture that cannot be loaded shows its reference in its place.
-    double dx = i.getX(), dy = i.getY();
-    m.appliquer(dx, dy);
-    const std::string& ref = i.refRef();
-    const double echelleMax = std::sqrt(m.xx * m.xx + m.yx * m.yx + m.xy * m.xy + m.yy * m.yy);
-    const double portee = (1.5 * static_cast<double>(ref.size()) + 2) * 15.0 * echelleMax;
-    if (!fini(dx) || !fini(dy) || !visible(dx - portee, dy - portee, dx + portee, dy + portee))
-        return;
-    if (std::max(std::fabs(dx), std::fabs(dy)) > kLoin) return;
-    vider();
-    avantCairo();
-    fixerMatrice(&m);
-    cairo_set_source_rgb(cr_, couleur.r, couleur.g, couleur.b);
-    cairo_select_font_face(cr_, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr_, 15.0);
-    texteDroit(m, i.getX(), i.getY(), ref);
+    // A picture that cannot be loaded shows its reference in its place, 15
+    // units per em, upright.
+    const Police* sans = obtenirPolice("", false, false);
+    const std::string police;
+    const DispositionTexte disposition;
+    texte(m, TexteAPeindre{i.getX(), i.getY(), i.refRef(), police,
+                           15.0 * (sans ? sans->capitales : 0.7), couleur, disposition, couleur,
+                           couleur});
 }

@@ -11,10 +11,15 @@
 
 #include <cstddef>
 #include <memory>
+#include <map>
+#include <utility>
+#include <vector>
 #include <mutex>
 #include <string>
 
 #include "render/images.h"
+#include "render/mise_en_page.h"
+#include "render/polices.h"
 #include "render/rendu.h"
 #include "render/traits_directs.h"
 
@@ -46,6 +51,17 @@ class RenduCairo : public Rendu {
     void image(const Matrice& m, const Image& image, const CouleurRVB& couleur) override;
     void terminer() override;
 
+    // The clip of the texts' own context, when the clip of `cr` cannot be
+    // copied as rectangles (a rectangle off the pixel grid): the rectangles
+    // `base` (in device space, kept by the caller) cut by the rectangle
+    // (x, y, largeur, hauteur).
+    void setClipTextes(const cairo_rectangle_list_t* base, double x, double y, double largeur,
+                       double hauteur);
+
+    // Whether a text could not be painted (cairo failed on it): the picture
+    // lacks it. Everything else is still painted.
+    bool estIncomplet() const { return incomplet_; }
+
   private:
     enum class Mode { Trait, RemplirEtTrait };
 
@@ -61,9 +77,20 @@ class RenduCairo : public Rendu {
     // Paints and empties the batch.
     void vider();
     void fixerMatrice(const Matrice* m);
-    // Shows a text upright at (x, y) of user space `m` with the current font
-    // and colour.
-    void texteDroit(const Matrice& m, double x, double y, const std::string& texte);
+    // The context that paints the texts: of its own, on the same target
+    // and clip, so that a text cairo fails on leaves the other primitives
+    // painted (a cairo context in error paints nothing more). Null when
+    // none can be made.
+    cairo_t* contexteTextes();
+    // Paints a laid-out text; `dev` maps its local space to device pixels.
+    void peindre(cairo_t* c, const Matrice& dev, const MiseEnPage& mp, const TexteAPeindre& t);
+    // The outline of a glyph in font units (at kEmMesure per em), kept for
+    // the painter's lifetime; null when cairo has none.
+    const cairo_path_t* contour(const Police& police, unsigned long index);
+    // Adds the outline of a glyph to chemin_, mapped by `versDevice` (font
+    // units of one em, y down, to device pixels), unless it reaches beyond
+    // what cairo's numbers hold.
+    void ajouterContour(const Police& police, unsigned long index, const Matrice& versDevice);
     bool visible(double x0, double y0, double x1, double y1) const;
 
     cairo_t* cr_;
@@ -87,4 +114,16 @@ class RenduCairo : public Rendu {
     double decalageLot_ = 0;
     Mode modeLot_ = Mode::Trait;
     double lotY0_ = 0, lotY1_ = 0;  // device rows the batch covers
+
+    // Texts.
+    MesureurCairo mesureur_;
+    cairo_rectangle_list_t* clip_ = nullptr;  // of cr_, in device space
+    const cairo_rectangle_list_t* clipBase_ = nullptr;
+    double clipZone_[4] = {0, 0, 0, 0};
+    cairo_t* textes_ = nullptr;
+    cairo_t* brouillon_ = nullptr;  // glyph outlines
+    cairo_surface_t* surfaceBrouillon_ = nullptr;
+    std::map<std::pair<const Police*, unsigned long>, cairo_path_t*> contours_;
+    std::vector<cairo_path_data_t> chemin_;  // the outlines of a run
+    bool incomplet_ = false;
 };

@@ -122,3 +122,29 @@ INSTANTIATE_TEST_SUITE_P(Dessins, References, ::testing::ValuesIn(dessins()),
                                  if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                              return n;
                          });
+
+TEST(References, MemesNomsEnPageDeCodeEtEnUtf8) {
+    // The same accented names, in code page 1252 in an R12 drawing and in
+    // UTF-8 in a 2007 one: the same picture, pixel for pixel.
+    DossierTemporaire dossier;
+    std::vector<std::string> pngs;
+    for (const char* nom : {"accents-r12-cp1252", "accents-r2007-utf8"}) {
+        pngs.push_back(dossier.chemin() + "/" + nom + ".png");
+        std::vector<std::string> arguments = {
+            programme("tarsin-render"), source(std::string("tests/references/") + nom + ".dxf"),
+            pngs.back()};
+        for (const auto& o : options(nom)) arguments.push_back(o);
+        ASSERT_EQ(executer(arguments).statut, 0);
+    }
+    Pixels a(pngs[0]), b(pngs[1]);
+    ASSERT_TRUE(a.valide() && b.valide());
+    ASSERT_EQ(a.l(), b.l());
+    ASSERT_EQ(a.h(), b.h());
+    long encre = 0;
+    for (int y = 0; y < a.h(); ++y)
+        for (int x = 0; x < a.l(); ++x) {
+            ASSERT_EQ(a.ligne(y)[x], b.ligne(y)[x]) << x << ", " << y;
+            encre += a.ligne(y)[x] != 0xFFFFFFFFu;
+        }
+    EXPECT_GT(encre, 1000);
+}

@@ -268,6 +268,8 @@ int main(int argc, char** argv) {
         else
             vue = ajuster(etendue(*handler.getDessin()), largeur, hauteur, kMargeAjustement);
         peintre.peindre(cr, *handler.getDessin(), vue, hauteur, zone, {});
+        if (peintre.estIncomplet())
+            std::cerr << "tarsin-render : des textes n'ont pas pu etre peints." << std::endl;
         if (cairo_status(c) != CAIRO_STATUS_SUCCESS)
             std::cerr << "tarsin-render : le dessin est incomplet : "
                       << cairo_status_to_string(cairo_status(c)) << std::endl;

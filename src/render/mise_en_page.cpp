@@ -1,0 +1,455 @@
+#include "render/mise_en_page.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "model/disposition.h"
+
+namespace {
+
+constexpr double kDegre = 3.141592653589793 / 180;
+// Stacked fractions: their figures at this part of the height, the bar
+// half-way up the capitals, each figure this part of the height from it.
+constexpr double kPile = 0.7;
+constexpr double kEcartPile = 0.15;
+// Rules, in heights of the capitals from the baseline, and their thickness.
+constexpr double kSouligne = -0.2, kSurligne = 1.2, kBarre = 0.5, kEpaisseur = 0.06;
+
+bool fini(double v) { return std::isfinite(v); }
+
+// The value of a code up to its ';' (or the end), from `i`; `i` ends past it.
+std::string_view parametre(std::string_view s, std::size_t& i) {
+    const std::size_t fin = s.find(';', i);
+    const std::size_t f = fin == std::string_view::npos ? s.size() : fin;
+    std::string_view v = s.substr(i, f - i);
+    i = fin == std::string_view::npos ? s.size() : fin + 1;
+    return v;
+}
+
+double nombre(std::string_view v, bool& ok) {
+    std::string t(v);
+    std::replace(t.begin(), t.end(), ',', '.');
+    char* fin = nullptr;
+    const double d = std::strtod(t.c_str(), &fin);
+    ok = fin != t.c_str() && fini(d);
+    return d;
+}
+
+// "1.5" sets a value, "1.5x" multiplies it.
+void facteur(std::string_view v, double& valeur) {
+    const bool relatif = !v.empty() && (v.back() == 'x' || v.back() == 'X');
+    if (relatif) v.remove_suffix(1);
+    bool ok;
+    const double d = nombre(v, ok);
+    if (!ok || !(d > 0) || d > 1e6) return;
+    valeur = relatif ? valeur * d : d;
+}
+
+class Lecteur {
+  public:
+    Lecteur(bool mtext, const StyleCaracteres& base) : mtext_(mtext), style_(base) {}
+
+    std::vector<Morceau> lire(std::string_view s) {
+        std::size_t i = 0;
+        while (i < s.size()) {
+            const char c = s[i];
+            if (c == '%' && s.compare(i, 2, "%%") == 0) {
+                i = pourcent(s, i + 2);
+            } else if (mtext_ && c == '\\' && i + 1 < s.size()) {
+                i = code(s, i + 1);
+            } else if (mtext_ && c == '\\') {
+                ++i;
+            } else if (mtext_ && c == '{') {
+                finir();
+                pile_.push_back(style_);
+                ++i;
+            } else if (mtext_ && c == '}') {
+                finir();
+                if (!pile_.empty()) {
+                    style_ = pile_.back();
+                    pile_.pop_back();
+                }
+                ++i;
+            } else {
+                texte_ += c;
+                ++i;
+            }
+        }
+        finir();
+        return std::move(morceaux_);
+    }
+
+  private:
+    void finir() {
+        if (texte_.empty()) return;
+        Morceau m;
+        m.style = style_;
+        m.texte = std::move(texte_);
+        morceaux_.push_back(std::move(m));
+        texte_.clear();
+    }
+    void basculer(bool& drapeau, bool valeur) {
+        finir();
+        drapeau = valeur;
+    }
+
+    std::size_t pourcent(std::string_view s, std::size_t i) {
+        if (i >= s.size()) return i;
+        switch (s[i]) {
+            case 'c':
+            case 'C':
+                texte_ += "\xE2\x8C\x80";  // U+2300 diameter sign
+                break;
+            case 'd':
+            case 'D':
+                texte_ += "\xC2\xB0";
+                break;
+            case 'p':
+            case 'P':
+                texte_ += "\xC2\xB1";
+                break;
+            case '%':
+                texte_ += '%';
+                break;
+            case 'u':
+            case 'U':
+                basculer(style_.souligne, !style_.souligne);
+                break;
+            case 'o':
+            case 'O':
+                basculer(style_.surligne, !style_.surligne);
+                break;
+            case 'k':
+            case 'K':
+                basculer(style_.barre, !style_.barre);
+                break;
+            default:
+                break;  // not a code that is understood: removed
+        }
+        return i + 1;
+    }
+
+    std::size_t code(std::string_view s, std::size_t i) {
+        const char c = s[i++];
+        switch (c) {
+            case 'P':
+            case 'N':
+                finir();
+                morceaux_.push_back(Morceau{Morceau::Paragraphe, style_, {}, {}, 0});
+                break;
+            case '\\':
+            case '{':
+            case '}':
+                texte_ += c;
+                break;
+            case '~':
+                texte_ += "\xC2\xA0";  // no-break space
+                break;
+            case 'L':
+            case 'l':
+                basculer(style_.souligne, c == 'L');
+                break;
+            case 'O':
+            case 'o':
+                basculer(style_.surligne, c == 'O');
+                break;
+            case 'K':
+            case 'k':
+                basculer(style_.barre, c == 'K');
+                break;
+            case 'H':
+            case 'W':
+            case 'T': {
+                const std::string_view v = parametre(s, i);
+                finir();
+                facteur(v, c == 'H'   ? style_.hauteur
+                           : c == 'W' ? style_.largeur
+                                      : style_.espacement);
+                break;
+            }
+            case 'Q': {
+                bool ok;
+                const double q = nombre(parametre(s, i), ok);
+                finir();
+                if (ok && std::fabs(q) < 85) style_.oblique = q * kDegre;
+                break;
+            }
+            case 'f':
+            case 'F':
+                police(parametre(s, i));
+                break;
+            case 'C':
+            case 'c': {
+                bool ok;
+                const double v = nombre(parametre(s, i), ok);
+                finir();
+                if (!ok || v < 0 || v > 0xFFFFFF) break;
+                style_.aRvb = c == 'c';
+                if (c == 'c')
+                    style_.rvb = static_cast<std::uint32_t>(v);
+                else
+                    style_.couleur = static_cast<int>(v);
+                break;
+            }
+            case 'S':
+                empiler(parametre(s, i));
+                break;
+            case 'A':
+            case 'p':
+            case 'X':
+                parametre(s, i);  // paragraph settings: not painted
+                break;
+            default:
+                break;  // not a code that is understood: removed
+        }
+        return i;
+    }
+
+    // "\fArial|b1|i0|c0|p34;": the family, bold, italic.
+    void police(std::string_view v) {
+        finir();
+        std::size_t barre = v.find('|');
+        const std::string_view nom = v.substr(0, barre);
+        if (!nom.empty()) style_.police.assign(nom);
+        style_.gras = style_.italique = false;
+        while (barre != std::string_view::npos) {
+            const std::size_t suivante = v.find('|', barre + 1);
+            const std::string_view option = v.substr(barre + 1, suivante - barre - 1);
+            if (option.size() >= 2 && option[0] == 'b') style_.gras = option[1] != '0';
+            if (option.size() >= 2 && option[0] == 'i') style_.italique = option[1] != '0';
+            barre = suivante;
+        }
+    }
+
+    // "\S1/2;": the separator is the first unescaped ^, / or #.
+    void empiler(std::string_view v) {
+        finir();
+        Morceau m;
+        m.genre = Morceau::Pile;
+        m.style = style_;
+        std::string* cible = &m.texte;
+        for (std::size_t k = 0; k < v.size(); ++k) {
+            if (v[k] == '\\' && k + 1 < v.size()) {
+                *cible += v[++k];
+            } else if (!m.separateur && (v[k] == '^' || v[k] == '/' || v[k] == '#')) {
+                m.separateur = v[k];
+                cible = &m.bas;
+            } else {
+                *cible += v[k];
+            }
+        }
+        morceaux_.push_back(std::move(m));
+    }
+
+    bool mtext_;
+    StyleCaracteres style_;
+    std::vector<StyleCaracteres> pile_;
+    std::string texte_;
+    std::vector<Morceau> morceaux_;
+};
+
+// A piece of a line: a word, spaces, or a stacked fraction.
+struct Element {
+    enum Genre { Mot, Espace, Pile } genre;
+    const Morceau* morceau;
+    Mesure haut, bas;  // bas for stacks only
+    double emHaut = 1, emBas = 1;
+    double largeur = 0;
+    double x = 0;
+};
+
+double emDe(double hauteur, const Mesure& m) {
+    return hauteur / (m.capitales > 0 ? m.capitales : 0.7);
+}
+
+class Composition {
+  public:
+    Composition(Mesureur& mesureur, bool multiligne, double largeurCadre, double interligne,
+                int colonne)
+        : mesureur_(mesureur),
+          multiligne_(multiligne),
+          cadre_(largeurCadre > 0 && fini(largeurCadre) ? largeurCadre : 0),
+          interligne_(interligne),
+          colonne_(colonne) {}
+
+    MiseEnPage composer(const std::vector<Morceau>& morceaux) {
+        double hauteurCourante = morceaux.empty() ? 1 : morceaux.front().style.hauteur;
+        for (const Morceau& m : morceaux) {
+            hauteurCourante = m.style.hauteur;
+            if (m.genre == Morceau::Paragraphe) {
+                nouvelleLigne(hauteurCourante);
+                continue;
+            }
+            if (m.genre == Morceau::Pile) {
+                Element e{Element::Pile, &m, {}, {}, 1, 1, 0, 0};
+                const double h = m.style.hauteur * kPile;
+                mesureur_.mesurer(m.style, m.texte, e.haut);
+                mesureur_.mesurer(m.style, m.bas, e.bas);
+                e.emHaut = emDe(h, e.haut);
+                e.emBas = emDe(h, e.bas);
+                e.largeur =
+                    std::max(e.haut.avance * e.emHaut, e.bas.avance * e.emBas) * m.style.largeur;
+                placer(std::move(e), motOuvert_);
+                continue;
+            }
+            // Words and runs of spaces (the no-break space is part of a word).
+            const std::string& t = m.texte;
+            std::size_t debut = 0;
+            while (debut < t.size()) {
+                const bool espace = t[debut] == ' ';
+                std::size_t fin = debut;
+                while (fin < t.size() && (t[fin] == ' ') == espace) ++fin;
+                Element e{espace ? Element::Espace : Element::Mot, &m, {}, {}, 1, 1, 0, 0};
+                mesureur_.mesurer(m.style, std::string_view(t).substr(debut, fin - debut), e.haut);
+                e.emHaut = emDe(m.style.hauteur, e.haut);
+                e.largeur = e.haut.avance * e.emHaut * m.style.largeur * m.style.espacement;
+                placer(std::move(e), debut == 0 ? motOuvert_ : false);
+                debut = fin;
+            }
+        }
+        finirLigne(hauteurCourante);
+        return assembler();
+    }
+
+  private:
+    struct Ligne {
+        std::vector<Element> elements;
+        double largeur = 0;  // up to the end of the last element that is not a space
+        double hauteur = 0;  // of the highest capitals
+    };
+
+    // `suite`: the element continues the word before it (no break between).
+    void placer(Element e, bool suite) {
+        Ligne& l = ligne_;
+        if (e.genre == Element::Espace) {
+            motOuvert_ = false;
+            if (l.elements.empty() && lignes_.size() > 0 && coupee_) return;  // after a wrap
+            e.x = x_;
+            x_ += e.largeur;
+            l.elements.push_back(std::move(e));
+            return;
+        }
+        // A word that would leave the box goes to the next line, unless it
+        // stands first on its line or continues a word already placed.
+        if (cadre_ > 0 && !suite && l.largeur > 0 && x_ + e.largeur > cadre_ * (1 + 1e-9)) {
+            finirLigne(l.hauteur);
+            coupee_ = true;
+        }
+        e.x = x_;
+        x_ += e.largeur;
+        ligne_.largeur = x_;
+        ligne_.hauteur = std::max(ligne_.hauteur, e.morceau->style.hauteur);
+        ligne_.elements.push_back(std::move(e));
+        motOuvert_ = true;
+    }
+
+    void finirLigne(double hauteurVide) {
+        if (ligne_.hauteur <= 0) ligne_.hauteur = hauteurVide;
+        // Spaces at the end of a line take no room.
+        while (!ligne_.elements.empty() && ligne_.elements.back().genre == Element::Espace)
+            ligne_.elements.pop_back();
+        lignes_.push_back(std::move(ligne_));
+        ligne_ = Ligne{};
+        x_ = 0;
+        motOuvert_ = false;
+        coupee_ = false;
+    }
+
+    void nouvelleLigne(double hauteurVide) { finirLigne(hauteurVide); }
+
+    static void regle(MiseEnPage& r, const StyleCaracteres& s, double x1, double x2, double y) {
+        Filet f{x1, y, x2, y, kEpaisseur * s.hauteur, s.couleur, s.rvb, s.aRvb};
+        // One rule across the runs of one line.
+        if (!r.filets.empty()) {
+            Filet& p = r.filets.back();
+            if (p.y1 == y && p.y2 == y && std::fabs(p.x2 - x1) < 1e-9 && p.couleur == f.couleur &&
+                p.aRvb == f.aRvb && p.rvb == f.rvb) {
+                p.x2 = x2;
+                return;
+            }
+        }
+        r.filets.push_back(f);
+    }
+
+    void glyphes(MiseEnPage& r, const Morceau& m, const Mesure& mesure, double em, double x,
+                 double y) {
+        const StyleCaracteres& s = m.style;
+        if (mesure.glyphes.empty() || !mesure.police) return;
+        Passage* p = r.passages.empty() ? nullptr : &r.passages.back();
+        if (!p || p->police != mesure.police || p->em != em || p->largeur != s.largeur ||
+            p->oblique != s.oblique || p->couleur != s.couleur || p->aRvb != s.aRvb ||
+            p->rvb != s.rvb) {
+            r.passages.push_back(
+                Passage{mesure.police, em, s.largeur, s.oblique, s.couleur, s.rvb, s.aRvb, {}});
+            p = &r.passages.back();
+        }
+        const double pas = em * s.largeur * s.espacement;
+        for (const GlypheMesure& g : mesure.glyphes)
+            p->glyphes.push_back({g.index, x + g.x * pas, y});
+    }
+
+    MiseEnPage assembler() {
+        MiseEnPage r;
+        double largeurMax = 0;
+        for (const Ligne& l : lignes_) largeurMax = std::max(largeurMax, l.largeur);
+        r.largeur = cadre_ > 0 ? cadre_ : largeurMax;
+        r.lignes = static_cast<int>(lignes_.size());
+        double y = 0;
+        for (std::size_t n = 0; n < lignes_.size(); ++n) {
+            const Ligne& l = lignes_[n];
+            if (multiligne_) y -= n == 0 ? l.hauteur : pasDeLigne(l.hauteur, interligne_);
+            const double decalage = (r.largeur - l.largeur) * colonne_ / 2;
+            r.descente = 0;
+            for (const Element& e : l.elements) {
+                const Morceau& m = *e.morceau;
+                const StyleCaracteres& s = m.style;
+                const double x = decalage + e.x;
+                if (e.genre == Element::Pile) {
+                    const double barre = y + kBarre * s.hauteur;
+                    const double h = s.hauteur * kPile;
+                    const double hautY = barre + kEcartPile * s.hauteur;
+                    const double basY = barre - kEcartPile * s.hauteur - h;
+                    const double lh = e.haut.avance * e.emHaut * s.largeur;
+                    const double lb = e.bas.avance * e.emBas * s.largeur;
+                    glyphes(r, m, e.haut, e.emHaut, x + (e.largeur - lh) / 2, hautY);
+                    glyphes(r, m, e.bas, e.emBas, x + (e.largeur - lb) / 2, basY);
+                    if (m.separateur != '^') regle(r, s, x, x + e.largeur, barre);
+                    r.descente = std::max(r.descente, y - basY + e.bas.descente * e.emBas);
+                    continue;
+                }
+                glyphes(r, m, e.haut, e.emHaut, x, y);
+                r.descente = std::max(r.descente, e.haut.descente * e.emHaut);
+                if (s.souligne) regle(r, s, x, x + e.largeur, y + kSouligne * s.hauteur);
+                if (s.surligne) regle(r, s, x, x + e.largeur, y + kSurligne * s.hauteur);
+                if (s.barre) regle(r, s, x, x + e.largeur, y + kBarre * s.hauteur);
+            }
+        }
+        r.hauteur = multiligne_ ? -y : (lignes_.empty() ? 0 : lignes_.front().hauteur);
+        return r;
+    }
+
+    Mesureur& mesureur_;
+    bool multiligne_;
+    double cadre_;
+    double interligne_;
+    int colonne_;
+    std::vector<Ligne> lignes_;
+    Ligne ligne_;
+    double x_ = 0;
+    bool motOuvert_ = false;  // the last element placed is a word, not spaces
+    bool coupee_ = false;     // the current line starts after a wrap
+};
+
+}  // namespace
+
+std::vector<Morceau> lireCodes(std::string_view texte, bool mtext, const StyleCaracteres& base) {
+    return Lecteur(mtext, base).lire(texte);
+}
+
+MiseEnPage mettreEnPage(const std::vector<Morceau>& morceaux, bool multiligne, double largeurCadre,
+                        double interligne, int colonne, Mesureur& mesureur) {
+    return Composition(mesureur, multiligne, multiligne ? largeurCadre : 0, interligne,
+                       std::clamp(colonne, 0, 2))
+        .composer(morceaux);
+}
