@@ -815,7 +815,7 @@ TEST(PeintreLimites, BlocsQuiSeMultiplientTraceBorneeEtAnnulation) {
     c.t.peintre.setProgression(&progression);
     c.t.peintre.setLimiteTrace(100000);
     std::thread arret([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        while (progression < 200000) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         annulation = true;
     });
     c.t.sortie.str("");
