@@ -68,8 +68,9 @@ bool Tarsin::ouvrir(const std::string& chemin) {
     if (!lireDXF(chemin)) return false;
     fichier_annot = cheminAnnotations(chemin);
     sortie << "le fichier_annot : " << fichier_annot << std::endl;
-    // Every row of the new layer list is ticked: no layer may stay hidden.
-    dessin.toutAfficher();
+    // The new drawing's layers are shown as the file leaves them: those off
+    // or frozen hidden, their boxes cleared, the others ticked.
+    dessin.masquerCalquesEteints();
     reDessiner();
     return true;
 }
@@ -115,7 +116,7 @@ void Tarsin::construireArbre() {
     for (const std::string& nom : dessinOuvert->getCalques()) {
         Gtk::TreeRow rang = *modeleArbre->append();
         rang[colonnes.colCalque] = nom;
-        rang[colonnes.colAffichage] = true;
+        rang[colonnes.colAffichage] = !dessin.contains(nom);
         lireAnnot(std::to_string(i) + ":*", rang);
         ++i;
     }

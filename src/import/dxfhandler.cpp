@@ -1,12 +1,22 @@
 #include "import/dxfhandler.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
+
+#include "import/enregistrements.h"
 
 namespace {
 
 // The most vertices reserved ahead for one polyline.
 constexpr unsigned kSommetsAnnonces = 64;
+constexpr double kPi = 3.141592653589793;
+
+// Sets the entry `i` of a vector that grows as needed, the new entries 0.
+void poser(std::vector<double>& v, std::size_t i, double valeur) {
+    if (v.size() <= i) v.resize(i + 1, 0.0);
+    v[i] = valeur;
+}
 
 }  // namespace
 
@@ -32,6 +42,79 @@ const TypeLigne& DXFHandler::typeLigneCourant() {
     const std::string nom = attributes.getLinetype();
     if (!typeCourant || nom != typeCourant->getNom()) typeCourant = &dessin->typeLigne(nom);
     return *typeCourant;
+}
+
+template <class T, class... A>
+T& DXFHandler::ajouter(A&&... args) {
+    T& e = dessin->nouveau<T>(std::forward<A>(args)...);
+    appliquerAttributs(e);
+    blocCourant->ajouter(e);
+    return e;
+}
+
+void DXFHandler::appliquerAttributs(Entity& e) {
+    if (attributes.isInPaperSpace()) e.setEspacePapier();
+    const int rvb = attributes.getColor24();
+    if (rvb >= 0) e.setCouleurVraie(static_cast<std::uint32_t>(rvb));
+    const double echelle = attributes.getLinetypeScale();
+    if (echelle != 1.0 && echelle > 0 && std::isfinite(echelle))
+        dessin->setEchelleTypeLigne(e, echelle);
+}
+
+bool DXFHandler::extrusionInversee() {
+    // The arbitrary axis algorithm turns the x axis of a plane whose normal
+    // is within 1/64 of (0, 0, -1) into -x.
+    const double* d = getExtrusion()->getDirection();
+    return d[2] < 0 && std::fabs(d[0]) < 1.0 / 64 && std::fabs(d[1]) < 1.0 / 64;
+}
+
+void DXFHandler::setSource(SourcePaires* s) {
+    source = s;
+    debutEnregistrement = 0;
+    genreEnregistrement = {};
+    pairesLues = false;
+}
+
+const std::vector<Paire>& DXFHandler::paires() {
+    if (!pairesLues) {
+        paires_.clear();
+        if (source) lirePaires(source->texte(), debutEnregistrement, paires_);
+        pairesLues = true;
+    }
+    return paires_;
+}
+
+void DXFHandler::endSection() {
+    if (!source) return;
+    // The record just dispatched, when dxflib knows it not or drops it.
+    if (genreEnregistrement == "WIPEOUT") {
+        std::vector<PointPlan> contour = lireContourWipeout(paires());
+        if (contour.size() > 2) {
+            if (extrusionInversee())
+                for (PointPlan& p : contour) p.x = -p.x;
+            ajouter<Wipeout>(calqueCourant(), dessin->typeLigne("CONTINUOUS"), std::move(contour));
+        }
+    } else if (genreEnregistrement == "VERTEX" && polyligne && polyligne->isFacettes()) {
+        ajouterFace(paires());
+    } else if (genreEnregistrement == "DIMSTYLE") {
+        // What the leaders of that style take: DIMASZ (41) and DIMSCALE
+        // (40), the header's when it has none.
+        const std::vector<Paire>& p = paires();
+        for (const Paire& q : p)
+            if (q.code == 2) {
+                dessin->setTailleFleches(std::string(q.valeur),
+                                         reelDe(p, 41, dessin->getTailleFlechesEntete()),
+                                         reelDe(p, 40, 1));
+                break;
+            }
+    }
+    // The next record's pairs start here; its kind is on the line before.
+    const std::size_t p = source->position();
+    genreEnregistrement = valeurAvant(source->texte(), p);
+    debutEnregistrement = p;
+    pairesLues = false;
+    source->garderDepuis(
+        static_cast<std::size_t>(genreEnregistrement.data() - source->texte().data()));
 }
 
 void DXFHandler::printAttributes() {
@@ -62,8 +145,31 @@ void DXFHandler::addLayer(const DL_LayerData& data) {
     trace << "LAYER:\t" << data.name << ", flags:\t" << data.flags;
     trace.finLigne();
     printAttributes();
-    dessin->ajouterCalque(data.name, attributes.getColor(), typeLigneCourant());
+    Layer& calque = dessin->ajouterCalque(data.name, attributes.getColor(), typeLigneCourant());
+    // Off (a negative colour) or frozen (bit 1).
+    if (attributes.getColor() < 0 || (data.flags & 1)) calque.setEteint();
+    if (attributes.getColor24() >= 0)
+        calque.setCouleurVraie(static_cast<std::uint32_t>(attributes.getColor24()));
     dernierCalque = nullptr;
+}
+
+void DXFHandler::addLinetype(const DL_LinetypeData& data) {
+    // The elements are the record's 49 pairs; shapes and texts of complex
+    // line types are left out, their dashes kept.
+    std::vector<double> elements;
+    for (const Paire& p : paires())
+        if (p.code == 49) elements.push_back(reelDxflib(p.valeur));
+    dessin->definirTypeLigne(data.name, elements);
+}
+
+void DXFHandler::setVariableDouble(const std::string& cle, double valeur, int) {
+    if (!std::isfinite(valeur)) return;
+    if (cle == "$LTSCALE" && valeur > 0)
+        dessin->setEchelleTypesLigne(valeur);
+    else if (cle == "$DIMASZ")
+        dessin->setTailleFleches(valeur);
+    else if (cle == "$DIMSCALE")
+        dessin->setEchelleCotes(valeur);
 }
 
 void DXFHandler::addBlock(const DL_BlockData& data) {
@@ -80,6 +186,7 @@ void DXFHandler::addBlock(const DL_BlockData& data) {
     b.setBasePoints(data.bpx, data.bpy);
     b.setDefini();
     blocCourant = &b;
+    polyligne = nullptr;
 }
 
 void DXFHandler::endBlock() {
@@ -87,14 +194,14 @@ void DXFHandler::endBlock() {
     trace.finLigne();
     trace.finLigne();
     blocCourant = &dessin->getBlocRoot();
+    polyligne = nullptr;
 }
 
 void DXFHandler::addPoint(const DL_PointData& data) {
     trace << "POINT:\t\t(" << data.x << ", " << data.y << ")";
     trace.finLigne();
     printAttributes();
-    blocCourant->ajouter(dessin->nouveau<Point>(attributes.getColor(), calqueCourant(),
-                                                typeLigneCourant(), data.x, data.y));
+    ajouter<Point>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.x, data.y);
 }
 
 void DXFHandler::addLine(const DL_LineData& data) {
@@ -102,9 +209,8 @@ void DXFHandler::addLine(const DL_LineData& data) {
           << ")";
     trace.finLigne();
     printAttributes();
-    blocCourant->ajouter(dessin->nouveau<Line>(attributes.getColor(), calqueCourant(),
-                                               typeLigneCourant(), data.x1, data.y1, data.x2,
-                                               data.y2));
+    ajouter<Line>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.x1, data.y1,
+                  data.x2, data.y2);
 }
 
 void DXFHandler::addArc(const DL_ArcData& data) {
@@ -112,31 +218,83 @@ void DXFHandler::addArc(const DL_ArcData& data) {
           << ", angle1: " << data.angle1 << ", angle2: " << data.angle2;
     trace.finLigne();
     printAttributes();
-    blocCourant->ajouter(dessin->nouveau<Arc>(attributes.getColor(), calqueCourant(),
-                                              typeLigneCourant(), data.cx, data.cy, data.radius,
-                                              data.angle1, data.angle2));
+    // Seen from below, the arc runs the other way round the mirrored centre.
+    if (extrusionInversee())
+        ajouter<Arc>(attributes.getColor(), calqueCourant(), typeLigneCourant(), -data.cx, data.cy,
+                     data.radius, 180.0 - data.angle2, 180.0 - data.angle1);
+    else
+        ajouter<Arc>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.cx, data.cy,
+                     data.radius, data.angle1, data.angle2);
 }
 
 void DXFHandler::addCircle(const DL_CircleData& data) {
     trace << "CIRCLE:\t\t(" << data.cx << ", " << data.cy << "), radius: " << data.radius;
     trace.finLigne();
     printAttributes();
-    blocCourant->ajouter(dessin->nouveau<Circle>(
-        attributes.getColor(), calqueCourant(), typeLigneCourant(), data.cx, data.cy, data.radius));
+    ajouter<Circle>(attributes.getColor(), calqueCourant(), typeLigneCourant(),
+                    extrusionInversee() ? -data.cx : data.cx, data.cy, data.radius);
 }
 
 void DXFHandler::addPolyline(const DL_PolylineData& data) {
     trace << "POLYLINE, \tflags: " << data.flags;
     trace.finLigne();
     printAttributes();
-    Polyline& polyline = dessin->nouveau<Polyline>(calqueCourant(), typeLigneCourant(), data.flags);
+    Polyline& polyline = ajouter<Polyline>(calqueCourant(), typeLigneCourant(), data.flags);
     // dxflib announces the vertex count of an LWPOLYLINE: room for them all
     // spares the doublings of the vertex list, which leave it a third empty
     // on average. The count comes from the file, and dxflib hands the last
     // one on to a POLYLINE, whose vertices are not announced, so it is
     // bounded.
     polyline.getPoints().reserve(std::min(data.number, kSommetsAnnonces));
-    blocCourant->ajouter(polyline);
+    polyligne = &polyline;
+    // The vertices of 3D polylines and meshes are in world coordinates;
+    // those of plane ones in the plane of the extrusion.
+    polyligneMiroir = extrusionInversee() && (data.flags & (8 | 16 | 64)) == 0;
+    largeurDebut = largeurFin = 0;
+    if (polyline.isMaillage()) {
+        details(polyline).m = static_cast<int>(data.m);
+        details(polyline).n = static_cast<int>(data.n);
+    }
+    const std::vector<Paire>& p = paires();
+    if (genreEnregistrement != "LWPOLYLINE") {
+        // A POLYLINE: the widths its vertices take unless they say theirs.
+        largeurDebut = reelDe(p, 40, 0);
+        largeurFin = reelDe(p, 41, 0);
+        return;
+    }
+    // An LWPOLYLINE: the widths of each vertex follow its coordinates; the
+    // constant width serves those that have none.
+    const double constante = reelDe(p, 43, 0);
+    std::vector<double> largeurs;
+    long sommet = -1;
+    bool variable = false;
+    for (const Paire& q : p) {
+        if (q.code == 10) {
+            ++sommet;
+            poser(largeurs, 2 * static_cast<std::size_t>(sommet) + 1, constante);
+            largeurs[2 * static_cast<std::size_t>(sommet)] = constante;
+        } else if ((q.code == 40 || q.code == 41) && sommet >= 0) {
+            largeurs[2 * static_cast<std::size_t>(sommet) + (q.code - 40)] = reelDxflib(q.valeur);
+            variable = true;
+        }
+    }
+    if (constante != 0 || variable) details(polyline).largeurs = std::move(largeurs);
+}
+
+DetailsPolyligne& DXFHandler::details(Polyline& p) {
+    if (!p.getDetails()) p.setDetails(dessin->nouveau<DetailsPolyligne>());
+    return *p.getDetails();
+}
+
+void DXFHandler::ajouterFace(const std::vector<Paire>& p) {
+    // A face record: bit 128 without bit 64 (those are the vertices).
+    const int flags = entierDe(p, 70, 0);
+    if (!(flags & 128) || (flags & 64)) return;
+    std::array<int, 4> face{};
+    for (const Paire& q : p)
+        if (q.code >= 71 && q.code <= 74)
+            face[static_cast<std::size_t>(q.code - 71)] = entierDxflib(q.valeur);
+    details(*polyligne).faces.push_back(face);
 }
 
 void DXFHandler::addVertex(const DL_VertexData& data) {
@@ -146,9 +304,26 @@ void DXFHandler::addVertex(const DL_VertexData& data) {
     auto& polylines = blocCourant->getPolylines();
     // A vertex with no polyline to join is traced and dropped.
     if (polylines.empty()) return;
-    polylines.back()->addPoint(dessin->nouveau<Point>(attributes.getColor(), calqueCourant(),
-                                                      typeLigneCourant(), data.x, data.y));
+    Polyline& p = *polylines.back();
+    const bool miroir = &p == polyligne && polyligneMiroir;
+    const std::size_t i = p.getPoints().size();
+    Point& sommet = dessin->nouveau<Point>(attributes.getColor(), calqueCourant(),
+                                           typeLigneCourant(), miroir ? -data.x : data.x, data.y);
+    appliquerAttributs(sommet);
+    p.addPoint(sommet);
+    if (data.bulge != 0 && std::isfinite(data.bulge))
+        poser(details(p).renflements, i, miroir ? -data.bulge : data.bulge);
+    if (&p == polyligne && genreEnregistrement == "VERTEX") {
+        const std::vector<Paire>& q = paires();
+        const double debut = reelDe(q, 40, largeurDebut), fin = reelDe(q, 41, largeurFin);
+        if (debut != 0 || fin != 0 || (p.getDetails() && !p.getDetails()->largeurs.empty())) {
+            poser(details(p).largeurs, 2 * i + 1, fin);
+            details(p).largeurs[2 * i] = debut;
+        }
+    }
 }
+
+void DXFHandler::endSequence() { polyligne = nullptr; }
 
 void DXFHandler::addInsert(const DL_InsertData& data) {
     trace << "INSERT:\t" << data.name;
@@ -163,9 +338,10 @@ void DXFHandler::addInsert(const DL_InsertData& data) {
     Layer& calque = calqueCourant();
     const TypeLigne& type = typeLigneCourant();
     Block& definition = dessin->bloc(data.name, attributes.getColor(), calque, type);
-    blocCourant->ajouter(dessin->nouveau<Insertion>(definition, attributes.getColor(), calque, type,
-                                                    data.ipx, data.ipy, data.sx, data.sy,
-                                                    data.angle));
+    Insertion& insertion = ajouter<Insertion>(definition, attributes.getColor(), calque, type,
+                                              data.ipx, data.ipy, data.sx, data.sy, data.angle);
+    if (extrusionInversee()) insertion.setMiroir();
+    insertion.setReseau(data.cols, data.rows, data.colSp, data.rowSp);
 }
 
 void DXFHandler::addText(const DL_TextData& data) {
@@ -175,9 +351,8 @@ void DXFHandler::addText(const DL_TextData& data) {
           << ", xScaleFactor: " << data.xScaleFactor;
     trace.finLigne();
     printAttributes();
-    blocCourant->ajouter(dessin->nouveau<Text>(attributes.getColor(), calqueCourant(),
-                                               typeLigneCourant(), data.ipx, data.ipy, data.text,
-                                               data.style, data.height, data.xScaleFactor));
+    ajouter<Text>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx, data.ipy,
+                  data.text, data.style, data.height, data.xScaleFactor);
 }
 
 void DXFHandler::addImage(const DL_ImageData& data) {
@@ -186,13 +361,13 @@ void DXFHandler::addImage(const DL_ImageData& data) {
           << ", width : " << data.width << ", height : " << data.height;
     trace.finLigne();
     printAttributes();
-    Image& image = dessin->nouveau<Image>(
-        calqueCourant(), dessin->typeLigne("CONTINUOUS"), data.ref, data.ipx, data.ipy,
-        static_cast<double>(data.width), static_cast<double>(data.height));
+    Image& image =
+        ajouter<Image>(calqueCourant(), dessin->typeLigne("CONTINUOUS"), data.ref, data.ipx,
+                       data.ipy, static_cast<double>(data.width), static_cast<double>(data.height));
+    image.setVecteurs(data.ux, data.uy, data.vx, data.vy);
     auto fichier = fichiersImages.find(data.ref);
     if (fichier != fichiersImages.end()) image.setFile(fichier->second);
     images[data.ref].push_back(&image);
-    blocCourant->ajouter(image);
 }
 
 void DXFHandler::linkImage(const DL_ImageDefData& data) {
@@ -204,4 +379,123 @@ void DXFHandler::linkImage(const DL_ImageDefData& data) {
     auto it = images.find(data.ref);
     if (it == images.end()) return;
     for (Image* image : it->second) image->setFile(data.file);
+}
+
+void DXFHandler::addEllipse(const DL_EllipseData& data) {
+    ajouter<Ellipse>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.cx, data.cy,
+                     data.mx, data.my, data.ratio, data.angle1, data.angle2,
+                     getExtrusion()->getDirection()[2] >= 0);
+}
+
+void DXFHandler::addSpline(const DL_SplineData& data) {
+    spline = &ajouter<Spline>(attributes.getColor(), calqueCourant(), typeLigneCourant(),
+                              static_cast<int>(data.degree), data.flags);
+}
+
+void DXFHandler::addControlPoint(const DL_ControlPointData& data) {
+    if (spline) spline->addControle(data.x, data.y, data.w);
+}
+
+void DXFHandler::addFitPoint(const DL_FitPointData& data) {
+    if (spline) spline->addAjuste(data.x, data.y);
+}
+
+void DXFHandler::addKnot(const DL_KnotData& data) {
+    if (spline) spline->addNoeud(data.k);
+}
+
+void DXFHandler::addSolid(const DL_SolidData& data) {
+    const double sens = extrusionInversee() ? -1 : 1;
+    const PointPlan coins[4] = {{sens * data.x[0], data.y[0]},
+                                {sens * data.x[1], data.y[1]},
+                                {sens * data.x[2], data.y[2]},
+                                {sens * data.x[3], data.y[3]}};
+    ajouter<Solid>(attributes.getColor(), calqueCourant(), typeLigneCourant(), coins);
+}
+
+void DXFHandler::addTrace(const DL_TraceData& data) {
+    // Drawn like a SOLID (dxflib gives both the same record).
+    addSolid(data);
+}
+
+void DXFHandler::add3dFace(const DL_3dFaceData& data) {
+    const PointPlan coins[4] = {{data.x[0], data.y[0]},
+                                {data.x[1], data.y[1]},
+                                {data.x[2], data.y[2]},
+                                {data.x[3], data.y[3]}};
+    ajouter<Face3D>(attributes.getColor(), calqueCourant(), typeLigneCourant(), coins,
+                    entierDe(paires(), 70, 0));
+}
+
+void DXFHandler::addLeader(const DL_LeaderData& data) {
+    // The arrowhead's size is its dimension style's (group 3).
+    std::string style;
+    for (const Paire& p : paires())
+        if (p.code == 3) style = std::string(p.valeur);
+    const double fleche = data.arrowHeadFlag == 1 ? dessin->getTailleFleches(style) : 0;
+    leader = &ajouter<Leader>(attributes.getColor(), calqueCourant(), typeLigneCourant(), fleche,
+                              data.leaderPathType == 1);
+}
+
+void DXFHandler::addLeaderVertex(const DL_LeaderVertexData& data) {
+    if (leader) leader->addSommet(data.x, data.y);
+}
+
+void DXFHandler::addHatch(const DL_HatchData&) {
+    // dxflib's loops and edges leave out bulges, and take the seed points
+    // of a polyline boundary for vertices: the record is read from its pairs.
+    const std::vector<Paire>& p = paires();
+    Hatch& h = ajouter<Hatch>(attributes.getColor(), calqueCourant(), typeLigneCourant(),
+                              entierDe(p, 70, 0) == 1);
+    lireHachure(p, h);
+    if (!extrusionInversee()) return;
+    for (auto& contour : h.getContours())
+        for (Sommet& s : contour) {
+            s.x = -s.x;
+            s.renflement = -s.renflement;
+        }
+    std::vector<LigneMotif> lignes = h.getMotif();
+    for (LigneMotif& l : lignes) {
+        l.angle = kPi - l.angle;
+        l.x = -l.x;
+        l.dx = -l.dx;
+    }
+    h.setMotif(std::move(lignes));
+}
+
+void DXFHandler::ajouterDimension() {
+    // The block that shows the dimension (group 2), usually anonymous.
+    std::string nom;
+    for (const Paire& p : paires())
+        if (p.code == 2) {
+            nom = std::string(p.valeur);
+            break;
+        }
+    if (nom.empty()) return;
+    Layer& calque = calqueCourant();
+    const TypeLigne& type = typeLigneCourant();
+    Block& bloc = dessin->bloc(nom, attributes.getColor(), calque, type);
+    ajouter<Dimension>(bloc, attributes.getColor(), calque, type);
+}
+
+void DXFHandler::addDimAlign(const DL_DimensionData&, const DL_DimAlignedData&) {
+    ajouterDimension();
+}
+void DXFHandler::addDimLinear(const DL_DimensionData&, const DL_DimLinearData&) {
+    ajouterDimension();
+}
+void DXFHandler::addDimRadial(const DL_DimensionData&, const DL_DimRadialData&) {
+    ajouterDimension();
+}
+void DXFHandler::addDimDiametric(const DL_DimensionData&, const DL_DimDiametricData&) {
+    ajouterDimension();
+}
+void DXFHandler::addDimAngular(const DL_DimensionData&, const DL_DimAngular2LData&) {
+    ajouterDimension();
+}
+void DXFHandler::addDimAngular3P(const DL_DimensionData&, const DL_DimAngular3PData&) {
+    ajouterDimension();
+}
+void DXFHandler::addDimOrdinate(const DL_DimensionData&, const DL_DimOrdinateData&) {
+    ajouterDimension();
 }

@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "import/paires.h"
 #include "model/dessin.h"
 #include "model/trace.h"
 
-class DXFHandler : public DL_CreationAdapter {
+class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
   public:
     struct Options {
         // The earlier viewer ignores IMAGE entities and image definitions:
@@ -55,15 +56,61 @@ class DXFHandler : public DL_CreationAdapter {
     void addCircle(const DL_CircleData& data) override;
     void addPolyline(const DL_PolylineData& data) override;
     void addVertex(const DL_VertexData& data) override;
+    void endSequence() override;
     void addInsert(const DL_InsertData& data) override;
     void addText(const DL_TextData& data) override;
     void addImage(const DL_ImageData& data) override;
     void linkImage(const DL_ImageDefData& data) override;
 
+    // The kinds that write no trace line: the table of line types, the
+    // header's scales, and the entities below.
+    void addLinetype(const DL_LinetypeData& data) override;
+    void setVariableDouble(const std::string& cle, double valeur, int code) override;
+    void addEllipse(const DL_EllipseData& data) override;
+    void addSpline(const DL_SplineData& data) override;
+    void addControlPoint(const DL_ControlPointData& data) override;
+    void addFitPoint(const DL_FitPointData& data) override;
+    void addKnot(const DL_KnotData& data) override;
+    void addSolid(const DL_SolidData& data) override;
+    void addTrace(const DL_TraceData& data) override;
+    void add3dFace(const DL_3dFaceData& data) override;
+    void addLeader(const DL_LeaderData& data) override;
+    void addLeaderVertex(const DL_LeaderVertexData& data) override;
+    void addHatch(const DL_HatchData& data) override;
+    void addDimAlign(const DL_DimensionData&, const DL_DimAlignedData&) override;
+    void addDimLinear(const DL_DimensionData&, const DL_DimLinearData&) override;
+    void addDimRadial(const DL_DimensionData&, const DL_DimRadialData&) override;
+    void addDimDiametric(const DL_DimensionData&, const DL_DimDiametricData&) override;
+    void addDimAngular(const DL_DimensionData&, const DL_DimAngular2LData&) override;
+    void addDimAngular3P(const DL_DimensionData&, const DL_DimAngular3PData&) override;
+    void addDimOrdinate(const DL_DimensionData&, const DL_DimOrdinateData&) override;
+    // After every record dxflib has dispatched: where the pairs of the next
+    // one start; the records dxflib does not know (WIPEOUT) or drops (the
+    // faces of a polyface mesh) are read here.
+    void endSection() override;
+    void setSource(SourcePaires* source) override;
+
   private:
     // The layer named by the current attributes, created on first use.
     Layer& calqueCourant();
     const TypeLigne& typeLigneCourant();
+    // Builds an entity with the current attributes, appends it to the block
+    // being read and returns it.
+    template <class T, class... A>
+    T& ajouter(A&&... args);
+    // What the current attributes say beyond layer, colour and line type:
+    // true colour, paper space, line type scale.
+    void appliquerAttributs(Entity& e);
+    // Whether the current record's extrusion is (0, 0, -1): its plane seen
+    // from below, x reversed.
+    bool extrusionInversee();
+    // The pairs of the record dxflib has just finished (empty when the
+    // handler does not see the text).
+    const std::vector<Paire>& paires();
+    void ajouterDimension();
+    void ajouterFace(const std::vector<Paire>& paires);
+    // The polyline being read, its mirror and its default widths.
+    DetailsPolyligne& details(Polyline& p);
 
     Trace trace;
     Options options;
@@ -77,4 +124,19 @@ class DXFHandler : public DL_CreationAdapter {
     Block* blocCourant;
     Layer* dernierCalque = nullptr;
     const TypeLigne* typeCourant = nullptr;
+
+    SourcePaires* source = nullptr;
+    std::size_t debutEnregistrement = 0;
+    // The kind of the record whose pairs start there.
+    std::string_view genreEnregistrement;
+    std::vector<Paire> paires_;
+    bool pairesLues = false;
+
+    // The polyline whose vertices are being read.
+    Polyline* polyligne = nullptr;
+    bool polyligneMiroir = false;
+    double largeurDebut = 0, largeurFin = 0;
+    std::size_t sommetsLus = 0;
+    Spline* spline = nullptr;
+    Leader* leader = nullptr;
 };

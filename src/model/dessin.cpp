@@ -21,12 +21,62 @@ std::size_t Dessin::nombreObjets() const {
     return n - 4;
 }
 
+namespace {
+
+std::string majuscules(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return s;
+}
+
+}  // namespace
+
 const TypeLigne& Dessin::typeLigne(std::string_view nom) {
     auto it = typesLigne.find(nom);
     if (it != typesLigne.end()) return *it->second;
-    const TypeLigne& t = nouveau<TypeLigne>(std::string(nom));
+    TypeLigne& t = nouveau<TypeLigne>(std::string(nom));
     typesLigne.emplace(std::string_view(t.getNom()), &t);
+    if (!elementsTypes.empty()) {
+        auto e = elementsTypes.find(majuscules(t.getNom()));
+        if (e != elementsTypes.end()) t.setElements(e->second);
+    }
     return t;
+}
+
+void Dessin::definirTypeLigne(const std::string& nom, const std::vector<double>& elements) {
+    const std::string cle = majuscules(nom);
+    elementsTypes[cle] = elements;
+    for (auto& [n, t] : typesLigne)
+        if (majuscules(std::string(n)) == cle) t->setElements(elements);
+}
+
+double Dessin::getEchelleTypeLigne(const Entity& e) const {
+    if (!e.hasEchelleTypeLigne()) return 1;
+    auto it = echellesTypeLigne.find(&e);
+    return it == echellesTypeLigne.end() ? 1 : it->second;
+}
+
+void Dessin::setEchelleTypeLigne(Entity& e, double echelle) {
+    echellesTypeLigne[&e] = echelle;
+    e.setEchelleTypeLigne();
+}
+
+namespace {
+
+double produitFleche(double taille, double echelle) {
+    // A scale of 0 leaves the size as it is (DXF's meaning for paper space).
+    return taille * (echelle > 0 ? echelle : 1);
+}
+
+}  // namespace
+
+double Dessin::getTailleFleches(const std::string& style) const {
+    auto it = flechesStyles.find(majuscules(style));
+    return it != flechesStyles.end() ? it->second : produitFleche(dimasz, dimscale);
+}
+
+void Dessin::setTailleFleches(const std::string& style, double taille, double echelle) {
+    flechesStyles[majuscules(style)] = produitFleche(taille, echelle);
 }
 
 Layer& Dessin::ajouterCalque(const std::string& nom, int couleur, const TypeLigne& type) {
@@ -49,6 +99,13 @@ Layer* Dessin::getCalque(const std::string& nom) const {
 std::list<std::string> Dessin::getCalques() const {
     std::list<std::string> noms;
     for (const auto& c : calques_) noms.push_back(c.first);
+    return noms;
+}
+
+std::list<std::string> Dessin::getCalquesEteints() const {
+    std::list<std::string> noms;
+    for (const auto& c : calques_)
+        if (c.second->isEteint()) noms.push_back(c.first);
     return noms;
 }
 

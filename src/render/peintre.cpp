@@ -30,11 +30,11 @@ bool fini(double v) { return std::isfinite(v); }
 
 }  // namespace
 
-const MotifTirets kTiretsParDefaut = {kLongueursParDefaut, 2};
+const MotifTirets kTiretsParDefaut = {kLongueursParDefaut, 2, 0};
 
 CouleurRVB couleurDXF(int indice) {
     long i = std::labs(static_cast<long>(indice));
-    if (i > 255 || i == 7) return {0, 0, 0};
+    if (i > 255 || i == 7 || i == 255) return {0, 0, 0};
     return {dxfColors[i][0], dxfColors[i][1], dxfColors[i][2]};
 }
 

@@ -1,5 +1,6 @@
 #include "ui/dxfarea.h"
 
+#include <gdkmm/color.h>
 #include <gdkmm/window.h>
 
 #include <algorithm>
@@ -26,6 +27,11 @@ DXFArea::DXFArea(std::shared_ptr<const Dessin> d, double e, OptionsPeinture opti
     : trace(sortie), peintre(trace, options) {
     setDessin(std::move(d));
     setEchelle(e);
+    // The toolkit clears the area to the background the drawings are painted
+    // on (wipeouts paint it too).
+    Gdk::Color fond;
+    fond.set_rgb_p(kFond.r, kFond.g, kFond.b);
+    modify_bg(Gtk::STATE_NORMAL, fond);
 }
 
 DXFArea::~DXFArea() = default;

@@ -19,26 +19,45 @@ struct Primitive {
     CouleurRVB couleur{0, 0, 0};
     bool tirets = false;
     Matrice m;
+    std::vector<PointPlan> points;
 };
 
 class RenduEnregistre : public Rendu {
   public:
     std::vector<Primitive> recus;
     void segment(double x1, double y1, double x2, double y2, const Trait& t) override {
-        recus.push_back({"segment", x1, y1, x2, y2, t.couleur, t.tirets != nullptr, {}});
+        recus.push_back({"segment", x1, y1, x2, y2, t.couleur, t.tirets != nullptr, {}, {}});
     }
     void arc(const Matrice& m, double cx, double cy, double r, double, double,
              const Trait& t) override {
-        recus.push_back({"arc", cx, cy, r, 0, t.couleur, t.tirets != nullptr, m});
+        recus.push_back({"arc", cx, cy, r, 0, t.couleur, t.tirets != nullptr, m, {}});
+    }
+    void polyligne(const PointPlan* p, std::size_t n, bool, const Trait& t) override {
+        recus.push_back({"polyligne",
+                         p[0].x,
+                         p[0].y,
+                         p[n - 1].x,
+                         p[n - 1].y,
+                         t.couleur,
+                         t.tirets != nullptr,
+                         {},
+                         std::vector<PointPlan>(p, p + n)});
+    }
+    void remplir(const PointPlan* p, const std::size_t* tailles, std::size_t contours,
+                 const CouleurRVB& c, RegleRemplissage) override {
+        std::size_t n = 0;
+        for (std::size_t i = 0; i < contours; ++i) n += tailles[i];
+        recus.push_back(
+            {"remplir", p[0].x, p[0].y, 0, 0, c, false, {}, std::vector<PointPlan>(p, p + n)});
     }
     void point(const Matrice& m, double x, double y, const CouleurRVB& c) override {
-        recus.push_back({"point", x, y, 0, 0, c, false, m});
+        recus.push_back({"point", x, y, 0, 0, c, false, m, {}});
     }
     void texte(const Matrice& m, const TexteAPeindre& t) override {
-        recus.push_back({"texte", t.x, t.y, t.taille, 0, t.couleur, false, m});
+        recus.push_back({"texte", t.x, t.y, t.taille, 0, t.couleur, false, m, {}});
     }
     void image(const Matrice& m, const Image&, const CouleurRVB& c) override {
-        recus.push_back({"image", 0, 0, 0, 0, c, false, m});
+        recus.push_back({"image", 0, 0, 0, 0, c, false, m, {}});
     }
 };
 

@@ -160,9 +160,12 @@ TEST(TarsinRender, ImageDuDessin) {
     const std::string dessin = d.ecrire(
         "image.dxf", dxf::fichier(dxf::section("ENTITIES", dxf::image("4A", 30, 40, 10, 10)) +
                                   dxf::objets(dxf::imagedef("4A", "bleu.png"))));
-    const Execution e = rendre({dessin, "sortie.png", "--quiet", "--size", "100x100"}, d.chemin());
+    // A 10-unit square in a 20-unit window: 50 x 50 pixels of 100 x 100.
+    const Execution e = rendre(
+        {dessin, "sortie.png", "--quiet", "--size", "100x100", "--window", "25", "35", "45", "55"},
+        d.chemin());
     ASSERT_EQ(e.statut, 0) << e.erreurs;
-    EXPECT_EQ(lirePng(d.chemin() + "/sortie.png").encres, 100);
+    EXPECT_EQ(lirePng(d.chemin() + "/sortie.png").encres, 2500);
 }
 
 // Real drawings written by other programs (fetched by the corpus script):

@@ -174,7 +174,7 @@ def primitives():
 
 @dessin
 def couleurs():
-    # The colour index table, in rows of 16; 7 paints black on the light
+    # The colour index table, in rows of 16; 7 and 255 paint black on the light
     # background, 0 (by block) at the top level too; by layer takes the
     # layer's, a layer without a colour counting as 7.
     tables = calques(("0", 7, "CONTINUOUS"), ("rouge", 1, "CONTINUOUS"))

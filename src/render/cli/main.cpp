@@ -254,7 +254,10 @@ int main(int argc, char** argv) {
         cairo_paint(c);
 
         Trace trace(traces);
-        Peintre peintre(trace);
+        // No list of hidden layers: those off or frozen in the file are hidden.
+        OptionsPeinture options;
+        options.calquesMasquables = false;
+        Peintre peintre(trace, options);
         const Zone zone{0, 0, static_cast<double>(largeur), static_cast<double>(hauteur)};
         Vue vue;
         if (echelle)
