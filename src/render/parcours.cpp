@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "model/courbes.h"
-#include "model/etendue.h"
 
 namespace {
 
@@ -64,6 +63,7 @@ void Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu)
     calqueBloc_ = nullptr;
     dernierCalque_ = nullptr;
     const Insertion& racine = dessin.getInsertionRacine();
+    racine_ = &racine;
     plume_ = Plume{couleurDXF(7), &racine.getType()};
     fixerMatrice(vue, true);
     const std::vector<Insertion*> racines{const_cast<Insertion*>(&racine)};
@@ -239,7 +239,7 @@ void Parcours::parcourirDefinition(const Entity& porteur, const Block& def, cons
     // and line type, resolved in the enclosing insertion; and what layer
     // "0" stands for there.
     plume_ = Plume{couleur(porteur), &typeResolu(porteur)};
-    calqueBloc_ = calqueDe(porteur);
+    calqueBloc_ = &porteur == racine_ ? nullptr : calqueDe(porteur);
 
     ++niveau;
     chemin_.push_back(&def);
@@ -257,8 +257,13 @@ void Parcours::parcourirDefinition(const Entity& porteur, const Block& def, cons
 
 void Parcours::parcourirSansTrace(const Entity& porteur, const Block& def, const Matrice& m) {
     if (!peignable_ || !m.inversible()) return;
-    const Boite boite = etendue(def).transformee(m);
-    if (boite.vide() || !visible(boite.x0, boite.y0, boite.x1, boite.y1)) return;
+    // Left out when its box misses the zone (the box is known once the
+    // drawing is read; one never computed is not computed here, where
+    // other walks may read the same drawing).
+    if (def.cacheEtendue.etat == Block::CacheEtendue::Connue) {
+        const Boite boite = def.cacheEtendue.boite.transformee(m);
+        if (boite.vide() || !visible(boite.x0, boite.y0, boite.x1, boite.y1)) return;
+    }
     Trace* const trace = trace_;
     trace_ = nullptr;
     parcourirDefinition(porteur, def, m);
@@ -287,6 +292,9 @@ void Parcours::drawBlocs(const std::vector<Insertion*>& liste) {
         for (int r = 0; r < b->getLignes(); ++r)
             for (int c = 0; c < b->getColonnes(); ++c) {
                 if (c == 0 && r == 0) continue;
+                // Each copy counts, seen or not, so that a grid of millions
+                // ends with the volume limit.
+                ++objets_;
                 if (!admise(def)) {
                     r = b->getLignes();
                     break;

@@ -174,6 +174,7 @@ class Parcours {
 
     Rendu* rendu_ = nullptr;
     const Dessin* dessin_ = nullptr;
+    const Insertion* racine_ = nullptr;
     OptionsPeinture options_;
     Trace* trace_ = nullptr;
     bool parle_ = false;  // whether limits are said (the tracing walk)
