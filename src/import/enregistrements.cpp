@@ -174,11 +174,11 @@ void lireArete(Curseur& c, int type, std::vector<Sommet>& contour) {
         lireSplineArete(c, contour);
         return;
     }
-    double v[52] = {};
+    double v[74] = {};
     v[73] = 1;  // counter-clockwise unless said otherwise
     v[40] = 1;
     for (; !c.fin() && !finArete(c.code()); c.avancer())
-        if (c.code() >= 10 && c.code() < 52) v[c.code()] = c.reel();
+        if (c.code() >= 10 && c.code() <= 73) v[c.code()] = c.reel();
     switch (type) {
         case 1:
             ajouterSommet(contour, Sommet{v[10], v[20], 0});

@@ -554,7 +554,7 @@ void Parcours::drawImages(const std::vector<Image*>& liste) {
         if (masque(*i)) continue;
         ligneTrace("image");
         if (!peignable_) continue;
-        rendu_->image(matrice_, *i, couleur(*i));
+        rendu_->image(matrice_, *i, dessin_->getDossier(), couleur(*i));
     }
 }
 

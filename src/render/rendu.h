@@ -89,8 +89,10 @@ class Rendu {
     virtual void point(const Matrice& m, double x, double y, const CouleurRVB& couleur) = 0;
     virtual void texte(const Matrice& m, const TexteAPeindre& texte) = 0;
     // A raster image of the model, placed in user space `m` by its
-    // insertion point and its pixel vectors.
-    virtual void image(const Matrice& m, const Image& image, const CouleurRVB& couleur) = 0;
+    // insertion point and its pixel vectors; a relative path that names no
+    // file is looked for in `dossier`, the drawing's folder.
+    virtual void image(const Matrice& m, const Image& image, const std::string& dossier,
+                       const CouleurRVB& couleur) = 0;
     // Paints whatever the backend still holds back (batches).
     virtual void terminer() {}
 };

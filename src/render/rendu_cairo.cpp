@@ -378,12 +378,22 @@ void RenduCairo::texte(const Matrice& m, const TexteAPeindre& t) {
     texteDroit(m, t.x, t.y, t.texte);
 }
 
-void RenduCairo::image(const Matrice& m, const Image& i, const CouleurRVB& couleur) {
+void RenduCairo::image(const Matrice& m, const Image& i, const std::string& dossier,
+                       const CouleurRVB& couleur) {
     cairo_surface_t* image = nullptr;
     {
         std::unique_lock<std::mutex> verrou;
         if (verrou_) verrou = std::unique_lock<std::mutex>(*verrou_);
-        image = cache_.image(i.fileRef());
+        // The path as the drawing gives it; a relative one beside the
+        // drawing; last, the file's name alone beside the drawing (drawings
+        // carry the paths of the machine they were made on).
+        const std::string& chemin = i.fileRef();
+        image = cache_.image(chemin);
+        if (!image && !dossier.empty() && !chemin.empty() && chemin[0] != '/')
+            image = cache_.image(dossier + chemin);
+        const std::size_t barre = chemin.find_last_of("/\\");
+        if (!image && !dossier.empty() && barre != std::string::npos && barre + 1 < chemin.size())
+            image = cache_.image(dossier + chemin.substr(barre + 1));
         if (image) cairo_surface_reference(image);
     }
     if (image) {
@@ -409,8 +419,11 @@ void RenduCairo::image(const Matrice& m, const Image& i, const CouleurRVB& coule
         vider();
         fixerMatrice(&place);
         cairo_set_source_surface(cr_, image, 0, 0);
-        // The edge pixels keep their colour up to the picture's edge.
+        // The edge pixels keep their colour up to the picture's edge; pixels
+        // seen larger than the screen's stay square.
         cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
+        if (place.etirementMin() > 2)
+            cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
         cairo_rectangle(cr_, 0, 0, l, h);
         cairo_fill(cr_);
         return;

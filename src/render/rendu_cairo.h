@@ -39,7 +39,8 @@ class RenduCairo : public Rendu {
                  const CouleurRVB& couleur, RegleRemplissage regle) override;
     void point(const Matrice& m, double x, double y, const CouleurRVB& couleur) override;
     void texte(const Matrice& m, const TexteAPeindre& texte) override;
-    void image(const Matrice& m, const Image& image, const CouleurRVB& couleur) override;
+    void image(const Matrice& m, const Image& image, const std::string& dossier,
+               const CouleurRVB& couleur) override;
     void terminer() override;
 
   private:

@@ -51,13 +51,15 @@ void attendreSommets(const std::vector<Sommet>& c, const std::vector<Sommet>& at
 
 TEST(ImportGeometrie, HachureContoursEtMotif) {
     // A polyline path with a bulge, a path of a line and a half circle (two
-    // bulged quarters), a pattern of one dashed line, and a seed point that
-    // must not become a vertex.
+    // bulged quarters), one of a clockwise quarter (its angles given from
+    // 360 down), a pattern of one dashed line, and a seed point that must
+    // not become a vertex.
     Import i(dxf::entites(enregistrement(
         "HATCH",
-        "8 0;62 1;10 0;20 0;30 0;210 0;220 0;230 1;2 ANSI31;70 0;71 0;91 2;"
+        "8 0;62 1;10 0;20 0;30 0;210 0;220 0;230 1;2 ANSI31;70 0;71 0;91 3;"
         "92 3;72 1;73 1;93 3;10 0;20 0;42 1;10 10;20 0;10 10;20 10;97 0;"
         "92 1;93 2;72 1;10 0;20 20;11 10;21 20;72 2;10 5;20 20;40 5;50 0;51 180;73 1;97 0;"
+        "92 1;93 1;72 2;10 0;20 40;40 5;50 0;51 90;73 0;97 0;"
         "75 0;76 1;52 0;41 1;77 0;78 1;53 45;43 1;44 2;45 -2;46 2;79 2;49 3;49 -1;98 1;10 5;20 "
         "5")));
     EXPECT_EQ(i.trace.str(), "");
@@ -65,10 +67,11 @@ TEST(ImportGeometrie, HachureContoursEtMotif) {
     ASSERT_EQ(hachures.size(), 1u);
     const Hatch& h = *hachures[0];
     EXPECT_FALSE(h.isPlein());
-    ASSERT_EQ(h.getContours().size(), 2u);
+    ASSERT_EQ(h.getContours().size(), 3u);
     attendreSommets(h.getContours()[0], {{0, 0, 1}, {10, 0, 0}, {10, 10, 0}});
     const double quart = std::tan(3.141592653589793 / 8);
     attendreSommets(h.getContours()[1], {{0, 20, 0}, {10, 20, quart}, {5, 25, quart}});
+    attendreSommets(h.getContours()[2], {{5, 40, -quart}, {0, 35, 0}});
     ASSERT_EQ(h.getMotif().size(), 1u);
     const LigneMotif& l = h.getMotif()[0];
     EXPECT_NEAR(l.angle, 3.141592653589793 / 4, 1e-12);

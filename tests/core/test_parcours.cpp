@@ -68,7 +68,7 @@ class RenduEnregistre : public Rendu {
     void texte(const Matrice& m, const TexteAPeindre& t) override {
         recus.push_back({"texte", t.x, t.y, t.taille, 0, t.couleur, false, m, {}});
     }
-    void image(const Matrice& m, const Image&, const CouleurRVB& c) override {
+    void image(const Matrice& m, const Image&, const std::string&, const CouleurRVB& c) override {
         recus.push_back({"image", 0, 0, 0, 0, c, false, m, {}});
     }
 };
