@@ -273,6 +273,39 @@ TEST_F(FenetreTarsin, CaseAffichageMasqueEtMontreLeCalque) {
     t.hide();
 }
 
+TEST_F(FenetreTarsin, CalquesEteintsDansLeFichierDecochesEtMontrables) {
+    // "bleu" is off in the file (a negative colour), "gele" frozen: their
+    // boxes start cleared and their lines unpainted; ticking one shows it.
+    const std::string plan = dossier.ecrire(
+        "eteints.dxf",
+        dxf::fichier(
+            dxf::tables(dxf::calque("bleu", -5) + dxf::calque("gele", 3, "CONTINUOUS", 1) +
+                        dxf::calque("rouge", 1)) +
+            dxf::section("ENTITIES", dxf::ligne(20, 800, 300, 800, surCalque("rouge")) +
+                                         dxf::ligne(20, 700, 300, 700, surCalque("bleu")))));
+    t.set_default_size(1000, 800);
+    t.show();
+    ASSERT_TRUE(t.ouvrir(plan));
+    DXFArea& d = A::dessin(t);
+    laisserTourner(300);
+    const int H = d.get_allocation().get_height();
+    const bool coches[] = {false, false, true};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ((*A::modele(t)->get_iter(std::to_string(i)))[A::colonnes(t).colAffichage],
+                  coches[i])
+            << i;
+    EXPECT_EQ(d.getCalquesMasques(), (std::list<std::string>{"bleu", "gele"}));
+    EXPECT_TRUE(echantillon(true, 100, H - 800).rougeatre());
+    EXPECT_FALSE(echantillon(false, 100, H - 700).bleuatre());
+
+    auto* boite = dynamic_cast<Gtk::CellRendererToggle*>(A::arbre(t).get_column_cell_renderer(1));
+    ASSERT_NE(boite, nullptr);
+    cliquerCase(*boite, "0");
+    EXPECT_EQ(d.getCalquesMasques(), std::list<std::string>{"gele"});
+    EXPECT_TRUE(echantillon(true, 100, H - 700).bleuatre());
+    t.hide();
+}
+
 TEST_F(FenetreTarsin, ZoomParPasEtPlancher) {
     DXFArea& d = A::dessin(t);
     const Glib::ustring texte = A::texte(t);
