@@ -85,6 +85,7 @@ const std::vector<Paire>& DXFHandler::paires() {
 }
 
 void DXFHandler::endSection() {
+    tirets.clear();
     if (!source) return;
     // The record just dispatched, when dxflib knows it not or drops it.
     if (genreEnregistrement == "WIPEOUT") {
@@ -108,13 +109,16 @@ void DXFHandler::endSection() {
                 break;
             }
     }
-    // The next record's pairs start here; its kind is on the line before.
+    // The next record's pairs start here; its kind is on the line before,
+    // which stays readable with them.
     const std::size_t p = source->position();
     genreEnregistrement = valeurAvant(source->texte(), p);
     debutEnregistrement = p;
     pairesLues = false;
     source->garderDepuis(
-        static_cast<std::size_t>(genreEnregistrement.data() - source->texte().data()));
+        genreEnregistrement.data()
+            ? static_cast<std::size_t>(genreEnregistrement.data() - source->texte().data())
+            : p);
 }
 
 void DXFHandler::printAttributes() {
@@ -153,13 +157,14 @@ void DXFHandler::addLayer(const DL_LayerData& data) {
     dernierCalque = nullptr;
 }
 
+void DXFHandler::addLinetypeDash(double longueur) { tirets.push_back(longueur); }
+
 void DXFHandler::addLinetype(const DL_LinetypeData& data) {
-    // The elements are the record's 49 pairs; shapes and texts of complex
-    // line types are left out, their dashes kept.
-    std::vector<double> elements;
-    for (const Paire& p : paires())
-        if (p.code == 49) elements.push_back(reelDxflib(p.valeur));
-    dessin->definirTypeLigne(data.name, elements);
+    // dxflib hands the elements (49) while it reads the record, before the
+    // record itself; shapes and texts of complex line types are left out,
+    // their dashes kept.
+    dessin->definirTypeLigne(data.name, tirets);
+    tirets.clear();
 }
 
 void DXFHandler::setVariableDouble(const std::string& cle, double valeur, int) {

@@ -65,6 +65,7 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     // The kinds that write no trace line: the table of line types, the
     // header's scales, and the entities below.
     void addLinetype(const DL_LinetypeData& data) override;
+    void addLinetypeDash(double longueur) override;
     void setVariableDouble(const std::string& cle, double valeur, int code) override;
     void addEllipse(const DL_EllipseData& data) override;
     void addSpline(const DL_SplineData& data) override;
@@ -139,4 +140,6 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     std::size_t sommetsLus = 0;
     Spline* spline = nullptr;
     Leader* leader = nullptr;
+    // The elements of the line type being read.
+    std::vector<double> tirets;
 };

@@ -166,10 +166,9 @@ void RenduCairo::vider() {
         double tirets[kTiretsMax];
         const int n = std::min(tiretsLot_->nombre, kTiretsMax) & ~1;
         for (int i = 0; i < n; ++i) tirets[i] = tiretsLot_->longueurs[i] * echelleLot_;
-        // A dot (or a dash shorter than a pixel) is painted one pixel long,
-        // taken from the gap after it.
+        // A dot is painted one pixel long, taken from the gap after it.
         for (int i = 0; i + 1 < n; i += 2)
-            if (tirets[i] < 1) {
+            if (tiretsLot_->longueurs[i] == 0) {
                 const double ajout = std::min(1 - tirets[i], tirets[i + 1]);
                 tirets[i] += ajout;
                 tirets[i + 1] -= ajout;
