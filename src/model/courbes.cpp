@@ -17,9 +17,10 @@ PointPlan porte(const Matrice& m, double x, double y) {
 
 bool arcDeRenflement(double x1, double y1, double x2, double y2, double b, double& cx, double& cy,
                      double& rayon, double& a1, double& a2) {
+    if (b == 0 || !std::isfinite(b)) return false;
     const double dx = x2 - x1, dy = y2 - y1;
     const double d = std::hypot(dx, dy);
-    if (b == 0 || !std::isfinite(b) || !(d > 0) || !std::isfinite(d)) return false;
+    if (!(d > 0) || !std::isfinite(d)) return false;
     // The centre lies on the perpendicular through the middle of the chord,
     // on the left of it for a counter-clockwise arc shorter than a half turn.
     const double h = 0.5 * (1 - b * b) / (2 * b);

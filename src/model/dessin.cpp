@@ -50,8 +50,7 @@ void Dessin::definirTypeLigne(const std::string& nom, const std::vector<double>&
         if (majuscules(std::string(n)) == cle) t->setElements(elements);
 }
 
-double Dessin::getEchelleTypeLigne(const Entity& e) const {
-    if (!e.hasEchelleTypeLigne()) return 1;
+double Dessin::echelleTypeLignePropre(const Entity& e) const {
     auto it = echellesTypeLigne.find(&e);
     return it == echellesTypeLigne.end() ? 1 : it->second;
 }

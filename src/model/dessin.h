@@ -58,7 +58,9 @@ class Dessin {
     // its own (group 48), 1 when it has none.
     double getEchelleTypesLigne() const { return echelleTypesLigne; }
     void setEchelleTypesLigne(double e) { echelleTypesLigne = e; }
-    double getEchelleTypeLigne(const Entity& e) const;
+    double getEchelleTypeLigne(const Entity& e) const {
+        return e.hasEchelleTypeLigne() ? echelleTypeLignePropre(e) : 1;
+    }
     void setEchelleTypeLigne(Entity& e, double echelle);
 
     // The size of arrowheads of a dimension style (its DIMASZ times its
@@ -101,6 +103,8 @@ class Dessin {
     void setDossier(std::string d) { dossier = std::move(d); }
 
   private:
+    double echelleTypeLignePropre(const Entity& e) const;
+
     StocksDe<GenresStockes> stock;
     std::unordered_map<std::string_view, TypeLigne*> typesLigne;
     // LTYPE elements by upper-case name.

@@ -147,13 +147,18 @@ bool Parcours::visible(double x0, double y0, double x1, double y1) const {
     return false;
 }
 
-void Parcours::segment(double x1, double y1, double x2, double y2, const Trait& trait) {
+template <class F>
+void Parcours::segment(double x1, double y1, double x2, double y2, const F& trait) {
     if (x1 == x2 && y1 == y2) return;  // nothing to see: butt ends on a point
     matrice_.appliquer(x1, y1);
     matrice_.appliquer(x2, y2);
     if (!fini(x1) || !fini(y1) || !fini(x2) || !fini(y2)) return;
     if (!visible(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2))) return;
-    rendu_->segment(x1, y1, x2, y2, trait);
+    rendu_->segment(x1, y1, x2, y2, trait());
+}
+
+void Parcours::segment(double x1, double y1, double x2, double y2, const Trait& t) {
+    segment(x1, y1, x2, y2, [&] { return t; });
 }
 
 void Parcours::segmentDevice(const PointPlan& a, const PointPlan& b, const Trait& trait) {
@@ -163,12 +168,17 @@ void Parcours::segmentDevice(const PointPlan& a, const PointPlan& b, const Trait
     rendu_->segment(a.x, a.y, b.x, b.y, trait);
 }
 
-void Parcours::segmentRenfle(const Sommet& a, const Sommet& b, const Trait& trait) {
+template <class F>
+void Parcours::segmentRenfle(const Sommet& a, const Sommet& b, const F& trait) {
     double cx, cy, r, a1, a2;
-    if (arcDeRenflement(a.x, a.y, b.x, b.y, a.renflement, cx, cy, r, a1, a2))
+    if (a.renflement != 0 && arcDeRenflement(a.x, a.y, b.x, b.y, a.renflement, cx, cy, r, a1, a2))
         arcOuCercle(cx, cy, r, a1, a2, trait);
     else
         segment(a.x, a.y, b.x, b.y, trait);
+}
+
+void Parcours::segmentRenfle(const Sommet& a, const Sommet& b, const Trait& t) {
+    segmentRenfle(a, b, [&] { return t; });
 }
 
 void Parcours::polyligne(bool fermee, const Trait& trait) {
@@ -189,8 +199,9 @@ void Parcours::remplir(const CouleurRVB& couleur, RegleRemplissage regle) {
     rendu_->remplir(points_.data(), tailles_.data(), tailles_.size(), couleur, regle);
 }
 
+template <class F>
 void Parcours::arcOuCercle(double cx, double cy, double rayon, double a1, double a2,
-                           const Trait& trait) {
+                           const F& trait) {
     if (!fini(cx) || !fini(cy) || !fini(rayon) || !fini(a1) || !fini(a2)) return;
     if (!(rayon > 0)) return;  // a lone point: nothing to see
     double dx = cx, dy = cy;
@@ -199,7 +210,7 @@ void Parcours::arcOuCercle(double cx, double cy, double rayon, double a1, double
     if (!fini(dx) || !fini(dy) || !fini(r) || !disqueVisible(dx, dy, r)) return;
     // More than a full turn paints the same pixels as one turn.
     if (a2 - a1 > kDeuxPi) a2 = a1 + kDeuxPi;
-    rendu_->arc(matrice_, cx, cy, rayon, a1, a2, trait);
+    rendu_->arc(matrice_, cx, cy, rayon, a1, a2, trait());
 }
 
 bool Parcours::admise(const Block& definition) {
@@ -328,7 +339,7 @@ void Parcours::drawLignes(const std::vector<Line*>& liste) {
         if (masque(*l)) continue;
         ligneTrace("ligne");
         if (!peignable_) continue;
-        segment(l->getX(), l->getY(), l->getX2(), l->getY2(), trait(*l));
+        segment(l->getX(), l->getY(), l->getX2(), l->getY2(), [&] { return trait(*l); });
     }
 }
 
@@ -337,7 +348,8 @@ void Parcours::drawArcs(const std::vector<Arc*>& liste) {
         if (masque(*a)) continue;
         ligneTrace("arc");
         if (!peignable_) continue;
-        arcOuCercle(a->getX(), a->getY(), a->getRayon(), a->getAngle1(), a->getAngle2(), trait(*a));
+        arcOuCercle(a->getX(), a->getY(), a->getRayon(), a->getAngle1(), a->getAngle2(),
+                    [&] { return trait(*a); });
     }
 }
 
@@ -346,7 +358,7 @@ void Parcours::drawCercles(const std::vector<Circle*>& liste) {
         if (masque(*c)) continue;
         ligneTrace("cercle");
         if (!peignable_) continue;
-        arcOuCercle(c->getX(), c->getY(), c->getRayon(), 0, kDeuxPi, trait(*c));
+        arcOuCercle(c->getX(), c->getY(), c->getRayon(), 0, kDeuxPi, [&] { return trait(*c); });
     }
 }
 
@@ -389,17 +401,18 @@ void Parcours::drawPolylines(const std::vector<Polyline*>& liste) {
             return Sommet{sommets[i]->getX(), sommets[i]->getY(), p->getRenflement(i)};
         };
         for (std::size_t i = 1; i < sommets.size(); ++i)
-            segmentRenfle(sommet(i - 1), sommet(i), traitVers(*sommets[i]));
+            segmentRenfle(sommet(i - 1), sommet(i), [&] { return traitVers(*sommets[i]); });
         // Closed (bit 1 of the flags): from the first vertex to the last, in
         // the last vertex's colour; an arc when the last vertex has a bulge.
         if (p->isFermee()) {
             const Point& premier = *sommets.front();
             const Point& dernier = *sommets.back();
             if (p->getRenflement(sommets.size() - 1) != 0)
-                segmentRenfle(sommet(sommets.size() - 1), sommet(0), traitVers(dernier));
+                segmentRenfle(sommet(sommets.size() - 1), sommet(0),
+                              [&] { return traitVers(dernier); });
             else
                 segment(premier.getX(), premier.getY(), dernier.getX(), dernier.getY(),
-                        traitVers(dernier));
+                        [&] { return traitVers(dernier); });
         }
     }
 }

@@ -154,13 +154,18 @@ class Parcours {
         return visible(cx - rayon, cy - rayon, cx + rayon, cy + rayon);
     }
     // Hands the segment (x1, y1)-(x2, y2) of user space to the backend when
-    // it is seen.
-    void segment(double x1, double y1, double x2, double y2, const Trait& trait);
+    // it is seen; `trait` makes its stroke, asked only then.
+    template <class F>
+    void segment(double x1, double y1, double x2, double y2, const F& trait);
+    void segment(double x1, double y1, double x2, double y2, const Trait& t);
     // The same for a segment of device points.
     void segmentDevice(const PointPlan& a, const PointPlan& b, const Trait& trait);
-    void arcOuCercle(double cx, double cy, double rayon, double a1, double a2, const Trait& trait);
+    template <class F>
+    void arcOuCercle(double cx, double cy, double rayon, double a1, double a2, const F& trait);
     // The segment from vertex `a` to `b` with the bulge of `a`.
-    void segmentRenfle(const Sommet& a, const Sommet& b, const Trait& trait);
+    template <class F>
+    void segmentRenfle(const Sommet& a, const Sommet& b, const F& trait);
+    void segmentRenfle(const Sommet& a, const Sommet& b, const Trait& t);
     // Hands the device polyline in points_ to the backend when it is seen.
     void polyligne(bool fermee, const Trait& trait);
     // Fills the device polygons in points_ and tailles_ when they are seen.

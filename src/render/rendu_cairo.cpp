@@ -22,9 +22,9 @@ constexpr std::size_t kLot = 1024;
 // Rows that primitives of one batch may share where their ends meet.
 constexpr double kRecouvrement = 2;
 // A dash period shorter than this, in device pixels, is painted solid: at
-// that size the dashes cannot be told apart, and cairo would cut every line
-// into thousands of pieces.
-constexpr double kPeriodeMin = 0.5;
+// that size the dashes of a one-pixel line cannot be told apart, and cairo
+// would cut every line into hundreds of pieces.
+constexpr double kPeriodeMin = 2.0;
 // Glyphs larger than this, in device pixels, are filled as paths rather than
 // rendered into cairo's glyph cache.
 constexpr double kGlypheMax = 4096;
