@@ -88,11 +88,14 @@ void aplatir(const F& f, double t0, double t1, const PointPlan& p0, const PointP
     const PointPlan pm = f(tm);
     bool droit = profondeur >= minimum;
     if (droit) {
+        // The distance of the middle to the chord, squared, against the
+        // tolerance squared.
         const double dx = p1.x - p0.x, dy = p1.y - p0.y;
-        const double l = std::hypot(dx, dy);
-        const double ecart = l > 0 ? std::fabs((pm.x - p0.x) * dy - (pm.y - p0.y) * dx) / l
-                                   : std::hypot(pm.x - p0.x, pm.y - p0.y);
-        droit = !(ecart > tolerance);
+        const double l2 = dx * dx + dy * dy;
+        const double mx = pm.x - p0.x, my = pm.y - p0.y;
+        const double c = mx * dy - my * dx;
+        const double ecart2 = l2 > 0 ? c * c / l2 : mx * mx + my * my;
+        droit = !(ecart2 > tolerance * tolerance);
     }
     if (droit || profondeur >= 16 || budget <= 0 || !std::isfinite(pm.x) || !std::isfinite(pm.y)) {
         sortie.push_back(p1);

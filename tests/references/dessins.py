@@ -131,9 +131,9 @@ def table_types_ligne(*liste):
     return table("LTYPE", corps)
 
 
-def lw(sommets, flags=0, largeur=None, **a):
+def lw(sommets, flags=0, largeur=None, extrusion=(), **a):
     """sommets: (x, y[, bulge[, start width, end width]]) each."""
-    p = [(90, len(sommets)), (70, flags)]
+    p = [(90, len(sommets)), (70, flags)] + list(extrusion)
     if largeur is not None:
         p.append((43, largeur))
     for s in sommets:
@@ -273,8 +273,8 @@ def calques_blocs():
     # B on layer "0" takes the layer of its insertion: red, blue dashed, the
     # insertion on the frozen layer and the line on the layer off hidden,
     # like the line in paper space; a 3 x 2 grid of B (a multiple
-    # insertion); F and its mirror (extrusion 0, 0, -1), an arc and a circle
-    # mirrored too.
+    # insertion); F and its mirror (extrusion 0, 0, -1), an arc, a circle and
+    # a bulged polyline mirrored too.
     tables = calques(("0", 7, "CONTINUOUS"), ("rouge", 1, "CONTINUOUS"), ("bleu", 5, "DASHED"),
                      ("gele", 3, "CONTINUOUS", 1), ("eteint", -6, "CONTINUOUS"))
     b = lw([(0, 0), (20, 0), (20, 20), (0, 20)], 1) + cercle(10, 10, 6)
@@ -287,7 +287,9 @@ def calques_blocs():
          enr("INSERT", (2, "B"), (10, 10), (20, 110), (70, 3), (71, 2), (44, 30), (45, 35), calque="rouge") +
          insert("F", 150, 120) + enr("INSERT", (2, "F"), (10, -140), (20, 60), *bas) +
          arc(150, 30, 25, 0, 90, couleur=5) + enr("ARC", (10, -100), (20, 30), (40, 25), (50, 0), (51, 90), *bas, couleur=6) +
-         cercle(180, 30, 5, couleur=5) + enr("CIRCLE", (10, -70), (20, 30), (40, 5), *bas, couleur=6))
+         cercle(180, 30, 5, couleur=5) + enr("CIRCLE", (10, -70), (20, 30), (40, 5), *bas, couleur=6) +
+         lw([(190, 60, 0.5), (220, 60), (220, 80)], couleur=5) +
+         lw([(-30, 60, 0.5), (-60, 60), (-60, 80)], couleur=6, extrusion=bas))
     return fichier(tables, bloc("B", 0, 0, b) + bloc("F", 0, 0, fleche), e)
 
 
@@ -394,15 +396,21 @@ def cotations():
 @dessin
 def types_ligne():
     # The LTYPE table's patterns (dashes, gaps, dots, a pattern starting
-    # with a gap), scaled by $LTSCALE and the lines' own scale (48); a name
+    # with a gap, one with a text drawn as its dashes alone), scaled by
+    # $LTSCALE and the lines' own scale (48); a name
     # the table does not define (10 on, 4 off); true colours (420); 255
     # painted black like 7.
     tables = table_types_ligne(("TIRETS", [6, -3]), ("MIXTE", [8, -2, 0, -2]), ("POINTS", [0, -2]),
-                         ("DECALE", [-4, 4])) + calques(("0", 7, "CONTINUOUS"))
+                               ("DECALE", [-4, 4])) + calques(("0", 7, "CONTINUOUS"))
+    # A complex line type: a text between its dashes, left out.
+    tables = tables.replace(paire(0, "ENDTAB"), enr(
+        "LTYPE", (2, "GAZ"), (70, 0), (3, "--GAZ--"), (72, 65), (73, 3), (40, 16), (49, 8), (74, 0),
+        (49, -4), (74, 2), (75, 0), (340, "11"), (46, 2), (50, 0), (44, -1), (45, -1), (9, "GAZ"),
+        (49, -4), (74, 0)) + paire(0, "ENDTAB"), 1)
     e = ""
     y = 220
     for t, echelle in [("TIRETS", 1), ("TIRETS", 0.5), ("MIXTE", 1), ("POINTS", 1), ("DECALE", 1),
-                       ("INCONNU", 1), ("CONTINUOUS", 1)]:
+                       ("GAZ", 1), ("INCONNU", 1), ("CONTINUOUS", 1)]:
         e += enr("LINE", (6, t), (48, echelle), (10, 10), (20, y), (11, 220), (21, y))
         y -= 15
     for rvb in (0xFF8000, 0x00A0FF, 0x808000):
