@@ -17,8 +17,8 @@ std::size_t Dessin::nombreObjets() const {
     pourChaqueGenre(GenresStockes{},
                     [&](auto* genre) { n += nombre<std::remove_pointer_t<decltype(genre)>>(); });
     // The root's own layer, block and insertion, and the continuous line
-    // type, are not the file's.
-    return n - 4;
+    // type, are not the file's; nor are the details of polylines.
+    return n - 4 - nombre<DetailsPolyligne>();
 }
 
 namespace {

@@ -633,13 +633,17 @@ void Parcours::motif(const Hatch& h, const CouleurRVB& couleur) {
             }
         f.k0 = std::ceil(p0);
         f.k1 = std::floor(p1);
-        if (f.k1 < f.k0) continue;
+        // Lines counted beyond what a double tells apart are not lines.
+        if (f.k1 < f.k0 || !(std::fabs(f.k0) < 1e15) || !(std::fabs(f.k1) < 1e15)) continue;
         total += f.k1 - f.k0 + 1;
         familles.push_back(f);
     }
     Trait trait;
     trait.couleur = couleur;
-    if (total > kTraitsHachureMax) {
+    // Each line is cut by every edge of the boundary: a boundary of many
+    // edges bounds the lines too.
+    if (total > kTraitsHachureMax ||
+        total * static_cast<double>(points_.size()) > kTraitsHachureMax * 5000.0) {
         // Too many lines to be worth painting: the boundary says where the
         // hatch lies.
         if (parle_ && !signaleHachure_)
@@ -660,7 +664,9 @@ void Parcours::motif(const Hatch& h, const CouleurRVB& couleur) {
     for (const Famille& f : familles) {
         trait.tirets = f.ligne->motif.nombre > 0 ? &f.ligne->motif : nullptr;
         trait.echelleTirets = f.unite;
-        for (double k = f.k0; k <= f.k1; ++k) {
+        const long lignes = static_cast<long>(f.k1 - f.k0);
+        for (long i = 0; i <= lignes; ++i) {
+            const double k = f.k0 + static_cast<double>(i);
             const PointPlan o{f.o.x + k * f.decalage.x, f.o.y + k * f.decalage.y};
             // Where the line crosses the boundaries, along it from its origin.
             coupures_.clear();

@@ -14,8 +14,9 @@
 // the zone; and bounds the work: insertions nested deeper than
 // kProfondeurMax, those that would close a circle of blocks, and those met
 // once `objetsMax` objects have been walked are left out; a hatch whose
-// pattern would take more than kTraitsHachureMax lines is drawn by its
-// boundary.
+// pattern would take more than kTraitsHachureMax lines in the zone (or whose
+// lines would meet its boundary's edges more than 5,000 times as often) is
+// drawn by its boundary, said once a repaint.
 //
 // Only the traced kinds write trace lines: the copies of a multiple
 // insertion after the first, and the blocks that dimensions show, are

@@ -315,15 +315,16 @@ TEST(Parcours, TypesDeLigneEtCouleurs) {
 TEST(Parcours, HachuresPleinesMotifsEtTropDenses) {
     // A square of 10 filled, then hatched by lines 1 apart (9 inside), then
     // by lines 0.0005 apart: too many, the boundary alone.
-    auto hachure = [](bool plein, double pas) {
+    auto hachure = [](bool plein, double pas, double angle = 0, double x0 = 0) {
         std::string h = dxf::paire(0, "HATCH") + dxf::paire(8, "0") +
                         dxf::paire(70, plein ? 1 : 0) + dxf::paire(91, 1) + dxf::paire(92, 2) +
                         dxf::paire(72, 0) + dxf::paire(73, 1) + dxf::paire(93, 4);
         for (auto [x, y] : {std::pair{0, 0}, {10, 0}, {10, 10}, {0, 10}})
             h += dxf::paire(10, x) + dxf::paire(20, y);
         h += dxf::paire(97, 0) + dxf::paire(75, 0) + dxf::paire(76, 1) + dxf::paire(78, 1) +
-             dxf::paire(53, 0.0) + dxf::paire(43, 0.0) + dxf::paire(44, 0.5) + dxf::paire(45, 0.0) +
-             dxf::paire(46, pas) + dxf::paire(79, 0);
+             dxf::paire(53, angle) + dxf::paire(43, x0) + dxf::paire(44, 0.5) +
+             dxf::paire(45, angle == 0 ? 0.0 : pas) + dxf::paire(46, angle == 0 ? pas : 0.0) +
+             dxf::paire(79, 0);
         return h;
     };
     std::ostringstream erreurs;
@@ -345,6 +346,10 @@ TEST(Parcours, HachuresPleinesMotifsEtTropDenses) {
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].genre, "polyligne");
     EXPECT_NE(erreurs.str().find("10000 traits"), std::string::npos);
+    // Lines whose base lies too far for their numbers to be told apart are
+    // none (and the walk ends).
+    r = parcourir(dxf::entites(hachure(false, 1, 90, 1e20)), nullptr, &p);
+    EXPECT_TRUE(r.empty());
 }
 
 TEST(Parcours, RenflementsEtLargeurs) {
