@@ -10,7 +10,10 @@
 //   complet1   the same at scale 1 (the drawing fills a quarter);
 //   parcours   our repaint of a 10x10 rectangle where nothing lies: the walk
 //              and the trace alone;
-//   zone200    our repaint of a 200x200 exposed rectangle at scale 1.
+//   zone200    our repaint of a 200x200 exposed rectangle at scale 1;
+//   hachures   our full repaint of a drawing of 20,000 hatches (filled, or
+//              hatched by lines 1 to 3 units apart) at scale 2;
+//   splines    the same for a drawing of 100,000 splines.
 // At the end it prints the ratios against the targets (complet <= 0.5 x
 // plancher, zone200 <= 0.05 x complet) and how many pixels of our full
 // repaint differ from the same primitives stroked one by one.
@@ -50,13 +53,18 @@ struct Synthese {
     bool pret = false;
 };
 
-Synthese& dessin() {
-    static Synthese d;
+// The synthetic drawing of this mix, read once.
+Synthese& dessin(Melange melange = Melange::Ordinaire) {
+    static Synthese dessins[3];
+    Synthese& d = dessins[static_cast<int>(melange)];
     if (d.pret) return d;
     const char* dossier = std::getenv("TARSIN_BENCH_DIR");
     const char* n = std::getenv("TARSIN_BENCH_N");
-    d.chemin = fichierDXFSynthetique(dossier && *dossier ? dossier : "/tmp",
-                                     n && *n ? std::atol(n) : 1000000);
+    const long taille = melange == Melange::Hachures  ? 20000
+                        : melange == Melange::Splines ? 100000
+                        : n && *n                     ? std::atol(n)
+                                                      : 1000000;
+    d.chemin = fichierDXFSynthetique(dossier && *dossier ? dossier : "/tmp", taille, 1, melange);
     if (d.chemin.empty()) {
         std::fprintf(stderr, "bench_paint : dessin synthetique impossible a ecrire\n");
         std::exit(1);
@@ -217,8 +225,9 @@ void BM_Plancher(benchmark::State& etat) {
     etat.counters["primitives"] = static_cast<double>(n);
 }
 
-void repeindre(benchmark::State& etat, const char* nom, double echelle, Zone zone, int fils = 0) {
-    Synthese& d = dessin();
+void repeindre(benchmark::State& etat, const char* nom, double echelle, Zone zone, int fils = 0,
+               Melange melange = Melange::Ordinaire) {
+    Synthese& d = dessin(melange);
     Surface s;
     std::ofstream fichier("/tmp/bench_paint_trace.txt", std::ios::trunc);
     Trace trace(fichier);
@@ -253,12 +262,21 @@ void BM_Zone200(benchmark::State& etat) {
     repeindre(etat, "zone200", 1, Zone{400, 1400, 200, 200});
 }
 
+void BM_Hachures(benchmark::State& etat) {
+    repeindre(etat, "hachures", 2, Zone{0, 0, kCote, kCote}, 0, Melange::Hachures);
+}
+void BM_Splines(benchmark::State& etat) {
+    repeindre(etat, "splines", 2, Zone{0, 0, kCote, kCote}, 0, Melange::Splines);
+}
+
 BENCHMARK(BM_Plancher)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_Complet)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_CompletUnFil)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_CompletEchelle1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_Parcours)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_Zone200)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_Hachures)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_Splines)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 // Pixels of our full repaint that differ from the same drawing with every
 // primitive stroked on its own by cairo (the Peintre with its batches and

@@ -225,6 +225,125 @@ void point(Ecrivain& e, Aleatoire& a) {
     point3(e, 10, coordonnee(a), coordonnee(a));
 }
 
+// Directions of a twelfth of a turn apart, in millionths (no floating
+// point, so that the bytes are the same everywhere).
+constexpr long kCos12[12] = {1000000,  866025,  500000,  0, -500000, -866025,
+                             -1000000, -866025, -500000, 0, 500000,  866025};
+long cos12(long i) { return kCos12[((i % 12) + 12) % 12]; }
+long sin12(long i) { return cos12(i - 3); }
+
+// Edges of a hatch boundary: a line, a counter-clockwise arc.
+void areteLigne(Ecrivain& e, long x1, long y1, long x2, long y2) {
+    e.entier(72, 1);
+    e.reel(10, x1);
+    e.reel(20, y1);
+    e.reel(11, x2);
+    e.reel(21, y2);
+}
+void areteArc(Ecrivain& e, long cx, long cy, long r, long a1, long a2) {
+    e.entier(72, 2);
+    e.reel(10, cx);
+    e.reel(20, cy);
+    e.reel(40, r);
+    e.reel(50, a1);
+    e.reel(51, a2);
+    e.entier(73, 1);
+}
+
+// One boundary path of a hatch around (cx, cy), of radius r (millionths).
+void cheminHachure(Ecrivain& e, Aleatoire& a, long cx, long cy, long r) {
+    if (a.pourcent(50)) {
+        // A polyline of 6 or 12 vertices, some bulged.
+        const long n = a.pourcent(50) ? 6 : 12;
+        e.entier(92, 2);
+        e.entier(72, 1);
+        e.entier(73, 1);
+        e.entier(93, n);
+        for (long i = 0; i < n; ++i) {
+            e.reel(10, cx + r * cos12(i * 12 / n) / kUn);
+            e.reel(20, cy + r * sin12(i * 12 / n) / kUn);
+            e.reel(42, a.pourcent(30) ? a.entre(0, kUn / 2) : 0);
+        }
+    } else {
+        // Lines and arcs: a rounded rectangle.
+        e.entier(92, 1);
+        e.entier(93, 4);
+        const long h = r / 2;
+        areteLigne(e, cx - r, cy - h, cx + r, cy - h);
+        areteArc(e, cx + r, cy, h, 270 * kUn, 90 * kUn);
+        areteLigne(e, cx + r, cy + h, cx - r, cy + h);
+        areteArc(e, cx - r, cy, h, 90 * kUn, 270 * kUn);
+    }
+    e.entier(97, 0);
+}
+
+void hachure(Ecrivain& e, Aleatoire& a) {
+    e.texte(0, "HATCH");
+    attributs(e, a);
+    point3(e, 10, 0, 0);
+    point3(e, 210, 0, 0);
+    e.reel(230, kUn);
+    const bool plein = a.pourcent(33);
+    e.texte(2, plein ? "SOLID" : "ANSI31");
+    e.entier(70, plein ? 1 : 0);
+    e.entier(71, 0);
+    const bool ile = a.pourcent(20);
+    e.entier(91, ile ? 2 : 1);
+    const long cx = pres(a, 500 * kUn, 480 * kUn), cy = pres(a, 500 * kUn, 480 * kUn);
+    const long r = a.entre(5 * kUn / 2, 15 * kUn);
+    cheminHachure(e, a, cx, cy, r);
+    if (ile) cheminHachure(e, a, cx, cy, r / 3);
+    e.entier(75, 0);
+    e.entier(76, 1);
+    if (!plein) {
+        e.reel(52, 0);
+        e.reel(41, kUn);
+        e.entier(77, 0);
+        const long familles = a.pourcent(30) ? 2 : 1;
+        e.entier(78, familles);
+        for (long f = 0; f < familles; ++f) {
+            // Lines every 1 to 3 units, at 45 or 135 degrees, dashed one
+            // time in three.
+            const long pas = a.entre(kUn, 3 * kUn), d = pas * 707107 / kUn;
+            e.reel(53, f == 0 ? 45 * kUn : 135 * kUn);
+            e.reel(43, 0);
+            e.reel(44, 0);
+            e.reel(45, f == 0 ? -d : d);
+            e.reel(46, d);
+            const bool tirets = a.pourcent(33);
+            e.entier(79, tirets ? 2 : 0);
+            if (tirets) {
+                e.reel(49, 2 * pas);
+                e.reel(49, -pas);
+            }
+        }
+    }
+    e.entier(98, 0);
+}
+
+void spline(Ecrivain& e, Aleatoire& a) {
+    e.texte(0, "SPLINE");
+    attributs(e, a);
+    point3(e, 210, 0, 0);
+    e.reel(230, kUn);
+    const long n = a.entre(4, 12);
+    const bool ajustee = a.pourcent(25);
+    e.entier(70, 8);
+    e.entier(71, 3);
+    e.entier(72, ajustee ? 0 : n + 4);
+    e.entier(73, ajustee ? 0 : n);
+    e.entier(74, ajustee ? n : 0);
+    if (!ajustee)
+        // Clamped uniform knots.
+        for (long k = 0; k < n + 4; ++k) e.reel(40, (k < 4 ? 0 : k >= n ? n - 3 : k - 3) * kUn);
+    long x = coordonnee(a), y = coordonnee(a);
+    for (long i = 0; i < n; ++i) {
+        point3(e, ajustee ? 11 : 10, x, y);
+        x = pres(a, x, 20 * kUn);
+        y = pres(a, y, 20 * kUn);
+    }
+}
+
 void entete(Ecrivain& e) {
     e.texte(0, "SECTION");
     e.texte(2, "HEADER");
@@ -305,10 +424,18 @@ void blocs(Ecrivain& e, Aleatoire& a) {
     e.texte(0, "ENDSEC");
 }
 
-void entites(Ecrivain& e, Aleatoire& a, long n) {
+void entites(Ecrivain& e, Aleatoire& a, long n, Melange melange) {
     e.texte(0, "SECTION");
     e.texte(2, "ENTITIES");
     for (long i = 0; i < n; ++i) {
+        if (melange == Melange::Hachures) {
+            hachure(e, a);
+            continue;
+        }
+        if (melange == Melange::Splines) {
+            spline(e, a);
+            continue;
+        }
         const long r = a.entier(100);
         if (r < 58)
             ligne(e, a, coordonnee(a), coordonnee(a), 30 * kUn);
@@ -330,24 +457,24 @@ void entites(Ecrivain& e, Aleatoire& a, long n) {
 
 }  // namespace
 
-void genererDXF(std::ostream& sortie, long n, std::uint64_t seed) {
+void genererDXF(std::ostream& sortie, long n, std::uint64_t seed, Melange melange) {
     Aleatoire a(seed);
     Ecrivain e(sortie);
     entete(e);
     tables(e);
     blocs(e, a);
-    entites(e, a, n);
+    entites(e, a, n, melange);
     e.texte(0, "EOF");
     e.vider();
     sortie.flush();
 }
 
-bool genererFichierDXF(const std::string& chemin, long n, std::uint64_t seed) {
+bool genererFichierDXF(const std::string& chemin, long n, std::uint64_t seed, Melange melange) {
     const std::string provisoire = chemin + ".tmp" + std::to_string(getpid());
     {
         std::ofstream f(provisoire, std::ios::binary | std::ios::trunc);
         if (!f) return false;
-        genererDXF(f, n, seed);
+        genererDXF(f, n, seed, melange);
         if (!f) {
             std::remove(provisoire.c_str());
             return false;
@@ -360,15 +487,20 @@ bool genererFichierDXF(const std::string& chemin, long n, std::uint64_t seed) {
     return true;
 }
 
-std::string cheminDXFSynthetique(const std::string& dossier, long n, std::uint64_t seed) {
-    return dossier + "/tarsin-synthetique-v" + std::to_string(kVersionGenerateur) + "-n" +
+std::string cheminDXFSynthetique(const std::string& dossier, long n, std::uint64_t seed,
+                                 Melange melange) {
+    const char* nom = melange == Melange::Hachures  ? "hachures"
+                      : melange == Melange::Splines ? "splines"
+                                                    : "synthetique";
+    return dossier + "/tarsin-" + nom + "-v" + std::to_string(kVersionGenerateur) + "-n" +
            std::to_string(n) + "-s" + std::to_string(seed) + ".dxf";
 }
 
-std::string fichierDXFSynthetique(const std::string& dossier, long n, std::uint64_t seed) {
-    const std::string chemin = cheminDXFSynthetique(dossier, n, seed);
+std::string fichierDXFSynthetique(const std::string& dossier, long n, std::uint64_t seed,
+                                  Melange melange) {
+    const std::string chemin = cheminDXFSynthetique(dossier, n, seed, melange);
     if (access(chemin.c_str(), R_OK) == 0) return chemin;
-    return genererFichierDXF(chemin, n, seed) ? chemin : std::string();
+    return genererFichierDXF(chemin, n, seed, melange) ? chemin : std::string();
 }
 
 #ifdef GENERER_DXF_MAIN
@@ -377,7 +509,7 @@ namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: generer-dxf N SORTIE.dxf [--seed S]\n"
+                 "usage: generer-dxf N SORTIE.dxf [--seed S] [--hachures | --splines]\n"
                  "       generer-dxf --cache N DOSSIER   (writes the shared cached drawing "
                  "if absent, prints its path)\n");
     return 2;
@@ -404,11 +536,19 @@ int main(int argc, char** argv) {
         std::printf("%s\n", chemin.c_str());
         return 0;
     }
+    Melange melange = Melange::Ordinaire;
+    if (argc >= 4 && std::strcmp(argv[argc - 1], "--hachures") == 0) {
+        melange = Melange::Hachures;
+        --argc;
+    } else if (argc >= 4 && std::strcmp(argv[argc - 1], "--splines") == 0) {
+        melange = Melange::Splines;
+        --argc;
+    }
     if (argc != 3 && argc != 5) return usage();
     if (!lireNombre(argv[1], n)) return usage();
     if (argc == 5 && (std::strcmp(argv[3], "--seed") != 0 || !lireNombre(argv[4], seed)))
         return usage();
-    if (!genererFichierDXF(argv[2], static_cast<long>(n), seed)) {
+    if (!genererFichierDXF(argv[2], static_cast<long>(n), seed, melange)) {
         std::fprintf(stderr, "generer-dxf: impossible d'ecrire %s\n", argv[2]);
         return 1;
     }

@@ -79,8 +79,9 @@ bool Tarsin::ouvrir(const std::string& chemin) {
     if (!lireDXF(chemin)) return false;
     fichier_annot = cheminAnnotations(chemin);
     sortie << "le fichier_annot : " << fichier_annot << std::endl;
-    // Every row of the new layer list is ticked: no layer may stay hidden.
-    dessin.toutAfficher();
+    // The new drawing's layers are shown as the file leaves them: those off
+    // or frozen hidden, their boxes cleared, the others ticked.
+    dessin.masquerCalquesEteints();
     reDessiner();
     dessin.grab_focus();
     return true;
@@ -175,7 +176,7 @@ void Tarsin::remplirArbre(const std::list<std::string>& noms) {
         --i;
         Gtk::TreeRow rang = *modeleArbre->prepend();
         rang[colonnes.colCalque] = *nom;
-        rang[colonnes.colAffichage] = true;
+        rang[colonnes.colAffichage] = !dessin.contains(*nom);
         for (auto titre = titres[i].rbegin(); titre != titres[i].rend(); ++titre) {
             Gtk::TreeRow enfant = *modeleArbre->prepend(rang.children());
             enfant[colonnes.colCalque] = *titre;

@@ -2,13 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <utility>
+
+#include "import/enregistrements.h"
 
 namespace {
 
 // The most vertices reserved ahead for one polyline.
 constexpr unsigned kSommetsAnnonces = 64;
+constexpr double kPi = 3.141592653589793;
+
+// Sets the entry `i` of a vector that grows as needed, the new entries 0.
+void poser(std::vector<double>& v, std::size_t i, double valeur) {
+    if (v.size() <= i) v.resize(i + 1, 0.0);
+    v[i] = valeur;
+}
 
 }  // namespace
 
@@ -34,6 +42,86 @@ const TypeLigne& DXFHandler::typeLigneCourant() {
     const std::string nom = attributes.getLinetype();
     if (!typeCourant || nom != typeCourant->getNom()) typeCourant = &dessin->typeLigne(nom);
     return *typeCourant;
+}
+
+template <class T, class... A>
+T& DXFHandler::ajouter(A&&... args) {
+    T& e = dessin->nouveau<T>(std::forward<A>(args)...);
+    ++entitesRecues_;
+    appliquerAttributs(e);
+    blocCourant->ajouter(e);
+    return e;
+}
+
+void DXFHandler::appliquerAttributs(Entity& e) {
+    if (attributes.isInPaperSpace()) e.setEspacePapier();
+    const int rvb = attributes.getColor24();
+    if (rvb >= 0) e.setCouleurVraie(static_cast<std::uint32_t>(rvb));
+    const double echelle = attributes.getLinetypeScale();
+    if (echelle != 1.0 && echelle > 0 && std::isfinite(echelle))
+        dessin->setEchelleTypeLigne(e, echelle);
+}
+
+bool DXFHandler::extrusionInversee() {
+    // The arbitrary axis algorithm turns the x axis of a plane whose normal
+    // is within 1/64 of (0, 0, -1) into -x.
+    const double* d = getExtrusion()->getDirection();
+    return d[2] < 0 && std::fabs(d[0]) < 1.0 / 64 && std::fabs(d[1]) < 1.0 / 64;
+}
+
+void DXFHandler::setSource(SourcePaires* s) {
+    source = s;
+    debutEnregistrement = 0;
+    genreEnregistrement = {};
+    pairesLues = false;
+}
+
+const std::vector<Paire>& DXFHandler::paires() {
+    if (!pairesLues) {
+        paires_.clear();
+        if (source) lirePaires(source->texte(), debutEnregistrement, paires_);
+        pairesLues = true;
+    }
+    return paires_;
+}
+
+void DXFHandler::endSection() {
+    tirets.clear();
+    if (!source) return;
+    // The record just dispatched, when dxflib knows it not or drops it.
+    if (genreEnregistrement == "WIPEOUT") {
+        std::vector<PointPlan> contour = lireContourWipeout(paires());
+        if (contour.size() > 2) {
+            if (extrusionInversee())
+                for (PointPlan& p : contour) p.x = -p.x;
+            ajouter<Wipeout>(calqueCourant(), dessin->typeLigne("CONTINUOUS"), std::move(contour));
+        }
+    } else if (genreEnregistrement == "ATTDEF") {
+        ajouterDefinitionAttribut();
+    } else if (genreEnregistrement == "VERTEX" && polyligne && polyligne->isFacettes()) {
+        ajouterFace(paires());
+    } else if (genreEnregistrement == "DIMSTYLE") {
+        // What the leaders of that style take: DIMASZ (41) and DIMSCALE
+        // (40), the header's when it has none.
+        const std::vector<Paire>& p = paires();
+        for (const Paire& q : p)
+            if (q.code == 2) {
+                dessin->setTailleFleches(std::string(q.valeur),
+                                         reelDe(p, 41, dessin->getTailleFlechesEntete()),
+                                         reelDe(p, 40, 1));
+                break;
+            }
+    }
+    // The next record's pairs start here; its kind is on the line before,
+    // which stays readable with them.
+    const std::size_t p = source->position();
+    genreEnregistrement = valeurAvant(source->texte(), p);
+    debutEnregistrement = p;
+    pairesLues = false;
+    source->garderDepuis(
+        genreEnregistrement.data()
+            ? static_cast<std::size_t>(genreEnregistrement.data() - source->texte().data())
+            : p);
 }
 
 void DXFHandler::printAttributes() {
@@ -64,8 +152,32 @@ void DXFHandler::addLayer(const DL_LayerData& data) {
     trace << "LAYER:\t" << data.name << ", flags:\t" << data.flags;
     trace.finLigne();
     printAttributes();
-    dessin->ajouterCalque(data.name, attributes.getColor(), typeLigneCourant());
+    Layer& calque = dessin->ajouterCalque(data.name, attributes.getColor(), typeLigneCourant());
+    // Off (a negative colour) or frozen (bit 1).
+    if (attributes.getColor() < 0 || (data.flags & 1)) calque.setEteint();
+    if (attributes.getColor24() >= 0)
+        calque.setCouleurVraie(static_cast<std::uint32_t>(attributes.getColor24()));
     dernierCalque = nullptr;
+}
+
+void DXFHandler::addLinetypeDash(double longueur) { tirets.push_back(longueur); }
+
+void DXFHandler::addLinetype(const DL_LinetypeData& data) {
+    // dxflib hands the elements (49) while it reads the record, before the
+    // record itself; shapes and texts of complex line types are left out,
+    // their dashes kept.
+    dessin->definirTypeLigne(data.name, tirets);
+    tirets.clear();
+}
+
+void DXFHandler::setVariableDouble(const std::string& cle, double valeur, int) {
+    if (!std::isfinite(valeur)) return;
+    if (cle == "$LTSCALE" && valeur > 0)
+        dessin->setEchelleTypesLigne(valeur);
+    else if (cle == "$DIMASZ")
+        dessin->setTailleFleches(valeur);
+    else if (cle == "$DIMSCALE")
+        dessin->setEchelleCotes(valeur);
 }
 
 void DXFHandler::addBlock(const DL_BlockData& data) {
@@ -83,6 +195,7 @@ void DXFHandler::addBlock(const DL_BlockData& data) {
     b.setDefini();
     blocCourant = &b;
     insertionAttributs = nullptr;
+    polyligne = nullptr;
 }
 
 void DXFHandler::endBlock() {
@@ -91,61 +204,107 @@ void DXFHandler::endBlock() {
     trace.finLigne();
     blocCourant = &dessin->getBlocRoot();
     insertionAttributs = nullptr;
+    polyligne = nullptr;
 }
 
 void DXFHandler::addPoint(const DL_PointData& data) {
-    ++entitesRecues_;
     trace << "POINT:\t\t(" << data.x << ", " << data.y << ")";
     trace.finLigne();
     printAttributes();
-    blocCourant->ajouter(dessin->nouveau<Point>(attributes.getColor(), calqueCourant(),
-                                                typeLigneCourant(), data.x, data.y));
+    ajouter<Point>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.x, data.y);
 }
 
 void DXFHandler::addLine(const DL_LineData& data) {
-    ++entitesRecues_;
     trace << "LINE:\t\t(" << data.x1 << ", " << data.y1 << ") (" << data.x2 << ", " << data.y2
           << ")";
     trace.finLigne();
     printAttributes();
-    blocCourant->ajouter(dessin->nouveau<Line>(attributes.getColor(), calqueCourant(),
-                                               typeLigneCourant(), data.x1, data.y1, data.x2,
-                                               data.y2));
+    ajouter<Line>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.x1, data.y1,
+                  data.x2, data.y2);
 }
 
 void DXFHandler::addArc(const DL_ArcData& data) {
-    ++entitesRecues_;
     trace << "ARC:\t\t(" << data.cx << ", " << data.cy << "), radius: " << data.radius
           << ", angle1: " << data.angle1 << ", angle2: " << data.angle2;
     trace.finLigne();
     printAttributes();
-    blocCourant->ajouter(dessin->nouveau<Arc>(attributes.getColor(), calqueCourant(),
-                                              typeLigneCourant(), data.cx, data.cy, data.radius,
-                                              data.angle1, data.angle2));
+    // Seen from below, the arc runs the other way round the mirrored centre.
+    if (extrusionInversee())
+        ajouter<Arc>(attributes.getColor(), calqueCourant(), typeLigneCourant(), -data.cx, data.cy,
+                     data.radius, 180.0 - data.angle2, 180.0 - data.angle1);
+    else
+        ajouter<Arc>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.cx, data.cy,
+                     data.radius, data.angle1, data.angle2);
 }
 
 void DXFHandler::addCircle(const DL_CircleData& data) {
-    ++entitesRecues_;
     trace << "CIRCLE:\t\t(" << data.cx << ", " << data.cy << "), radius: " << data.radius;
     trace.finLigne();
     printAttributes();
-    blocCourant->ajouter(dessin->nouveau<Circle>(
-        attributes.getColor(), calqueCourant(), typeLigneCourant(), data.cx, data.cy, data.radius));
+    ajouter<Circle>(attributes.getColor(), calqueCourant(), typeLigneCourant(),
+                    extrusionInversee() ? -data.cx : data.cx, data.cy, data.radius);
 }
 
 void DXFHandler::addPolyline(const DL_PolylineData& data) {
-    ++entitesRecues_;
     trace << "POLYLINE, \tflags: " << data.flags;
     trace.finLigne();
     printAttributes();
-    Polyline& polyline = dessin->nouveau<Polyline>(calqueCourant(), typeLigneCourant(), data.flags);
+    Polyline& polyline = ajouter<Polyline>(calqueCourant(), typeLigneCourant(), data.flags);
     // dxflib announces the vertex count of an LWPOLYLINE: room for them all
     // spares the doublings of the vertex list, which leave it a third empty
     // on average. The count comes from the file, and dxflib hands the last
     // one on to a POLYLINE, whose vertices are not announced, so it is
     // bounded.
     polyline.getPoints().reserve(std::min(data.number, kSommetsAnnonces));
-    blocCourant->ajouter(polyline);
+    polyligne = &polyline;
+    // The vertices of 3D polylines and meshes are in world coordinates;
+    // those of plane ones in the plane of the extrusion.
+    polyligneMiroir = extrusionInversee() && (data.flags & (8 | 16 | 64)) == 0;
+    largeurDebut = largeurFin = 0;
+    if (polyline.isMaillage()) {
+        details(polyline).m = static_cast<int>(data.m);
+        details(polyline).n = static_cast<int>(data.n);
+    }
+    const std::vector<Paire>& p = paires();
+    if (genreEnregistrement != "LWPOLYLINE") {
+        // A POLYLINE: the widths its vertices take unless they say theirs.
+        largeurDebut = reelDe(p, 40, 0);
+        largeurFin = reelDe(p, 41, 0);
+        return;
+    }
+    // An LWPOLYLINE: the widths of each vertex follow its coordinates; the
+    // constant width serves those that have none.
+    const double constante = reelDe(p, 43, 0);
+    std::vector<double> largeurs;
+    long sommet = -1;
+    bool variable = false;
+    for (const Paire& q : p) {
+        if (q.code == 10) {
+            ++sommet;
+            poser(largeurs, 2 * static_cast<std::size_t>(sommet) + 1, constante);
+            largeurs[2 * static_cast<std::size_t>(sommet)] = constante;
+        } else if ((q.code == 40 || q.code == 41) && sommet >= 0) {
+            largeurs[2 * static_cast<std::size_t>(sommet) + (q.code - 40)] = reelDxflib(q.valeur);
+            variable = true;
+        }
+    }
+    if (constante != 0 || variable) details(polyline).largeurs = std::move(largeurs);
+}
+
+DetailsPolyligne& DXFHandler::details(Polyline& p) {
+    if (!p.getDetails()) p.setDetails(dessin->nouveau<DetailsPolyligne>());
+    return *p.getDetails();
+}
+
+void DXFHandler::ajouterFace(const std::vector<Paire>& p) {
+    // A face record: bit 128 without bit 64 (those are the vertices).
+    const int flags = entierDe(p, 70, 0);
+    if (!(flags & 128) || (flags & 64)) return;
+    std::array<int, 4> face{};
+    for (const Paire& q : p)
+        if (q.code >= 71 && q.code <= 74)
+            face[static_cast<std::size_t>(q.code - 71)] = entierDxflib(q.valeur);
+    details(*polyligne).faces.push_back(face);
 }
 
 void DXFHandler::addVertex(const DL_VertexData& data) {
@@ -155,12 +314,31 @@ void DXFHandler::addVertex(const DL_VertexData& data) {
     auto& polylines = blocCourant->getPolylines();
     // A vertex with no polyline to join is traced and dropped.
     if (polylines.empty()) return;
-    polylines.back()->addPoint(dessin->nouveau<Point>(attributes.getColor(), calqueCourant(),
-                                                      typeLigneCourant(), data.x, data.y));
+    Polyline& p = *polylines.back();
+    const bool miroir = &p == polyligne && polyligneMiroir;
+    const std::size_t i = p.getPoints().size();
+    Point& sommet = dessin->nouveau<Point>(attributes.getColor(), calqueCourant(),
+                                           typeLigneCourant(), miroir ? -data.x : data.x, data.y);
+    appliquerAttributs(sommet);
+    p.addPoint(sommet);
+    if (data.bulge != 0 && std::isfinite(data.bulge))
+        poser(details(p).renflements, i, miroir ? -data.bulge : data.bulge);
+    if (&p == polyligne && genreEnregistrement == "VERTEX") {
+        const std::vector<Paire>& q = paires();
+        const double debut = reelDe(q, 40, largeurDebut), fin = reelDe(q, 41, largeurFin);
+        if (debut != 0 || fin != 0 || (p.getDetails() && !p.getDetails()->largeurs.empty())) {
+            poser(details(p).largeurs, 2 * i + 1, fin);
+            details(p).largeurs[2 * i] = debut;
+        }
+    }
+}
+
+void DXFHandler::endSequence() {
+    polyligne = nullptr;
+    insertionAttributs = nullptr;
 }
 
 void DXFHandler::addInsert(const DL_InsertData& data) {
-    ++entitesRecues_;
     trace << "INSERT:\t" << data.name;
     trace.finLigne();
     trace << "\tipx: " << data.ipx << ", ipy: " << data.ipy;
@@ -173,79 +351,53 @@ void DXFHandler::addInsert(const DL_InsertData& data) {
     Layer& calque = calqueCourant();
     const TypeLigne& type = typeLigneCourant();
     Block& definition = dessin->bloc(data.name, attributes.getColor(), calque, type);
-    Insertion& insertion =
-        dessin->nouveau<Insertion>(definition, attributes.getColor(), calque, type, data.ipx,
-                                   data.ipy, data.sx, data.sy, data.angle);
-    blocCourant->ajouter(insertion);
+    Insertion& insertion = ajouter<Insertion>(definition, attributes.getColor(), calque, type,
+                                              data.ipx, data.ipy, data.sx, data.sy, data.angle);
+    if (extrusionInversee()) insertion.setMiroir();
+    insertion.setReseau(data.cols, data.rows, data.colSp, data.rowSp);
     insertionAttributs = &insertion;
 }
 
 void DXFHandler::addText(const DL_TextData& data) {
-    ++entitesRecues_;
     trace << "TEXT:\t" << data.text;
     trace.finLigne();
     trace << "\tstyle: " << data.style << ", height: " << data.height
           << ", xScaleFactor: " << data.xScaleFactor;
     trace.finLigne();
     printAttributes();
-    blocCourant->ajouter(dessin->nouveau<Text>(attributes.getColor(), calqueCourant(),
-                                               typeLigneCourant(), data.ipx, data.ipy,
-                                               decodeur.decoder(data.text, false), data.style,
-                                               data.height, data.xScaleFactor, disposition(data)));
+    ajouter<Text>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx, data.ipy,
+                  decodeur.decoder(data.text, false), data.style, data.height, data.xScaleFactor,
+                  disposition(data));
 }
 
 // ---------------------------------------------------------------- texts
 
-void DXFHandler::Enregistrement::commencer(const std::string& type) {
-    type_ = type;
-    garde_ = type == "TEXT" || type == "MTEXT" || type == "ATTRIB" || type == "ATTDEF";
-    nombre_ = 0;
-}
+namespace {
 
-void DXFHandler::Enregistrement::ajouter(int code, const std::string& valeur) {
-    if (!garde_) return;
-    if (nombre_ < paires_.size()) {
-        paires_[nombre_].first = code;
-        paires_[nombre_].second = valeur;
-    } else {
-        paires_.emplace_back(code, valeur);
-    }
-    ++nombre_;
-}
-
-int DXFHandler::Enregistrement::rang(int code) const {
-    for (std::size_t i = nombre_; i > 0; --i)
-        if (paires_[i - 1].first == code) return static_cast<int>(i - 1);
+// The rank of the last pair of that code in a record, -1 if none (dxflib
+// keeps the last value of a code).
+int rang(const std::vector<Paire>& p, int code) {
+    for (std::size_t i = p.size(); i > 0; --i)
+        if (p[i - 1].code == code) return static_cast<int>(i - 1);
     return -1;
 }
 
-const std::string* DXFHandler::Enregistrement::valeur(int code) const {
-    const int r = rang(code);
-    return r < 0 ? nullptr : &paires_[static_cast<std::size_t>(r)].second;
+double reelDernier(const std::vector<Paire>& p, int code, double defaut) {
+    const int r = rang(p, code);
+    return r < 0 ? defaut : reelDxflib(p[static_cast<std::size_t>(r)].valeur);
 }
 
-double DXFHandler::Enregistrement::reel(int code, double defaut) const {
-    const std::string* v = valeur(code);
-    if (!v || v->empty()) return defaut;
-    std::string s = *v;
-    std::replace(s.begin(), s.end(), ',', '.');
-    return std::strtod(s.c_str(), nullptr);
+int entierDernier(const std::vector<Paire>& p, int code, int defaut) {
+    const int r = rang(p, code);
+    return r < 0 ? defaut : entierDxflib(p[static_cast<std::size_t>(r)].valeur);
 }
 
-int DXFHandler::Enregistrement::entier(int code, int defaut) const {
-    const std::string* v = valeur(code);
-    return v && !v->empty() ? static_cast<int>(std::strtol(v->c_str(), nullptr, 10)) : defaut;
+std::string texteDernier(const std::vector<Paire>& p, int code) {
+    const int r = rang(p, code);
+    return r < 0 ? std::string() : std::string(p[static_cast<std::size_t>(r)].valeur);
 }
 
-void DXFHandler::processCodeValuePair(unsigned int groupCode, const std::string& groupValue) {
-    // At a group 0, dxflib is about to hand over the record just read.
-    if (groupCode == 0 || groupCode == 9) {
-        std::swap(enCours, precedent);
-        enCours.commencer(groupCode == 0 ? groupValue : std::string());
-    } else {
-        enCours.ajouter(static_cast<int>(groupCode), groupValue);
-    }
-}
+}  // namespace
 
 void DXFHandler::setVariableString(const std::string& key, const std::string& value, int) {
     if (key == "$ACADVER") decodeur.setVersion(value);
@@ -256,14 +408,14 @@ void DXFHandler::addTextStyle(const DL_StyleData& data) {
     dessin->ajouterStyle(data.name, data.primaryFontFile);
 }
 
-DispositionTexte DXFHandler::disposition(const DL_TextData& data) const {
-    constexpr double kDegre = 3.141592653589793 / 180;
+DispositionTexte DXFHandler::disposition(const DL_TextData& data) {
     DispositionTexte d;
     d.x2 = data.apx;
     d.y2 = data.apy;
     d.angle = data.angle;
     d.facteurLargeur = data.xScaleFactor;
-    d.oblique = precedent.reel(51, 0) * kDegre;
+    // dxflib's record leaves the oblique angle out.
+    d.oblique = reelDernier(paires(), 51, 0) * kPi / 180;
     d.alignH = data.hJustification;
     d.alignV = data.vJustification;
     d.drapeaux = data.textGenerationFlags;
@@ -273,21 +425,20 @@ DispositionTexte DXFHandler::disposition(const DL_TextData& data) const {
 void DXFHandler::addMTextChunk(const std::string& text) { morceauxMText += text; }
 
 void DXFHandler::addMText(const DL_MTextData& data) {
-    constexpr double kDegre = 3.141592653589793 / 180;
     DispositionTexte d;
     d.attachement = std::clamp(data.attachmentPoint, 1, 9);
     d.largeurCadre = data.width;
     d.interligne = data.lineSpacingFactor;
     // The rotation in degrees (50), or the direction of the x axis
     // (11/21): the last one given counts.
-    if (precedent.rang(11) > precedent.rang(50))
-        d.angle = std::atan2(precedent.reel(21, 0), precedent.reel(11, 1));
+    const std::vector<Paire>& p = paires();
+    if (rang(p, 11) > rang(p, 50))
+        d.angle = std::atan2(reelDernier(p, 21, 0), reelDernier(p, 11, 1));
     else
-        d.angle = precedent.reel(50, 0) * kDegre;
+        d.angle = reelDernier(p, 50, 0) * kPi / 180;
     morceauxMText += data.text;
-    blocCourant->ajouter(dessin->nouveau<MText>(
-        attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx, data.ipy,
-        decodeur.decoder(morceauxMText, true), data.style, data.height, 1.0, d));
+    ajouter<MText>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx, data.ipy,
+                   decodeur.decoder(morceauxMText, true), data.style, data.height, 1.0, d);
     morceauxMText.clear();
 }
 
@@ -295,7 +446,9 @@ void DXFHandler::addAttribute(const DL_AttributeData& data) {
     Attribut& a = dessin->nouveau<Attribut>(
         attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx, data.ipy,
         decodeur.decoder(data.text, false), data.style, data.height, disposition(data),
-        precedent.entier(70, 0), false);
+        entierDernier(paires(), 70, 0), false);
+    ++entitesRecues_;
+    appliquerAttributs(a);
     // Attributes follow their insertion, in the same space as it.
     if (insertionAttributs)
         insertionAttributs->addAttribut(a);
@@ -303,44 +456,32 @@ void DXFHandler::addAttribute(const DL_AttributeData& data) {
         blocCourant->ajouter(a);
 }
 
-void DXFHandler::endSequence() { insertionAttributs = nullptr; }
-
-void DXFHandler::endSection() {
-    // dxflib calls this after each record, its attributes set; it delivers
-    // no ATTDEF.
-    if (precedent.type() == "ATTDEF") ajouterDefinitionAttribut();
-}
-
 void DXFHandler::ajouterDefinitionAttribut() {
+    // dxflib delivers no ATTDEF: read from its pairs.
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const Enregistrement& e = precedent;
-    DL_TextData data(e.reel(10, 0), e.reel(20, 0), 0, e.reel(11, nan), e.reel(21, nan), 0,
-                     e.reel(40, 2.5), e.reel(41, 1), e.entier(71, 0), e.entier(72, 0),
-                     e.entier(74, 0), e.valeur(1) ? *e.valeur(1) : std::string(),
-                     e.valeur(7) ? *e.valeur(7) : std::string(),
-                     e.reel(50, 0) * 3.141592653589793 / 180);
-    blocCourant->ajouter(dessin->nouveau<Attribut>(
-        attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx, data.ipy,
-        decodeur.decoder(data.text, false), data.style, data.height, disposition(data),
-        e.entier(70, 0), true));
-    // Read once: the next record's pairs take its place.
-    precedent.commencer(std::string());
+    const std::vector<Paire>& e = paires();
+    DL_TextData data(reelDernier(e, 10, 0), reelDernier(e, 20, 0), 0, reelDernier(e, 11, nan),
+                     reelDernier(e, 21, nan), 0, reelDernier(e, 40, 2.5), reelDernier(e, 41, 1),
+                     entierDernier(e, 71, 0), entierDernier(e, 72, 0), entierDernier(e, 74, 0),
+                     texteDernier(e, 1), texteDernier(e, 7), reelDernier(e, 50, 0) * kPi / 180);
+    ajouter<Attribut>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx,
+                      data.ipy, decodeur.decoder(data.text, false), data.style, data.height,
+                      disposition(data), entierDernier(e, 70, 0), true);
 }
 
 void DXFHandler::addImage(const DL_ImageData& data) {
-    ++entitesRecues_;
     if (!options.images) return;
     trace << "IMAGE:\t" << data.ref << ", ipx : " << data.ipx << ", ipy : " << data.ipy
           << ", width : " << data.width << ", height : " << data.height;
     trace.finLigne();
     printAttributes();
-    Image& image = dessin->nouveau<Image>(
-        calqueCourant(), dessin->typeLigne("CONTINUOUS"), data.ref, data.ipx, data.ipy,
-        static_cast<double>(data.width), static_cast<double>(data.height));
+    Image& image =
+        ajouter<Image>(calqueCourant(), dessin->typeLigne("CONTINUOUS"), data.ref, data.ipx,
+                       data.ipy, static_cast<double>(data.width), static_cast<double>(data.height));
+    image.setVecteurs(data.ux, data.uy, data.vx, data.vy);
     auto fichier = fichiersImages.find(data.ref);
     if (fichier != fichiersImages.end()) image.setFile(fichier->second);
     images[data.ref].push_back(&image);
-    blocCourant->ajouter(image);
 }
 
 void DXFHandler::linkImage(const DL_ImageDefData& data) {
@@ -352,4 +493,123 @@ void DXFHandler::linkImage(const DL_ImageDefData& data) {
     auto it = images.find(data.ref);
     if (it == images.end()) return;
     for (Image* image : it->second) image->setFile(data.file);
+}
+
+void DXFHandler::addEllipse(const DL_EllipseData& data) {
+    ajouter<Ellipse>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.cx, data.cy,
+                     data.mx, data.my, data.ratio, data.angle1, data.angle2,
+                     getExtrusion()->getDirection()[2] >= 0);
+}
+
+void DXFHandler::addSpline(const DL_SplineData& data) {
+    spline = &ajouter<Spline>(attributes.getColor(), calqueCourant(), typeLigneCourant(),
+                              static_cast<int>(data.degree), data.flags);
+}
+
+void DXFHandler::addControlPoint(const DL_ControlPointData& data) {
+    if (spline) spline->addControle(data.x, data.y, data.w);
+}
+
+void DXFHandler::addFitPoint(const DL_FitPointData& data) {
+    if (spline) spline->addAjuste(data.x, data.y);
+}
+
+void DXFHandler::addKnot(const DL_KnotData& data) {
+    if (spline) spline->addNoeud(data.k);
+}
+
+void DXFHandler::addSolid(const DL_SolidData& data) {
+    const double sens = extrusionInversee() ? -1 : 1;
+    const PointPlan coins[4] = {{sens * data.x[0], data.y[0]},
+                                {sens * data.x[1], data.y[1]},
+                                {sens * data.x[2], data.y[2]},
+                                {sens * data.x[3], data.y[3]}};
+    ajouter<Solid>(attributes.getColor(), calqueCourant(), typeLigneCourant(), coins);
+}
+
+void DXFHandler::addTrace(const DL_TraceData& data) {
+    // Drawn like a SOLID (dxflib gives both the same record).
+    addSolid(data);
+}
+
+void DXFHandler::add3dFace(const DL_3dFaceData& data) {
+    const PointPlan coins[4] = {{data.x[0], data.y[0]},
+                                {data.x[1], data.y[1]},
+                                {data.x[2], data.y[2]},
+                                {data.x[3], data.y[3]}};
+    ajouter<Face3D>(attributes.getColor(), calqueCourant(), typeLigneCourant(), coins,
+                    entierDe(paires(), 70, 0));
+}
+
+void DXFHandler::addLeader(const DL_LeaderData& data) {
+    // The arrowhead's size is its dimension style's (group 3).
+    std::string style;
+    for (const Paire& p : paires())
+        if (p.code == 3) style = std::string(p.valeur);
+    const double fleche = data.arrowHeadFlag == 1 ? dessin->getTailleFleches(style) : 0;
+    leader = &ajouter<Leader>(attributes.getColor(), calqueCourant(), typeLigneCourant(), fleche,
+                              data.leaderPathType == 1);
+}
+
+void DXFHandler::addLeaderVertex(const DL_LeaderVertexData& data) {
+    if (leader) leader->addSommet(data.x, data.y);
+}
+
+void DXFHandler::addHatch(const DL_HatchData&) {
+    // dxflib's loops and edges leave out bulges, and take the seed points
+    // of a polyline boundary for vertices: the record is read from its pairs.
+    const std::vector<Paire>& p = paires();
+    Hatch& h = ajouter<Hatch>(attributes.getColor(), calqueCourant(), typeLigneCourant(),
+                              entierDe(p, 70, 0) == 1);
+    lireHachure(p, h);
+    if (!extrusionInversee()) return;
+    for (auto& contour : h.getContours())
+        for (Sommet& s : contour) {
+            s.x = -s.x;
+            s.renflement = -s.renflement;
+        }
+    std::vector<LigneMotif> lignes = h.getMotif();
+    for (LigneMotif& l : lignes) {
+        l.angle = kPi - l.angle;
+        l.x = -l.x;
+        l.dx = -l.dx;
+    }
+    h.setMotif(std::move(lignes));
+}
+
+void DXFHandler::ajouterDimension() {
+    // The block that shows the dimension (group 2), usually anonymous.
+    std::string nom;
+    for (const Paire& p : paires())
+        if (p.code == 2) {
+            nom = std::string(p.valeur);
+            break;
+        }
+    if (nom.empty()) return;
+    Layer& calque = calqueCourant();
+    const TypeLigne& type = typeLigneCourant();
+    Block& bloc = dessin->bloc(nom, attributes.getColor(), calque, type);
+    ajouter<Dimension>(bloc, attributes.getColor(), calque, type);
+}
+
+void DXFHandler::addDimAlign(const DL_DimensionData&, const DL_DimAlignedData&) {
+    ajouterDimension();
+}
+void DXFHandler::addDimLinear(const DL_DimensionData&, const DL_DimLinearData&) {
+    ajouterDimension();
+}
+void DXFHandler::addDimRadial(const DL_DimensionData&, const DL_DimRadialData&) {
+    ajouterDimension();
+}
+void DXFHandler::addDimDiametric(const DL_DimensionData&, const DL_DimDiametricData&) {
+    ajouterDimension();
+}
+void DXFHandler::addDimAngular(const DL_DimensionData&, const DL_DimAngular2LData&) {
+    ajouterDimension();
+}
+void DXFHandler::addDimAngular3P(const DL_DimensionData&, const DL_DimAngular3PData&) {
+    ajouterDimension();
+}
+void DXFHandler::addDimOrdinate(const DL_DimensionData&, const DL_DimOrdinateData&) {
+    ajouterDimension();
 }

@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "import/codage.h"
+#include "import/paires.h"
 #include "model/dessin.h"
 #include "model/trace.h"
 
-class DXFHandler : public DL_CreationAdapter {
+class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
   public:
     struct Options {
         // The earlier viewer ignores IMAGE entities and image definitions:
@@ -59,51 +60,71 @@ class DXFHandler : public DL_CreationAdapter {
     void addCircle(const DL_CircleData& data) override;
     void addPolyline(const DL_PolylineData& data) override;
     void addVertex(const DL_VertexData& data) override;
+    void endSequence() override;
     void addInsert(const DL_InsertData& data) override;
     void addText(const DL_TextData& data) override;
     void addTextStyle(const DL_StyleData& data) override;
     void addMTextChunk(const std::string& text) override;
     void addMText(const DL_MTextData& data) override;
     void addAttribute(const DL_AttributeData& data) override;
-    void endSequence() override;
     void setVariableString(const std::string& key, const std::string& value, int code) override;
-    void processCodeValuePair(unsigned int groupCode, const std::string& groupValue) override;
-    void endSection() override;
     void addImage(const DL_ImageData& data) override;
     void linkImage(const DL_ImageDefData& data) override;
 
+    // The kinds that write no trace line: the table of line types, the
+    // header's scales, and the entities below.
+    void addLinetype(const DL_LinetypeData& data) override;
+    void addLinetypeDash(double longueur) override;
+    void setVariableDouble(const std::string& cle, double valeur, int code) override;
+    void addEllipse(const DL_EllipseData& data) override;
+    void addSpline(const DL_SplineData& data) override;
+    void addControlPoint(const DL_ControlPointData& data) override;
+    void addFitPoint(const DL_FitPointData& data) override;
+    void addKnot(const DL_KnotData& data) override;
+    void addSolid(const DL_SolidData& data) override;
+    void addTrace(const DL_TraceData& data) override;
+    void add3dFace(const DL_3dFaceData& data) override;
+    void addLeader(const DL_LeaderData& data) override;
+    void addLeaderVertex(const DL_LeaderVertexData& data) override;
+    void addHatch(const DL_HatchData& data) override;
+    void addDimAlign(const DL_DimensionData&, const DL_DimAlignedData&) override;
+    void addDimLinear(const DL_DimensionData&, const DL_DimLinearData&) override;
+    void addDimRadial(const DL_DimensionData&, const DL_DimRadialData&) override;
+    void addDimDiametric(const DL_DimensionData&, const DL_DimDiametricData&) override;
+    void addDimAngular(const DL_DimensionData&, const DL_DimAngular2LData&) override;
+    void addDimAngular3P(const DL_DimensionData&, const DL_DimAngular3PData&) override;
+    void addDimOrdinate(const DL_DimensionData&, const DL_DimOrdinateData&) override;
+    // After every record dxflib has dispatched: where the pairs of the next
+    // one start; the records dxflib does not know (WIPEOUT, ATTDEF) or drops
+    // (the faces of a polyface mesh) are read here.
+    void endSection() override;
+    void setSource(SourcePaires* source) override;
+
   private:
-    // The pairs of one record, as the file gives them: what dxflib's data
-    // records leave out of texts (oblique angle, attribute flags, the order
-    // of MTEXT's angle and direction) and the ATTDEF records, which dxflib
-    // does not deliver. Only the records of texts are kept.
-    class Enregistrement {
-      public:
-        void commencer(const std::string& type);
-        void ajouter(int code, const std::string& valeur);
-        const std::string& type() const { return type_; }
-        bool garde() const { return garde_; }
-        // The last value of that code (dxflib keeps the last one too).
-        const std::string* valeur(int code) const;
-        double reel(int code, double defaut) const;
-        int entier(int code, int defaut) const;
-        // The rank of the last pair of that code, -1 if none.
-        int rang(int code) const;
-
-      private:
-        std::string type_;
-        bool garde_ = false;
-        std::vector<std::pair<int, std::string>> paires_;
-        std::size_t nombre_ = 0;
-    };
-
     // The placement of a TEXT or ATTRIB from dxflib's record and the pairs.
-    DispositionTexte disposition(const DL_TextData& data) const;
+    DispositionTexte disposition(const DL_TextData& data);
     void ajouterDefinitionAttribut();
 
     // The layer named by the current attributes, created on first use.
     Layer& calqueCourant();
     const TypeLigne& typeLigneCourant();
+    // Builds an entity with the current attributes, appends it to the block
+    // being read and returns it.
+    template <class T, class... A>
+    T& ajouter(A&&... args);
+    // What the current attributes say beyond layer, colour and line type:
+    // true colour, paper space, line type scale.
+    void appliquerAttributs(Entity& e);
+    // Whether the current record's extrusion is (0, 0, -1): its plane seen
+    // from below, x reversed.
+    bool extrusionInversee();
+    // The pairs of the record dxflib has just finished (empty when the
+    // handler does not see the text).
+    const std::vector<Paire>& paires();
+    void ajouterDimension();
+    void ajouterFace(const std::vector<Paire>& paires);
+    // The polyline being read, its mirror and its default widths.
+    DetailsPolyligne& details(Polyline& p);
 
     Trace trace;
     Options options;
@@ -120,11 +141,25 @@ class DXFHandler : public DL_CreationAdapter {
     std::size_t entitesRecues_ = 0;
 
     Decodeur decodeur;
-    // The record being read, and the one dxflib is dispatching (the pairs
-    // come before dxflib hands over the previous record, at the next group 0).
-    Enregistrement enCours, precedent;
     // The pieces of the MTEXT being read.
     std::string morceauxMText;
     // The insertion whose attributes (ATTRIB) are being read.
     Insertion* insertionAttributs = nullptr;
+
+    SourcePaires* source = nullptr;
+    std::size_t debutEnregistrement = 0;
+    // The kind of the record whose pairs start there.
+    std::string_view genreEnregistrement;
+    std::vector<Paire> paires_;
+    bool pairesLues = false;
+
+    // The polyline whose vertices are being read.
+    Polyline* polyligne = nullptr;
+    bool polyligneMiroir = false;
+    double largeurDebut = 0, largeurFin = 0;
+    std::size_t sommetsLus = 0;
+    Spline* spline = nullptr;
+    Leader* leader = nullptr;
+    // The elements of the line type being read.
+    std::vector<double> tirets;
 };

@@ -1,6 +1,6 @@
 #include "import/garde.h"
 
-#include <dxflib/dl_creationadapter.h>
+#include "import/paires.h"
 
 #include <dxflib/dl_dxf.h>
 #include <sys/mman.h>
@@ -29,36 +29,7 @@ using Cause = ResultatLecture::Cause;
 // codes below this limit reach the entities' own handling.
 constexpr int kCodeMaxDxflib = 1100;
 
-// An integer as dxflib reads it: strtol in base 10 under the C locale, on the
-// text up to its first NUL, then narrowed to int.
-int entierDxflib(const char* d, const char* f) {
-    if (const void* nul = std::memchr(d, '\0', static_cast<std::size_t>(f - d)))
-        f = static_cast<const char*>(nul);
-    while (d < f && (*d == ' ' || (*d >= '\t' && *d <= '\r'))) ++d;
-    bool negatif = false;
-    if (d < f && (*d == '+' || *d == '-')) negatif = *d++ == '-';
-    const unsigned long limite =
-        negatif ? static_cast<unsigned long>(LONG_MAX) + 1 : static_cast<unsigned long>(LONG_MAX);
-    unsigned long v = 0;
-    for (; d < f && *d >= '0' && *d <= '9'; ++d) {
-        const unsigned chiffre = static_cast<unsigned>(*d - '0');
-        v = v > (limite - chiffre) / 10 ? limite : v * 10 + chiffre;
-    }
-    // Two's complement wrap, as the narrowing does on every target we build for.
-    const long l = negatif ? static_cast<long>(0UL - v) : static_cast<long>(v);
-    return static_cast<int>(static_cast<unsigned int>(static_cast<unsigned long>(l)));
-}
-
-// A value as dxflib compares it: up to its first NUL, without the trailing
-// carriage returns.
-std::string_view valeurDxflib(const char* d, const char* f) {
-    if (const void* nul = std::memchr(d, '\0', static_cast<std::size_t>(f - d)))
-        f = static_cast<const char*>(nul);
-    while (f > d && f[-1] == '\r') --f;
-    return std::string_view(d, static_cast<std::size_t>(f - d));
-}
-
-// The same without surrounding blanks: a structural value (a record type, a
+// A value without surrounding blanks: a structural value (a record type, a
 // section name) as it is meant, which dxflib compares without trimming.
 std::string_view motNu(std::string_view v) {
     while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
@@ -433,22 +404,25 @@ namespace {
 // reads one line at a time from it; every line fits its buffer, so every
 // read ends with a line feed or at the end of the text, where the stream
 // reports its end. Behind the window, the pages of a file are given back.
-class TamponMemoire : public std::streambuf {
+class TamponMemoire : public std::streambuf, public SourcePaires {
   public:
     TamponMemoire(std::string_view texte, TexteFichier* fichier)
         : debut_(const_cast<char*>(texte.data())), taille_(texte.size()), fichier_(fichier) {
         setg(debut_, debut_, debut_);
     }
-    // How many bytes of the text have been read.
-    std::size_t position() const { return static_cast<std::size_t>(gptr() - debut_); }
+    std::string_view texte() const override { return std::string_view(debut_, taille_); }
+    std::size_t position() const override { return static_cast<std::size_t>(gptr() - debut_); }
+    void garderDepuis(std::size_t position) override { garde_ = position; }
 
   protected:
     int_type underflow() override {
         if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
         const std::size_t lu = static_cast<std::size_t>(egptr() - debut_);
         if (lu >= taille_) return traits_type::eof();
+        // The record being read stays readable for the handler.
         if (fichier_)
-            fichier_->oublierAvant(static_cast<std::size_t>(debut_ - debutFichier()) + lu);
+            fichier_->oublierAvant(static_cast<std::size_t>(debut_ - debutFichier()) +
+                                   std::min(lu, garde_));
         const std::size_t n = std::min(kFenetre, taille_ - lu);
         setg(debut_ + lu, debut_ + lu, debut_ + lu + n);
         return traits_type::to_int_type(*gptr());
@@ -462,6 +436,7 @@ class TamponMemoire : public std::streambuf {
     char* debut_;
     std::size_t taille_;
     TexteFichier* fichier_;
+    std::size_t garde_ = static_cast<std::size_t>(-1);
 };
 
 }  // namespace
@@ -479,36 +454,10 @@ void abandonner(DL_Dxf* dxf) {
     if (nombre < std::size(abandonnes)) abandonnes[nombre++] = dxf;
 }
 
-// Reading from a stream, dxflib does not announce each pair to the handler
-// (processCodeValuePair) as it does reading from a file: the pair that
-// starts at `position` is announced here, read as dxflib reads it (a code
-// line without its surrounding blanks, a value line without its line end,
-// cut at a null byte).
-void annoncerPaire(std::string_view texte, std::size_t position, DL_CreationInterface& ci,
-                   std::string& valeur) {
-    auto ligne = [&](std::size_t& p) {
-        const std::size_t fin = std::min(texte.find('\n', p), texte.size());
-        std::string_view l = texte.substr(p, fin - p);
-        p = fin + 1;
-        l = l.substr(0, l.find('\0'));
-        while (!l.empty() && (l.back() == '\r' || l.back() == '\n')) l.remove_suffix(1);
-        return l;
-    };
-    if (position >= texte.size()) return;
-    std::size_t p = position;
-    std::string_view code = ligne(p);
-    if (p > texte.size()) return;
-    while (!code.empty() && (code.back() == ' ' || code.back() == '\t')) code.remove_suffix(1);
-    while (!code.empty() && (code.front() == ' ' || code.front() == '\t')) code.remove_prefix(1);
-    valeur.assign(ligne(p));
-    ci.processCodeValuePair(
-        static_cast<unsigned>(std::strtol(std::string(code).c_str(), nullptr, 10)), valeur);
-}
-
 }  // namespace
 
 ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci,
-                                      TexteFichier* fichier) {
+                                      TexteFichier* fichier, LecteurPaires* lecteur) {
     const std::string_view octets = fichier ? fichier->vue() : std::string_view();
     const std::less<const char*> avant;
     if (fichier && (avant(texte.data(), octets.data()) ||
@@ -521,20 +470,17 @@ ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterfa
     TamponMemoire tampon(texte, fichier);
     std::istream flux(&tampon);
     std::unique_ptr<DL_Dxf> dxf;
+    // The reader sees the text only while dxflib reads it.
+    struct Source {
+        LecteurPaires* l;
+        ~Source() {
+            if (l) l->setSource(nullptr);
+        }
+    } source{lecteur};
+    if (lecteur) lecteur->setSource(&tampon);
     try {
         dxf = std::make_unique<DL_Dxf>();
-        // An empty stream sets the parser's state (which its constructor
-        // leaves unset) and reads nothing; then the pairs one by one, as
-        // in() reads them, each announced first.
-        std::istringstream vide;
-        DL_CreationAdapter rien;
-        dxf->in(vide, &rien);
-        std::string valeur;
-        if (flux.good()) {
-            do {
-                annoncerPaire(texte, tampon.position(), ci, valeur);
-            } while (dxf->readDxfGroups(flux, &ci));
-        }
+        dxf->in(flux, &ci);
     } catch (const std::bad_alloc&) {
         if (dxf) abandonner(dxf.release());
         return ResultatLecture::Memoire;

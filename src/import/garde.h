@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "import/lecture.h"
+#include "import/paires.h"
 
 // The longest line (without its line feed) that dxflib reads whole.
 constexpr std::size_t kLigneMaxDXF = 1023;
@@ -133,6 +134,8 @@ class GardeLocale {
 // Makes dxflib read `texte` (checked by a Controle) into `ci`, from memory,
 // under the C locale. Returns Aucune, Memoire when memory ran out, or
 // ErreurInterne for any other exception; no exception leaves it. When
-// `texte` lies in `fichier`, its pages are given back as dxflib passes them.
+// `texte` lies in `fichier`, its pages are given back as dxflib passes them
+// (but those of the record `lecteur`, when given, still reads).
 ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci,
-                                      TexteFichier* fichier = nullptr);
+                                      TexteFichier* fichier = nullptr,
+                                      LecteurPaires* lecteur = nullptr);

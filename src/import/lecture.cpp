@@ -64,7 +64,7 @@ ResultatLecture lire(std::string_view texte, const std::string& nom, DXFHandler&
     const Controle controle(texte);
     if (controle.refus() != ResultatLecture::Aucune)
         return resultat(ResultatLecture::Echec, controle.refus(), nom, controle.ligneTropLongue());
-    const ResultatLecture::Cause lu = lireAvecDxflib(controle.texte(), handler, fichier);
+    const ResultatLecture::Cause lu = lireAvecDxflib(controle.texte(), handler, fichier, &handler);
     handler.viderTrace();
     // The extents of every block, once, while the drawing is still the
     // reader's alone: afterwards painters on several threads only read them.

@@ -27,16 +27,55 @@ std::size_t Dessin::nombreObjets() const {
     pourChaqueGenre(GenresStockes{},
                     [&](auto* genre) { n += nombre<std::remove_pointer_t<decltype(genre)>>(); });
     // The root's own layer, block and insertion, and the continuous line
-    // type, are not the file's.
-    return n - 4;
+    // type, are not the file's; nor are the details of polylines.
+    return n - 4 - nombre<DetailsPolyligne>();
 }
 
 const TypeLigne& Dessin::typeLigne(std::string_view nom) {
     auto it = typesLigne.find(nom);
     if (it != typesLigne.end()) return *it->second;
-    const TypeLigne& t = nouveau<TypeLigne>(std::string(nom));
+    TypeLigne& t = nouveau<TypeLigne>(std::string(nom));
     typesLigne.emplace(std::string_view(t.getNom()), &t);
+    if (!elementsTypes.empty()) {
+        auto e = elementsTypes.find(majuscules(t.getNom()));
+        if (e != elementsTypes.end()) t.setElements(e->second);
+    }
     return t;
+}
+
+void Dessin::definirTypeLigne(const std::string& nom, const std::vector<double>& elements) {
+    const std::string cle = majuscules(nom);
+    elementsTypes[cle] = elements;
+    for (auto& [n, t] : typesLigne)
+        if (majuscules(std::string(n)) == cle) t->setElements(elements);
+}
+
+double Dessin::echelleTypeLignePropre(const Entity& e) const {
+    auto it = echellesTypeLigne.find(&e);
+    return it == echellesTypeLigne.end() ? 1 : it->second;
+}
+
+void Dessin::setEchelleTypeLigne(Entity& e, double echelle) {
+    echellesTypeLigne[&e] = echelle;
+    e.setEchelleTypeLigne();
+}
+
+namespace {
+
+double produitFleche(double taille, double echelle) {
+    // A scale of 0 leaves the size as it is (DXF's meaning for paper space).
+    return taille * (echelle > 0 ? echelle : 1);
+}
+
+}  // namespace
+
+double Dessin::getTailleFleches(const std::string& style) const {
+    auto it = flechesStyles.find(majuscules(style));
+    return it != flechesStyles.end() ? it->second : produitFleche(dimasz, dimscale);
+}
+
+void Dessin::setTailleFleches(const std::string& style, double taille, double echelle) {
+    flechesStyles[majuscules(style)] = produitFleche(taille, echelle);
 }
 
 Layer& Dessin::ajouterCalque(const std::string& nom, int couleur, const TypeLigne& type) {
@@ -59,6 +98,13 @@ Layer* Dessin::getCalque(const std::string& nom) const {
 std::list<std::string> Dessin::getCalques() const {
     std::list<std::string> noms;
     for (const auto& c : calques_) noms.push_back(c.first);
+    return noms;
+}
+
+std::list<std::string> Dessin::getCalquesEteints() const {
+    std::list<std::string> noms;
+    for (const auto& c : calques_)
+        if (c.second->isEteint()) noms.push_back(c.first);
     return noms;
 }
 

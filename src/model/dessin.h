@@ -17,6 +17,7 @@
 #include <tuple>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "model/objects.h"
 
@@ -24,7 +25,8 @@ class Dessin {
   public:
     // The kinds of object a drawing stores: the entities, their vertices
     // (points), and the tables.
-    using GenresStockes = Concat<GenresEntites, ListeGenres<Layer, Block, TypeLigne>>::type;
+    using GenresStockes =
+        Concat<GenresEntites, ListeGenres<Layer, Block, TypeLigne, DetailsPolyligne>>::type;
 
     Dessin();
     ~Dessin();
@@ -52,6 +54,28 @@ class Dessin {
 
     // The drawing's one line type of that name (made on first use).
     const TypeLigne& typeLigne(std::string_view nom);
+    // The elements of the line type of that name in the LTYPE table (see
+    // TypeLigne::setElements): given to every line type of that name,
+    // without regard to case, made before or after.
+    void definirTypeLigne(const std::string& nom, const std::vector<double>& elements);
+
+    // The scale of every line type ($LTSCALE), and that of an entity of
+    // its own (group 48), 1 when it has none.
+    double getEchelleTypesLigne() const { return echelleTypesLigne; }
+    void setEchelleTypesLigne(double e) { echelleTypesLigne = e; }
+    double getEchelleTypeLigne(const Entity& e) const {
+        return e.hasEchelleTypeLigne() ? echelleTypeLignePropre(e) : 1;
+    }
+    void setEchelleTypeLigne(Entity& e, double echelle);
+
+    // The size of arrowheads of a dimension style (its DIMASZ times its
+    // DIMSCALE), or of the header ($DIMASZ times $DIMSCALE) for a style the
+    // DIMSTYLE table does not hold.
+    double getTailleFleches(const std::string& style) const;
+    void setTailleFleches(double taille) { dimasz = taille; }
+    double getTailleFlechesEntete() const { return dimasz; }
+    void setEchelleCotes(double echelle) { dimscale = echelle; }
+    void setTailleFleches(const std::string& style, double taille, double echelle);
 
     // Enters a layer under its name, replacing any layer of that name for
     // the objects made afterwards.
@@ -62,6 +86,8 @@ class Dessin {
     Layer* getCalque(const std::string& nom) const;
     // The layer names in ascending byte order.
     std::list<std::string> getCalques() const;
+    // The names of the layers off or frozen in the file, in the same order.
+    std::list<std::string> getCalquesEteints() const;
     const std::map<std::string, Layer*>& calques() const { return calques_; }
 
     // The definition of the block of that name, made empty on first use (by
@@ -89,8 +115,16 @@ class Dessin {
     void setDossier(std::string d) { dossier = std::move(d); }
 
   private:
+    double echelleTypeLignePropre(const Entity& e) const;
+
     StocksDe<GenresStockes> stock;
-    std::unordered_map<std::string_view, const TypeLigne*> typesLigne;
+    std::unordered_map<std::string_view, TypeLigne*> typesLigne;
+    // LTYPE elements by upper-case name.
+    std::unordered_map<std::string, std::vector<double>> elementsTypes;
+    std::unordered_map<const Entity*, double> echellesTypeLigne;
+    double echelleTypesLigne = 1;
+    double dimasz = 2.5, dimscale = 1;
+    std::unordered_map<std::string, double> flechesStyles;
     std::map<std::string, Layer*> calques_;
     std::unordered_map<std::string, Block*> blocs;
     Layer* calqueRoot;

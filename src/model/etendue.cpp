@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "model/disposition.h"
+#include "model/courbes.h"
 
 namespace {
 
@@ -23,22 +24,102 @@ void ajouter(Boite& b, const Circle& c, int) {
     b.ajouter(c.getX() + r, c.getY() + r);
 }
 void ajouter(Boite& b, const Point& p, int) { b.ajouter(p.getX(), p.getY()); }
+// The box of the segment from `a` to `b` with the bulge of `a`.
+void ajouterSegment(Boite& boite, const Sommet& a, const Sommet& b) {
+    double cx, cy, r, a1, a2;
+    if (arcDeRenflement(a.x, a.y, b.x, b.y, a.renflement, cx, cy, r, a1, a2))
+        boite.ajouter(etendueArc(cx, cy, r, a1, a2));
+    boite.ajouter(a.x, a.y);
+    boite.ajouter(b.x, b.y);
+}
+
 void ajouter(Boite& b, const Polyline& p, int) {
-    for (const Point* v : p.getPoints()) b.ajouter(v->getX(), v->getY());
+    const auto& v = p.getPoints();
+    const DetailsPolyligne* d = p.getDetails();
+    if (!d) {
+        for (const Point* s : v) b.ajouter(s->getX(), s->getY());
+        return;
+    }
+    Boite boite;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        const std::size_t j = i + 1 < v.size() ? i + 1 : 0;
+        const bool dernier = i + 1 == v.size();
+        const double renflement = dernier && !p.isFermee() ? 0 : p.getRenflement(i);
+        ajouterSegment(boite, Sommet{v[i]->getX(), v[i]->getY(), renflement},
+                       Sommet{v[j]->getX(), v[j]->getY(), 0});
+    }
+    // The bands reach half their width beyond the vertices.
+    double largeur = 0;
+    for (double l : d->largeurs)
+        if (std::isfinite(l)) largeur = std::max(largeur, std::fabs(l));
+    if (!boite.vide() && largeur > 0) {
+        boite.ajouter(boite.x0 - largeur / 2, boite.y0 - largeur / 2);
+        boite.ajouter(boite.x1 + largeur / 2, boite.y1 + largeur / 2);
+    }
+    b.ajouter(boite);
+}
+
+template <class L>
+void ajouterPoints(Boite& b, const L& points) {
+    for (const auto& p : points) b.ajouter(p.x, p.y);
+}
+void ajouter(Boite& b, const Ellipse& e, int) {
+    b.ajouter(etendueEllipse({e.getX(), e.getY()}, {e.getAx(), e.getAy()}, {e.getBx(), e.getBy()},
+                             e.getT1(), e.getT2()));
+}
+void ajouter(Boite& b, const Spline& s, int) {
+    // A B-spline lies within its control points.
+    ajouterPoints(b, s.getControles());
+    ajouterPoints(b, s.getAjustes());
+}
+void ajouter(Boite& b, const Solid& s, int) {
+    for (int i = 0; i < 4; ++i) b.ajouter(s.getCoin(i).x, s.getCoin(i).y);
+}
+void ajouter(Boite& b, const Face3D& f, int) {
+    for (int i = 0; i < 4; ++i) b.ajouter(f.getCoin(i).x, f.getCoin(i).y);
+}
+void ajouter(Boite& b, const Leader& l, int) { ajouterPoints(b, l.getSommets()); }
+void ajouter(Boite& b, const Wipeout& w, int) { ajouterPoints(b, w.getContour()); }
+void ajouter(Boite& b, const Hatch& h, int) {
+    for (const auto& c : h.getContours())
+        for (std::size_t i = 0; i < c.size(); ++i) ajouterSegment(b, c[i], c[(i + 1) % c.size()]);
 }
 void ajouter(Boite& b, const Text& t, int) { b.ajouter(boiteEstimee(t)); }
 void ajouter(Boite& b, const Attribut& a, int) {
     if (a.isPeint()) b.ajouter(boiteEstimee(a));
 }
-void ajouter(Boite& b, const Image& i, int) { b.ajouter(i.getX(), i.getY()); }
+void ajouter(Boite& b, const Image& i, int) {
+    // The parallelogram of the picture.
+    const double w = i.getWidth(), h = i.getHeight();
+    b.ajouter(i.getX(), i.getY());
+    b.ajouter(i.getX() + i.getUx() * w, i.getY() + i.getUy() * w);
+    b.ajouter(i.getX() + i.getVx() * h, i.getY() + i.getVy() * h);
+    b.ajouter(i.getX() + i.getUx() * w + i.getVx() * h, i.getY() + i.getUy() * w + i.getVy() * h);
+}
 
 const Boite& etendue(const Block& bloc, int profondeur);
 
 void ajouter(Boite& b, const Insertion& i, int profondeur) {
     if (profondeur >= kProfondeurMax) return;
     const Boite& contenu = etendue(i.getDefinition(), profondeur + 1);
-    b.ajouter(contenu.transformee(i.placeeDans(Matrice{})));
+    // The copies of a multiple insertion make a grid: its corner copies
+    // bound it.
+    for (int c : {0, i.getColonnes() - 1})
+        for (int r : {0, i.getLignes() - 1})
+            b.ajouter(contenu.transformee(i.placeeDans(Matrice{}, c, r)));
     for (const Attribut* a : i.getAttributs()) ajouter(b, *a, profondeur);
+}
+
+void ajouter(Boite& b, const Dimension& d, int profondeur) {
+    if (profondeur >= kProfondeurMax) return;
+    b.ajouter(etendue(d.getBloc(), profondeur + 1));
+}
+
+// What the view leaves out bounds nothing: the paper space, and the layers
+// off or frozen in the file (but layer "0", whose entities take the layer
+// of the insertion that places them).
+bool horsVue(const Entity& e) {
+    return e.isEspacePapier() || (e.getCalque()->isEteint() && !e.getCalque()->isZero());
 }
 
 // The objects one entity stands for when walked.
@@ -47,7 +128,12 @@ double deplie(const T&) {
     return 1;
 }
 double deplie(const Polyline& p) { return 1 + static_cast<double>(p.getPoints().size()); }
-double deplie(const Insertion& i) { return 1 + i.getDefinition().cacheEtendue.objets; }
+// Each copy of a multiple insertion is met, and walks its definition.
+double deplie(const Insertion& i) {
+    return static_cast<double>(i.getColonnes()) * i.getLignes() *
+           (1 + i.getDefinition().cacheEtendue.objets);
+}
+double deplie(const Dimension& d) { return 1 + d.getBloc().cacheEtendue.objets; }
 
 const Boite& etendue(const Block& bloc, int profondeur) {
     auto& cache = bloc.cacheEtendue;
@@ -60,7 +146,7 @@ const Boite& etendue(const Block& bloc, int profondeur) {
     pourChaqueGenre(GenresEntites{}, [&](auto* genre) {
         using T = std::remove_pointer_t<decltype(genre)>;
         for (const T* e : bloc.liste<T>()) {
-            ajouter(b, *e, profondeur);
+            if (!horsVue(*e)) ajouter(b, *e, profondeur);
             objets += deplie(*e);
         }
     });
@@ -97,4 +183,25 @@ Boite etendueArc(double cx, double cy, double r, double a1, double a2) {
     for (long q = premier; q <= premier + 4 && q * (kPi / 2) <= a1 + balayage + 1e-12; ++q)
         b.ajouter(cx + dx[((q % 4) + 4) % 4], cy + dy[((q % 4) + 4) % 4]);
     return b;
+}
+
+Boite etendueEllipse(const PointPlan& c, const PointPlan& a, const PointPlan& b, double t1,
+                     double t2) {
+    Boite boite;
+    if (!std::isfinite(t1) || !std::isfinite(t2)) return boite;
+    auto ajouterT = [&](double t) {
+        boite.ajouter(c.x + a.x * std::cos(t) + b.x * std::sin(t),
+                      c.y + a.y * std::cos(t) + b.y * std::sin(t));
+    };
+    double balayage = std::fmod(t2 - t1, 2 * kPi);
+    if (balayage <= 0) balayage += 2 * kPi;
+    ajouterT(t1);
+    ajouterT(t1 + balayage);
+    // Where x and then y are extreme, and the opposite points.
+    for (double t0 : {std::atan2(b.x, a.x), std::atan2(b.y, a.y)})
+        for (double t : {t0, t0 + kPi}) {
+            const double d = std::fmod(std::fmod(t - t1, 2 * kPi) + 2 * kPi, 2 * kPi);
+            if (d <= balayage) ajouterT(t);
+        }
+    return boite;
 }

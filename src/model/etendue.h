@@ -24,3 +24,8 @@ double nombreDeplie(const Block& bloc);
 // The box of an arc of the circle (cx, cy, r) from a1 to a2 (radians,
 // counter-clockwise).
 Boite etendueArc(double cx, double cy, double r, double a1, double a2);
+
+// The box of the ellipse arc c + a cos t + b sin t for t from t1 to t2
+// (counter-clockwise, the whole ellipse when they are a turn apart).
+Boite etendueEllipse(const PointPlan& c, const PointPlan& a, const PointPlan& b, double t1,
+                     double t2);

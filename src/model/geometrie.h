@@ -6,6 +6,27 @@
 #include <cmath>
 #include <limits>
 
+// A point of the plane (drawing units or device pixels, as the user says).
+struct PointPlan {
+    double x, y;
+};
+
+// A vertex of a path: the segment that leaves it is straight when the bulge
+// (`renflement`) is 0, otherwise an arc whose bulge is the tangent of a
+// quarter of its angle, counter-clockwise when positive (DXF's bulge).
+struct Sommet {
+    double x = 0, y = 0, renflement = 0;
+};
+
+// A dash pattern: lengths in drawing units, drawn and skipped in turn,
+// starting with a drawn one (a drawn length of 0 is a dot); `depart` is how
+// far into the pattern a line starts.
+struct MotifTirets {
+    const double* longueurs;
+    int nombre;
+    double depart = 0;
+};
+
 // An affine transform with cairo's layout: a point (x, y) goes to
 // (xx x + xy y + x0, yx x + yy y + y0).
 struct Matrice {

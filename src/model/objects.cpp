@@ -1,5 +1,7 @@
 #include "model/objects.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -21,7 +23,57 @@ TypeLigne::TypeLigne(std::string n)
       parCalque_(memeNom(nom, "BYLAYER")),
       parBloc_(memeNom(nom, "BYBLOCK")) {}
 
-Object::Object(int couleur, const TypeLigne& typeLigne) : couleur(couleur), typeLigne(&typeLigne) {}
+bool tiretsDeElements(const std::vector<double>& elements, std::vector<double>& longueurs,
+                      double& depart) {
+    longueurs.clear();
+    depart = 0;
+    // Runs of drawn (dashes, dots) and skipped elements, each run one length.
+    struct Element {
+        bool trace;
+        double longueur;
+    };
+    std::vector<Element> runs;
+    double periode = 0;
+    bool traces = false, sautes = false;
+    for (double e : elements) {
+        if (!std::isfinite(e)) continue;
+        const Element el{e >= 0, std::fabs(e)};
+        (el.trace ? traces : sautes) = true;
+        periode += el.longueur;
+        if (!runs.empty() && runs.back().trace == el.trace)
+            runs.back().longueur += el.longueur;
+        else
+            runs.push_back(el);
+    }
+    // A pattern that never skips (or never draws) is a solid line.
+    if (!traces || !sautes || !(periode > 0) || !std::isfinite(periode)) return false;
+    // The pattern repeats: a last run like the first one joins it, and the
+    // line then starts that far into the joined run.
+    if (runs.size() > 1 && runs.front().trace == runs.back().trace) {
+        depart = runs.back().longueur;
+        runs.front().longueur += depart;
+        runs.pop_back();
+    }
+    // Cairo's patterns start with a drawn length.
+    if (!runs.front().trace) {
+        depart = std::fmod(depart - runs.front().longueur + periode, periode);
+        std::rotate(runs.begin(), runs.begin() + 1, runs.end());
+    }
+    for (const Element& e : runs) longueurs.push_back(e.longueur);
+    return true;
+}
+
+void TypeLigne::setElements(const std::vector<double>& elements) {
+    defini_ = true;
+    double depart = 0;
+    if (tiretsDeElements(elements, longueurs_, depart))
+        motif_ = MotifTirets{longueurs_.data(), static_cast<int>(longueurs_.size()), depart};
+    else
+        motif_ = MotifTirets{nullptr, 0, 0};
+}
+
+Object::Object(int couleur, const TypeLigne& typeLigne)
+    : couleur(couleur), rvb_(0), drapeaux_(0), typeLigne(&typeLigne) {}
 
 double Object::degresToRadians(double degres) const { return degres * 3.141592653589793 / 180.0; }
 
@@ -31,7 +83,9 @@ Table::Table(std::string nom, int couleur, const TypeLigne& typeLigne)
     : Object(couleur, typeLigne), nom(std::move(nom)) {}
 
 Layer::Layer(std::string nom, int couleur, const TypeLigne& typeLigne)
-    : Table(std::move(nom), couleur, typeLigne) {}
+    : Table(std::move(nom), couleur, typeLigne) {
+    if (this->nom == "0") setDrapeau(kCalqueZero);
+}
 
 Entity::Entity(int couleur, Layer& calque, const TypeLigne& typeLigne, double x, double y)
     : Object(couleur, typeLigne), x(x), y(y), calque(&calque) {}
@@ -83,6 +137,13 @@ Image::Image(Layer& calque, const TypeLigne& continu, std::string ref, double x,
              double width, double height)
     : Entity(256, calque, continu, x, y), ref(std::move(ref)), width(width), height(height) {}
 
+void Image::setVecteurs(double nux, double nuy, double nvx, double nvy) {
+    ux = nux;
+    uy = nuy;
+    vx = nvx;
+    vy = nvy;
+}
+
 Insertion::Insertion(Block& definition, int couleur, Layer& calque, const TypeLigne& typeLigne,
                      double x, double y, double sx, double sy, double angle)
     : Entity(couleur, calque, typeLigne, x, y),
@@ -90,6 +151,53 @@ Insertion::Insertion(Block& definition, int couleur, Layer& calque, const TypeLi
       sx(sx),
       sy(sy),
       angle(degresToRadians(angle)) {}
+
+void Insertion::setReseau(int c, int r, double ec, double er) {
+    colonnes = std::max(1, c);
+    lignes = std::max(1, r);
+    ecartColonnes = ec;
+    ecartLignes = er;
+}
+
+Ellipse::Ellipse(int couleur, Layer& calque, const TypeLigne& typeLigne, double cx, double cy,
+                 double ax, double ay, double ratio, double t1, double t2, bool direct)
+    : Entity(couleur, calque, typeLigne, cx, cy),
+      ax(ax),
+      ay(ay),
+      bx(-ay * ratio * (direct ? 1 : -1)),
+      by(ax * ratio * (direct ? 1 : -1)),
+      t1(t1),
+      t2(t2) {}
+
+Spline::Spline(int couleur, Layer& calque, const TypeLigne& typeLigne, int degre, int flags)
+    : Entity(couleur, calque, typeLigne, 0, 0), degre(degre), flags(flags) {}
+
+Solid::Solid(int couleur, Layer& calque, const TypeLigne& typeLigne, const PointPlan (&c)[4])
+    : Entity(couleur, calque, typeLigne, c[0].x, c[0].y), coins{c[0], c[1], c[2], c[3]} {}
+
+Face3D::Face3D(int couleur, Layer& calque, const TypeLigne& typeLigne, const PointPlan (&c)[4],
+               int invisibles)
+    : Entity(couleur, calque, typeLigne, c[0].x, c[0].y),
+      coins{c[0], c[1], c[2], c[3]},
+      invisibles(invisibles) {}
+
+Leader::Leader(int couleur, Layer& calque, const TypeLigne& typeLigne, double fleche, bool courbe)
+    : Entity(couleur, calque, typeLigne, 0, 0), fleche(fleche), courbe(courbe) {}
+
+Wipeout::Wipeout(Layer& calque, const TypeLigne& typeLigne, std::vector<PointPlan> contour)
+    : Entity(256, calque, typeLigne, 0, 0), contour(std::move(contour)) {}
+
+Hatch::Hatch(int couleur, Layer& calque, const TypeLigne& typeLigne, bool plein)
+    : Entity(couleur, calque, typeLigne, 0, 0), plein(plein) {}
+
+void Hatch::setMotif(std::vector<LigneMotif> lignes) {
+    motif = std::move(lignes);
+    for (LigneMotif& l : motif)
+        l.motif = MotifTirets{l.tirets.data(), static_cast<int>(l.tirets.size()), l.depart};
+}
+
+Dimension::Dimension(Block& bloc, int couleur, Layer& calque, const TypeLigne& typeLigne)
+    : Entity(couleur, calque, typeLigne, 0, 0), bloc(&bloc) {}
 
 Block::Block(std::string nom, int couleur, Layer& calque, const TypeLigne& typeLigne, double bpx,
              double bpy)

@@ -5,6 +5,8 @@
 // builds every object in place.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -14,12 +16,21 @@
 #include "model/genres.h"
 #include "model/geometrie.h"
 
+// Turns the elements of a line type or of a hatch pattern line (dashes as
+// positive lengths, gaps negative, dots 0) into lengths drawn and skipped in
+// turn, starting with a drawn one, and how far into them the pattern starts.
+// False, and nothing, for a pattern that draws a solid line.
+bool tiretsDeElements(const std::vector<double>& elements, std::vector<double>& longueurs,
+                      double& depart);
+
 // A line type of one drawing. Objects point at their drawing's one copy of
-// each name; the two questions the painters ask of it (is it the continuous
-// one, is it the by-layer one) are answered once per name.
+// each name; the questions the painters ask of it (is it the continuous
+// one, the by-layer one, how is it dashed) are answered once per name.
 class TypeLigne {
   public:
     explicit TypeLigne(std::string nom);
+    TypeLigne(const TypeLigne&) = delete;
+    TypeLigne& operator=(const TypeLigne&) = delete;
 
     const std::string& getNom() const { return nom; }
     // "CONTINUOUS", without regard to case.
@@ -29,9 +40,21 @@ class TypeLigne {
     // "BYBLOCK", without regard to case.
     bool parBloc() const { return parBloc_; }
 
+    // Whether the drawing's LTYPE table defines this name.
+    bool isDefini() const { return defini_; }
+    // The dashes of the LTYPE table: null when the name is not defined
+    // there, or when its pattern skips nothing (a solid line).
+    const MotifTirets* getMotif() const { return defini_ && motif_.nombre > 0 ? &motif_ : nullptr; }
+    // Takes the elements of an LTYPE record: dashes (positive lengths), gaps
+    // (negative) and dots (0), in drawing units.
+    void setElements(const std::vector<double>& elements);
+
   private:
     std::string nom;
     bool continu_, parCalque_, parBloc_;
+    bool defini_ = false;
+    std::vector<double> longueurs_;
+    MotifTirets motif_{nullptr, 0, 0};
 };
 
 class Object {
@@ -45,8 +68,30 @@ class Object {
     // True unless the line type is "CONTINUOUS" (compared without regard to case).
     bool isPointille() const;
 
+    // The true colour (group 420), 0xRRGGBB, which then takes the place of
+    // the colour index.
+    bool hasCouleurVraie() const { return drapeaux_ & kCouleurVraie; }
+    std::uint32_t getCouleurVraie() const { return rvb_; }
+    void setCouleurVraie(std::uint32_t rvb) {
+        rvb_ = rvb & 0xFFFFFF;
+        drapeaux_ |= kCouleurVraie;
+    }
+
   protected:
+    // What else the file says of an object, kept beside the colour index.
+    enum : std::uint8_t {
+        kCouleurVraie = 1,
+        kEspacePapier = 2,      // an entity of the paper space (group 67)
+        kEchelleTypeLigne = 4,  // an entity with a line type scale of its own
+        kEteint = 8,            // a layer off (negative colour) or frozen
+        kCalqueZero = 16,       // the layer "0"
+    };
+    bool drapeau(std::uint8_t d) const { return (drapeaux_ & d) != 0; }
+    void setDrapeau(std::uint8_t d) { drapeaux_ |= d; }
+
     int couleur;
+    std::uint32_t rvb_ : 24;
+    std::uint32_t drapeaux_ : 8;
     const TypeLigne* typeLigne;
 };
 
@@ -63,6 +108,14 @@ class Table : public Object {
 class Layer : public Table {
   public:
     Layer(std::string nom, int couleur, const TypeLigne& typeLigne);
+
+    // Off (a negative colour) or frozen (bit 1 of the flags) in the file:
+    // not shown unless the viewer's list says otherwise.
+    bool isEteint() const { return drapeau(kEteint); }
+    void setEteint() { setDrapeau(kEteint); }
+    // The layer named "0": inside a block, what lies on it takes the layer
+    // of the insertion that places the block.
+    bool isZero() const { return drapeau(kCalqueZero); }
 };
 
 class Entity : public Object {
@@ -78,6 +131,14 @@ class Entity : public Object {
     double getY() const { return y; }
     // "BYLAYER" is resolved through the layer; names compare without regard to case.
     bool isPointille() const;
+
+    // In the paper space (group 67): left out of the model's view.
+    bool isEspacePapier() const { return drapeau(kEspacePapier); }
+    void setEspacePapier() { setDrapeau(kEspacePapier); }
+    // Whether the entity has a line type scale of its own (group 48), kept
+    // by its drawing (Dessin::getEchelleTypeLigne).
+    bool hasEchelleTypeLigne() const { return drapeau(kEchelleTypeLigne); }
+    void setEchelleTypeLigne() { setDrapeau(kEchelleTypeLigne); }
 
   protected:
     double x;
@@ -125,6 +186,22 @@ class Arc : public Circle {
     double angle2;
 };
 
+// What a polyline may hold besides its vertices: the bulges of its
+// segments, the widths of its bands, and how the vertices of a mesh are
+// joined. Made only for the polylines that need it.
+struct DetailsPolyligne {
+    // Per vertex, the bulge of the segment that leaves it.
+    std::vector<double> renflements;
+    // Per vertex, the widths where the segment that leaves it starts and
+    // ends (two values a vertex).
+    std::vector<double> largeurs;
+    // A polygon mesh: `m` rows of `n` vertices.
+    int m = 0, n = 0;
+    // A polyface mesh: its faces, by vertex numbers counted from 1; a
+    // negative number starts an edge that is not shown, 0 is no vertex.
+    std::vector<std::array<int, 4>> faces;
+};
+
 class Polyline : public Entity {
   public:
     Polyline(Layer& calque, const TypeLigne& typeLigne, int flags);
@@ -134,9 +211,24 @@ class Polyline : public Entity {
     int getFlags() const { return flags; }
     // Bit 1 of the flags: the last vertex joins the first.
     bool isFermee() const { return (flags & 1) != 0; }
+    // Bit 16: a polygon mesh (rows and columns of vertices); bit 32 closes
+    // its rows.
+    bool isMaillage() const { return (flags & 16) != 0; }
+    bool isFermeeEnN() const { return (flags & 32) != 0; }
+    // Bit 64: a polyface mesh (vertices, then faces naming them).
+    bool isFacettes() const { return (flags & 64) != 0; }
+
+    const DetailsPolyligne* getDetails() const { return details_; }
+    DetailsPolyligne* getDetails() { return details_; }
+    void setDetails(DetailsPolyligne& d) { details_ = &d; }
+    // The bulge of the segment that leaves vertex `i` (0 when straight).
+    double getRenflement(std::size_t i) const {
+        return details_ && i < details_->renflements.size() ? details_->renflements[i] : 0;
+    }
 
   private:
     std::vector<Point*> points;
+    DetailsPolyligne* details_ = nullptr;
     int flags;
 };
 
@@ -219,12 +311,21 @@ class Image : public Entity {
     const std::string& fileRef() const { return file; }
     double getWidth() const { return width; }
     double getHeight() const { return height; }
+    // The size of one pixel along the picture's rows (u) and columns (v),
+    // in drawing units: the insertion point is the lower-left corner, the
+    // picture spans width u by height v.
+    void setVecteurs(double ux, double uy, double vx, double vy);
+    double getUx() const { return ux; }
+    double getUy() const { return uy; }
+    double getVx() const { return vx; }
+    double getVy() const { return vy; }
 
   private:
     std::string ref;
     std::string file;
     double width;
     double height;
+    double ux = 1, uy = 0, vx = 0, vy = 1;
 };
 
 class Block;
@@ -248,10 +349,23 @@ class Insertion : public Entity {
     double getSy() const { return sy; }
     // Rotation in radians.
     double getAngle() const { return angle; }
+
+    // Extrusion (0, 0, -1): the insertion lies in a plane seen from below,
+    // its x axis reversed.
+    bool isMiroir() const { return miroir; }
+    void setMiroir() { miroir = true; }
+    // A multiple insertion (MINSERT): `colonnes` by `lignes` copies,
+    // `ecartColonnes` and `ecartLignes` apart along the insertion's own
+    // (rotated) axes.
+    void setReseau(int colonnes, int lignes, double ecartColonnes, double ecartLignes);
+    int getColonnes() const { return colonnes; }
+    int getLignes() const { return lignes; }
+
     // The transform from the definition's units to those of `parent`, the
     // space the insertion lies in: as DXF places an insertion, by its
-    // insertion point, rotation and scales, minus the block's base point.
-    Matrice placeeDans(const Matrice& parent) const;
+    // insertion point, rotation and scales, minus the block's base point;
+    // for the copy of column `c` and row `r` of a multiple insertion.
+    Matrice placeeDans(const Matrice& parent, int c = 0, int r = 0) const;
     // The attributes (ATTRIB) that follow the insertion in the file: they lie
     // in the space of the insertion itself, not in its definition's.
     void addAttribut(Attribut& a) { attributs.push_back(&a); }
@@ -262,13 +376,164 @@ class Insertion : public Entity {
     std::vector<Attribut*> attributs;
     double sx, sy;
     double angle;
+    bool miroir = false;
+    int colonnes = 1, lignes = 1;
+    double ecartColonnes = 0, ecartLignes = 0;
+};
+
+// An ellipse (ELLIPSE), whole or an arc of it: its centre is the reference
+// point; a point of parameter t is centre + a cos t + b sin t, where a is the
+// major axis (from the centre to its end) and b the minor one, the major
+// turned a quarter turn about the extrusion and scaled by the ratio.
+class Ellipse : public Entity {
+  public:
+    // `t1`, `t2` in radians; `direct` false for an extrusion (0, 0, -1),
+    // where the parameter runs clockwise.
+    Ellipse(int couleur, Layer& calque, const TypeLigne& typeLigne, double cx, double cy, double ax,
+            double ay, double ratio, double t1, double t2, bool direct);
+    double getAx() const { return ax; }
+    double getAy() const { return ay; }
+    double getBx() const { return bx; }
+    double getBy() const { return by; }
+    double getT1() const { return t1; }
+    double getT2() const { return t2; }
+
+  private:
+    double ax, ay, bx, by, t1, t2;
+};
+
+// A spline (SPLINE): a rational B-spline of its control points, weights and
+// knots; when it has no control points, the curve through its fit points.
+class Spline : public Entity {
+  public:
+    Spline(int couleur, Layer& calque, const TypeLigne& typeLigne, int degre, int flags);
+    int getDegre() const { return degre; }
+    int getFlags() const { return flags; }
+    // Bit 1: closed.
+    bool isFermee() const { return (flags & 1) != 0; }
+    void addControle(double x, double y, double poids) {
+        controles.push_back({x, y});
+        poids_.push_back(poids);
+    }
+    void addAjuste(double x, double y) { ajustes.push_back({x, y}); }
+    void addNoeud(double t) { noeuds.push_back(t); }
+    const std::vector<PointPlan>& getControles() const { return controles; }
+    const std::vector<double>& getPoids() const { return poids_; }
+    const std::vector<double>& getNoeuds() const { return noeuds; }
+    const std::vector<PointPlan>& getAjustes() const { return ajustes; }
+
+  private:
+    int degre, flags;
+    std::vector<PointPlan> controles;
+    std::vector<double> poids_;
+    std::vector<double> noeuds;
+    std::vector<PointPlan> ajustes;
+};
+
+// A filled quadrilateral or triangle (SOLID, and TRACE, which DXF draws
+// alike): its four corners in the file's order, where the outline runs
+// 1-2-4-3 (a triangle repeats its third corner).
+class Solid : public Entity {
+  public:
+    Solid(int couleur, Layer& calque, const TypeLigne& typeLigne, const PointPlan (&coins)[4]);
+    const PointPlan& getCoin(int i) const { return coins[i]; }
+
+  private:
+    PointPlan coins[4];
+};
+
+// A three- or four-sided face (3DFACE), seen from above: its edges 1-2, 2-3,
+// 3-4 and 4-1, but those whose bit (1, 2, 4, 8) is set in `invisibles`.
+class Face3D : public Entity {
+  public:
+    Face3D(int couleur, Layer& calque, const TypeLigne& typeLigne, const PointPlan (&coins)[4],
+           int invisibles);
+    const PointPlan& getCoin(int i) const { return coins[i]; }
+    bool isAreteVisible(int i) const { return (invisibles & (1 << i)) == 0; }
+
+  private:
+    PointPlan coins[4];
+    int invisibles;
+};
+
+// A leader (LEADER): the line through its vertices, with an arrowhead of
+// that size on the first one (none when 0); `courbe` when its path is a
+// spline.
+class Leader : public Entity {
+  public:
+    Leader(int couleur, Layer& calque, const TypeLigne& typeLigne, double fleche, bool courbe);
+    void addSommet(double x, double y) { sommets.push_back({x, y}); }
+    const std::vector<PointPlan>& getSommets() const { return sommets; }
+    double getFleche() const { return fleche; }
+    bool isCourbe() const { return courbe; }
+
+  private:
+    std::vector<PointPlan> sommets;
+    double fleche;
+    bool courbe;
+};
+
+// A wipeout (WIPEOUT): the polygon it fills with the background, hiding
+// what was painted below it.
+class Wipeout : public Entity {
+  public:
+    Wipeout(Layer& calque, const TypeLigne& typeLigne, std::vector<PointPlan> contour);
+    const std::vector<PointPlan>& getContour() const { return contour; }
+
+  private:
+    std::vector<PointPlan> contour;
+};
+
+// One family of parallel lines of a hatch pattern: lines at `angle`
+// (radians) through the base point and every multiple of the offset from it,
+// dashed from their base point by `tirets` (see tiretsDeElements; empty for
+// solid lines).
+struct LigneMotif {
+    double angle = 0;
+    double x = 0, y = 0;
+    double dx = 0, dy = 0;
+    std::vector<double> tirets;
+    double depart = 0;
+    // The same for the painters, set by Hatch::setMotif.
+    MotifTirets motif{nullptr, 0, 0};
+};
+
+// A hatch (HATCH): boundary paths, filled whole or by the lines of its
+// pattern, islands alternating (even-odd).
+class Hatch : public Entity {
+  public:
+    Hatch(int couleur, Layer& calque, const TypeLigne& typeLigne, bool plein);
+    bool isPlein() const { return plein; }
+    // Each boundary path, its last vertex joining its first.
+    std::vector<std::vector<Sommet>>& getContours() { return contours; }
+    const std::vector<std::vector<Sommet>>& getContours() const { return contours; }
+    const std::vector<LigneMotif>& getMotif() const { return motif; }
+    void setMotif(std::vector<LigneMotif> lignes);
+
+  private:
+    std::vector<std::vector<Sommet>> contours;
+    std::vector<LigneMotif> motif;
+    bool plein;
+};
+
+// A dimension (DIMENSION): what it shows is the block it names, drawn by the
+// program that wrote the file, placed as it is.
+class Dimension : public Entity {
+  public:
+    Dimension(Block& bloc, int couleur, Layer& calque, const TypeLigne& typeLigne);
+    Block& getBloc() const { return *bloc; }
+
+  private:
+    Block* bloc;
 };
 
 // The kinds of entity that a block holds, in the order in which the walk
 // paints them (and writes their trace lines): a new kind is added here,
-// with its class above, its import callback and its case in the walk.
+// with its class above, its import callback and its case in the walk. The
+// filled kinds come first, so that the lines of the same block stay seen.
 using GenresEntites =
-    ListeGenres<Line, Arc, Polyline, Point, Circle, Text, MText, Attribut, Image, Insertion>;
+    ListeGenres<Hatch, Solid, Wipeout, Line, Arc, Polyline, Point, Circle, Ellipse, Spline, Face3D,
+                Leader, Text, MText, Attribut, Image, Dimension, Insertion>;
 
 // A block definition, or the root block of a drawing (the entities of the
 // drawing itself). Its contents are one list per kind of entity, in the
@@ -333,10 +598,11 @@ class Block : public Table {
 
 inline const std::string& Insertion::nomRef() const { return definition->nomRef(); }
 
-inline Matrice Insertion::placeeDans(const Matrice& parent) const {
-    return parent.apres(Matrice::translation(x, y))
-        .apres(Matrice::rotation(angle))
-        .apres(Matrice::echelle(sx, sy))
+inline Matrice Insertion::placeeDans(const Matrice& parent, int c, int r) const {
+    Matrice m = miroir ? parent.apres(Matrice::echelle(-1, 1)) : parent;
+    m = m.apres(Matrice::translation(x, y)).apres(Matrice::rotation(angle));
+    if (c != 0 || r != 0) m = m.apres(Matrice::translation(c * ecartColonnes, r * ecartLignes));
+    return m.apres(Matrice::echelle(sx, sy))
         .apres(Matrice::translation(-definition->getBpx(), -definition->getBpy()));
 }
 

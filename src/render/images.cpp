@@ -143,6 +143,15 @@ std::string cheminImage(const std::string& fichier, const std::string& dossierDe
             if (ordinaire(voisin)) return voisin;
         }
     }
+    // Drawings carry the paths of the machine they were made on: last, the
+    // file's name alone beside the drawing.
+    const std::string& c = ecrits.back();
+    const std::size_t barre = c.find_last_of('/');
+    if (!dossierDessin.empty() && barre != std::string::npos && barre + 1 < c.size()) {
+        const bool fin = dossierDessin.back() == '/';
+        const std::string voisin = dossierDessin + (fin ? "" : "/") + c.substr(barre + 1);
+        if (ordinaire(voisin)) return voisin;
+    }
     return fichier;
 }
 

@@ -58,8 +58,9 @@ GdkPixbuf* decoderImage(const std::string& chemin, Decodage& d, std::int64_t pix
 // path as written (absolute, or
 // relative to the working folder), then, when relative, against the
 // drawing's folder; and, for a path written on Windows, the same with its
-// '\' turned into '/'. The first of these that is a regular file, or the
-// path as written when none is.
+// '\' turned into '/'; last, the file's name alone in the drawing's folder.
+// The first of these that is a regular file, or the path as written when
+// none is.
 std::string cheminImage(const std::string& fichier, const std::string& dossierDessin);
 
 class CacheImages {

@@ -6,6 +6,7 @@
 
 #include "model/etendue.h"
 #include "model/disposition.h"
+#include "model/courbes.h"
 
 namespace {
 
@@ -20,8 +21,23 @@ constexpr double kPasComptage = 4096;
 constexpr double kHauteurLisible = 1.0;
 // The most bars of one text (its first lines).
 constexpr int kBarresMax = 16;
+// How far, in device pixels, the chords of a flattened curve may stray from
+// it.
+constexpr double kTolerance = 0.25;
 
 bool fini(double v) { return std::isfinite(v); }
+bool fini(const PointPlan& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+PointPlan porte(const Matrice& m, double x, double y) {
+    m.appliquer(x, y);
+    return {x, y};
+}
+
+Boite boiteDe(const PointPlan* p, std::size_t n) {
+    Boite b;
+    for (std::size_t i = 0; i < n; ++i) b.ajouter(p[i].x, p[i].y);
+    return b;
+}
 
 }  // namespace
 
@@ -48,12 +64,16 @@ bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu)
     rendu_ = &rendu;
     dessin_ = &dessin;
     dernierStyle_ = nullptr;
+    parle_ = trace_ != nullptr;
     niveau = 0;
     chemin_.clear();
     comptes_ = 0;
     tronque_ = false;
+    signaleHachure_ = false;
+    calqueBloc_ = nullptr;
     dernierCalque_ = nullptr;
     const Insertion& racine = dessin.getInsertionRacine();
+    racine_ = &racine;
     plume_ = Plume{couleurDXF(7), &racine.getType()};
     fixerMatrice(vue, true);
     const std::vector<Insertion*> racines{const_cast<Insertion*>(&racine)};
@@ -86,9 +106,10 @@ void Parcours::fixerMatrice(const Matrice& m, bool peignable) {
     echelleMax_ = std::sqrt(m.xx * m.xx + m.yx * m.yx + m.xy * m.xy + m.yy * m.yy);
 }
 
-bool Parcours::masque(const Layer* calque) {
-    if (!options_.calquesMasquables || !calquesMasques_ || calquesMasques_->empty() || !calque)
-        return false;
+bool Parcours::masqueCalque(const Layer* calque) {
+    if (!calque) return false;
+    if (!options_.calquesMasquables || !calquesMasques_) return calque->isEteint();
+    if (calquesMasques_->empty()) return false;
     if (calque == dernierCalque_) return dernierMasque_;
     dernierCalque_ = calque;
     dernierMasque_ = std::find(calquesMasques_->begin(), calquesMasques_->end(),
@@ -103,14 +124,21 @@ void Parcours::ligneTrace(const char* texte, int decalage) {
     trace_->finLigne();
 }
 
+CouleurRVB Parcours::couleurCalque(const Layer& c) const {
+    return c.hasCouleurVraie() ? couleurVraie(c.getCouleurVraie()) : couleurDXF(c.getCouleur());
+}
+
 CouleurRVB Parcours::couleur(const Entity& e) const {
-    if (e.getCouleurBrute() == 0) return plume_.couleur;
-    return couleurDXF(e.getCouleur());
+    if (e.hasCouleurVraie()) return couleurVraie(e.getCouleurVraie());
+    const int c = e.getCouleurBrute();
+    if (c == 0) return plume_.couleur;
+    if (c == 256) return couleurCalque(*calqueDe(e));
+    return couleurDXF(c);
 }
 
 const TypeLigne& Parcours::typeResolu(const Entity& e) const {
     const TypeLigne& t = e.getType();
-    if (t.parCalque()) return e.getCalque()->getType();
+    if (t.parCalque()) return calqueDe(e)->getType();
     if (t.parBloc()) return *plume_.type;
     return t;
 }
@@ -118,8 +146,16 @@ const TypeLigne& Parcours::typeResolu(const Entity& e) const {
 Trait Parcours::trait(const Entity& e, const CouleurRVB& c) const {
     Trait t;
     t.couleur = c;
-    if (!typeResolu(e).continu()) t.tirets = &kTiretsParDefaut;
     t.echelleTirets = echelleTrait_;
+    const TypeLigne& type = typeResolu(e);
+    if (type.continu()) return t;
+    if (!type.isDefini()) {
+        // A name the LTYPE table does not define: 10 on, 4 off.
+        t.tirets = &kTiretsParDefaut;
+        return t;
+    }
+    t.tirets = type.getMotif();
+    t.echelleTirets *= dessin_->getEchelleTypesLigne() * dessin_->getEchelleTypeLigne(e);
     return t;
 }
 
@@ -137,21 +173,73 @@ bool Parcours::visible(double x0, double y0, double x1, double y1) const {
     return false;
 }
 
-void Parcours::segment(double x1, double y1, double x2, double y2, const Trait& trait) {
+template <class F>
+void Parcours::segment(double x1, double y1, double x2, double y2, const F& trait) {
     if (x1 == x2 && y1 == y2) return;  // nothing to see: butt ends on a point
     matrice_.appliquer(x1, y1);
     matrice_.appliquer(x2, y2);
     if (!fini(x1) || !fini(y1) || !fini(x2) || !fini(y2)) return;
     if (!visible(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2))) return;
     if (std::fabs(x2 - x1) < 1 && std::fabs(y2 - y1) < 1) {
-        rendu_->pixel((x1 + x2) / 2, (y1 + y2) / 2, trait.couleur);
+        rendu_->pixel((x1 + x2) / 2, (y1 + y2) / 2, trait().couleur);
         return;
     }
-    rendu_->segment(x1, y1, x2, y2, trait);
+    rendu_->segment(x1, y1, x2, y2, trait());
 }
 
+void Parcours::segment(double x1, double y1, double x2, double y2, const Trait& t) {
+    segment(x1, y1, x2, y2, [&] { return t; });
+}
+
+void Parcours::segmentDevice(const PointPlan& a, const PointPlan& b, const Trait& trait) {
+    if (!fini(a) || !fini(b) || (a.x == b.x && a.y == b.y)) return;
+    if (!visible(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)))
+        return;
+    rendu_->segment(a.x, a.y, b.x, b.y, trait);
+}
+
+template <class F>
+void Parcours::segmentRenfle(const Sommet& a, const Sommet& b, const F& trait) {
+    double cx, cy, r, a1, a2;
+    if (a.renflement != 0 && arcDeRenflement(a.x, a.y, b.x, b.y, a.renflement, cx, cy, r, a1, a2))
+        arcOuCercle(cx, cy, r, a1, a2, trait);
+    else
+        segment(a.x, a.y, b.x, b.y, trait);
+}
+
+void Parcours::segmentRenfle(const Sommet& a, const Sommet& b, const Trait& t) {
+    segmentRenfle(a, b, [&] { return t; });
+}
+
+void Parcours::polyligne(bool fermee, const Trait& trait) {
+    if (points_.size() < 2) return;
+    for (const PointPlan& p : points_)
+        if (!fini(p)) return;
+    const Boite b = boiteDe(points_.data(), points_.size());
+    if (!visible(b.x0, b.y0, b.x1, b.y1)) return;
+    if (b.largeur() < 1 && b.hauteur() < 1) {
+        rendu_->pixel((b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2, trait.couleur);
+        return;
+    }
+    rendu_->polyligne(points_.data(), points_.size(), fermee, trait);
+}
+
+void Parcours::remplir(const CouleurRVB& couleur, RegleRemplissage regle) {
+    if (points_.empty() || tailles_.empty()) return;
+    for (const PointPlan& p : points_)
+        if (!fini(p)) return;
+    const Boite b = boiteDe(points_.data(), points_.size());
+    if (!visible(b.x0, b.y0, b.x1, b.y1)) return;
+    if (b.largeur() < 1 && b.hauteur() < 1) {
+        rendu_->pixel((b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2, couleur);
+        return;
+    }
+    rendu_->remplir(points_.data(), tailles_.data(), tailles_.size(), couleur, regle);
+}
+
+template <class F>
 void Parcours::arcOuCercle(double cx, double cy, double rayon, double a1, double a2,
-                           const Trait& trait) {
+                           const F& trait) {
     if (!fini(cx) || !fini(cy) || !fini(rayon) || !fini(a1) || !fini(a2)) return;
     if (!(rayon > 0)) return;  // a lone point: nothing to see
     double dx = cx, dy = cy;
@@ -159,12 +247,12 @@ void Parcours::arcOuCercle(double cx, double cy, double rayon, double a1, double
     const double r = rayon * echelleMax_;
     if (!fini(dx) || !fini(dy) || !fini(r) || !disqueVisible(dx, dy, r)) return;
     if (r < 0.5) {
-        rendu_->pixel(dx, dy, trait.couleur);
+        rendu_->pixel(dx, dy, trait().couleur);
         return;
     }
     // More than a full turn paints the same pixels as one turn.
     if (a2 - a1 > kDeuxPi) a2 = a1 + kDeuxPi;
-    rendu_->arc(matrice_, cx, cy, rayon, a1, a2, trait);
+    rendu_->arc(matrice_, cx, cy, rayon, a1, a2, trait());
 }
 
 bool Parcours::admise(const Block& definition) {
@@ -172,7 +260,7 @@ bool Parcours::admise(const Block& definition) {
     // close the circle is left out, like a hidden one.
     if (std::find(chemin_.begin(), chemin_.end(), &definition) != chemin_.end()) return false;
     if (niveau >= kProfondeurMax) {
-        if (tracer() && !signaleProfondeur_)
+        if (parle_ && !signaleProfondeur_)
             *erreurs_ << "Dessin trop imbrique : les blocs au-dela de " << kProfondeurMax
                       << " niveaux ne sont pas dessines." << std::endl;
         signaleProfondeur_ = true;
@@ -182,33 +270,73 @@ bool Parcours::admise(const Block& definition) {
     return true;
 }
 
+void Parcours::parcourirDefinition(const Entity& porteur, const Block& def, const Matrice& m,
+                                   bool peignable) {
+    // Undone by restoring the saved state, so no rounding error builds
+    // up. A zero scale (or any transform that cannot be inverted) paints
+    // nothing inside, but the contents are still traced.
+    const Matrice avant = matrice_;
+    const bool peignableAvant = peignable_;
+    const Plume plumeAvant = plume_;
+    const Layer* calqueAvant = calqueBloc_;
+    fixerMatrice(m, peignableAvant && peignable);
+    // What the by-block entities inside take: the insertion's own colour
+    // and line type, resolved in the enclosing insertion; and what layer
+    // "0" stands for there.
+    plume_ = Plume{couleur(porteur), &typeResolu(porteur)};
+    calqueBloc_ = &porteur == racine_ ? nullptr : calqueDe(porteur);
+
+    ++niveau;
+    chemin_.push_back(&def);
+    pourChaqueGenre(GenresEntites{}, [&](auto* genre) {
+        using T = std::remove_pointer_t<decltype(genre)>;
+        dessiner(def.liste<T>());
+    });
+    chemin_.pop_back();
+    --niveau;
+
+    calqueBloc_ = calqueAvant;
+    plume_ = plumeAvant;
+    fixerMatrice(avant, peignableAvant);
+}
+
+void Parcours::placer(const Entity& porteur, const Block& def, const Matrice& m, bool tracee) {
+    // The copy's box in device pixels (the definitions' boxes are computed
+    // before any walk starts, see Peintre). The root is never collapsed; a
+    // placement that cannot be inverted paints nothing.
+    const Boite boite = etendue(def).transformee(m);
+    const bool vue = peignable_ && m.inversible() && !boite.vide() &&
+                     visible(boite.x0, boite.y0, boite.x1, boite.y1);
+    const bool petit = niveau > 0 && boite.largeur() < 1 && boite.hauteur() < 1;
+    // Smaller than a pixel: the pixel of its box.
+    if (vue && petit)
+        rendu_->pixel((boite.x0 + boite.x1) / 2, (boite.y0 + boite.y1) / 2, couleur(porteur));
+    if (tracee) {
+        parcourirDefinition(porteur, def, m, !petit);
+        return;
+    }
+    // Untraced, a copy is walked only when it is seen and larger than a
+    // pixel.
+    if (!vue || petit) {
+        compter(def.cacheEtendue.objets);
+        return;
+    }
+    Trace* const trace = trace_;
+    trace_ = nullptr;
+    parcourirDefinition(porteur, def, m, true);
+    trace_ = trace;
+}
+
 void Parcours::drawBlocs(const std::vector<Insertion*>& liste) {
     for (const Insertion* b : liste) {
         compter();
-        if (masque(b->getCalque())) continue;
+        if (masque(*b)) continue;
         const Block& def = b->getDefinition();
         if (!admise(def)) continue;
-        // Untraced, an insertion is walked only when it is seen and larger
-        // than a pixel; smaller, it is its extent's pixel.
-        const Matrice placement = b->placeeDans(matrice_);
-        const Boite boite = etendue(def).transformee(placement);
-        // The root is never collapsed; a degenerate placement paints nothing.
-        const bool petit = niveau > 0 && placement.inversible() && !boite.vide() &&
-                           boite.largeur() < 1 && boite.hauteur() < 1;
-        if (!tracer()) {
-            if (!peignable_ || boite.vide() || !visible(boite.x0, boite.y0, boite.x1, boite.y1)) {
-                compter(def.cacheEtendue.objets);
-                continue;
-            }
-            if (petit) {
-                rendu_->pixel((boite.x0 + boite.x1) / 2, (boite.y0 + boite.y1) / 2, couleur(*b));
-                compter(def.cacheEtendue.objets);
-                continue;
-            }
-        }
         const std::string& nom = def.nomRef();
         const double x = b->getX(), y = b->getY();
-        if (tracer()) {
+        const bool tracee = tracer();
+        if (tracee) {
             trace_->tabulations(niveau);
             *trace_ << "bloc : " << nom;
             trace_->finLigne();
@@ -216,36 +344,23 @@ void Parcours::drawBlocs(const std::vector<Insertion*>& liste) {
             *trace_ << "translation a x : " << x << ", y : " << y;
             trace_->finLigne();
         }
-
-        // Placed as DXF places an insertion; undone by restoring the saved
-        // matrix, so no rounding error builds up. A zero scale (or any
-        // transform that cannot be inverted) paints nothing inside, but the
-        // contents are still traced.
-        const Matrice avant = matrice_;
-        const bool peignableAvant = peignable_;
-        const Plume plumeAvant = plume_;
-        fixerMatrice(placement, peignableAvant && !petit);
-        if (petit && peignableAvant && visible(boite.x0, boite.y0, boite.x1, boite.y1))
-            rendu_->pixel((boite.x0 + boite.x1) / 2, (boite.y0 + boite.y1) / 2, couleur(*b));
-        // What the by-block entities inside take: the insertion's own
-        // colour and line type, resolved in the enclosing insertion.
-        plume_ = Plume{couleur(*b), &typeResolu(*b)};
-
-        ++niveau;
-        chemin_.push_back(&def);
-        pourChaqueGenre(GenresEntites{}, [&](auto* genre) {
-            using T = std::remove_pointer_t<decltype(genre)>;
-            dessiner(def.liste<T>());
-        });
-        chemin_.pop_back();
-        --niveau;
-
+        // Placed as DXF places an insertion. The other copies of a multiple
+        // insertion are painted without trace lines: the trace shows the
+        // insertion once, as it always did.
+        for (int r = 0; r < b->getLignes(); ++r)
+            for (int c = 0; c < b->getColonnes(); ++c) {
+                if (c != 0 || r != 0) compter();
+                placer(*b, def, b->placeeDans(matrice_, c, r), tracee && c == 0 && r == 0);
+            }
         // The insertion's attributes lie in the space of the insertion
         // itself; their by-block properties are the insertion's.
-        fixerMatrice(avant, peignableAvant);
-        if (!b->getAttributs().empty()) dessiner(b->getAttributs());
-        plume_ = plumeAvant;
-        if (tracer()) {
+        if (!b->getAttributs().empty()) {
+            const Plume plumeAvant = plume_;
+            plume_ = Plume{couleur(*b), &typeResolu(*b)};
+            dessiner(b->getAttributs());
+            plume_ = plumeAvant;
+        }
+        if (tracee && tracer()) {
             trace_->tabulations(niveau);
             *trace_ << "translation a x : " << -x << ", y : " << -y;
             trace_->finLigne();
@@ -257,40 +372,52 @@ void Parcours::drawBlocs(const std::vector<Insertion*>& liste) {
     }
 }
 
+void Parcours::drawCotations(const std::vector<Dimension*>& liste) {
+    // The block a dimension names is placed as it is.
+    for (const Dimension* d : liste) {
+        compter();
+        if (masque(*d)) continue;
+        const Block& def = d->getBloc();
+        if (!admise(def)) continue;
+        placer(*d, def, matrice_, false);
+    }
+}
+
 void Parcours::drawLignes(const std::vector<Line*>& liste) {
     for (const Line* l : liste) {
         compter();
-        if (masque(l->getCalque())) continue;
+        if (masque(*l)) continue;
         ligneTrace("ligne");
         if (!peignable_) continue;
-        segment(l->getX(), l->getY(), l->getX2(), l->getY2(), trait(*l));
+        segment(l->getX(), l->getY(), l->getX2(), l->getY2(), [&] { return trait(*l); });
     }
 }
 
 void Parcours::drawArcs(const std::vector<Arc*>& liste) {
     for (const Arc* a : liste) {
         compter();
-        if (masque(a->getCalque())) continue;
+        if (masque(*a)) continue;
         ligneTrace("arc");
         if (!peignable_) continue;
-        arcOuCercle(a->getX(), a->getY(), a->getRayon(), a->getAngle1(), a->getAngle2(), trait(*a));
+        arcOuCercle(a->getX(), a->getY(), a->getRayon(), a->getAngle1(), a->getAngle2(),
+                    [&] { return trait(*a); });
     }
 }
 
 void Parcours::drawCercles(const std::vector<Circle*>& liste) {
     for (const Circle* c : liste) {
         compter();
-        if (masque(c->getCalque())) continue;
+        if (masque(*c)) continue;
         ligneTrace("cercle");
         if (!peignable_) continue;
-        arcOuCercle(c->getX(), c->getY(), c->getRayon(), 0, kDeuxPi, trait(*c));
+        arcOuCercle(c->getX(), c->getY(), c->getRayon(), 0, kDeuxPi, [&] { return trait(*c); });
     }
 }
 
 void Parcours::drawPoints(const std::vector<Point*>& liste) {
     for (const Point* p : liste) {
         compter();
-        if (masque(p->getCalque())) continue;
+        if (masque(*p)) continue;
         ligneTrace("point");
         if (!peignable_) continue;
         double dx = p->getX(), dy = p->getY();
@@ -305,9 +432,10 @@ void Parcours::drawPoints(const std::vector<Point*>& liste) {
 
 void Parcours::drawPolylines(const std::vector<Polyline*>& liste) {
     for (const Polyline* p : liste) {
+        compter();
         const auto& sommets = p->getPoints();
         compter(1 + static_cast<double>(sommets.size()));
-        if (masque(p->getCalque())) continue;
+        if (masque(*p)) continue;
         ligneTrace("polyline");
         if (tracer())
             for (std::size_t i = 0; i < sommets.size(); ++i) ligneTrace("polypoint", 1);
@@ -320,38 +448,176 @@ void Parcours::drawPolylines(const std::vector<Polyline*>& liste) {
             t.couleur = couleur(v);
             return t;
         };
+        if (p->getDetails()) {
+            if (p->isMaillage() || p->isFacettes()) {
+                maillage(*p, base);
+                continue;
+            }
+            if (bandes(*p)) continue;
+        }
+        auto sommet = [&](std::size_t i) {
+            return Sommet{sommets[i]->getX(), sommets[i]->getY(), p->getRenflement(i)};
+        };
         for (std::size_t i = 1; i < sommets.size(); ++i)
-            segment(sommets[i - 1]->getX(), sommets[i - 1]->getY(), sommets[i]->getX(),
-                    sommets[i]->getY(), traitVers(*sommets[i]));
+            segmentRenfle(sommet(i - 1), sommet(i), [&] { return traitVers(*sommets[i]); });
         // Closed (bit 1 of the flags): from the first vertex to the last, in
-        // the last vertex's colour.
+        // the last vertex's colour; an arc when the last vertex has a bulge.
         if (p->isFermee()) {
             const Point& premier = *sommets.front();
             const Point& dernier = *sommets.back();
-            segment(premier.getX(), premier.getY(), dernier.getX(), dernier.getY(),
-                    traitVers(dernier));
+            if (p->getRenflement(sommets.size() - 1) != 0)
+                segmentRenfle(sommet(sommets.size() - 1), sommet(0),
+                              [&] { return traitVers(dernier); });
+            else
+                segment(premier.getX(), premier.getY(), dernier.getX(), dernier.getY(),
+                        [&] { return traitVers(dernier); });
         }
     }
+}
+
+namespace {
+
+// Appends a polygon (the points from `debut` on) turned counter-clockwise,
+// so that polygons filled together by the nonzero rule add up.
+void tournerDirect(std::vector<PointPlan>& p, std::size_t debut) {
+    double aire = 0;
+    for (std::size_t i = debut; i < p.size(); ++i) {
+        const PointPlan& a = p[i];
+        const PointPlan& b = p[i + 1 < p.size() ? i + 1 : debut];
+        aire += a.x * b.y - b.x * a.y;
+    }
+    if (aire < 0) std::reverse(p.begin() + static_cast<long>(debut), p.end());
+}
+
+}  // namespace
+
+bool Parcours::bandes(const Polyline& p) {
+    const DetailsPolyligne& d = *p.getDetails();
+    const auto& s = p.getPoints();
+    const std::size_t n = s.size();
+    if (d.largeurs.empty() || n < 2) return false;
+    double plusLarge = 0;
+    for (double l : d.largeurs)
+        if (fini(l)) plusLarge = std::max(plusLarge, std::fabs(l));
+    // Bands thinner than a pixel are painted as lines.
+    if (!(plusLarge * matrice_.etirementMin() >= 1.0)) return false;
+    auto largeur = [&](std::size_t k) {
+        return k < d.largeurs.size() && fini(d.largeurs[k]) ? std::fabs(d.largeurs[k]) : 0.0;
+    };
+    const std::size_t segments = p.isFermee() ? n : n - 1;
+    const double echelle = matrice_.etirementMax();
+    for (std::size_t i = 0; i < segments; ++i) {
+        const std::size_t j = (i + 1) % n;
+        const Sommet a{s[i]->getX(), s[i]->getY(), p.getRenflement(i)};
+        const Sommet b{s[j]->getX(), s[j]->getY(), 0};
+        const double w0 = largeur(2 * i), w1 = largeur(2 * i + 1);
+        Trait t = trait(p, couleur(*s[j]));
+        if (w0 == 0 && w1 == 0) {
+            segmentRenfle(a, b, t);
+            continue;
+        }
+        points_.clear();
+        tailles_.clear();
+        double cx, cy, r, a1, a2;
+        if (arcDeRenflement(a.x, a.y, b.x, b.y, a.renflement, cx, cy, r, a1, a2)) {
+            // Along the arc, from a to b, the width going from w0 to w1.
+            const int k = cordesPourArc(a2 - a1, (r + std::max(w0, w1) / 2) * echelle, kTolerance);
+            for (int cote : {1, -1})
+                for (int q = 0; q <= k; ++q) {
+                    const double u =
+                        cote > 0 ? static_cast<double>(q) / k : static_cast<double>(k - q) / k;
+                    const double angle = a.renflement > 0 ? a1 + (a2 - a1) * u : a2 - (a2 - a1) * u;
+                    const double rayon = r + cote * (w0 + (w1 - w0) * u) / 2;
+                    points_.push_back(porte(matrice_, cx + rayon * std::cos(angle),
+                                            cy + rayon * std::sin(angle)));
+                }
+        } else {
+            const double l = std::hypot(b.x - a.x, b.y - a.y);
+            if (!(l > 0)) continue;
+            const double nx = -(b.y - a.y) / l, ny = (b.x - a.x) / l;
+            points_.push_back(porte(matrice_, a.x + nx * w0 / 2, a.y + ny * w0 / 2));
+            points_.push_back(porte(matrice_, b.x + nx * w1 / 2, b.y + ny * w1 / 2));
+            points_.push_back(porte(matrice_, b.x - nx * w1 / 2, b.y - ny * w1 / 2));
+            points_.push_back(porte(matrice_, a.x - nx * w0 / 2, a.y - ny * w0 / 2));
+        }
+        tournerDirect(points_, 0);
+        tailles_.push_back(points_.size());
+        // A round join where the band meets the next one.
+        const double joint = std::min(w1, largeur(2 * ((i + 1) % n)));
+        if (joint > 0 && (i + 1 < segments)) {
+            const std::size_t debut = points_.size();
+            const int k = cordesPourArc(kDeuxPi, joint / 2 * echelle, kTolerance);
+            for (int q = 0; q < k; ++q)
+                points_.push_back(porte(matrice_, b.x + joint / 2 * std::cos(kDeuxPi * q / k),
+                                        b.y + joint / 2 * std::sin(kDeuxPi * q / k)));
+            tournerDirect(points_, debut);
+            tailles_.push_back(points_.size() - debut);
+        }
+        remplir(t.couleur, RegleRemplissage::NonNul);
+    }
+    return true;
+}
+
+void Parcours::maillage(const Polyline& p, const Trait& base) {
+    const auto& s = p.getPoints();
+    const DetailsPolyligne& d = *p.getDetails();
+    auto arete = [&](std::size_t i, std::size_t j) {
+        if (i >= s.size() || j >= s.size()) return;
+        Trait t = base;
+        t.couleur = couleur(*s[j]);
+        segment(s[i]->getX(), s[i]->getY(), s[j]->getX(), s[j]->getY(), t);
+    };
+    if (p.isFacettes()) {
+        // The edges of each face that start at a vertex numbered positively.
+        for (const auto& f : d.faces) {
+            std::size_t k = 0;
+            while (k < 4 && f[k] != 0) ++k;
+            for (std::size_t e = 0; e < k; ++e) {
+                const long v0 = f[e], v1 = std::labs(f[(e + 1) % k]);
+                if (v0 > 0 && k > 1)
+                    arete(static_cast<std::size_t>(v0 - 1), static_cast<std::size_t>(v1 - 1));
+            }
+        }
+        return;
+    }
+    // m rows of n vertices, rows and columns closed by bits 1 and 32.
+    const std::size_t m = static_cast<std::size_t>(std::max(d.m, 0));
+    const std::size_t n = static_cast<std::size_t>(std::max(d.n, 0));
+    if (m == 0 || n == 0 || m > s.size() || n > s.size()) return;
+    for (std::size_t i = 0; i < m; ++i)
+        for (std::size_t j = 0; j < n; ++j) {
+            const std::size_t k = i * n + j;
+            if (j + 1 < n)
+                arete(k, k + 1);
+            else if (p.isFermeeEnN() && n > 2)
+                arete(k, i * n);
+            if (i + 1 < m)
+                arete(k, k + n);
+            else if (p.isFermee() && m > 2)
+                arete(k, j);
+        }
 }
 
 void Parcours::drawTextes(const std::vector<Text*>& liste) {
     for (const Text* t : liste) {
         compter();
-        if (masque(t->getCalque())) continue;
+        if (masque(*t)) continue;
         ligneTrace("texte");
         if (peignable_) texte(*t);
     }
 }
 
 void Parcours::dessiner(const std::vector<MText*>& liste) {
-    for (const MText* t : liste)
-        if (peignable_ && !masque(t->getCalque())) texte(*t);
+    for (const MText* t : liste) {
+        compter();
+        if (peignable_ && !masque(*t)) texte(*t);
+    }
 }
 
 void Parcours::dessiner(const std::vector<Attribut*>& liste) {
     if (!peignable_) return;
     for (const Attribut* a : liste)
-        if (a->isPeint() && !masque(a->getCalque())) texte(*a);
+        if (a->isPeint() && !masque(*a)) texte(*a);
 }
 
 const std::string& Parcours::police(const Text& t) {
@@ -373,7 +639,7 @@ void Parcours::texte(const Text& t) {
     if (!fini(marge) || !visible(b.x0 - marge, b.y0 - marge, b.x1 + marge, b.y1 + marge)) return;
     const CouleurRVB c = couleur(t);
     if (h * echelleMax_ >= kHauteurLisible) {
-        const CouleurRVB calque = couleurDXF(t.getCalque()->getCouleur());
+        const CouleurRVB calque = couleurCalque(*calqueDe(t));
         rendu_->texte(matrice_, TexteAPeindre{t.getX(), t.getY(), t.texteRef(), police(t), h, c,
                                               t.getDisposition(), calque, plume_.couleur});
         return;
@@ -404,9 +670,255 @@ void Parcours::drawImages(const std::vector<Image*>& liste) {
     if (!options_.images) return;
     for (const Image* i : liste) {
         compter();
-        if (masque(i->getCalque())) continue;
+        if (masque(*i)) continue;
         ligneTrace("image");
         if (!peignable_) continue;
         rendu_->image(matrice_, *i, couleur(*i));
+    }
+}
+
+void Parcours::drawHachures(const std::vector<Hatch*>& liste) {
+    for (const Hatch* h : liste) {
+        compter();
+        if (masque(*h) || !peignable_) continue;
+        points_.clear();
+        tailles_.clear();
+        for (const auto& contour : h->getContours()) {
+            const std::size_t avant = points_.size();
+            aplatirContour(contour, matrice_, kTolerance, points_);
+            tailles_.push_back(points_.size() - avant);
+        }
+        if (points_.empty()) continue;
+        const CouleurRVB c = couleur(*h);
+        if (h->isPlein())
+            remplir(c, RegleRemplissage::PairImpair);
+        else
+            motif(*h, c);
+    }
+}
+
+void Parcours::motif(const Hatch& h, const CouleurRVB& couleur) {
+    for (const PointPlan& p : points_)
+        if (!fini(p)) return;
+    Boite b = boiteDe(points_.data(), points_.size());
+    if (!visible(b.x0, b.y0, b.x1, b.y1)) return;
+    // Only the lines that cross the part of the hatch in the zone.
+    b.x0 = std::max(b.x0, zx0_);
+    b.y0 = std::max(b.y0, zy0_);
+    b.x1 = std::min(b.x1, zx1_);
+    b.y1 = std::min(b.y1, zy1_);
+    struct Famille {
+        const LigneMotif* ligne;
+        PointPlan o, d, decalage;  // device origin, unit direction, offset
+        double unite;              // device length of a drawing unit along the lines
+        double k0, k1;             // the lines to paint
+    };
+    std::vector<Famille> familles;
+    double total = 0;
+    for (const LigneMotif& l : h.getMotif()) {
+        Famille f{&l,
+                  porte(matrice_, l.x, l.y),
+                  {std::cos(l.angle), std::sin(l.angle)},
+                  {l.dx, l.dy},
+                  0,
+                  0,
+                  0};
+        matrice_.appliquerVecteur(f.d.x, f.d.y);
+        matrice_.appliquerVecteur(f.decalage.x, f.decalage.y);
+        f.unite = std::hypot(f.d.x, f.d.y);
+        if (!(f.unite > 0) || !fini(f.unite) || !fini(f.o)) continue;
+        f.d = {f.d.x / f.unite, f.d.y / f.unite};
+        // The spacing of the lines across them.
+        const double pas = f.decalage.y * f.d.x - f.decalage.x * f.d.y;
+        if (!(std::fabs(pas) > 1e-6) || !fini(pas)) continue;
+        double p0 = std::numeric_limits<double>::infinity(), p1 = -p0;
+        for (double x : {b.x0, b.x1})
+            for (double y : {b.y0, b.y1}) {
+                const double p = ((y - f.o.y) * f.d.x - (x - f.o.x) * f.d.y) / pas;
+                p0 = std::min(p0, p);
+                p1 = std::max(p1, p);
+            }
+        f.k0 = std::ceil(p0);
+        f.k1 = std::floor(p1);
+        // Lines counted beyond what a double tells apart are not lines.
+        if (f.k1 < f.k0 || !(std::fabs(f.k0) < 1e15) || !(std::fabs(f.k1) < 1e15)) continue;
+        total += f.k1 - f.k0 + 1;
+        familles.push_back(f);
+    }
+    Trait trait;
+    trait.couleur = couleur;
+    // Each line is cut by every edge of the boundary: a boundary of many
+    // edges bounds the lines too.
+    if (total > kTraitsHachureMax ||
+        total * static_cast<double>(points_.size()) > kTraitsHachureMax * 5000.0) {
+        // Too many lines to be worth painting: the boundary says where the
+        // hatch lies.
+        if (parle_ && !signaleHachure_)
+            *erreurs_ << "Hachures trop denses : au-dela de " << kTraitsHachureMax
+                      << " traits, une hachure est dessinee par son contour." << std::endl;
+        signaleHachure_ = true;
+        std::size_t debut = 0;
+        std::vector<PointPlan> tous;
+        tous.swap(points_);
+        for (std::size_t t : tailles_) {
+            points_.assign(tous.begin() + static_cast<long>(debut),
+                           tous.begin() + static_cast<long>(debut + t));
+            polyligne(true, trait);
+            debut += t;
+        }
+        return;
+    }
+    for (const Famille& f : familles) {
+        trait.tirets = f.ligne->motif.nombre > 0 ? &f.ligne->motif : nullptr;
+        trait.echelleTirets = f.unite;
+        const long lignes = static_cast<long>(f.k1 - f.k0);
+        for (long i = 0; i <= lignes; ++i) {
+            const double k = f.k0 + static_cast<double>(i);
+            const PointPlan o{f.o.x + k * f.decalage.x, f.o.y + k * f.decalage.y};
+            // Where the line crosses the boundaries, along it from its origin.
+            coupures_.clear();
+            std::size_t debut = 0;
+            for (std::size_t t : tailles_) {
+                for (std::size_t e = 0; e < t; ++e) {
+                    const PointPlan& a = points_[debut + e];
+                    const PointPlan& c = points_[debut + (e + 1) % t];
+                    const double da = (a.y - o.y) * f.d.x - (a.x - o.x) * f.d.y;
+                    const double dc = (c.y - o.y) * f.d.x - (c.x - o.x) * f.d.y;
+                    if ((da > 0) == (dc > 0)) continue;
+                    const double sa = (a.x - o.x) * f.d.x + (a.y - o.y) * f.d.y;
+                    const double sc = (c.x - o.x) * f.d.x + (c.y - o.y) * f.d.y;
+                    coupures_.push_back(sa + (sc - sa) * da / (da - dc));
+                }
+                debut += t;
+            }
+            std::sort(coupures_.begin(), coupures_.end());
+            // Inside between every other crossing.
+            for (std::size_t i = 0; i + 1 < coupures_.size(); i += 2) {
+                trait.departTirets = coupures_[i] / f.unite;
+                segmentDevice({o.x + coupures_[i] * f.d.x, o.y + coupures_[i] * f.d.y},
+                              {o.x + coupures_[i + 1] * f.d.x, o.y + coupures_[i + 1] * f.d.y},
+                              trait);
+            }
+        }
+    }
+}
+
+void Parcours::drawSolides(const std::vector<Solid*>& liste) {
+    for (const Solid* s : liste) {
+        compter();
+        if (masque(*s) || !peignable_) continue;
+        // DXF's order: the outline runs 1-2-4-3.
+        points_.clear();
+        for (int i : {0, 1, 3, 2})
+            points_.push_back(porte(matrice_, s->getCoin(i).x, s->getCoin(i).y));
+        tailles_.assign(1, 4);
+        remplir(couleur(*s), RegleRemplissage::NonNul);
+    }
+}
+
+void Parcours::drawEffacements(const std::vector<Wipeout*>& liste) {
+    for (const Wipeout* w : liste) {
+        compter();
+        if (masque(*w) || !peignable_) continue;
+        points_.clear();
+        for (const PointPlan& p : w->getContour()) points_.push_back(porte(matrice_, p.x, p.y));
+        tailles_.assign(1, points_.size());
+        remplir(kFond, RegleRemplissage::PairImpair);
+    }
+}
+
+void Parcours::drawEllipses(const std::vector<Ellipse*>& liste) {
+    for (const Ellipse* e : liste) {
+        compter();
+        if (masque(*e) || !peignable_) continue;
+        double t1 = e->getT1(), t2 = e->getT2();
+        if (!fini(t1) || !fini(t2)) continue;
+        // Counter-clockwise from t1 to t2, at most one turn.
+        if (t2 - t1 > kDeuxPi) t2 = t1 + kDeuxPi;
+        while (t2 <= t1) t2 += kDeuxPi;
+        const Trait t = trait(*e);
+        // The unit circle carried onto the ellipse.
+        const Matrice m = matrice_.apres(
+            Matrice{e->getAx(), e->getAy(), e->getBx(), e->getBy(), e->getX(), e->getY()});
+        if (m.inversible()) {
+            const PointPlan c = porte(matrice_, e->getX(), e->getY());
+            const double r = m.etirementMax();
+            if (!fini(c) || !fini(r) || !disqueVisible(c.x, c.y, r)) continue;
+            rendu_->arc(m, 0, 0, 1, t1, t2, t);
+            continue;
+        }
+        // Flat: a line of its points.
+        points_.clear();
+        aplatirEllipse({e->getX(), e->getY()}, {e->getAx(), e->getAy()}, {e->getBx(), e->getBy()},
+                       t1, t2, matrice_, kTolerance, points_);
+        polyligne(false, t);
+    }
+}
+
+void Parcours::drawSplines(const std::vector<Spline*>& liste) {
+    for (const Spline* s : liste) {
+        compter();
+        if (masque(*s) || !peignable_) continue;
+        // The curve lies within its control points, and near its fit points.
+        Boite b;
+        for (const auto* l : {&s->getControles(), &s->getAjustes()})
+            for (const PointPlan& p : *l) b.ajouter(p.x, p.y);
+        b = b.transformee(matrice_);
+        const double marge = 0.25 * std::max(b.largeur(), b.hauteur());
+        if (b.vide() || !visible(b.x0 - marge, b.y0 - marge, b.x1 + marge, b.y1 + marge)) continue;
+        points_.clear();
+        aplatirSpline(s->getDegre(), s->isFermee(), s->getNoeuds(), s->getControles(),
+                      s->getPoids(), s->getAjustes(), matrice_, kTolerance, points_);
+        polyligne(false, trait(*s));
+    }
+}
+
+void Parcours::drawFaces(const std::vector<Face3D*>& liste) {
+    for (const Face3D* f : liste) {
+        compter();
+        if (masque(*f) || !peignable_) continue;
+        PointPlan c[4];
+        for (int i = 0; i < 4; ++i) c[i] = porte(matrice_, f->getCoin(i).x, f->getCoin(i).y);
+        const Trait t = trait(*f);
+        if (f->isAreteVisible(0) && f->isAreteVisible(1) && f->isAreteVisible(2) &&
+            f->isAreteVisible(3)) {
+            points_.assign(c, c + 4);
+            // A triangle repeats its third corner.
+            if (f->getCoin(3).x == f->getCoin(2).x && f->getCoin(3).y == f->getCoin(2).y)
+                points_.pop_back();
+            polyligne(true, t);
+            continue;
+        }
+        for (int i = 0; i < 4; ++i)
+            if (f->isAreteVisible(i)) segmentDevice(c[i], c[(i + 1) % 4], t);
+    }
+}
+
+void Parcours::drawLeaders(const std::vector<Leader*>& liste) {
+    for (const Leader* l : liste) {
+        compter();
+        if (masque(*l) || !peignable_) continue;
+        const auto& v = l->getSommets();
+        if (v.size() < 2) continue;
+        const Trait t = trait(*l);
+        points_.clear();
+        if (l->isCourbe())
+            aplatirSpline(3, false, {}, {}, {}, v, matrice_, kTolerance, points_);
+        else
+            for (const PointPlan& p : v) points_.push_back(porte(matrice_, p.x, p.y));
+        polyligne(false, t);
+        // A closed filled arrowhead on the first vertex, along the first
+        // segment, a third as wide as it is long.
+        const double taille = l->getFleche();
+        const double dx = v[1].x - v[0].x, dy = v[1].y - v[0].y;
+        const double longueur = std::hypot(dx, dy);
+        if (!(longueur > 0) || !(taille > 0) || !fini(taille)) continue;
+        const double ux = dx / longueur * taille, uy = dy / longueur * taille;
+        points_.clear();
+        points_.push_back(porte(matrice_, v[0].x, v[0].y));
+        points_.push_back(porte(matrice_, v[0].x + ux - uy / 6, v[0].y + uy + ux / 6));
+        points_.push_back(porte(matrice_, v[0].x + ux + uy / 6, v[0].y + uy - ux / 6));
+        tailles_.assign(1, 3);
+        remplir(t.couleur, RegleRemplissage::NonNul);
     }
 }

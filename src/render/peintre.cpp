@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "model/etendue.h"
 #include "render/polices.h"
 #include "render/rendu_cairo.h"
 
@@ -31,11 +32,34 @@ bool fini(double v) { return std::isfinite(v); }
 
 }  // namespace
 
-const MotifTirets kTiretsParDefaut = {kLongueursParDefaut, 2};
+const MotifTirets kTiretsParDefaut = {kLongueursParDefaut, 2, 0};
+
+int tiretsDevice(const Trait& trait, double (&longueurs)[kTiretsMax], double& depart) {
+    depart = 0;
+    if (!trait.tirets) return 0;
+    const MotifTirets& m = *trait.tirets;
+    const int n = std::min(m.nombre, kTiretsMax) & ~1;
+    double periode = 0;
+    for (int i = 0; i < n; ++i) {
+        longueurs[i] = m.longueurs[i] * trait.echelleTirets;
+        periode += longueurs[i];
+    }
+    if (!(periode > 0) || !std::isfinite(periode)) return 0;
+    for (int i = 0; i + 1 < n; i += 2)
+        if (m.longueurs[i] == 0) {
+            const double ajout = std::min(1 - longueurs[i], longueurs[i + 1]);
+            longueurs[i] += ajout;
+            longueurs[i + 1] -= ajout;
+        }
+    depart = std::fmod((m.depart + trait.departTirets) * trait.echelleTirets, periode);
+    if (depart < 0) depart += periode;
+    if (!std::isfinite(depart)) depart = 0;
+    return n;
+}
 
 CouleurRVB couleurDXF(int indice) {
     long i = std::labs(static_cast<long>(indice));
-    if (i > 255 || i == 7) return {0, 0, 0};
+    if (i > 255 || i == 7 || i == 255) return {0, 0, 0};
     return {dxfColors[i][0], dxfColors[i][1], dxfColors[i][2]};
 }
 
@@ -67,6 +91,9 @@ bool Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& des
     calquesMasques_ = options_.calquesMasquables ? &calquesMasques : nullptr;
     incomplet_ = false;
     const Matrice m = vue.matrice(hauteur);
+    // The walks read the blocks' boxes; computed here, before any thread
+    // shares them (once per drawing, then kept).
+    etendue(dessin);
     trace_->limiter(limiteTrace_, kTraceCoupee);
     principal_.setProgression(progression_);
     bool complet = true;

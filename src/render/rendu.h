@@ -3,6 +3,8 @@
 // kind of target; it knows nothing of layers, blocks or by-block rules.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "model/geometrie.h"
@@ -19,21 +21,21 @@ inline bool operator==(const CouleurRVB& a, const CouleurRVB& b) {
 }
 
 // The colour of a DXF colour index: row `indice` of dxflib's dxfColors table,
-// except that index 7 (white in the table) is painted in the foreground
-// colour, black, since the drawings are shown on a light background. An index
-// outside 0..255 is taken by its absolute value (a layer switched off in the
-// file has a negative colour); 256 (by layer, on a layer without a colour)
-// and whatever is still out of range count as 7.
+// except that indexes 7 and 255 (white in the table) are painted in the
+// foreground colour, black, since the drawings are shown on a light
+// background. An index outside 0..255 is taken by its absolute value (a layer
+// switched off in the file has a negative colour); 256 (by layer, on a layer
+// without a colour) and whatever is still out of range count as 7.
 CouleurRVB couleurDXF(int indice);
+// A true colour 0xRRGGBB.
+inline CouleurRVB couleurVraie(std::uint32_t rvb) {
+    return {((rvb >> 16) & 0xFF) / 255.0, ((rvb >> 8) & 0xFF) / 255.0, (rvb & 0xFF) / 255.0};
+}
+// The background the drawings are shown on, which wipeouts paint.
+constexpr CouleurRVB kFond{1, 1, 1};
 
-// A dash pattern: lengths in drawing units, drawn and skipped in turn,
-// starting with a drawn one.
-struct MotifTirets {
-    const double* longueurs;
-    int nombre;
-};
-
-// The dash pattern of broken line types: 10 on, 4 off.
+// The dash pattern of broken line types that the drawing does not define:
+// 10 on, 4 off.
 extern const MotifTirets kTiretsParDefaut;
 
 // How a line is stroked: one device pixel wide, in a colour, solid or dashed.
@@ -44,7 +46,24 @@ struct Trait {
     // Device length of one drawing unit of the block being painted, by which
     // the dash lengths are multiplied.
     double echelleTirets = 1;
+    // How far into its pattern the line starts, beyond the pattern's own
+    // start, in the same units as the dash lengths.
+    double departTirets = 0;
 };
+
+// The most dashes and gaps of a pattern that the backends draw.
+constexpr int kTiretsMax = 32;
+
+// A stroke's pattern in device pixels: its first dashes and gaps (an even
+// count, at most kTiretsMax, written to `longueurs`), a dot (a dash of length
+// 0) one pixel long, taken from the gap after it; and in `depart`, how far
+// into that pattern the stroke starts. Returns the count, 0 for a solid
+// stroke.
+int tiretsDevice(const Trait& trait, double (&longueurs)[kTiretsMax], double& depart);
+
+// How overlapping polygons fill: alternately (islands of a hatch), or
+// wherever some polygon lies (all turning the same way).
+enum class RegleRemplissage { PairImpair, NonNul };
 
 // A text to show, placed as DXF places it (model/disposition.h): its first
 // point (x, y) in the user space of the primitive, its height (of the
@@ -75,12 +94,22 @@ class Rendu {
                      const Trait& trait) = 0;
     // What is smaller than a pixel, centred on the device point (x, y).
     virtual void pixel(double x, double y, const CouleurRVB& couleur) = 0;
+    // A polyline of device points, stroked as one line: its dashes run on
+    // from one segment to the next; `fermee` joins its last point to its
+    // first.
+    virtual void polyligne(const PointPlan* points, std::size_t nombre, bool fermee,
+                           const Trait& trait) = 0;
+    // Closed polygons of device points, `tailles[i]` points each, one after
+    // the other in `points`, filled together in one colour.
+    virtual void remplir(const PointPlan* points, const std::size_t* tailles, std::size_t contours,
+                         const CouleurRVB& couleur, RegleRemplissage regle) = 0;
     // A point: a disc of radius one user unit, filled and outlined.
     virtual void point(const Matrice& m, double x, double y, const CouleurRVB& couleur) = 0;
     // A text whose capitals are at least about a pixel high (smaller ones
     // are left to the walk).
     virtual void texte(const Matrice& m, const TexteAPeindre& texte) = 0;
-    // A raster image of the model.
+    // A raster image of the model, placed in user space `m` by its
+    // insertion point and its pixel vectors.
     virtual void image(const Matrice& m, const Image& image, const CouleurRVB& couleur) = 0;
     // Paints whatever the backend still holds back (batches).
     virtual void terminer() {}

@@ -23,9 +23,9 @@ constexpr std::size_t kLot = 1024;
 // Rows that primitives of one batch may share where their ends meet.
 constexpr double kRecouvrement = 2;
 // A dash period shorter than this, in device pixels, is painted solid: at
-// that size the dashes cannot be told apart, and cairo would cut every line
-// into thousands of pieces.
-constexpr double kPeriodeMin = 0.5;
+// that size the dashes of a one-pixel line cannot be told apart, and cairo
+// would cut every line into hundreds of pieces.
+constexpr double kPeriodeMin = 2.0;
 // Glyphs larger than this, in device pixels per em, are filled as paths
 // rather than rendered into cairo's glyph cache (and FreeType takes no size
 // of 65536 pixels or more).
@@ -35,6 +35,7 @@ constexpr double kGlypheMax = 1024;
 // cannot be inverted.
 constexpr double kGlypheMin = 0.05;
 constexpr double kDeuxPi = 6.283185307179586;
+// The most lengths of a dash pattern given to cairo (an even number).
 
 bool fini(double v) { return std::isfinite(v); }
 
@@ -118,6 +119,14 @@ void RenduCairo::preparer(const Trait& trait, double decalage, Mode mode, double
     const MotifTirets* tirets = trait.tirets;
     const double echelle = tirets ? trait.echelleTirets : 0;
     if (tirets && !(periode(*tirets) * echelle >= kPeriodeMin)) tirets = nullptr;
+    // Where the line starts in its pattern, in device pixels.
+    if (tirets) {
+        decalage += (tirets->depart + trait.departTirets) * echelle;
+        const double p = periode(*tirets) * echelle;
+        decalage = std::fmod(decalage, p);
+        if (decalage < 0) decalage += p;
+        if (!fini(decalage)) decalage = 0;
+    }
     // Cairo's rasteriser samples every row where some edge of the path
     // starts, ends or crosses another 15 times, and the others once: a stroke
     // of primitives sharing rows costs more than their strokes one by one.
@@ -156,16 +165,117 @@ void RenduCairo::vider() {
     cairo_set_source_rgb(cr_, couleurLot_.r, couleurLot_.g, couleurLot_.b);
     cairo_set_line_width(cr_, 1.0);
     if (tiretsLot_) {
-        double tirets[16];
-        const int n = std::min(tiretsLot_->nombre, 16);
-        for (int i = 0; i < n; ++i) tirets[i] = tiretsLot_->longueurs[i] * echelleLot_;
-        cairo_set_dash(cr_, tirets, n, decalageLot_);
+        double tirets[kTiretsMax], depart;
+        Trait trait;
+        trait.tirets = tiretsLot_;
+        trait.echelleTirets = echelleLot_;
+        const int n = tiretsDevice(trait, tirets, depart);
+        if (n > 0)
+            cairo_set_dash(cr_, tirets, n, decalageLot_);
+        else
+            cairo_set_dash(cr_, nullptr, 0, 0);
     } else {
         cairo_set_dash(cr_, nullptr, 0, 0);
     }
     if (modeLot_ == Mode::RemplirEtTrait) cairo_fill_preserve(cr_);
     cairo_stroke(cr_);
     lot_ = 0;
+}
+
+void RenduCairo::polyligne(const PointPlan* p, std::size_t n, bool fermee, const Trait& trait) {
+    if (n < 2) return;
+    double y0 = p[0].y, y1 = p[0].y, loin = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        y0 = std::min(y0, p[i].y);
+        y1 = std::max(y1, p[i].y);
+        loin = std::max({loin, std::fabs(p[i].x), std::fabs(p[i].y)});
+    }
+    if (loin > kLoin) {
+        // Too far for cairo's numbers: segment by segment, each cut to the
+        // clip (the dashes start again at each vertex).
+        for (std::size_t i = 1; i < n; ++i) segment(p[i - 1].x, p[i - 1].y, p[i].x, p[i].y, trait);
+        if (fermee) segment(p[n - 1].x, p[n - 1].y, p[0].x, p[0].y, trait);
+        return;
+    }
+    preparer(trait, 0, Mode::Trait, y0, y1, nullptr);
+    cairo_move_to(cr_, p[0].x, p[0].y);
+    for (std::size_t i = 1; i < n; ++i) cairo_line_to(cr_, p[i].x, p[i].y);
+    if (fermee) cairo_close_path(cr_);
+    ajouteAuLot();
+}
+
+namespace {
+
+// Cuts a closed polygon to the rectangle (Sutherland-Hodgman), side by side;
+// the even-odd filling of polygons so cut is that of the polygons within it.
+void couperPolygone(std::vector<PointPlan>& p, std::vector<PointPlan>& tampon, double x0, double y0,
+                    double x1, double y1) {
+    auto cote = [&](int k, const PointPlan& q) {
+        switch (k) {
+            case 0:
+                return q.x >= x0;
+            case 1:
+                return q.x <= x1;
+            case 2:
+                return q.y >= y0;
+            default:
+                return q.y <= y1;
+        }
+    };
+    auto croisement = [&](int k, const PointPlan& a, const PointPlan& b) {
+        const double limite = k == 0 ? x0 : k == 1 ? x1 : k == 2 ? y0 : y1;
+        const double t = k < 2 ? (limite - a.x) / (b.x - a.x) : (limite - a.y) / (b.y - a.y);
+        return PointPlan{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+    };
+    for (int k = 0; k < 4 && !p.empty(); ++k) {
+        tampon.clear();
+        for (std::size_t i = 0; i < p.size(); ++i) {
+            const PointPlan& a = p[i];
+            const PointPlan& b = p[(i + 1) % p.size()];
+            const bool ia = cote(k, a), ib = cote(k, b);
+            if (ia) tampon.push_back(a);
+            if (ia != ib) tampon.push_back(croisement(k, a, b));
+        }
+        p.swap(tampon);
+    }
+}
+
+}  // namespace
+
+void RenduCairo::remplir(const PointPlan* p, const std::size_t* tailles, std::size_t contours,
+                         const CouleurRVB& couleur, RegleRemplissage regle) {
+    // Filled on their own: the even-odd rule of one shape must not meet
+    // another's polygons.
+    vider();
+    fixerMatrice(nullptr);
+    cairo_new_path(cr_);
+    std::size_t debut = 0;
+    for (std::size_t c = 0; c < contours; ++c) {
+        const std::size_t n = tailles[c];
+        const PointPlan* q = p + debut;
+        debut += n;
+        if (n < 3) continue;
+        double loin = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            loin = std::max({loin, std::fabs(q[i].x), std::fabs(q[i].y)});
+        if (loin > kLoin) {
+            coupe_.assign(q, q + n);
+            couperPolygone(coupe_, tampon_, zx0_, zy0_, zx1_, zy1_);
+            if (coupe_.size() < 3) continue;
+            q = coupe_.data();
+            cairo_move_to(cr_, q[0].x, q[0].y);
+            for (std::size_t i = 1; i < coupe_.size(); ++i) cairo_line_to(cr_, q[i].x, q[i].y);
+        } else {
+            cairo_move_to(cr_, q[0].x, q[0].y);
+            for (std::size_t i = 1; i < n; ++i) cairo_line_to(cr_, q[i].x, q[i].y);
+        }
+        cairo_close_path(cr_);
+    }
+    cairo_set_source_rgb(cr_, couleur.r, couleur.g, couleur.b);
+    cairo_set_fill_rule(cr_, regle == RegleRemplissage::PairImpair ? CAIRO_FILL_RULE_EVEN_ODD
+                                                                   : CAIRO_FILL_RULE_WINDING);
+    cairo_fill(cr_);
+    cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
 }
 
 void RenduCairo::segment(double x1, double y1, double x2, double y2, const Trait& trait) {
@@ -480,18 +590,34 @@ void RenduCairo::image(const Matrice& m, const Image& i, const CouleurRVB& coule
     }
     if (image) {
         ImageTenue tenue{image};
-        // Top-left corner at the window pixel named by the insertion point,
-        // cut toward zero; the view transform does not apply.
-        const double x = std::trunc(i.getX()), y = std::trunc(i.getY());
+        // The picture's pixels onto the drawing: its rows run along u, its
+        // columns down from the top (insertion point + height times v), the
+        // size in pixels the drawing gives it whatever the file holds.
         const double l = cairo_image_surface_get_width(image);
         const double h = cairo_image_surface_get_height(image);
-        if (!fini(x) || !fini(y) || std::max(std::fabs(x), std::fabs(y)) > kLoin) return;
-        if (!visible(x, y, x + l, y + h)) return;
+        const double w = i.getWidth() > 0 ? i.getWidth() : l;
+        const double hd = i.getHeight() > 0 ? i.getHeight() : h;
+        const Matrice place = m.apres(
+            Matrice{i.getUx() * w / l, i.getUy() * w / l, -i.getVx() * hd / h, -i.getVy() * hd / h,
+                    i.getX() + i.getVx() * hd, i.getY() + i.getVy() * hd});
+        if (!place.inversible()) return;
+        Boite b;
+        b.ajouter(0, 0);
+        b.ajouter(l, h);
+        b = b.transformee(place);
+        if (b.vide() || !visible(b.x0, b.y0, b.x1, b.y1)) return;
+        if (std::max({std::fabs(b.x0), std::fabs(b.y0), std::fabs(b.x1), std::fabs(b.y1)}) > kLoin)
+            return;
         vider();
         avantCairo();
-        fixerMatrice(nullptr);
-        cairo_set_source_surface(cr_, image, x, y);
-        cairo_rectangle(cr_, x, y, l, h);
+        fixerMatrice(&place);
+        cairo_set_source_surface(cr_, image, 0, 0);
+        // The edge pixels keep their colour up to the picture's edge; pixels
+        // seen larger than the screen's stay square.
+        cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
+        if (place.etirementMin() > 2)
+            cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
+        cairo_rectangle(cr_, 0, 0, l, h);
         cairo_fill(cr_);
         return;
     }

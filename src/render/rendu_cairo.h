@@ -46,6 +46,10 @@ class RenduCairo : public Rendu {
     void arc(const Matrice& m, double cx, double cy, double rayon, double a1, double a2,
              const Trait& trait) override;
     void pixel(double x, double y, const CouleurRVB& couleur) override;
+    void polyligne(const PointPlan* points, std::size_t nombre, bool fermee,
+                   const Trait& trait) override;
+    void remplir(const PointPlan* points, const std::size_t* tailles, std::size_t contours,
+                 const CouleurRVB& couleur, RegleRemplissage regle) override;
     void point(const Matrice& m, double x, double y, const CouleurRVB& couleur) override;
     void texte(const Matrice& m, const TexteAPeindre& texte) override;
     void image(const Matrice& m, const Image& image, const CouleurRVB& couleur) override;
@@ -112,6 +116,8 @@ class RenduCairo : public Rendu {
     const MotifTirets* tiretsLot_ = nullptr;
     double echelleLot_ = 0;
     double decalageLot_ = 0;
+    // Polygons cut to the clip, when they reach too far for cairo.
+    std::vector<PointPlan> coupe_, tampon_;
     Mode modeLot_ = Mode::Trait;
     double lotY0_ = 0, lotY1_ = 0;  // device rows the batch covers
 

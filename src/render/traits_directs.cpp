@@ -18,7 +18,7 @@ using Rasteriseur = agg::rasterizer_outline_aa<Contour>;
 
 // Dash periods shorter than this, in pixels, are drawn solid (as cairo's
 // strokes are), and so are segments longer than this many periods.
-constexpr double kPeriodeMin = 0.5;
+constexpr double kPeriodeMin = 2.0;
 constexpr double kPeriodesMax = 1e5;
 // How far a chord may stray from its arc, in pixels.
 constexpr double kTolerance = 0.2;
@@ -49,6 +49,17 @@ struct TraitsDirects::Impl {
           trace(contour) {}
 
     void trait(double x1, double y1, double x2, double y2) {
+        // The outline rasteriser leaves out what is not longer than 1.5
+        // pixels (dots of line types, what stands for the sub-pixel): the
+        // pixel of its middle, inked as much as the stroke would.
+        const double longueur = std::hypot(x2 - x1, y2 - y1);
+        if (longueur <= 1.5) {
+            const double x = std::floor((x1 + x2) / 2), y = std::floor((y1 + y2) / 2);
+            if (!(std::fabs(x) < 1e9 && std::fabs(y) < 1e9)) return;
+            base.blend_pixel(static_cast<int>(x), static_cast<int>(y), contour.color(),
+                             octet(std::max(longueur, 0.5)));
+            return;
+        }
         trace.move_to_d(x1, y1);
         trace.line_to_d(x2, y2);
         trace.render(false);
@@ -114,31 +125,33 @@ void TraitsDirects::segment(double x1, double y1, double x2, double y2, const Tr
     }
     // The dashes along the segment, drawn in turn, from `decalage` into the
     // pattern.
-    const MotifTirets& m = *trait.tirets;
+    double tirets[kTiretsMax], depart;
+    const int n = tiretsDevice(trait, tirets, depart);
     double periode = 0;
-    for (int i = 0; i < m.nombre; ++i) periode += m.longueurs[i] * trait.echelleTirets;
+    for (int i = 0; i < n; ++i) periode += tirets[i];
     const double longueur = std::hypot(x2 - x1, y2 - y1);
     if (!(longueur > 0)) return;
-    if (!(periode >= kPeriodeMin) || longueur / periode > kPeriodesMax) {
+    if (n == 0 || !(periode >= kPeriodeMin) || longueur / periode > kPeriodesMax) {
         // Dashes that cannot be told apart: a solid line.
         impl_->trait(x1, y1, x2, y2);
         return;
     }
     const double ux = (x2 - x1) / longueur, uy = (y2 - y1) / longueur;
-    double phase = std::fmod(decalage, periode);
+    double phase = std::fmod(decalage + depart, periode);
+    if (!(phase >= 0)) phase = 0;
     int i = 0;
-    while (phase >= m.longueurs[i] * trait.echelleTirets) {
-        phase -= m.longueurs[i] * trait.echelleTirets;
-        i = (i + 1) % m.nombre;
+    while (phase >= tirets[i]) {
+        phase -= tirets[i];
+        i = (i + 1) % n;
     }
     double t = 0;
     while (t < longueur) {
-        const double pas = std::min(m.longueurs[i] * trait.echelleTirets - phase, longueur - t);
+        const double pas = std::min(tirets[i] - phase, longueur - t);
         if (i % 2 == 0 && pas > 0)
             impl_->trait(x1 + ux * t, y1 + uy * t, x1 + ux * (t + pas), y1 + uy * (t + pas));
         t += pas;
         phase = 0;
-        i = (i + 1) % m.nombre;
+        i = (i + 1) % n;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ui/dxfarea.h"
 
 #include <gdk/gdkkeysyms.h>
+#include <gdkmm/color.h>
 #include <gdkmm/window.h>
 #include <glibmm/main.h>
 #include <gtkmm/adjustment.h>
@@ -48,6 +49,11 @@ DXFArea::DXFArea(std::shared_ptr<const Dessin> d, double e, OptionsPeinture opti
                    Gdk::SCROLL_MASK | Gdk::KEY_PRESS_MASK);
         set_can_focus(true);
     }
+    // The toolkit clears the area to the background the drawings are painted
+    // on (wipeouts paint it too).
+    Gdk::Color fond;
+    fond.set_rgb_p(kFond.r, kFond.g, kFond.b);
+    modify_bg(Gtk::STATE_NORMAL, fond);
 }
 
 DXFArea::~DXFArea() { minuterie.disconnect(); }

@@ -74,6 +74,8 @@ class DXFArea : public Gtk::DrawingArea {
     void afficherCalque(const std::string& nom);
     // Empties the hidden-layer list.
     void toutAfficher() { calquesMasques.clear(); }
+    // Hides, alone, the layers that the drawing painted has off or frozen.
+    void masquerCalquesEteints() { calquesMasques = dessin->getCalquesEteints(); }
     const std::list<std::string>& getCalquesMasques() const { return calquesMasques; }
 
     // Asks for a new picture of what the area shows, and shows it when it is

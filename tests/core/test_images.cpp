@@ -165,7 +165,9 @@ TEST(FichiersImages, CheminRelatifAuDossierDuDessin) {
         {dos + "/photo.png", dos + "/photo.png"},
         {"ici.png", "ici.png"},  // as written first: in the working folder
         {"absente.png", "absente.png"},
-        {"C:\\plans\\photo.png", "C:\\plans\\photo.png"},
+        // Another machine's path: the file's name alone beside the drawing.
+        {"C:\\plans\\photo.png", dos + "/photo.png"},
+        {"/ailleurs/absente.png", "/ailleurs/absente.png"},
         {"", ""},
     };
     for (const Cas& k : cas) {

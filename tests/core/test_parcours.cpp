@@ -19,39 +19,72 @@ struct Primitive {
     CouleurRVB couleur{0, 0, 0};
     bool tirets = false;
     Matrice m;
+    std::vector<PointPlan> points;
+    const MotifTirets* motif = nullptr;
+    double echelleTirets = 1;
 };
 
 class RenduEnregistre : public Rendu {
   public:
     std::vector<Primitive> recus;
     void segment(double x1, double y1, double x2, double y2, const Trait& t) override {
-        recus.push_back({"segment", x1, y1, x2, y2, t.couleur, t.tirets != nullptr, {}});
+        recus.push_back({"segment",
+                         x1,
+                         y1,
+                         x2,
+                         y2,
+                         t.couleur,
+                         t.tirets != nullptr,
+                         {},
+                         {},
+                         t.tirets,
+                         t.echelleTirets});
     }
     void arc(const Matrice& m, double cx, double cy, double r, double, double,
              const Trait& t) override {
-        recus.push_back({"arc", cx, cy, r, 0, t.couleur, t.tirets != nullptr, m});
+        recus.push_back({"arc", cx, cy, r, 0, t.couleur, t.tirets != nullptr, m, {}});
+    }
+    void polyligne(const PointPlan* p, std::size_t n, bool, const Trait& t) override {
+        recus.push_back({"polyligne",
+                         p[0].x,
+                         p[0].y,
+                         p[n - 1].x,
+                         p[n - 1].y,
+                         t.couleur,
+                         t.tirets != nullptr,
+                         {},
+                         std::vector<PointPlan>(p, p + n)});
+    }
+    void remplir(const PointPlan* p, const std::size_t* tailles, std::size_t contours,
+                 const CouleurRVB& c, RegleRemplissage) override {
+        std::size_t n = 0;
+        for (std::size_t i = 0; i < contours; ++i) n += tailles[i];
+        recus.push_back(
+            {"remplir", p[0].x, p[0].y, 0, 0, c, false, {}, std::vector<PointPlan>(p, p + n)});
     }
     void pixel(double x, double y, const CouleurRVB& c) override {
-        recus.push_back({"pixel", x, y, 0, 0, c, false, {}});
+        recus.push_back({"pixel", x, y, 0, 0, c, false, {}, {}});
     }
     void point(const Matrice& m, double x, double y, const CouleurRVB& c) override {
-        recus.push_back({"point", x, y, 0, 0, c, false, m});
+        recus.push_back({"point", x, y, 0, 0, c, false, m, {}});
     }
     void texte(const Matrice& m, const TexteAPeindre& t) override {
-        recus.push_back({"texte", t.x, t.y, t.taille, 0, t.couleur, false, m});
+        recus.push_back({"texte", t.x, t.y, t.taille, 0, t.couleur, false, m, {}});
     }
     void image(const Matrice& m, const Image&, const CouleurRVB& c) override {
-        recus.push_back({"image", 0, 0, 0, 0, c, false, m});
+        recus.push_back({"image", 0, 0, 0, 0, c, false, m, {}});
     }
 };
 
 // Walks a drawing read from `texte` in drawing units (the identity view).
 std::vector<Primitive> parcourir(const std::string& texte, std::string* trace = nullptr,
-                                 Parcours* parcours = nullptr) {
+                                 Parcours* parcours = nullptr,
+                                 std::shared_ptr<Dessin>* dessin = nullptr) {
     std::ostringstream importation, sortie;
     DXFHandler handler(importation);
     std::istringstream flux(texte);
     EXPECT_TRUE(lireDXF(flux, handler).utilisable());
+    if (dessin) *dessin = handler.getDessin();
     RenduEnregistre rendu;
     Parcours defaut;
     Parcours& p = parcours ? *parcours : defaut;
@@ -170,4 +203,177 @@ TEST(Parcours, LimitesEtCercles) {
     EXPECT_EQ(r[0].x1, 5);
     EXPECT_TRUE(p.estTronque());
     EXPECT_NE(erreurs.str().find("1024 niveaux"), std::string::npos);
+}
+
+namespace {
+
+dxf::Attr sur(const char* calque) { return {calque, 256, ""}; }
+
+std::size_t compter(const std::vector<Primitive>& r, const std::string& genre) {
+    return static_cast<std::size_t>(
+        std::count_if(r.begin(), r.end(), [&](const Primitive& p) { return p.genre == genre; }));
+}
+
+}  // namespace
+
+TEST(Parcours, CalqueZeroDansLesBlocsEtCalquesEteints) {
+    // B: a line on layer "0" by layer, a circle on "bleu". Inserted on
+    // "rouge", "gele" (frozen) and "0"; a line on "eteint" (off) and one on
+    // "0" at the top level.
+    const std::string calques = dxf::tables(
+        dxf::calque("0", 7) + dxf::calque("rouge", 1) + dxf::calque("bleu", 5, "DASHED") +
+        dxf::calque("gele", 3, "CONTINUOUS", 1) + dxf::calque("eteint", -4));
+    const std::string texte = dxf::fichier(
+        calques +
+        dxf::blocs(
+            dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 1, 0) + dxf::cercle(0, 0, 1, sur("bleu")))) +
+        dxf::section("ENTITIES", dxf::insert("B", 0, 0, 1, 1, 0, sur("rouge")) +
+                                     dxf::insert("B", 10, 0, 1, 1, 0, sur("gele")) +
+                                     dxf::ligne(0, 5, 1, 5, sur("eteint")) +
+                                     dxf::ligne(0, 6, 1, 6) + dxf::insert("B", 20, 0)));
+    const CouleurRVB kCyan{0, 1, 1};
+    const struct {
+        const char* cas;
+        std::list<std::string> masques;
+        bool liste;
+        std::vector<std::pair<double, CouleurRVB>> segments;  // start x, colour
+        std::size_t cercles;
+    } cas[] = {
+        // Without a list, the file's states: "gele" and "eteint" hidden.
+        {"sans liste", {}, false, {{0, kNoir}, {0, kRouge}, {20, kNoir}}, 2},
+        // The viewer's list alone decides: layer "0" hidden hides what lies
+        // on it at the top level, not what a visible insertion places.
+        {"liste", {"0"}, true, {{0, kCyan}, {0, kRouge}, {10, kVert}}, 2},
+    };
+    for (const auto& c : cas) {
+        Parcours p;
+        if (c.liste) p.setCalquesMasques(&c.masques);
+        const auto r = parcourir(texte, nullptr, &p);
+        std::vector<std::pair<double, CouleurRVB>> segments;
+        for (const Primitive& q : r)
+            if (q.genre == "segment") segments.push_back({q.x1, q.couleur});
+        ASSERT_EQ(segments.size(), c.segments.size()) << c.cas;
+        for (std::size_t i = 0; i < segments.size(); ++i) {
+            EXPECT_EQ(segments[i].first, c.segments[i].first) << c.cas << " " << i;
+            EXPECT_EQ(segments[i].second, c.segments[i].second) << c.cas << " " << i;
+        }
+        EXPECT_EQ(compter(r, "arc"), c.cercles) << c.cas;
+    }
+}
+
+TEST(Parcours, CopiesEtCotationsSansLignesDeTrace) {
+    // A 2 x 3 grid of B, 10 and 20 apart, turned a quarter turn; a dimension
+    // showing *D1; a line in paper space.
+    std::string trace;
+    const auto r =
+        parcourir(fichier(dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 1, 0)) +
+                              dxf::bloc("*D1", 0, 0, dxf::ligne(5, 5, 6, 5)),
+                          dxf::insert("B", 100, 0, 1, 1, 90).insert(0, "") + dxf::paire(70, 2) +
+                              dxf::paire(71, 3) + dxf::paire(44, 10.0) + dxf::paire(45, 20.0) +
+                              dxf::paire(0, "DIMENSION") + dxf::paire(8, "0") +
+                              dxf::paire(2, "*D1") + dxf::paire(70, 0) + dxf::paire(0, "LINE") +
+                              dxf::paire(8, "0") + dxf::paire(67, 1) + dxf::paire(10, 0.0) +
+                              dxf::paire(20, 0.0) + dxf::paire(11, 1.0) + dxf::paire(21, 0.0)),
+                  &trace);
+    std::vector<std::pair<double, double>> debuts;
+    for (const Primitive& p : r) debuts.push_back({std::round(p.x1), std::round(p.y1)});
+    std::sort(debuts.begin(), debuts.end());
+    const std::vector<std::pair<double, double>> attendus = {{5, 5},   {60, 0},  {60, 10}, {80, 0},
+                                                             {80, 10}, {100, 0}, {100, 10}};
+    EXPECT_EQ(debuts, attendus);
+    EXPECT_EQ(trace,
+              "bloc : __root__\ntranslation a x : 0, y : 0\n"
+              "\tbloc : B\n\ttranslation a x : 100, y : 0\n\t\tligne\n"
+              "\ttranslation a x : -100, y : -0\n\tfin du bloc : B\n\n"
+              "translation a x : -0, y : -0\nfin du bloc : __root__\n\n");
+}
+
+TEST(Parcours, TypesDeLigneEtCouleurs) {
+    std::shared_ptr<Dessin> dessin;
+    const auto r = parcourir(
+        dxf::fichier(
+            dxf::section("HEADER", dxf::paire(9, "$LTSCALE") + dxf::paire(40, 2.0)) +
+            dxf::section("TABLES", dxf::paire(0, "TABLE") + dxf::paire(2, "LTYPE") +
+                                       dxf::paire(0, "LTYPE") + dxf::paire(2, "TIRETS") +
+                                       dxf::paire(73, 2) + dxf::paire(49, 3.0) +
+                                       dxf::paire(49, -1.0) + dxf::paire(0, "ENDTAB")) +
+            dxf::section("ENTITIES",
+                         dxf::ligne(0, 0, 1, 0, {"0", 256, "TIRETS"}).insert(0, "") +
+                             dxf::paire(0, "LINE") + dxf::paire(8, "0") + dxf::paire(6, "TIRETS") +
+                             dxf::paire(48, 0.25) + dxf::paire(10, 0.0) + dxf::paire(11, 1.0) +
+                             dxf::ligne(0, 0, 1, 0, {"0", 256, "FANTOME"}) +
+                             dxf::ligne(0, 0, 1, 0, {"0", 255, ""}) + dxf::paire(0, "LINE") +
+                             dxf::paire(8, "0") + dxf::paire(62, 1) + dxf::paire(420, 0x00A0FF) +
+                             dxf::paire(10, 0.0) + dxf::paire(11, 1.0))),
+        nullptr, nullptr, &dessin);
+    ASSERT_EQ(r.size(), 5u);
+    const MotifTirets* tirets = dessin->typeLigne("TIRETS").getMotif();
+    ASSERT_TRUE(tirets);
+    EXPECT_EQ(r[0].motif, tirets);
+    EXPECT_EQ(r[0].echelleTirets, 2);  // $LTSCALE
+    EXPECT_EQ(r[1].motif, tirets);
+    EXPECT_EQ(r[1].echelleTirets, 0.5);  // times the line's own scale
+    EXPECT_EQ(r[2].motif, &kTiretsParDefaut);
+    EXPECT_EQ(r[2].echelleTirets, 1);
+    EXPECT_EQ(r[3].couleur, kNoir);
+    EXPECT_EQ(r[4].couleur, (CouleurRVB{0, 160 / 255.0, 1}));
+}
+
+TEST(Parcours, HachuresPleinesMotifsEtTropDenses) {
+    // A square of 10 filled, then hatched by lines 1 apart (9 inside), then
+    // by lines 0.0005 apart: too many, the boundary alone.
+    auto hachure = [](bool plein, double pas, double angle = 0, double x0 = 0) {
+        std::string h = dxf::paire(0, "HATCH") + dxf::paire(8, "0") +
+                        dxf::paire(70, plein ? 1 : 0) + dxf::paire(91, 1) + dxf::paire(92, 2) +
+                        dxf::paire(72, 0) + dxf::paire(73, 1) + dxf::paire(93, 4);
+        for (auto [x, y] : {std::pair{0, 0}, {10, 0}, {10, 10}, {0, 10}})
+            h += dxf::paire(10, x) + dxf::paire(20, y);
+        h += dxf::paire(97, 0) + dxf::paire(75, 0) + dxf::paire(76, 1) + dxf::paire(78, 1) +
+             dxf::paire(53, angle) + dxf::paire(43, x0) + dxf::paire(44, 0.5) +
+             dxf::paire(45, angle == 0 ? 0.0 : pas) + dxf::paire(46, angle == 0 ? pas : 0.0) +
+             dxf::paire(79, 0);
+        return h;
+    };
+    std::ostringstream erreurs;
+    Parcours p;
+    p.setErreurs(erreurs);
+    auto r = parcourir(dxf::entites(hachure(true, 1)), nullptr, &p);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].genre, "remplir");
+    EXPECT_EQ(r[0].points.size(), 4u);
+    r = parcourir(dxf::entites(hachure(false, 1)), nullptr, &p);
+    ASSERT_EQ(r.size(), 10u);
+    for (const Primitive& q : r) {
+        EXPECT_NEAR(q.x1, 0, 1e-9);
+        EXPECT_NEAR(q.x2, 10, 1e-9);
+        EXPECT_NEAR(q.y1 - 0.5, std::round(q.y1 - 0.5), 1e-9);
+    }
+    EXPECT_EQ(erreurs.str(), "");
+    r = parcourir(dxf::entites(hachure(false, 0.0005)), nullptr, &p);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].genre, "polyligne");
+    EXPECT_NE(erreurs.str().find("10000 traits"), std::string::npos);
+    // Lines whose base lies too far for their numbers to be told apart are
+    // none (and the walk ends).
+    r = parcourir(dxf::entites(hachure(false, 1, 90, 1e20)), nullptr, &p);
+    EXPECT_TRUE(r.empty());
+}
+
+TEST(Parcours, RenflementsEtLargeurs) {
+    // A half circle by a bulge, then the same polyline 2 wide: a band.
+    const std::string lw = dxf::paire(0, "LWPOLYLINE") + dxf::paire(8, "0") + dxf::paire(90, 2) +
+                           dxf::paire(70, 0) + dxf::paire(10, 0.0) + dxf::paire(20, 0.0) +
+                           dxf::paire(42, 1.0) + dxf::paire(10, 2.0) + dxf::paire(20, 0.0);
+    auto r = parcourir(dxf::entites(lw));
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].genre, "arc");
+    EXPECT_EQ(r[0].x1, 1);  // centre
+    EXPECT_EQ(r[0].x2, 1);  // radius
+    r = parcourir(dxf::entites(lw + dxf::paire(43, 2.0)));
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].genre, "remplir");
+    for (const PointPlan& q : r[0].points) {
+        const double d = std::hypot(q.x - 1, q.y);
+        EXPECT_TRUE(std::fabs(d) < 1e-9 || std::fabs(d - 2) < 1e-9) << q.x << " " << q.y;
+    }
 }

@@ -413,7 +413,8 @@ TEST(PeintrePixels, CouleursHorsDeLaTable) {
     EXPECT_EQ(couleurDXF(7).r, 0);
     EXPECT_EQ(couleurDXF(-7).g, 0);
     EXPECT_EQ(couleurDXF(256).b, 0);
-    EXPECT_EQ(couleurDXF(255).r, 1);  // the table's own white stays
+    EXPECT_EQ(couleurDXF(255).r, 0);  // the table's other white, black like 7
+    EXPECT_EQ(couleurDXF(254).r, 0.866);
     EXPECT_EQ(couleurDXF(-1).r, 1);
     EXPECT_EQ(couleurDXF(-1).g, 0);
     EXPECT_EQ(couleurDXF(-5).b, 1);
@@ -630,29 +631,34 @@ std::string dessinImage(const std::string& fichierImage, double x, double y) {
 
 }  // namespace
 
-TEST(PeintreImages, PlaceeEnPixelsDeFenetreEtDecodeeUneFois) {
+TEST(PeintreImages, PlaceeEnUnitesDuDessinEtDecodeeUneFois) {
     DossierTemporaire dossier;
     const std::string png = dossier.chemin() + "/rouge.png";
     ecrirePng(png, 8, 6, 1, 0, 0);
-    Lu d(dessinImage(png, 10.9, 20.2));
+    Lu d(dessinImage(png, 10, 20));
     Toile t;
     t.peindre(d.racine(), 2);
-    // Top-left corner at window pixel (10, 20), whatever the scale.
-    EXPECT_EQ(t.pixel(10, 20), 0xFFFF0000u);
-    EXPECT_EQ(t.pixel(17, 25), 0xFFFF0000u);
-    EXPECT_FALSE(t.encre(9, 20));
-    EXPECT_FALSE(t.encre(18, 25));
-    EXPECT_FALSE(t.encre(10, 26));
+    // One drawing unit a pixel: (10, 20)-(18, 26) in the drawing, twice as
+    // large at scale 2.
+    const int h = t.hauteur;
+    EXPECT_EQ(t.pixel(21, h - 51), 0xFFFF0000u);
+    EXPECT_EQ(t.pixel(35, h - 41), 0xFFFF0000u);
+    EXPECT_FALSE(t.encre(19, h - 45));
+    EXPECT_FALSE(t.encre(37, h - 45));
+    EXPECT_FALSE(t.encre(25, h - 53));
+    EXPECT_FALSE(t.encre(25, h - 38));
     t.peindre(d.racine(), 1);
     t.peindre(d.racine(), 1);
     EXPECT_EQ(t.peintre.cacheImages().decodages(), 1u);
 
-    // A changed file is decoded again.
+    // A changed file is decoded again; its 9 columns fill the 8 units the
+    // drawing gives the picture.
     ecrirePng(png, 9, 6, 0, 0, 1);
     t.blanchir();
     t.peindre(d.racine(), 1);
     EXPECT_EQ(t.peintre.cacheImages().decodages(), 2u);
-    EXPECT_EQ(t.pixel(18, 25), 0xFF0000FFu);
+    EXPECT_EQ(t.pixel(17, h - 23), 0xFF0000FFu);
+    EXPECT_FALSE(t.encre(19, h - 23));
 }
 
 TEST(PeintreImages, FichierManquantMontreSaReference) {

@@ -183,7 +183,7 @@ TEST(TarsinRender, ImageDuDessin) {
         std::string message;  // on the error stream
     };
     const Cas cas[] = {
-        {"bleu.png", {}, 100, ""},
+        {"bleu.png", {}, 2500, ""},
         {"bleu.png", {"--no-images"}, 0, ""},
         {"grand.png", {}, -1, "Image trop grande, non chargee : grand.png (40000 x 40000 pixels"},
         {"dessin.svg", {}, -1, "dessin.svg n'est pas une image PNG, JPEG, TIFF, BMP ou GIF"},
@@ -195,8 +195,17 @@ TEST(TarsinRender, ImageDuDessin) {
         const std::string dessin = d.ecrire(
             "image.dxf", dxf::fichier(dxf::section("ENTITIES", dxf::image("4A", 30, 40, 10, 10)) +
                                       dxf::objets(dxf::imagedef("4A", k.fichier))));
-        std::vector<std::string> a{programme("tarsin-render"), dessin, "sortie.png", "--size",
-                                   "100x100"};
+        // A 10-unit square in a 20-unit window: 50 x 50 pixels of 100 x 100.
+        std::vector<std::string> a{programme("tarsin-render"),
+                                   dessin,
+                                   "sortie.png",
+                                   "--size",
+                                   "100x100",
+                                   "--window",
+                                   "25",
+                                   "35",
+                                   "45",
+                                   "55"};
         a.insert(a.end(), k.options.begin(), k.options.end());
         // A picture is refused before its pixels are decoded: under the
         // sanitizers, an allocation over 100 MB would end the program.

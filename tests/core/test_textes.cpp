@@ -16,6 +16,7 @@
 #include "render/peintre.h"
 #include "render/polices.h"
 #include "support/dxf.h"
+#include "support/importation.h"
 
 namespace {
 
@@ -335,16 +336,6 @@ TEST(Polices, ChoixParNomDeFichier) {
 }
 
 // ---------------------------------------------------------------- import
-
-struct Import {
-    std::ostringstream trace;
-    DXFHandler handler{trace};
-    explicit Import(const std::string& texte) {
-        std::istringstream in(texte);
-        EXPECT_TRUE(lireDXF(in, handler).utilisable());
-    }
-    Block& racine() { return *handler.getBlocRoot(); }
-};
 
 std::string entete(const std::string& version, const std::string& page) {
     return dxf::section("HEADER", paire(9, "$ACADVER") + paire(1, version) +

@@ -297,6 +297,43 @@ TEST_F(FenetreTarsin, CaseAffichageMasqueEtMontreLeCalque) {
     t.hide();
 }
 
+TEST_F(FenetreTarsin, CalquesEteintsDansLeFichierDecochesEtMontrables) {
+    // "bleu" is off in the file (a negative colour), "gele" frozen: their
+    // boxes start cleared and their lines unpainted; ticking one shows it.
+    const std::string plan = dossier.ecrire(
+        "eteints.dxf",
+        dxf::fichier(
+            dxf::tables(dxf::calque("bleu", -5) + dxf::calque("gele", 3, "CONTINUOUS", 1) +
+                        dxf::calque("rouge", 1)) +
+            dxf::section("ENTITIES", dxf::ligne(20, 800, 300, 800, surCalque("rouge")) +
+                                         dxf::ligne(20, 700, 300, 700, surCalque("bleu")))));
+    t.set_default_size(1000, 800);
+    t.show();
+    ASSERT_TRUE(t.ouvrir(plan));
+    DXFArea& d = A::dessin(t);
+    laisserTourner(300);
+    const int H = d.get_allocation().get_height();
+    const bool coches[] = {false, false, true};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ((*A::modele(t)->get_iter(std::to_string(i)))[A::colonnes(t).colAffichage],
+                  coches[i])
+            << i;
+    EXPECT_EQ(d.getCalquesMasques(), (std::list<std::string>{"bleu", "gele"}));
+    // Where the middles of the red and blue lines lie in the fitted view.
+    double xr = 160, yr = 800, xb = 160, yb = 700;
+    d.getVue().matrice(H).appliquer(xr, yr);
+    d.getVue().matrice(H).appliquer(xb, yb);
+    EXPECT_TRUE(echantillon(true, int(xr), int(yr)).rougeatre());
+    EXPECT_FALSE(echantillon(false, int(xb), int(yb)).bleuatre());
+
+    auto* boite = dynamic_cast<Gtk::CellRendererToggle*>(A::arbre(t).get_column_cell_renderer(1));
+    ASSERT_NE(boite, nullptr);
+    cliquerCase(*boite, "0");
+    EXPECT_EQ(d.getCalquesMasques(), std::list<std::string>{"gele"});
+    EXPECT_TRUE(echantillon(true, int(xb), int(yb)).bleuatre());
+    t.hide();
+}
+
 TEST_F(FenetreTarsin, ZoomParPasEtPlancher) {
     DXFArea& d = A::dessin(t);
     const Glib::ustring texte = A::texte(t);

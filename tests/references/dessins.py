@@ -10,6 +10,8 @@ the default ones ("--size 240x240").
 
 import math
 import os
+import struct
+import zlib
 
 ICI = os.path.dirname(os.path.abspath(__file__))
 
@@ -126,16 +128,95 @@ def lwpolyline(points, ferme=False, **a):
 
 
 def polyline(sommets, ferme=False, **a):
-    """sommets: (x, y, colour) each."""
+    """sommets: (x, y, colour[, bulge]) each."""
     s = paire(0, "POLYLINE") + attr(**a) + paire(66, 1) + paire(70, 1 if ferme else 0)
-    for x, y, c in sommets:
+    for x, y, c, *renflement in sommets:
         s += paire(0, "VERTEX") + attr(couleur=c) + paire(10, x) + paire(20, y)
+        s += "".join(paire(42, r) for r in renflement)
     return s + paire(0, "SEQEND")
 
 
 def insert(nom, x, y, sx=1, sy=1, angle=0, **a):
     return (paire(0, "INSERT") + attr(**a) + paire(2, nom) + paire(10, x) + paire(20, y) +
             paire(41, sx) + paire(42, sy) + paire(50, angle))
+
+
+def enr(genre, *paires, **a):
+    """Any record: its kind, its attributes, then (code, value) pairs."""
+    return paire(0, genre) + attr(**a) + "".join(paire(c, v) for c, v in paires)
+
+
+def points(code, pts):
+    """The pairs of points (x, y) under `code` and `code` + 10."""
+    return [p for x, y in pts for p in ((code, x), (code + 10, y))]
+
+
+def entete(**variables):
+    return section("HEADER", "".join(paire(9, "$" + k) + paire(40, v) for k, v in variables.items()))
+
+
+def table(genre, corps):
+    return paire(0, "TABLE") + paire(2, genre) + corps + paire(0, "ENDTAB")
+
+
+def table_types_ligne(*liste):
+    """(name, elements) each."""
+    corps = ""
+    for nom, elements in liste:
+        corps += enr("LTYPE", (2, nom), (70, 0), (3, nom), (72, 65), (73, len(elements)),
+                     (40, sum(abs(e) for e in elements)), *[(49, e) for e in elements])
+    return table("LTYPE", corps)
+
+
+def lw(sommets, flags=0, largeur=None, extrusion=(), **a):
+    """sommets: (x, y[, bulge[, start width, end width]]) each."""
+    p = [(90, len(sommets)), (70, flags)] + list(extrusion)
+    if largeur is not None:
+        p.append((43, largeur))
+    for s in sommets:
+        p += [(10, s[0]), (20, s[1])]
+        if len(s) > 3:
+            p += [(40, s[3]), (41, s[4])]
+        if len(s) > 2 and s[2]:
+            p.append((42, s[2]))
+    return enr("LWPOLYLINE", *p, **a)
+
+
+def hachure(chemins, plein=True, motif=(), **a):
+    """chemins: lists of (x, y[, bulge]) vertices, or ("aretes", [...]) of
+    edges (type, pairs); motif: (angle, x, y, dx, dy, dashes) lines."""
+    p = [(2, "SOLID" if plein else "MOTIF"), (70, 1 if plein else 0), (71, 0), (91, len(chemins))]
+    for c in chemins:
+        if c[0] == "aretes":
+            p += [(92, 1), (93, len(c[1]))]
+            for genre, paires in c[1]:
+                p += [(72, genre)] + paires
+        else:
+            p += [(92, 2), (72, 1), (73, 1), (93, len(c))]
+            for s in c:
+                p += [(10, s[0]), (20, s[1])] + ([(42, s[2])] if len(s) > 2 else [])
+        p.append((97, 0))
+    p += [(75, 0), (76, 1)]
+    if motif:
+        p.append((78, len(motif)))
+        for angle, x, y, dx, dy, tirets in motif:
+            p += [(53, angle), (43, x), (44, y), (45, dx), (46, dy), (79, len(tirets))]
+            p += [(49, t) for t in tirets]
+    p += [(98, 1), (10, 0.0), (20, 0.0)]
+    return enr("HATCH", *p, **a)
+
+
+def png(chemin, lignes):
+    """A PNG of rows of (r, g, b) pixels."""
+    brut = b"".join(b"\x00" + bytes(c for p in ligne for c in p) for ligne in lignes)
+
+    def morceau(genre, d):
+        return struct.pack(">I", len(d)) + genre + d + struct.pack(">I", zlib.crc32(genre + d))
+
+    with open(chemin, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" +
+                morceau(b"IHDR", struct.pack(">IIBBBBB", len(lignes[0]), len(lignes), 8, 2, 0, 0, 0)) +
+                morceau(b"IDAT", zlib.compress(brut)) + morceau(b"IEND", b""))
 
 
 def bloc(nom, bx, by, corps, **a):
@@ -211,7 +292,7 @@ def primitives():
 
 @dessin
 def couleurs():
-    # The colour index table, in rows of 16; 7 paints black on the light
+    # The colour index table, in rows of 16; 7 and 255 paint black on the light
     # background, 0 (by block) at the top level too; by layer takes the
     # layer's, a layer without a colour counting as 7.
     tables = calques(("0", 7, "CONTINUOUS"), ("rouge", 1, "CONTINUOUS"))
@@ -350,6 +431,171 @@ def textes_hostiles():
          insert("T", 10, 120, 1e6, 1) + insert("T", 10, 100, 1, 1e-12) + insert("L", 0, 0))
     lignes = ligne(10, 60, 230, 60, couleur=1) + ligne(120, 30, 120, 230, couleur=3)
     return fichier(blocs=bloc("T", 0, 0, bloc_t) + bloc("L", 0, 0, lignes), entites=e)
+def calques_blocs():
+    # B on layer "0" takes the layer of its insertion: red, blue dashed, the
+    # insertion on the frozen layer and the line on the layer off hidden,
+    # like the line in paper space; a 3 x 2 grid of B (a multiple
+    # insertion); F and its mirror (extrusion 0, 0, -1), an arc, a circle and
+    # a bulged polyline mirrored too.
+    tables = calques(("0", 7, "CONTINUOUS"), ("rouge", 1, "CONTINUOUS"), ("bleu", 5, "DASHED"),
+                     ("gele", 3, "CONTINUOUS", 1), ("eteint", -6, "CONTINUOUS"))
+    b = lw([(0, 0), (20, 0), (20, 20), (0, 20)], 1) + cercle(10, 10, 6)
+    fleche = ligne(0, 0, 30, 0, couleur=1) + ligne(30, 0, 24, 5, couleur=1) + ligne(0, 0, 0, 15, couleur=3)
+    bas = [(210, 0.0), (220, 0.0), (230, -1.0)]
+    e = (insert("B", 10, 200, calque="rouge") + insert("B", 40, 200, calque="bleu") +
+         insert("B", 70, 200, calque="gele") + insert("B", 100, 200) +
+         ligne(130, 200, 220, 220, calque="eteint") +
+         enr("LINE", (67, 1), (10, 130), (20, 220), (11, 220), (21, 200)) +
+         enr("INSERT", (2, "B"), (10, 10), (20, 110), (70, 3), (71, 2), (44, 30), (45, 35), calque="rouge") +
+         insert("F", 150, 120) + enr("INSERT", (2, "F"), (10, -140), (20, 60), *bas) +
+         arc(150, 30, 25, 0, 90, couleur=5) + enr("ARC", (10, -100), (20, 30), (40, 25), (50, 0), (51, 90), *bas, couleur=6) +
+         cercle(180, 30, 5, couleur=5) + enr("CIRCLE", (10, -70), (20, 30), (40, 5), *bas, couleur=6) +
+         lw([(190, 60, 0.5), (220, 60), (220, 80)], couleur=5) +
+         lw([(-30, 60, 0.5), (-60, 60), (-60, 80)], couleur=6, extrusion=bas))
+    return fichier(tables, bloc("B", 0, 0, b) + bloc("F", 0, 0, fleche), e)
+
+
+@dessin
+def polylignes():
+    # Bulges: an open LWPOLYLINE, a closed one, a closed POLYLINE; widths:
+    # constant, tapering, on a bulge; a 3 x 4 polygon mesh and a polyface
+    # mesh of two faces, one edge not shown.
+    e = (lw([(10, 200, 1), (40, 200, -0.5), (70, 200)], couleur=1) +
+         lw([(90, 190, 0.4), (130, 190, 0.4), (130, 220, 0.4), (90, 220, 0.4)], 1, couleur=3) +
+         polyline([(150, 190, 5, 0.6), (200, 190, 5), (200, 225, 5)], True) +
+         lw([(10, 130), (60, 160), (110, 130)], largeur=6, couleur=5) +
+         lw([(130, 130, 0, 14, 0), (180, 130, 0, 0, 0), (220, 130)], couleur=1) +
+         lw([(10, 90, 1, 2, 8), (60, 90)], couleur=6))
+    maillage = enr("POLYLINE", (66, 1), (70, 16), (71, 3), (72, 4), (10, 0.0), (20, 0.0), (30, 0.0))
+    for i in range(3):
+        for j in range(4):
+            maillage += enr("VERTEX", (10, 100 + i * 20 + j * 4), (20, 10 + j * 15), (30, 0.0), (70, 64))
+    maillage += enr("SEQEND")
+    faces = enr("POLYLINE", (66, 1), (70, 64), (71, 5), (72, 2), (10, 0.0), (20, 0.0), (30, 0.0), couleur=30)
+    for x, y in [(170, 10), (210, 10), (210, 60), (170, 60), (230, 35)]:
+        faces += enr("VERTEX", (10, x), (20, y), (30, 0.0), (70, 192))
+    faces += enr("VERTEX", (10, 0.0), (20, 0.0), (30, 0.0), (70, 128), (71, 1), (72, 2), (73, 3), (74, 4))
+    faces += enr("VERTEX", (10, 0.0), (20, 0.0), (30, 0.0), (70, 128), (71, -2), (72, 5), (73, 3))
+    faces += enr("SEQEND")
+    return fichier("", "", e + maillage + faces)
+
+
+@dessin
+def courbes():
+    # Ellipses: whole, turned, an arc of one; splines: by control points,
+    # a rational quarter circle, through fit points; a leader with its
+    # arrowhead, a straight one and one along a spline.
+    e = (enr("ELLIPSE", (10, 50), (20, 200), (11, 40), (21, 0), (40, 0.5), (41, 0), (42, 2 * math.pi), couleur=1) +
+         enr("ELLIPSE", (10, 150), (20, 200), (11, 20), (21, 20), (40, 0.4), (41, 0), (42, 2 * math.pi), couleur=3) +
+         enr("ELLIPSE", (10, 210), (20, 190), (11, 0), (21, 25), (40, 0.5), (41, 0), (42, math.pi), couleur=5) +
+         enr("SPLINE", (70, 8), (71, 3), (72, 9), (73, 5), (74, 0), *[(40, k) for k in (0, 0, 0, 0, 1, 2, 2, 2, 2)],
+             *points(10, [(10, 100), (40, 150), (70, 100), (100, 150), (130, 100)]), couleur=6) +
+         enr("SPLINE", (70, 12), (71, 2), (72, 6), (73, 3), (74, 0), *[(40, k) for k in (0, 0, 0, 1, 1, 1)],
+             (10, 200), (20, 100), (41, 1), (10, 200), (20, 150), (41, math.sqrt(0.5)), (10, 150), (20, 150), (41, 1),
+             couleur=30) +
+         enr("SPLINE", (70, 8), (71, 3), (72, 0), (73, 0), (74, 4),
+             *points(11, [(10, 60), (50, 30), (90, 70), (130, 20)]), couleur=1))
+    chef = (enr("LEADER", (3, "STANDARD"), (71, 1), (72, 0), (76, 3), *points(10, [(150, 40), (180, 70), (220, 70)])) +
+            enr("LEADER", (3, "STANDARD"), (71, 1), (72, 1), (76, 4),
+                *points(10, [(150, 10), (170, 25), (195, 15), (225, 30)]), couleur=5))
+    return entete(DIMASZ=12.0) + fichier("", "", e + chef)
+
+
+@dessin
+def remplissages():
+    # SOLID (outline 1-2-4-3), a triangle, TRACE, a 3DFACE with an edge
+    # not shown; a filled hatch with an island, one of edges (line, arc,
+    # ellipse arc, spline), a hatch of two crossing line families, one
+    # dashed, over a bulged boundary, and a wipeout over it; a wipeout in a
+    # block hides the line below its insertion.
+    e = (enr("SOLID", *points(10, [(10, 190)]), *points(11, [(50, 190)]), *points(12, [(10, 220)]),
+             *points(13, [(50, 220)]), couleur=1) +
+         enr("SOLID", (10, 60), (20, 190), (11, 100), (21, 190), (12, 80), (22, 220), (13, 80), (23, 220), couleur=3) +
+         enr("TRACE", (10, 110), (20, 190), (11, 150), (21, 200), (12, 110), (22, 205), (13, 150), (23, 215), couleur=5) +
+         enr("3DFACE", (10, 170), (20, 190), (30, 0.0), (11, 220), (21, 190), (31, 0.0), (12, 220), (22, 225),
+             (32, 0.0), (13, 170), (23, 225), (33, 0.0), (70, 2)) +
+         hachure([[(10, 100), (100, 100), (100, 170), (10, 170)], [(30, 120, 0.5), (80, 120), (80, 150), (30, 150)]],
+                 couleur=30) +
+         hachure([("aretes", [(1, [(10, 120), (20, 100), (11, 220), (21, 100)]),
+                              (2, [(10, 220), (20, 135), (40, 35), (50, 270), (51, 90), (73, 1)]),
+                              (3, [(10, 170), (20, 170), (11, 50), (21, 0), (40, 0.3), (50, 0), (51, 180), (73, 0)]),
+                              (4, [(94, 3), (73, 0), (74, 0), (95, 8), (96, 4)] +
+                                  [(40, k) for k in (0, 0, 0, 0, 1, 1, 1, 1)] +
+                                  points(10, [(120, 170), (100, 150), (140, 120), (120, 100)]))])],
+                 couleur=4) +
+         hachure([[(10, 10, 0.3), (110, 10, 0.3), (110, 80), (10, 80)]], False,
+                 [(45, 0, 0, -4, 4, []), (135, 0, 0, 4, 4, [4, -2, 0, -2])], couleur=6) +
+         enr("WIPEOUT", (10, 40), (20, 30), (11, 40), (21, 0), (12, 0), (22, 25), (13, 1), (23, 1), (71, 1), (91, 2),
+             (14, -0.5), (24, -0.5), (14, 0.5), (24, 0.5)) +
+         ligne(130, 10, 220, 80, couleur=1) + insert("W", 0, 0))
+    w = enr("WIPEOUT", (10, 150), (20, 20), (11, 50), (21, 0), (12, 0), (22, 30), (13, 1), (23, 1))
+    return fichier("", bloc("W", 0, 0, w), e)
+
+
+@dessin
+def hachure_dense():
+    # Lines 0.01 apart over 200 units: more than the bound, the boundary
+    # alone is drawn.
+    return fichier("", "", hachure([[(20, 20), (220, 20), (120, 200)]], False,
+                                    [(0, 0, 0, 0, 0.01, [])], couleur=1))
+
+
+@dessin
+def cotations():
+    # A dimension shows its block (*D1), placed as it is; its by-block lines
+    # and solids take the dimension's colour.
+    parbloc = dict(couleur=0)
+    d1 = (ligne(20, 50, 20, 120, **parbloc) + ligne(200, 50, 200, 120, **parbloc) +
+          ligne(20, 110, 200, 110, **parbloc) +
+          enr("SOLID", (10, 20), (20, 110), (11, 35), (21, 105), (12, 35), (22, 115), (13, 35), (23, 115), **parbloc) +
+          enr("SOLID", (10, 200), (20, 110), (11, 185), (21, 105), (12, 185), (22, 115), (13, 185), (23, 115), **parbloc) +
+          ligne(20, 30, 200, 30, couleur=3))
+    e = (enr("DIMENSION", (2, "*D1"), (10, 200), (20, 110), (70, 32), (1, ""), (13, 20), (23, 50), (14, 200), (24, 50),
+             couleur=1) + ligne(20, 50, 200, 50))
+    return fichier("", bloc("*D1", 0, 0, d1), e)
+
+
+@dessin
+def types_ligne():
+    # The LTYPE table's patterns (dashes, gaps, dots, a pattern starting
+    # with a gap, one with a text drawn as its dashes alone), scaled by
+    # $LTSCALE and the lines' own scale (48); a name
+    # the table does not define (10 on, 4 off); true colours (420); 255
+    # painted black like 7.
+    tables = table_types_ligne(("TIRETS", [6, -3]), ("MIXTE", [8, -2, 0, -2]), ("POINTS", [0, -2]),
+                               ("DECALE", [-4, 4])) + calques(("0", 7, "CONTINUOUS"))
+    # A complex line type: a text between its dashes, left out.
+    tables = tables.replace(paire(0, "ENDTAB"), enr(
+        "LTYPE", (2, "GAZ"), (70, 0), (3, "--GAZ--"), (72, 65), (73, 3), (40, 16), (49, 8), (74, 0),
+        (49, -4), (74, 2), (75, 0), (340, "11"), (46, 2), (50, 0), (44, -1), (45, -1), (9, "GAZ"),
+        (49, -4), (74, 0)) + paire(0, "ENDTAB"), 1)
+    e = ""
+    y = 220
+    for t, echelle in [("TIRETS", 1), ("TIRETS", 0.5), ("MIXTE", 1), ("POINTS", 1), ("DECALE", 1),
+                       ("GAZ", 1), ("INCONNU", 1), ("CONTINUOUS", 1)]:
+        e += enr("LINE", (6, t), (48, echelle), (10, 10), (20, y), (11, 220), (21, y))
+        y -= 15
+    for rvb in (0xFF8000, 0x00A0FF, 0x808000):
+        e += enr("LINE", (62, 1), (420, rvb), (10, 10), (20, y), (11, 220), (21, y))
+        y -= 15
+    e += ligne(10, y, 220, y, couleur=255) + ligne(10, y - 15, 220, y - 15, couleur=7)
+    return entete(LTSCALE=1.5) + fichier(tables, "", e)
+
+
+@dessin
+def image_placee():
+    # A 4 x 3 picture 10 units a pixel, turned by 30 degrees; the same at
+    # its own size and mirrored; a picture that is missing shows its
+    # reference.
+    a, b = math.cos(math.radians(30)) * 10, math.sin(math.radians(30)) * 10
+    e = (enr("IMAGE", (10, 40), (20, 20), (11, a), (21, b), (12, -b), (22, a), (13, 4), (23, 3), (340, "A1")) +
+         enr("IMAGE", (10, 150), (20, 150), (11, 10), (21, 0), (12, 0), (22, 20), (13, 4), (23, 3), (340, "A1")) +
+         enr("IMAGE", (10, 150), (20, 20), (11, 5), (21, 0), (12, 0), (22, -5), (13, 4), (23, 3), (340, "A2")) +
+         enr("IMAGE", (10, 20), (20, 200), (11, 1), (21, 0), (12, 0), (22, 1), (13, 4), (23, 3), (340, "A3")))
+    objets = section("OBJECTS", paire(0, "IMAGEDEF") + paire(5, "A1") + paire(1, "image-placee-source.png") +
+                     paire(0, "IMAGEDEF") + paire(5, "A2") + paire(1, "C:\\plans\\image-placee-source.png") +
+                     paire(0, "IMAGEDEF") + paire(5, "A3") + paire(1, "absente.png"))
+    return fichier("", "", e)[:-len(paire(0, "EOF"))] + objets + paire(0, "EOF")
 
 
 def ecrire():
@@ -359,6 +605,12 @@ def ecrire():
             contenu = contenu.encode("utf-8")
         with open(os.path.join(ICI, nom + ".dxf"), "wb") as sortie:
             sortie.write(contenu)
+    # The picture that image-placee shows: its corners red, green, blue and
+    # black, white elsewhere.
+    blanc = (255, 255, 255)
+    lignes = [[blanc] * 4 for _ in range(3)]
+    lignes[0][0], lignes[0][3], lignes[2][0], lignes[2][3] = (255, 0, 0), (0, 160, 0), (0, 0, 255), (0, 0, 0)
+    png(os.path.join(ICI, "image-placee-source.png"), lignes)
 
 
 if __name__ == "__main__":

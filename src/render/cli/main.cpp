@@ -148,7 +148,9 @@ int main(int argc, char** argv) {
     int largeur = 1000, hauteur = 1000;
     bool silencieux = false;
     unsigned secondesMax = 0, mioMax = 0;
+    // No list of hidden layers: those off or frozen in the file are hidden.
     OptionsPeinture options;
+    options.calquesMasquables = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--scale" || a == "--size" || a == "--max-seconds" || a == "--max-memory") {

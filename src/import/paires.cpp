@@ -1,0 +1,72 @@
+#include "import/paires.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstring>
+
+int entierDxflib(const char* d, const char* f) {
+    if (const void* nul = std::memchr(d, '\0', static_cast<std::size_t>(f - d)))
+        f = static_cast<const char*>(nul);
+    while (d < f && (*d == ' ' || (*d >= '\t' && *d <= '\r'))) ++d;
+    bool negatif = false;
+    if (d < f && (*d == '+' || *d == '-')) negatif = *d++ == '-';
+    const unsigned long limite =
+        negatif ? static_cast<unsigned long>(LONG_MAX) + 1 : static_cast<unsigned long>(LONG_MAX);
+    unsigned long v = 0;
+    for (; d < f && *d >= '0' && *d <= '9'; ++d) {
+        const unsigned chiffre = static_cast<unsigned>(*d - '0');
+        v = v > (limite - chiffre) / 10 ? limite : v * 10 + chiffre;
+    }
+    // Two's complement wrap, as the narrowing does on every target we build for.
+    const long l = negatif ? static_cast<long>(0UL - v) : static_cast<long>(v);
+    return static_cast<int>(static_cast<unsigned int>(static_cast<unsigned long>(l)));
+}
+
+std::string_view valeurDxflib(const char* d, const char* f) {
+    if (const void* nul = std::memchr(d, '\0', static_cast<std::size_t>(f - d)))
+        f = static_cast<const char*>(nul);
+    while (f > d && f[-1] == '\r') --f;
+    return std::string_view(d, static_cast<std::size_t>(f - d));
+}
+
+double reelDxflib(std::string_view v) {
+    std::size_t i = 0;
+    while (i < v.size() && (v[i] == ' ' || (v[i] >= '\t' && v[i] <= '\r'))) ++i;
+    if (i < v.size() && v[i] == '+') ++i;
+    char chiffres[64];
+    std::size_t n = 0;
+    for (; i < v.size() && n < sizeof chiffres; ++i) chiffres[n++] = v[i] == ',' ? '.' : v[i];
+    double r = 0;
+    const auto [fin, erreur] = std::from_chars(chiffres, chiffres + n, r);
+    (void)fin;
+    if (erreur == std::errc::result_out_of_range) return 0;
+    return erreur == std::errc() ? r : 0;
+}
+
+void lirePaires(std::string_view texte, std::size_t debut, std::vector<Paire>& paires) {
+    const char* p = texte.data() + std::min(debut, texte.size());
+    const char* const fin = texte.data() + texte.size();
+    while (p < fin) {
+        const char* finCode = static_cast<const char*>(std::memchr(p, '\n', fin - p));
+        if (!finCode) return;
+        const char* v = finCode + 1;
+        const char* finValeur =
+            v < fin ? static_cast<const char*>(std::memchr(v, '\n', fin - v)) : nullptr;
+        if (!finValeur) finValeur = fin;
+        const int code = entierDxflib(p, finCode);
+        if (code == 0 || code == 9) return;
+        paires.push_back({code, valeurDxflib(v, finValeur)});
+        p = finValeur < fin ? finValeur + 1 : fin;
+    }
+}
+
+std::string_view valeurAvant(std::string_view texte, std::size_t position) {
+    if (position == 0 || position > texte.size()) return {};
+    const char* base = texte.data();
+    std::size_t fin = position;
+    if (base[fin - 1] == '\n') --fin;
+    std::size_t debut = fin;
+    while (debut > 0 && base[debut - 1] != '\n') --debut;
+    return valeurDxflib(base + debut, base + fin);
+}
