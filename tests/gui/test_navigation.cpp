@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <gdk/gdk.h>
+#include <gtkmm/main.h>
 
+#include <memory>
 #include <sstream>
 
 #include "acces.h"
@@ -167,4 +169,37 @@ TEST_F(Navigation, TouchesFlechesPlusMoinsOrigine) {
     touche(GDK_Home);
     EXPECT_DOUBLE_EQ(d().getVue().x, ajustee.x);
     EXPECT_DOUBLE_EQ(d().getEchelle(), ajustee.echelle);
+}
+
+TEST(Reactivite, PendantUnePeintureLaFenetreRepondEtSeFerme) {
+    // 40,000 dashed lines across the drawing: seconds of painting, during
+    // which the window takes a click on "Zoom+" as its next event and closes
+    // without waiting for the picture.
+    std::string lignes;
+    const dxf::Attr tirets{"0", 7, "TIRETS"};
+    for (int i = 0; i < 40000; ++i)
+        lignes += dxf::ligne(0, i * 0.025, 1000, 1000 - i * 0.025, tirets);
+    DossierTemporaire dossier;
+    std::ostringstream sortie, erreurs;
+    auto t = std::make_unique<Tarsin>(sortie, erreurs);
+    t->set_default_size(1000, 800);
+    t->show();
+    ASSERT_TRUE(t->ouvrir(dossier.ecrire("lent.dxf", dxf::entites(lignes))));
+    DXFArea& d = A::dessin(*t);
+    double avant = 0;
+    bool pris = false, peintureAuClic = false;
+    Glib::signal_idle().connect_once([&] {
+        peintureAuClic = d.peintureEnCours();
+        avant = d.getEchelle();
+        A::zoomP(*t).clicked();
+        pris = true;
+    });
+    while (!pris) Gtk::Main::iteration();
+    EXPECT_TRUE(peintureAuClic);
+    EXPECT_GT(d.getEchelle(), avant);
+    EXPECT_TRUE(d.peintureEnCours());  // the new view's picture
+    // Closed: the pictures under way are given up, none written to the trace.
+    t->hide();
+    t.reset();
+    EXPECT_EQ(sortie.str().find("bloc : __root__"), std::string::npos);
 }
