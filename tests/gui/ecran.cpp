@@ -62,6 +62,12 @@ void laisserTourner(int millisecondes) {
     }
 }
 
+void attendrePeinture(DXFArea& d) {
+    laisserTourner(100);
+    for (int i = 0; i < 1200 && d.peintureEnCours(); ++i) laisserTourner(50);
+    laisserTourner(100);
+}
+
 Couleur pixel(const Glib::RefPtr<Gdk::Pixbuf>& image, int x, int y) {
     const guint8* p =
         image->get_pixels() + y * image->get_rowstride() + x * image->get_n_channels();

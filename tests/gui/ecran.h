@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/dxf.h"
+#include "ui/dxfarea.h"
 
 // An Xvfb server on a free display, 1600x1200 in true colour, for the whole
 // test program; DISPLAY names it from construction on.
@@ -39,6 +40,9 @@ void cliquerCase(Gtk::CellRendererToggle& renderer, const char* chemin);
 
 // Runs the toolkit's main loop iterations for `millisecondes`.
 void laisserTourner(int millisecondes = 200);
+// Lets the main loop run until the area's picture is painted (at most a
+// minute: a loaded machine paints slowly), then a little more.
+void attendrePeinture(DXFArea& d);
 
 struct Couleur {
     int r, g, b;

@@ -47,11 +47,7 @@ class Navigation : public ::testing::Test {
     void TearDown() override { t.hide(); }
 
     DXFArea& d() { return A::dessin(t); }
-    void attendrePeinture() {
-        laisserTourner(100);
-        for (int i = 0; i < 100 && d().peintureEnCours(); ++i) laisserTourner(50);
-        laisserTourner(100);
-    }
+    void attendrePeinture() { ::attendrePeinture(d()); }
     // Where the drawing point (X, Y) is in the area.
     std::pair<double, double> ecran(double X, double Y) {
         d().getVue().matrice(d().get_allocation().get_height()).appliquer(X, Y);

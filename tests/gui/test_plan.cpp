@@ -142,7 +142,7 @@ TEST_F(FenetrePlanEssai, AddAreaMontreLeDessin) {
 
     f->set_default_size(900, 700);
     f->show();
-    laisserTourner(400);
+    attendrePeinture(dessin);
     const int H = dessin.get_allocation().get_height();
     ASSERT_GT(H, 0);
     // (100, 100) lands at (200, H - 200) at scale 2.
@@ -153,7 +153,7 @@ TEST_F(FenetrePlanEssai, AddAreaMontreLeDessin) {
     EXPECT_TRUE(rouge);
     sortie.str("");
     dessin.reDessiner();
-    laisserTourner(300);
+    attendrePeinture(dessin);
     // The paint trace goes to the stream the area was given.
     EXPECT_NE(sortie.str().find("ligne"), std::string::npos);
     f->hide();

@@ -66,8 +66,8 @@ class FenetreTarsin : public ::testing::Test {
     // Whether a reddish (or bluish) pixel lies within two rows of the device
     // row `y`, at the device column `x` of the drawing area.
     Couleur echantillon(bool rouge, int x, int y) {
-        laisserTourner(300);
         DXFArea& d = A::dessin(t);
+        attendrePeinture(d);
         auto image =
             Gdk::Pixbuf::create(Glib::RefPtr<Gdk::Drawable>(d.get_window()), x, y - 2, 1, 5);
         for (int i = 0; i < 5; ++i) {
