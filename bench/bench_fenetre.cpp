@@ -94,7 +94,11 @@ int main(int argc, char** argv) {
     }
 
     Gtk::Window fenetre;
-    DXFArea area(lu.dessin, 2.0, rien);  // the drawing fills 2000 x 2000
+    DXFArea area(rien);  // the full viewer's area, which takes the wheel
+    area.setDessin(lu.dessin);
+    Vue vue;
+    vue.echelle = 2.0;  // the drawing fills 2000 x 2000
+    area.setVue(vue);
     area.set_size_request(2000, 2000);
     fenetre.add(area);
     fenetre.show_all();
@@ -136,9 +140,9 @@ int main(int argc, char** argv) {
         false);
     debut = Horloge::now();
     area.event(&molette);
-    while (!expose) Gtk::Main::iteration(true);
+    tourner([&] { return expose; }, 10);
     gdk_flush();
-    const double latence = ms(Horloge::now() - debut);
+    const double latence = expose ? ms(Horloge::now() - debut) : 1e9;
     vu.disconnect();
     tourner(pret, 600);
 
