@@ -151,8 +151,8 @@ int main(int argc, char** argv) {
 
     std::printf("dessin : %s (fenetre 2000 x 2000)\n", chemin.c_str());
     std::printf("repeinte complete  %9.1f ms\n", repeinte);
-    std::printf("expose, vue inchangee %6.1f ms = %.3f %% de la repeinte (cible < 1 %%) %s\n", copie,
-                100 * copie / repeinte, copie < repeinte / 100 ? "tenue" : "MANQUEE");
+    std::printf("expose, vue inchangee %6.1f ms = %.3f %% de la repeinte (cible < 1 %%) %s\n",
+                copie, 100 * copie / repeinte, copie < repeinte / 100 ? "tenue" : "MANQUEE");
     std::printf("boucle retenue au plus %6.1f ms pendant la repeinte (cible < 50 ms) %s\n", boucle,
                 boucle < 50 ? "tenue" : "MANQUEE");
     std::printf("molette -> image changee %6.1f ms (cible < 100 ms) %s\n", latence,

@@ -167,8 +167,23 @@ void DXFArea::surTableauPret() {
     sortie.write(t->trace.data(), static_cast<std::streamsize>(t->trace.size()));
     sortie.flush();
     tableau = std::move(t);
+    copieServeur.reset();
     queue_draw();
     etat.emit();
+}
+
+Glib::RefPtr<Gdk::Pixmap> DXFArea::imageServeur() {
+    Glib::RefPtr<Gdk::Window> fenetre = get_window();
+    if (copieServeur || !tableau || !fenetre) return copieServeur;
+    const int l = cairo_image_surface_get_width(tableau->surface);
+    const int h = cairo_image_surface_get_height(tableau->surface);
+    if (l <= 0 || h <= 0) return copieServeur;
+    copieServeur = Gdk::Pixmap::create(fenetre, l, h);
+    Cairo::RefPtr<Cairo::Context> cr = copieServeur->create_cairo_context();
+    cairo_set_source_surface(cr->cobj(), tableau->surface, 0, 0);
+    cairo_set_operator(cr->cobj(), CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr->cobj());
+    return copieServeur;
 }
 
 bool DXFArea::on_expose_event(GdkEventExpose* event) {
@@ -192,8 +207,9 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
         cairo_rectangle(k, event->area.x, event->area.y, event->area.width, event->area.height);
         cairo_clip(k);
     }
+    Glib::RefPtr<Gdk::Pixmap> image = imageServeur();
     if (tableau && tableau->commande == c) {
-        cairo_set_source_surface(k, tableau->surface, 0, 0);
+        gdk_cairo_set_source_pixmap(k, image->gobj(), 0, 0);
         cairo_paint(k);
         return true;
     }
@@ -207,7 +223,7 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
         if (m.inversible()) {
             const cairo_matrix_t cm = {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0};
             cairo_transform(k, &cm);
-            cairo_set_source_surface(k, tableau->surface, 0, 0);
+            gdk_cairo_set_source_pixmap(k, image->gobj(), 0, 0);
             cairo_pattern_set_filter(cairo_get_source(k), CAIRO_FILTER_FAST);
             cairo_paint(k);
         }

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <glibmm/dispatcher.h>
+#include <gdkmm/pixmap.h>
 #include <gtkmm/drawingarea.h>
 
 #include <iostream>
@@ -129,7 +130,13 @@ class DXFArea : public Gtk::DrawingArea {
     Glib::Dispatcher pret;
     PeintureDeFond atelier;
     std::unique_ptr<Tableau> tableau;  // shown
-    Commande demandee;                 // asked for last
+    // The same picture held by the X server, made once per picture: exposes
+    // copy it there, without sending the picture's pixels again.
+    Glib::RefPtr<Gdk::Pixmap> copieServeur;
+    // The picture on the server, made from `tableau` if it is not yet there;
+    // null without a window.
+    Glib::RefPtr<Gdk::Pixmap> imageServeur();
+    Commande demandee;  // asked for last
     bool demandeFaite = false;
     sigc::connection minuterie;
 
