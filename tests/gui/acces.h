@@ -1,6 +1,13 @@
 // The window tests' way into the windows' members and handlers.
 #pragma once
 
+#include <gtk/gtk.h>
+#include <gtkmm/menutoolbutton.h>
+#include <gtkmm/recentchoosermenu.h>
+
+#include <string>
+#include <vector>
+
 #include "app/tarsin.h"
 #include "plan/fenetre_plan.h"
 
@@ -22,6 +29,7 @@ struct AccesTest {
     static Gtk::Button& nouvelle(FenetreVisionneuse& f) { return f.boutonNouvelle; }
     static Gtk::Button& modifier(FenetreVisionneuse& f) { return f.boutonModifier; }
     static Gtk::Button& supprimer(FenetreVisionneuse& f) { return f.boutonSupprimer; }
+    static const std::string& dossierChoix(FenetreVisionneuse& f) { return f.dossierChoix; }
 
     static DXFArea& dessin(Tarsin& t) { return t.dessin; }
     static const Tarsin::ModelColumns& colonnes(Tarsin& t) { return t.colonnes; }
@@ -33,6 +41,18 @@ struct AccesTest {
     static Gtk::Button& ajuster(Tarsin& t) { return t.boutonAjuster; }
     static Gtk::Statusbar& barreEtat(Tarsin& t) { return t.barreEtat; }
     static const Dessin* dessinOuvert(Tarsin& t) { return t.dessinOuvert.get(); }
+    // What the status bar says.
+    static std::string etat(Tarsin& t) {
+        return gtk_label_get_text(GTK_LABEL(t.barreEtat.gobj()->label));
+    }
+    // The recent drawings as the arrow of "Ouvrir" lists them.
+    static std::vector<std::string> recents(Tarsin& t) {
+        std::vector<std::string> uris;
+        auto* o = dynamic_cast<Gtk::MenuToolButton*>(t.gestionnaireUI->get_widget("/ToolBar/Open"));
+        if (auto* menu = o ? dynamic_cast<Gtk::RecentChooserMenu*>(o->get_menu()) : nullptr)
+            for (const auto& info : menu->get_items()) uris.push_back(info->get_uri());
+        return uris;
+    }
 
     static bool exposer(DXFArea& d, GdkEventExpose* e) { return d.on_expose_event(e); }
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <cairomm/surface.h>
 #include <gtkmm/cellrenderertoggle.h>
+#include <gtkmm/menutoolbutton.h>
 #include <gtkmm/stock.h>
 #include <gtkmm/toolbar.h>
 #include <gtkmm/toolbutton.h>
@@ -87,9 +88,11 @@ TEST_F(FenetreTarsin, ArbreDesWidgets) {
     EXPECT_EQ(l, 2000);
     EXPECT_EQ(h, 2000);
     EXPECT_EQ(t.get_child(), &A::boiteFenetre(t));
-    // The status bar under everything.
-    EXPECT_EQ(enfants(A::boiteFenetre(t)),
-              (std::vector<Gtk::Widget*>{&A::boitePrincipale(t), &A::barreEtat(t)}));
+    // The commands along the top, the status bar under everything.
+    EXPECT_EQ(
+        enfants(A::boiteFenetre(t)),
+        (std::vector<Gtk::Widget*>{&A::barreOutils(t), &A::boitePrincipale(t), &A::barreEtat(t)}));
+    EXPECT_FALSE(emballage(A::boiteFenetre(t), A::barreOutils(t)).expand);
     EXPECT_FALSE(emballage(A::boiteFenetre(t), A::barreEtat(t)).expand);
 
     // The left column keeps its 300 pixels; the drawing pane takes the rest.
@@ -105,13 +108,10 @@ TEST_F(FenetreTarsin, ArbreDesWidgets) {
     EXPECT_EQ(largeur, 300);
     EXPECT_EQ(hauteur, -1);
 
-    // Toolbar and zoom buttons on one row, then tree, buttons, text; the
-    // tree and the text share the extra height.
+    // Tree, buttons, text; the tree and the text share the extra height.
     Gtk::VBox& gauche = A::colonneGauche(t);
-    EXPECT_EQ(enfants(gauche),
-              (std::vector<Gtk::Widget*>{&A::barreOutils(t), &A::defilArbre(t), &A::boiteBoutons(t),
-                                         &A::defilAnnotation(t)}));
-    EXPECT_FALSE(emballage(gauche, A::barreOutils(t)).expand);
+    EXPECT_EQ(enfants(gauche), (std::vector<Gtk::Widget*>{&A::defilArbre(t), &A::boiteBoutons(t),
+                                                          &A::defilAnnotation(t)}));
     EXPECT_TRUE(emballage(gauche, A::defilArbre(t)).expand);
     EXPECT_FALSE(emballage(gauche, A::boiteBoutons(t)).expand);
     EXPECT_TRUE(emballage(gauche, A::defilAnnotation(t)).expand);
@@ -123,17 +123,28 @@ TEST_F(FenetreTarsin, ArbreDesWidgets) {
 
     auto* barre = dynamic_cast<Gtk::Toolbar*>(A::ui(t)->get_widget("/ToolBar"));
     ASSERT_NE(barre, nullptr);
+    // The zoom buttons right after the toolbar's items.
     EXPECT_EQ(enfants(A::barreOutils(t)), (std::vector<Gtk::Widget*>{barre, &A::boiteZoom(t)}));
-    EXPECT_TRUE(emballage(A::barreOutils(t), *barre).expand);
     EXPECT_FALSE(emballage(A::barreOutils(t), A::boiteZoom(t)).expand);
-    ASSERT_EQ(barre->get_n_items(), 2);
-    auto* ouvrir = dynamic_cast<Gtk::ToolButton*>(barre->get_nth_item(0));
-    auto* quitter = dynamic_cast<Gtk::ToolButton*>(barre->get_nth_item(1));
-    ASSERT_TRUE(ouvrir && quitter);
-    EXPECT_EQ(ouvrir->get_label(), "Ouvrir");
-    EXPECT_EQ(quitter->get_label(), "Quitter");
-    EXPECT_EQ(ouvrir->get_stock_id(), Gtk::StockID(Gtk::Stock::OPEN).get_string());
-    EXPECT_EQ(quitter->get_stock_id(), Gtk::StockID(Gtk::Stock::QUIT).get_string());
+    // "Ouvrir" with the recent drawings under its arrow; "Exporter" and
+    // "Imprimer" wait for a drawing.
+    const struct {
+        const char* libelle;
+        Gtk::BuiltinStockID stock;
+        bool actif;
+    } items[] = {{"Ouvrir", Gtk::Stock::OPEN, true},
+                 {"Exporter", Gtk::Stock::SAVE_AS, false},
+                 {"Imprimer", Gtk::Stock::PRINT, false},
+                 {"Quitter", Gtk::Stock::QUIT, true}};
+    ASSERT_EQ(barre->get_n_items(), 4);
+    for (int i = 0; i < 4; ++i) {
+        auto* item = dynamic_cast<Gtk::ToolButton*>(barre->get_nth_item(i));
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->get_label(), items[i].libelle);
+        EXPECT_EQ(item->get_stock_id(), Gtk::StockID(items[i].stock).get_string());
+        EXPECT_EQ(item->is_sensitive(), items[i].actif) << items[i].libelle;
+    }
+    EXPECT_NE(dynamic_cast<Gtk::MenuToolButton*>(barre->get_nth_item(0)), nullptr);
     EXPECT_EQ(A::actions(t)->get_action("Open")->property_tooltip().get_value(),
               "Ouvrir un fichier .dxf");
     EXPECT_EQ(enfants(A::boiteZoom(t)),
@@ -335,6 +346,9 @@ TEST_F(FenetreTarsin, OuvertureRateeNeChangeRien) {
     EXPECT_EQ(titres(t), (std::vector<std::string>{"m", "n"}));
     EXPECT_EQ(A::dessin(t).getCalquesMasques(), std::list<std::string>{"n"});
     EXPECT_EQ(sortie.str(), sortieAvant);
+    EXPECT_EQ(t.get_title(), titreTarsin("bon.dxf"));
+    // The status bar says it too, for whoever has no terminal.
+    EXPECT_NE(A::etat(t).find(absent + " n'a pas pu etre ouvert."), std::string::npos);
 
     // A file that is not a drawing at all.
     const std::string vide = dossier.ecrire("vide.dxf", "");
@@ -362,6 +376,9 @@ TEST_F(FenetreTarsin, SecondeOuvertureRemplaceTout) {
     EXPECT_EQ(&A::dessin(t).getDessin(), A::dessinOuvert(t));
     EXPECT_EQ(A::dessin(t).getCalques(), (std::list<std::string>{"q", "r", "s"}));
     EXPECT_EQ(A::fichierAnnot(t), dossier.chemin() + "/second.ann");
+    // The title names the drawing; the file chooser opens in its folder.
+    EXPECT_EQ(t.get_title(), titreTarsin("second.dxf"));
+    EXPECT_EQ(A::dossierChoix(t), dossier.chemin());
 }
 
 TEST_F(FenetreTarsin, CheminCourtGardeSonNom) {

@@ -47,9 +47,6 @@ const char* const kUsage =
     "La sortie est ecrite sous un nom provisoire puis renommee : un echec ne laisse aucun "
     "fichier.\n";
 
-// Margin of a fitted view, in pixels at each edge.
-constexpr double kMargeAjustement = 10;
-
 bool lireNombre(const std::string& s, double& v) {
     if (s.empty()) return false;
     auto [fin, e] = std::from_chars(s.data(), s.data() + s.size(), v);
