@@ -286,9 +286,12 @@ bool Tarsin::imprimer(Gtk::PrintOperationAction action, const std::string& fichi
     if (!dessinOuvert) return false;
     int largeur = 1, hauteur = 1;
     const Vue vue = dessin.vueVisible(largeur, hauteur);
-    const std::string erreur =
-        impression.imprimer(*this, *dessinOuvert, boiteVue(vue, largeur, hauteur),
-                            dessin.getCalquesMasques(), nomDessin(), action, fichier);
+    // The print dialog runs the toolkit's loop, where the drawing may be read
+    // anew: the one printed is held until printing is over.
+    const std::shared_ptr<const Dessin> imprime = dessinOuvert;
+    const std::list<std::string> masques = dessin.getCalquesMasques();
+    const std::string erreur = impression.imprimer(*this, *imprime, boiteVue(vue, largeur, hauteur),
+                                                   masques, nomDessin(), action, fichier);
     if (erreur.empty()) return true;
     signaler("Impression ratée : " + erreur);
     return false;

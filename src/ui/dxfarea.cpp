@@ -117,6 +117,7 @@ Vue DXFArea::vueVisible(int& largeur, int& hauteur) const {
 
 void DXFArea::setDessin(std::shared_ptr<const Dessin> d, bool garderVue) {
     dessin = d ? std::move(d) : std::make_shared<const Dessin>();
+    dessinRelu = garderVue;
     if (navigable && !garderVue) ajuster();
 }
 
@@ -202,9 +203,9 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
     }
     cairo_set_source_rgb(k, 1, 1, 1);
     cairo_paint(k);
-    if (tableau && tableau->commande.dessin == c.dessin) {
-        // Until the new picture is ready: the previous one, moved and scaled
-        // to the new view.
+    if (tableau && (tableau->commande.dessin == c.dessin || dessinRelu)) {
+        // Until the new picture is ready: the previous one (of the drawing
+        // read anew, if so), moved and scaled to the new view.
         const Matrice ancienne = tableau->commande.vue.matrice(tableau->commande.hauteur);
         const Matrice m = vue.matrice(c.hauteur).apres(ancienne.inverse());
         if (m.inversible()) {

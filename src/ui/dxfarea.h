@@ -125,6 +125,8 @@ class DXFArea : public Gtk::DrawingArea {
     Vue vue;
     bool ajusterAuPremierDessin = false;
     std::shared_ptr<const Dessin> dessin;
+    // The drawing is its file read anew: its previous picture may stand in.
+    bool dessinRelu = false;
     std::list<std::string> calquesMasques;
 
     // Before the painter, so that the painter's thread is stopped first.

@@ -69,6 +69,9 @@ class FenetreTarsin : public ::testing::Test {
     Couleur echantillon(bool rouge, int x, int y) {
         laisserTourner(300);
         DXFArea& d = A::dessin(t);
+        // The new picture, however busy the machine.
+        for (int i = 0; i < 400 && d.peintureEnCours(); ++i) laisserTourner(50);
+        laisserTourner(100);
         auto image =
             Gdk::Pixbuf::create(Glib::RefPtr<Gdk::Drawable>(d.get_window()), x, y - 2, 1, 5);
         for (int i = 0; i < 5; ++i) {
