@@ -234,10 +234,13 @@ void Tarsin::on_menu_file_recent() { ouvrirUri(actionOuvrir->get_current_uri());
 
 void Tarsin::on_fenetre_drag_data_received(const Glib::RefPtr<Gdk::DragContext>&, int, int,
                                            const Gtk::SelectionData& donnees, guint, guint) {
-    const std::vector<Glib::ustring> uris = donnees.get_uris();
-    if (uris.empty()) return;
-    if (ouvrirUri(uris.front()) && uris.size() > 1)
+    // Through the toolkit's C call: gtkmm's get_uris() does not free the
+    // list it is given.
+    gchar** uris = gtk_selection_data_get_uris(const_cast<GtkSelectionData*>(donnees.gobj()));
+    if (!uris) return;
+    if (uris[0] && ouvrirUri(uris[0]) && uris[1])
         direEtat("Plusieurs fichiers déposés : seul " + nomDessin() + " est ouvert.");
+    g_strfreev(uris);
 }
 
 void Tarsin::on_menu_file_export() {

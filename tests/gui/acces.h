@@ -49,8 +49,16 @@ struct AccesTest {
     static std::vector<std::string> recents(Tarsin& t) {
         std::vector<std::string> uris;
         auto* o = dynamic_cast<Gtk::MenuToolButton*>(t.gestionnaireUI->get_widget("/ToolBar/Open"));
-        if (auto* menu = o ? dynamic_cast<Gtk::RecentChooserMenu*>(o->get_menu()) : nullptr)
-            for (const auto& info : menu->get_items()) uris.push_back(info->get_uri());
+        auto* menu = o ? dynamic_cast<Gtk::RecentChooserMenu*>(o->get_menu()) : nullptr;
+        if (!menu) return uris;
+        // gtkmm's get_items() does not free what it is given.
+        GList* items = gtk_recent_chooser_get_items(GTK_RECENT_CHOOSER(menu->gobj()));
+        for (GList* i = items; i; i = i->next) {
+            auto* info = static_cast<GtkRecentInfo*>(i->data);
+            uris.push_back(gtk_recent_info_get_uri(info));
+            gtk_recent_info_unref(info);
+        }
+        g_list_free(items);
         return uris;
     }
 
