@@ -1,17 +1,41 @@
 #include "app/tarsin.h"
 
+#include <glibmm/convert.h>
+#include <glibmm/miscutils.h>
 #include <gtkmm/cellrenderertoggle.h>
+#include <gtkmm/menutoolbutton.h>
+#include <gtkmm/recentfilter.h>
+#include <gtkmm/stock.h>
+#include <gtkmm/toolbar.h>
 
+#include <filesystem>
 #include <list>
+#include <system_error>
 #include <vector>
 
 #include "annot/annotations.h"
 #include "import/lecture.h"
+#include "model/etendue.h"
+#include "model/trace.h"
+#include "render/peintre.h"
+
+namespace {
+
+// The name the drawings opened here are entered under in the recent files,
+// and the command that opens one of them.
+const char* const kApplication = "tarsin";
+const char* const kCommande = "tarsin %f";
+// How many drawings the recent files menu lists.
+constexpr int kRecentsMax = 10;
+
+}  // namespace
 
 Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     : FenetreVisionneuse(sortie, erreurs),
       barreOutils(false, 0),
       boiteZoom(false, 0),
+      recents(Gtk::RecentManager::get_default()),
+      impression(sortie),
       dessin(sortie) {
     set_title("Tarsin");
 
@@ -24,7 +48,32 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
         "action='Quit'/>\t</toolbar></ui>",
         "Erreur lors de la creation du menu : ",
     };
-    if (Gtk::Widget* outils = creerBarreOutils(barre)) barreOutils.pack_start(*outils);
+    // "Ouvrir" lists the drawings opened lately under its arrow.
+    actionOuvrir = Gtk::RecentAction::create("Open", Gtk::Stock::OPEN, "Ouvrir",
+                                             "Ouvrir un fichier .dxf", recents);
+    filtreRecents.add_application(kApplication);
+    actionOuvrir->add_filter(filtreRecents);
+    actionOuvrir->set_local_only(true);
+    actionOuvrir->set_show_not_found(false);
+    actionOuvrir->set_sort_type(Gtk::RECENT_SORT_MRU);
+    actionOuvrir->set_limit(kRecentsMax);
+    actionOuvrir->signal_item_activated().connect(
+        sigc::mem_fun(*this, &Tarsin::on_menu_file_recent));
+    // Nothing to save or print until a drawing is open.
+    actionExporter = Gtk::Action::create("Export", Gtk::Stock::SAVE_AS, "Exporter",
+                                         "Enregistrer la vue en image PNG, SVG ou PDF");
+    actionImprimer = Gtk::Action::create("Print", Gtk::Stock::PRINT, "Imprimer",
+                                         "Imprimer la vue ou tout le dessin");
+    actionExporter->set_sensitive(false);
+    actionImprimer->set_sensitive(false);
+    actionExporter->signal_activate().connect(sigc::mem_fun(*this, &Tarsin::on_menu_file_export));
+    actionImprimer->signal_activate().connect(sigc::mem_fun(*this, &Tarsin::on_menu_file_print));
+    if (Gtk::Widget* outils = creerBarreOutils(barre, actionOuvrir)) {
+        if (auto* o =
+                dynamic_cast<Gtk::MenuToolButton*>(gestionnaireUI->get_widget("/ToolBar/Open")))
+            o->set_arrow_tooltip_text("Ouvrir un dessin récent");
+        barreOutils.pack_start(*outils);
+    }
 
     boutonZoomM.set_label("Zoom-");
     boutonZoomM.signal_clicked().connect(sigc::mem_fun(*this, &Tarsin::on_button_ZoomM));
@@ -35,9 +84,17 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     boutonAjuster.set_label("Ajuster");
     boutonAjuster.set_tooltip_text("Montrer tout le dessin (touche Origine)");
     boutonAjuster.signal_clicked().connect(sigc::mem_fun(*this, &Tarsin::on_button_Ajuster));
-    boiteZoom.pack_start(boutonAjuster, Gtk::PACK_SHRINK);
     barreOutils.pack_start(boiteZoom, Gtk::PACK_SHRINK);
     colonneGauche.pack_start(barreOutils, Gtk::PACK_SHRINK);
+    // "Ajuster", "Exporter" and "Imprimer" on a row of their own under the
+    // toolbar, whose commands and zoom buttons fill the column's width.
+    boiteCommandes.pack_start(boutonAjuster, Gtk::PACK_SHRINK);
+    for (auto [bouton, action] : {std::pair{&boutonExporter, actionExporter},
+                                  std::pair{&boutonImprimer, actionImprimer}}) {
+        action->connect_proxy(*bouton);
+        boiteCommandes.pack_start(*bouton, Gtk::PACK_SHRINK);
+    }
+    colonneGauche.pack_start(boiteCommandes, Gtk::PACK_SHRINK);
     colonneGauche.set_size_request(300, -1);
 
     modeleArbre = Gtk::TreeStore::create(colonnes);
@@ -65,6 +122,16 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     dessin.signal_etat().connect(sigc::mem_fun(*this, &Tarsin::on_dessin_etat));
     on_dessin_etat();
 
+    // A file dropped anywhere on the window; the annotation text takes no
+    // drop of its own.
+    drag_dest_set(std::vector<Gtk::TargetEntry>{Gtk::TargetEntry("text/uri-list")},
+                  Gtk::DEST_DEFAULT_ALL, Gdk::ACTION_COPY);
+    signal_drag_data_received().connect(
+        sigc::mem_fun(*this, &Tarsin::on_fenetre_drag_data_received));
+    vueAnnotation.drag_dest_unset();
+    surveillance.signal_change().connect(
+        sigc::hide_return(sigc::mem_fun(*this, &Tarsin::recharger)));
+
     show_all_children();
 }
 
@@ -84,16 +151,155 @@ bool Tarsin::ouvrir(const std::string& chemin) {
     dessin.masquerCalquesEteints();
     reDessiner();
     dessin.grab_focus();
+
+    std::error_code e;
+    const std::filesystem::path absolu = std::filesystem::absolute(chemin, e);
+    cheminDessin = e ? chemin : absolu.lexically_normal().string();
+    set_title(nomDessin() + " \u2014 Tarsin");
+    dossierChoix = Glib::path_get_dirname(cheminDessin);
+    actionExporter->set_sensitive(true);
+    actionImprimer->set_sensitive(true);
+    surveillance.surveiller(cheminDessin);
+    try {
+        Gtk::RecentManager::Data d;
+        d.app_name = kApplication;
+        d.app_exec = kCommande;
+        d.mime_type = "image/vnd.dxf";
+        d.is_private = false;
+        recents->add_item(Glib::filename_to_uri(cheminDessin), d);
+    } catch (const Glib::Error&) {
+        // A path that makes no URI is simply not listed.
+    }
     return true;
+}
+
+bool Tarsin::ouvrirUri(const Glib::ustring& uri) {
+    std::string chemin;
+    Glib::ustring hote;
+    try {
+        chemin = Glib::filename_from_uri(uri, hote);
+    } catch (const Glib::Error&) {
+        chemin.clear();
+    }
+    if (chemin.empty() || (!hote.empty() && hote != "localhost")) {
+        direEtat("Seuls les fichiers de cet ordinateur s'ouvrent : " + uri);
+        return false;
+    }
+    return ouvrir(chemin);
 }
 
 bool Tarsin::lireDXF(const std::string& chemin) {
     LectureDessin lu = lireDessin(chemin, sortie);
-    if (!lu.resultat.message.empty()) erreurs << lu.resultat.message << std::endl;
+    signaler(lu.resultat.message);
     if (!lu.dessin) return false;
     dessinOuvert = std::move(lu.dessin);
     dessin.setDessin(dessinOuvert);
     return true;
+}
+
+bool Tarsin::recharger() {
+    if (cheminDessin.empty()) return false;
+    LectureDessin lu = lireDessin(cheminDessin, sortie);
+    // Only a whole file replaces the drawing: one that stops before its end
+    // is most likely still being written.
+    if (!lu.dessin || lu.resultat.issue != ResultatLecture::Reussie) {
+        const std::string raison = lu.resultat.issue == ResultatLecture::Incomplete
+                                       ? "il s'arrête avant sa fin (en cours d'écriture ?)."
+                                       : lu.resultat.message;
+        signaler(
+            nomDessin() +
+            " a changé mais n'a pas pu être relu, le dessin précédent reste affiché : " + raison);
+        return false;
+    }
+    signaler(lu.resultat.message);
+    dessinOuvert = std::move(lu.dessin);
+    dessin.setDessin(dessinOuvert, true);
+    construireArbre();
+    dessin.reDessiner();
+    if (lu.resultat.message.empty()) direEtat(nomDessin() + " a changé : relu.");
+    return true;
+}
+
+std::string Tarsin::nomDessin() const { return Glib::filename_display_basename(cheminDessin); }
+
+void Tarsin::direEtat(const std::string& texte) {
+    messageEtat = texte;
+    on_dessin_etat();
+}
+
+void Tarsin::signaler(const std::string& message) {
+    if (!message.empty()) erreurs << message << std::endl;
+    direEtat(message);
+}
+
+void Tarsin::on_menu_file_recent() { ouvrirUri(actionOuvrir->get_current_uri()); }
+
+void Tarsin::on_fenetre_drag_data_received(const Glib::RefPtr<Gdk::DragContext>&, int, int,
+                                           const Gtk::SelectionData& donnees, guint, guint) {
+    // Through the toolkit's C call: gtkmm's get_uris() does not free the
+    // list it is given.
+    gchar** uris = gtk_selection_data_get_uris(const_cast<GtkSelectionData*>(donnees.gobj()));
+    if (!uris) return;
+    if (uris[0] && ouvrirUri(uris[0]) && uris[1])
+        direEtat("Plusieurs fichiers déposés : seul " + nomDessin() + " est ouvert.");
+    g_strfreev(uris);
+}
+
+void Tarsin::on_menu_file_export() {
+    if (!dessinOuvert) return;
+    std::string nom = Glib::path_get_basename(cheminDessin);
+    const std::size_t point = nom.rfind('.');
+    if (point != std::string::npos && point > 0) nom.erase(point);
+    nom += extensionFormat(formatExport);
+    const std::string dossier =
+        dossierExport.empty() ? Glib::path_get_dirname(cheminDessin) : dossierExport;
+    const auto choix = choisirExport(*this, dossier, nom, exportTout);
+    if (!choix) return;
+    exportTout = choix->toutLeDessin;
+    formatExport = choix->format;
+    dossierExport = Glib::path_get_dirname(choix->chemin);
+    exporter(choix->chemin, choix->format, choix->toutLeDessin);
+}
+
+bool Tarsin::exporter(const std::string& chemin, FormatImage format, bool toutLeDessin) {
+    if (!dessinOuvert) return false;
+    int largeur = 1, hauteur = 1;
+    Vue vue = dessin.vueVisible(largeur, hauteur);
+    if (toutLeDessin) vue = ajuster(etendue(*dessinOuvert), largeur, hauteur, kMargeAjustement);
+    ResultatExport r;
+    {
+        Trace trace(sortie);
+        Peintre peintre(trace);
+        r = ::exporter(peintre, *dessinOuvert, vue, largeur, hauteur, dessin.getCalquesMasques(),
+                       format, chemin);
+    }
+    if (!r.ecrit) {
+        signaler("Exportation ratée : " + r.erreur + ".");
+        return false;
+    }
+    std::string message = (toutLeDessin ? "Dessin enregistré dans " : "Vue enregistrée dans ") +
+                          Glib::filename_display_basename(chemin);
+    if (r.textesManquants) message += ", sans des textes qui n'ont pas pu être peints";
+    if (!r.incomplet.empty()) message += ", incomplet (" + r.incomplet + ")";
+    direEtat(message + ".");
+    return true;
+}
+
+void Tarsin::on_menu_file_print() { imprimer(); }
+
+bool Tarsin::imprimer(Gtk::PrintOperationAction action, const std::string& fichier) {
+    if (!dessinOuvert) return false;
+    int largeur = 1, hauteur = 1;
+    const Vue vue = dessin.vueVisible(largeur, hauteur);
+    // The print dialog runs the toolkit's loop, where the drawing may be read
+    // anew: the one printed is held until printing is over.
+    const std::shared_ptr<const Dessin> imprime = dessinOuvert;
+    const std::list<std::string> masques = dessin.getCalquesMasques();
+    const std::string erreur = impression.imprimer(*this, *imprime, boiteVue(vue, largeur, hauteur),
+                                                   masques, nomDessin(), action, fichier);
+    if (erreur.empty()) return true;
+    signaler("Impression ratée : " + erreur);
+    return false;
 }
 
 void Tarsin::reDessiner() {
@@ -126,6 +332,7 @@ void Tarsin::on_dessin_etat() {
     texte += texteEchelle(dessin.getEchelle());
     const double p = dessin.getProgression();
     if (p >= 0) texte += "   Dessin en cours : " + std::to_string(static_cast<int>(p * 100)) + " %";
+    if (!messageEtat.empty()) texte += "   " + messageEtat;
     barreEtat.pop();
     barreEtat.push(texte);
 }

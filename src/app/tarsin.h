@@ -1,16 +1,25 @@
-// The full viewer's main window: the toolbar ("Ouvrir", "Quitter") and the
+// The full viewer's main window: the toolbar ("Ouvrir", with the drawings
+// opened lately under its arrow, "Exporter", "Imprimer", "Quitter") and the
 // zoom buttons, the layer list with a visibility box per layer and the
-// annotations under each layer, the annotation text, and the drawing pane.
+// annotations under each layer, the annotation text, the drawing pane and
+// the status bar. A DXF file dropped onto the window is opened; the open
+// drawing is read anew when its file changes.
 #pragma once
 
 #include <list>
 #include <memory>
 #include <string>
 
+#include <gtkmm/recentaction.h>
+#include <gtkmm/recentfilter.h>
+#include <gtkmm/recentmanager.h>
 #include <gtkmm/statusbar.h>
 
+#include "render/exportation.h"
 #include "ui/dxfarea.h"
 #include "ui/fenetre.h"
+#include "ui/sorties.h"
+#include "ui/surveillance.h"
 
 class Tarsin : public FenetreVisionneuse {
   public:
@@ -30,8 +39,25 @@ class Tarsin : public FenetreVisionneuse {
     ~Tarsin() override;
 
     // Opens the drawing at `chemin` as the "Ouvrir" command does once a file
-    // is chosen. A file that cannot be read changes nothing; returns false.
+    // is chosen: the title names it, the recent files list it, its file is
+    // watched. A file that cannot be read changes nothing; returns false.
     bool ouvrir(const std::string& chemin);
+    // The same for a local file named by its URI (a file dropped, a recent
+    // file); false, and a word in the status bar, for any other URI.
+    bool ouvrirUri(const Glib::ustring& uri);
+    // Reads the open drawing's file anew, keeping the view and the hidden
+    // layers. A file that cannot be read whole (half written, broken, gone)
+    // leaves the drawing on screen as it was, and the status bar says so.
+    bool recharger();
+
+    // Saves what the drawing pane shows, or the whole drawing fitted to a
+    // picture of the pane's size, into `chemin` in `format`; the status bar
+    // tells how it went. False when nothing was written.
+    bool exporter(const std::string& chemin, FormatImage format, bool toutLeDessin);
+    // Prints the open drawing (see Impression); EXPORT writes a PDF file
+    // without a dialog. False when it failed.
+    bool imprimer(Gtk::PrintOperationAction action = Gtk::PRINT_OPERATION_ACTION_PRINT_DIALOG,
+                  const std::string& fichier = {});
 
     // Reads the drawing at `chemin` and gives it to the drawing area; the
     // superseded drawing is released. On failure the message goes to the
@@ -52,6 +78,11 @@ class Tarsin : public FenetreVisionneuse {
 
   protected:
     void on_menu_file_open() override;
+    void on_menu_file_recent();
+    void on_menu_file_export();
+    void on_menu_file_print();
+    void on_fenetre_drag_data_received(const Glib::RefPtr<Gdk::DragContext>& contexte, int x, int y,
+                                       const Gtk::SelectionData& donnees, guint info, guint temps);
     void on_button_add() override;
     void on_button_edit() override;
     void on_button_delete() override;
@@ -65,8 +96,16 @@ class Tarsin : public FenetreVisionneuse {
 
   private:
     // Fills the emptied layer list with the layers `noms` and their
-    // annotations.
+    // annotations; the box of a hidden layer is left unticked.
     void remplirArbre(const std::list<std::string>& noms);
+    // Says `texte` in the status bar, after the pointer's place and the
+    // scale, until the next message.
+    void direEtat(const std::string& texte);
+    // The same, and on the error stream; an empty message clears the status
+    // bar's.
+    void signaler(const std::string& message);
+    // The name of the open drawing's file, for the user.
+    std::string nomDessin() const;
 
     ModelColumns colonnes;
     Gtk::HBox barreOutils;
@@ -78,7 +117,24 @@ class Tarsin : public FenetreVisionneuse {
     // a long paint.
     Gtk::Statusbar barreEtat;
     std::string texteCoordonnees;
+    std::string messageEtat;
     std::string fichier_annot;
+    // The open drawing's file, made absolute; empty until one is opened.
+    std::string cheminDessin;
+    // What the export chooser was told last.
+    std::string dossierExport;
+    FormatImage formatExport = FormatImage::Png;
+    bool exportTout = false;
+    Glib::RefPtr<Gtk::RecentManager> recents;
+    Glib::RefPtr<Gtk::RecentAction> actionOuvrir;
+    Gtk::RecentFilter filtreRecents;
+    Glib::RefPtr<Gtk::Action> actionExporter;
+    Glib::RefPtr<Gtk::Action> actionImprimer;
+    Gtk::HBox boiteCommandes;
+    Gtk::Button boutonExporter;
+    Gtk::Button boutonImprimer;
+    SurveillanceFichier surveillance;
+    Impression impression;
     // The open drawing; null until the first one is opened.
     std::shared_ptr<const Dessin> dessinOuvert;
     DXFArea dessin;

@@ -65,6 +65,13 @@ Vue ajuster(const Boite& b, double largeur, double hauteur, double marge) {
     return v;
 }
 
+Boite boiteVue(const Vue& v, double largeur, double hauteur) {
+    Boite b;
+    b.ajouter(v.x, v.y);
+    b.ajouter(v.x + largeur / v.echelle, v.y + hauteur / v.echelle);
+    return b;
+}
+
 double pasZoom(double e, bool avant) {
     constexpr double kPas = 0.25, kHaut = 4;
     double r;

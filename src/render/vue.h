@@ -63,7 +63,13 @@ double pasZoom(double echelle, bool avant);
 std::string texteCoordonnees(double X, double Y, double echelle);
 std::string texteEchelle(double echelle);
 
+// The margin of a fitted drawing, in pixels at each edge.
+constexpr double kMargeAjustement = 10;
+
 // The view that shows the box `b` whole and centred in an area of
 // `largeur` x `hauteur` pixels, `marge` pixels from every edge; an empty
 // box gives the default view (origin at the bottom-left corner, scale 1).
 Vue ajuster(const Boite& b, double largeur, double hauteur, double marge);
+// The part of the drawing that `v` shows in an area of `largeur` x
+// `hauteur` pixels, in drawing units.
+Boite boiteVue(const Vue& v, double largeur, double hauteur);

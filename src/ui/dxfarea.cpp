@@ -18,8 +18,6 @@ namespace {
 constexpr double kFacteurZoom = 1.25;
 // Pixels an arrow key moves the drawing by.
 constexpr double kPasFleche = 50;
-// Margin around a fitted drawing, in pixels.
-constexpr double kMargeAjustement = 10;
 // How often the progress of a paint is told, in milliseconds.
 constexpr unsigned kPeriodeProgression = 100;
 
@@ -112,9 +110,21 @@ Gdk::Rectangle DXFArea::partieVisible() const {
     return r;
 }
 
-void DXFArea::setDessin(std::shared_ptr<const Dessin> d) {
+Vue DXFArea::vueVisible(int& largeur, int& hauteur) const {
+    const Gdk::Rectangle r = partieVisible();
+    largeur = r.get_width();
+    hauteur = r.get_height();
+    Vue v = vue;
+    // The drawing point at the bottom-left corner of that part.
+    v.x += r.get_x() / vue.echelle;
+    v.y += (get_allocation().get_height() - r.get_y() - r.get_height()) / vue.echelle;
+    return v;
+}
+
+void DXFArea::setDessin(std::shared_ptr<const Dessin> d, bool garderVue) {
     dessin = d ? std::move(d) : std::make_shared<const Dessin>();
-    if (navigable) ajuster();
+    dessinRelu = garderVue;
+    if (navigable && !garderVue) ajuster();
 }
 
 std::list<std::string> DXFArea::getCalques() const { return dessin->getCalques(); }
@@ -215,9 +225,9 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
     }
     cairo_set_source_rgb(k, 1, 1, 1);
     cairo_paint(k);
-    if (tableau && tableau->commande.dessin == c.dessin) {
-        // Until the new picture is ready: the previous one, moved and scaled
-        // to the new view.
+    if (tableau && (tableau->commande.dessin == c.dessin || dessinRelu)) {
+        // Until the new picture is ready: the previous one (of the drawing
+        // read anew, if so), moved and scaled to the new view.
         const Matrice ancienne = tableau->commande.vue.matrice(tableau->commande.hauteur);
         const Matrice m = vue.matrice(c.hauteur).apres(ancienne.inverse());
         if (m.inversible()) {

@@ -59,10 +59,14 @@ class DXFArea : public Gtk::DrawingArea {
     void deplacer(double dx, double dy);
     // The part of the area the pane shows, in the area's pixels.
     Gdk::Rectangle partieVisible() const;
+    // The view of that part alone, as a picture of its size (`largeur` x
+    // `hauteur` pixels): what saving or printing what is seen paints.
+    Vue vueVisible(int& largeur, int& hauteur) const;
 
-    // Paints `dessin` from the next repaint on (an empty drawing when null).
-    // Queues no repaint; the hidden layers stay.
-    void setDessin(std::shared_ptr<const Dessin> dessin);
+    // Paints `dessin` from the next repaint on (an empty drawing when null),
+    // fitted to the area unless `garderVue` (a drawing read anew). Queues no
+    // repaint; the hidden layers stay.
+    void setDessin(std::shared_ptr<const Dessin> dessin, bool garderVue = false);
     const Dessin& getDessin() const { return *dessin; }
 
     // The layer names of the drawing painted, in ascending byte order.
@@ -124,6 +128,8 @@ class DXFArea : public Gtk::DrawingArea {
     Vue vue;
     bool ajusterAuPremierDessin = false;
     std::shared_ptr<const Dessin> dessin;
+    // The drawing is its file read anew: its previous picture may stand in.
+    bool dessinRelu = false;
     std::list<std::string> calquesMasques;
 
     // Before the painter, so that the painter's thread is stopped first.

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "fichiers/noms.h"
 #include "render/images.h"
 
 namespace {
@@ -50,6 +51,12 @@ void poserIcone(Gtk::Window& fenetre, const std::string& fichier, std::ostream& 
     fenetre.set_icon(Glib::wrap(icone));
 }
 
+void filtrerExtension(Gtk::FileFilter& filtre, const char* extension) {
+    filtre.add_custom(Gtk::FILE_FILTER_DISPLAY_NAME, [extension](const Gtk::FileFilter::Info& i) {
+        return finitParExtension(i.display_name, extension);
+    });
+}
+
 FenetreVisionneuse::FenetreVisionneuse(std::ostream& sortie, std::ostream& erreurs)
     : sortie(sortie),
       erreurs(erreurs),
@@ -62,11 +69,15 @@ FenetreVisionneuse::FenetreVisionneuse(std::ostream& sortie, std::ostream& erreu
 
 FenetreVisionneuse::~FenetreVisionneuse() = default;
 
-Gtk::Widget* FenetreVisionneuse::creerBarreOutils(const Barre& barre) {
+Gtk::Widget* FenetreVisionneuse::creerBarreOutils(const Barre& barre,
+                                                  const Glib::RefPtr<Gtk::Action>& ouvrir,
+                                                  const std::vector<ActionBarre>& autres) {
     groupeActions = Gtk::ActionGroup::create();
-    groupeActions->add(Gtk::Action::create(barre.actionOuvrir, Gtk::Stock::OPEN,
-                                           barre.libelleOuvrir, "Ouvrir un fichier .dxf"),
+    groupeActions->add(ouvrir ? ouvrir
+                              : Gtk::Action::create(barre.actionOuvrir, Gtk::Stock::OPEN,
+                                                    barre.libelleOuvrir, "Ouvrir un fichier .dxf"),
                        sigc::mem_fun(*this, &FenetreVisionneuse::on_menu_file_open));
+    for (const ActionBarre& a : autres) groupeActions->add(a.action, a.gestionnaire);
     groupeActions->add(
         Gtk::Action::create(barre.actionQuitter, Gtk::Stock::QUIT, barre.libelleQuitter),
         sigc::mem_fun(*this, &FenetreVisionneuse::on_menu_file_quit));
@@ -130,10 +141,11 @@ void FenetreVisionneuse::choisirFichier(const Choix& choix,
     dialogue.add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
     dialogue.add_button(Gtk::Stock::OPEN, Gtk::RESPONSE_OK);
 
+    if (!dossierChoix.empty()) dialogue.set_current_folder(dossierChoix);
+
     Gtk::FileFilter dxf;
     dxf.set_name("*.dxf");
-    dxf.add_pattern("*.dxf");
-    dxf.add_pattern("*.DXF");
+    filtrerExtension(dxf, ".dxf");
     dialogue.add_filter(dxf);
     Gtk::FileFilter tous;
     tous.set_name(choix.nomTousFichiers);
@@ -141,6 +153,7 @@ void FenetreVisionneuse::choisirFichier(const Choix& choix,
     dialogue.add_filter(tous);
 
     if (dialogue.run() != Gtk::RESPONSE_OK) return;
+    dossierChoix = dialogue.get_current_folder();
     choisi(dialogue.get_filename());
 }
 

@@ -9,6 +9,7 @@
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
 #include <gtkmm/buttonbox.h>
+#include <gtkmm/filefilter.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/textview.h>
 #include <gtkmm/treestore.h>
@@ -19,6 +20,7 @@
 #include <functional>
 #include <iostream>
 #include <string>
+#include <vector>
 
 struct AccesTest;
 
@@ -26,6 +28,10 @@ struct AccesTest;
 // loaded the window goes on without an icon and one line says so on `erreurs`.
 void poserIcone(Gtk::Window& fenetre, const std::string& fichier,
                 std::ostream& erreurs = std::cerr);
+
+// Makes `filtre` keep the files whose name ends with `extension` (".dxf"),
+// in any case.
+void filtrerExtension(Gtk::FileFilter& filtre, const char* extension);
 
 class FenetreVisionneuse : public Gtk::Window {
   public:
@@ -51,9 +57,18 @@ class FenetreVisionneuse : public Gtk::Window {
     // Traces and diagnostics go to `sortie`, error messages to `erreurs`.
     FenetreVisionneuse(std::ostream& sortie, std::ostream& erreurs);
 
+    // A toolbar action of a viewer's own, and its handler.
+    struct ActionBarre {
+        Glib::RefPtr<Gtk::Action> action;
+        sigc::slot<void> gestionnaire;
+    };
+
     // Builds the action group and the UI manager; returns the toolbar widget,
-    // or null when the UI definition was rejected.
-    Gtk::Widget* creerBarreOutils(const Barre& barre);
+    // or null when the UI definition was rejected. `ouvrir`, when given, is
+    // the open action (a recent-files action, say) instead of a plain one;
+    // `autres` come between open and quit.
+    Gtk::Widget* creerBarreOutils(const Barre& barre, const Glib::RefPtr<Gtk::Action>& ouvrir = {},
+                                  const std::vector<ActionBarre>& autres = {});
     // Labels the three annotation buttons, greys them out, wires them and
     // puts them into `boiteBoutons`.
     void preparerBoutons();
@@ -69,8 +84,10 @@ class FenetreVisionneuse : public Gtk::Window {
     // Replaces the annotation text with `texte` (bytes that are not UTF-8
     // are taken as Latin-9).
     void afficherTexte(const std::string& texte);
-    // Runs the modal file chooser; on OK calls `choisi` with the chosen path
-    // while the dialog is still up.
+    // Runs the modal file chooser, in the folder of the last choice (or
+    // `dossierChoix`), *.dxf files shown whatever the case of their
+    // extension; on OK calls `choisi` with the chosen path while the dialog
+    // is still up.
     void choisirFichier(const Choix& choix, const std::function<void(const std::string&)>& choisi);
 
     void on_menu_file_quit();
@@ -81,6 +98,8 @@ class FenetreVisionneuse : public Gtk::Window {
 
     std::ostream& sortie;
     std::ostream& erreurs;
+    // Where the file chooser opens; empty for the toolkit's choice.
+    std::string dossierChoix;
 
     Gtk::TreeView arbre;
     Glib::RefPtr<Gtk::ActionGroup> groupeActions;

@@ -1,6 +1,13 @@
 // The window tests' way into the windows' members and handlers.
 #pragma once
 
+#include <gtk/gtk.h>
+#include <gtkmm/menutoolbutton.h>
+#include <gtkmm/recentchoosermenu.h>
+
+#include <string>
+#include <vector>
+
 #include "app/tarsin.h"
 #include "plan/fenetre_plan.h"
 
@@ -22,17 +29,39 @@ struct AccesTest {
     static Gtk::Button& nouvelle(FenetreVisionneuse& f) { return f.boutonNouvelle; }
     static Gtk::Button& modifier(FenetreVisionneuse& f) { return f.boutonModifier; }
     static Gtk::Button& supprimer(FenetreVisionneuse& f) { return f.boutonSupprimer; }
+    static const std::string& dossierChoix(FenetreVisionneuse& f) { return f.dossierChoix; }
 
     static DXFArea& dessin(Tarsin& t) { return t.dessin; }
     static const Tarsin::ModelColumns& colonnes(Tarsin& t) { return t.colonnes; }
     static const std::string& fichierAnnot(Tarsin& t) { return t.fichier_annot; }
     static Gtk::HBox& barreOutils(Tarsin& t) { return t.barreOutils; }
     static Gtk::HBox& boiteZoom(Tarsin& t) { return t.boiteZoom; }
+    static Gtk::HBox& boiteCommandes(Tarsin& t) { return t.boiteCommandes; }
     static Gtk::Button& zoomP(Tarsin& t) { return t.boutonZoomP; }
     static Gtk::Button& zoomM(Tarsin& t) { return t.boutonZoomM; }
     static Gtk::Button& ajuster(Tarsin& t) { return t.boutonAjuster; }
     static Gtk::Statusbar& barreEtat(Tarsin& t) { return t.barreEtat; }
     static const Dessin* dessinOuvert(Tarsin& t) { return t.dessinOuvert.get(); }
+    // What the status bar says.
+    static std::string etat(Tarsin& t) {
+        return gtk_label_get_text(GTK_LABEL(t.barreEtat.gobj()->label));
+    }
+    // The recent drawings as the arrow of "Ouvrir" lists them.
+    static std::vector<std::string> recents(Tarsin& t) {
+        std::vector<std::string> uris;
+        auto* o = dynamic_cast<Gtk::MenuToolButton*>(t.gestionnaireUI->get_widget("/ToolBar/Open"));
+        auto* menu = o ? dynamic_cast<Gtk::RecentChooserMenu*>(o->get_menu()) : nullptr;
+        if (!menu) return uris;
+        // gtkmm's get_items() does not free what it is given.
+        GList* items = gtk_recent_chooser_get_items(GTK_RECENT_CHOOSER(menu->gobj()));
+        for (GList* i = items; i; i = i->next) {
+            auto* info = static_cast<GtkRecentInfo*>(i->data);
+            uris.push_back(gtk_recent_info_get_uri(info));
+            gtk_recent_info_unref(info);
+        }
+        g_list_free(items);
+        return uris;
+    }
 
     static bool exposer(DXFArea& d, GdkEventExpose* e) { return d.on_expose_event(e); }
 

@@ -56,5 +56,7 @@ std::string commande(const std::string& commande);
 // The id of the first window named exactly `nom`, waiting at most `secondes`;
 // empty when none appears.
 std::string attendreFenetre(const std::string& nom, int secondes = 30);
+// The title of tarsin's window showing the drawing `nom`.
+inline std::string titreTarsin(const std::string& nom) { return nom + " \u2014 Tarsin"; }
 // A screenshot of the whole screen.
 Glib::RefPtr<Gdk::Pixbuf> captureEcran();

@@ -30,7 +30,7 @@ TEST(AnnotationsTarsin, LigneActiveeMontreSonTexte) {
         std::filesystem::copy_file(source(std::string("samples/") + f), dossier.chemin() + "/" + f);
 
     Lancement tarsin({programme("tarsin"), "site.dxf"}, dossier.chemin());
-    const std::string fenetre = attendreFenetre("Tarsin");
+    const std::string fenetre = attendreFenetre(titreTarsin("site.dxf"));
     ASSERT_FALSE(fenetre.empty()) << "the window of tarsin did not appear";
     commande("xdotool windowfocus --sync " + fenetre);
 

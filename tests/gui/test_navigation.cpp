@@ -139,8 +139,7 @@ TEST_F(Navigation, LaBarreDEtatDonneLesCoordonneesDuPointeur) {
     mouvement.motion.x = x;
     mouvement.motion.y = y;
     envoyer(mouvement);
-    GtkStatusbar* barre = A::barreEtat(t).gobj();
-    const std::string texte = gtk_label_get_text(GTK_LABEL(barre->label));
+    const std::string texte = A::etat(t);
     const std::string attendu = texteCoordonnees(kX + 50, kY + 50, d().getEchelle());
     EXPECT_EQ(texte.substr(0, attendu.size()), attendu) << texte;
     EXPECT_NE(texte.find("2600050"), std::string::npos) << texte;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "acces.h"
 #include "ecran.h"
 #include "support/dxf.h"
 #include "support/fichiers.h"
@@ -16,10 +17,29 @@
 namespace {
 
 // Where the toolbar's items are in a window at the screen's top-left corner
-// (no window manager moves it): the first item is "Ouvrir", the second the
-// quit item.
+// (no window manager moves it): the first item is "Ouvrir", the second
+// tarsin-plan's quit item.
 const char* const kClicOuvrir = "mousemove 25 30 click 1";
-const char* const kClicQuitter = "mousemove 88 30 click 1";
+const char* const kClicQuitterPlan = "mousemove 88 30 click 1";
+
+// Where tarsin's quit item is: measured on a window built here, with the
+// same toolkit, theme and fonts.
+std::string clicQuitterTarsin() {
+    static const std::string clic = [] {
+        std::ostringstream sortie, erreurs;
+        Tarsin t(sortie, erreurs);
+        t.show();
+        laisserTourner(300);
+        int x = 0, y = 0;
+        if (Gtk::Widget* q = AccesTest::ui(t)->get_widget("/ToolBar/Quit"))
+            q->translate_coordinates(t, q->get_allocation().get_width() / 2,
+                                     q->get_allocation().get_height() / 2, x, y);
+        t.hide();
+        laisserTourner(100);
+        return "mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1";
+    }();
+    return clic;
+}
 
 void xdotool(const std::string& arguments) { commande("xdotool " + arguments); }
 
@@ -90,6 +110,8 @@ Glib::RefPtr<Gdk::Pixbuf> captureAvecRouge(std::size_t bandes, int x0, int x1, i
 
 class Programmes : public ::testing::Test {
   protected:
+    // Measured before any program's window is on the screen.
+    void SetUp() override { clicQuitterTarsin(); }
     DossierTemporaire dossier;
     void copierIcone() {
         std::filesystem::copy_file(source("samples/icon.gif"), dossier.chemin() + "/icon.gif");
@@ -106,7 +128,7 @@ TEST_F(Programmes, TarsinOuvreLeDessinDeSaLigneDeCommande) {
     dossier.ecrire("tarsin.log", "CONTENU D'UNE SESSION PRECEDENTE\n");
 
     Lancement tarsin({programme("tarsin"), plan}, dossier.chemin());
-    const std::string fenetre = attendreFenetre("Tarsin");
+    const std::string fenetre = attendreFenetre(titreTarsin("site.dxf"));
     ASSERT_FALSE(fenetre.empty());
     ASSERT_TRUE(attendreTexte(journal(), "fin du bloc : __root__"));
     // Emptied at start.
@@ -114,7 +136,7 @@ TEST_F(Programmes, TarsinOuvreLeDessinDeSaLigneDeCommande) {
     // The drawing shows in the drawing pane, right of the 300 pixels column.
     EXPECT_EQ(rangees(captureAvecRouge(1, 300, 1600), true, 300, 1600, 300).size(), 1u);
 
-    xdotool(kClicQuitter);
+    xdotool(clicQuitterTarsin());
     Execution fin = tarsin.attendre(60);
     EXPECT_EQ(fin.statut, 0) << fin.erreurs;
     // Standard output went to the log, complete once the program ended.
@@ -137,9 +159,9 @@ TEST_F(Programmes, TarsinSansIconeNiJournalPossible) {
 
     // The toolkit takes its own options out before the drawing is looked for.
     Lancement tarsin({programme("tarsin"), "--sync", plan}, dossier.chemin());
-    ASSERT_FALSE(attendreFenetre("Tarsin").empty());
+    ASSERT_FALSE(attendreFenetre(titreTarsin("site.dxf")).empty());
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    xdotool(kClicQuitter);
+    xdotool(clicQuitterTarsin());
     Execution fin = tarsin.attendre(60);
     EXPECT_EQ(fin.statut, 0) << fin.erreurs;
     // Standard output stays on the terminal, and says so on standard error.
@@ -164,10 +186,10 @@ TEST_F(Programmes, TarsinInstalleTrouveSonIcone) {
     const std::string second = dossier.ecrire("second.dxf", dessinRepere());
 
     Lancement tarsin({prefixe + "/bin/tarsin", premier, second}, dossier.chemin());
-    ASSERT_FALSE(attendreFenetre("Tarsin").empty());
+    ASSERT_FALSE(attendreFenetre(titreTarsin("premier.dxf")).empty());
     ASSERT_TRUE(
         attendreTexte(journal(), "le fichier_annot : " + dossier.chemin() + "/premier.ann"));
-    xdotool(kClicQuitter);
+    xdotool(clicQuitterTarsin());
     Execution fin = tarsin.attendre(60);
     EXPECT_EQ(fin.statut, 0) << fin.erreurs;
     EXPECT_EQ(fin.erreurs.find("Icone"), std::string::npos) << fin.erreurs;
@@ -219,7 +241,7 @@ TEST_F(Programmes, TarsinOuvreParLeDialogue) {
     EXPECT_GT(hauteur, 700);
     EXPECT_NEAR(rouges[0].centre(), bleues[0].debut + hauteur / 10, 3);
 
-    xdotool(kClicQuitter);
+    xdotool(clicQuitterTarsin());
     Execution fin = tarsin.attendre(60);
     EXPECT_EQ(fin.statut, 0) << fin.erreurs;
     EXPECT_NE(lireFichier(journal()).find("LINE:\t\t(100, 0) (100, 1000)"), std::string::npos);
@@ -276,7 +298,7 @@ TEST_F(Programmes, PlanMontreSonDessinALEchelleDonnee) {
     while (bleu < 1200 && !pixel(ecran, bleu, bas - 300).bleuatre()) ++bleu;
     EXPECT_NEAR(bleu + 1, gauche + 200, 1);
 
-    xdotool(kClicQuitter);
+    xdotool(kClicQuitterPlan);
     Execution fin = planif.attendre(60);
     EXPECT_EQ(fin.statut, 0) << fin.erreurs;
     EXPECT_NE(fin.sortie.find("Reading file " + plan + "...\n"), std::string::npos);
@@ -290,15 +312,15 @@ TEST_F(Programmes, PlanMontreSonDessinALEchelleDonnee) {
 namespace {
 
 // Starts `arguments` in `dossier`, waits for the window `titre`, quits it
-// from its toolbar and returns how the program ended.
+// from its toolbar (`clicQuitter`) and returns how the program ended.
 Execution lancerEtQuitter(const std::vector<std::string>& arguments, const std::string& dossier,
-                          const std::string& titre,
+                          const std::string& titre, const std::string& clicQuitter,
                           const std::vector<std::string>& environnement = {}) {
     Lancement programme(arguments, dossier, environnement);
     const std::string fenetre = attendreFenetre(titre);
     EXPECT_FALSE(fenetre.empty()) << "the window " << titre << " did not appear";
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    xdotool(kClicQuitter);
+    xdotool(clicQuitter);
     return programme.attendre(60);
 }
 
@@ -331,7 +353,8 @@ TEST_F(Programmes, TarsinDansUnDossierHostile) {
                                                      "--regid=65534", "--clear-groups"});
         }
         const Execution fin =
-            lancerEtQuitter(arguments, ici.chemin(), "Tarsin", {"XDG_STATE_HOME=" + etat.chemin()});
+            lancerEtQuitter(arguments, ici.chemin(), titreTarsin("site.dxf"), clicQuitterTarsin(),
+                            {"XDG_STATE_HOME=" + etat.chemin()});
         chmod(ici.chemin().c_str(), 0755);
         // Had a pipe been opened, the window would never have come.
         EXPECT_EQ(fin.statut, 0) << fin.erreurs;
@@ -362,8 +385,8 @@ TEST_F(Programmes, PlanDansUnDossierHostile) {
     const std::string plan = dossier.ecrire("p.dxf", dessinRepere());
     for (const char* tube : {"/icon.gif", "/annotations.ann"})
         ASSERT_EQ(mkfifo((dossier.chemin() + tube).c_str(), 0600), 0);
-    const Execution fin =
-        lancerEtQuitter({programme("tarsin-plan"), plan}, dossier.chemin(), "Plan");
+    const Execution fin = lancerEtQuitter({programme("tarsin-plan"), plan}, dossier.chemin(),
+                                          "Plan", kClicQuitterPlan);
     EXPECT_EQ(fin.statut, 0) << fin.erreurs;
     // The tree's three demonstration rows each look for their annotations.
     EXPECT_EQ(compter(fin.erreurs, "Impossible d'ouvrir le fichier d'annotations!\n"), 3u);

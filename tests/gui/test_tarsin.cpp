@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <cairomm/surface.h>
 #include <gtkmm/cellrenderertoggle.h>
+#include <gtkmm/menutoolbutton.h>
 #include <gtkmm/stock.h>
 #include <gtkmm/toolbar.h>
 #include <gtkmm/toolbutton.h>
@@ -108,8 +109,10 @@ TEST_F(FenetreTarsin, ArbreDesWidgets) {
     // Toolbar and zoom buttons on one row, then tree, buttons, text; the
     // tree and the text share the extra height.
     Gtk::VBox& gauche = A::colonneGauche(t);
+    // Exporter and Imprimer on a row of their own under the toolbar.
     EXPECT_EQ(enfants(gauche),
-              (std::vector<Gtk::Widget*>{&A::barreOutils(t), &A::defilArbre(t), &A::boiteBoutons(t),
+              (std::vector<Gtk::Widget*>{&A::barreOutils(t), &A::boiteCommandes(t),
+                                         &A::defilArbre(t), &A::boiteBoutons(t),
                                          &A::defilAnnotation(t)}));
     EXPECT_FALSE(emballage(gauche, A::barreOutils(t)).expand);
     EXPECT_TRUE(emballage(gauche, A::defilArbre(t)).expand);
@@ -134,10 +137,15 @@ TEST_F(FenetreTarsin, ArbreDesWidgets) {
     EXPECT_EQ(quitter->get_label(), "Quitter");
     EXPECT_EQ(ouvrir->get_stock_id(), Gtk::StockID(Gtk::Stock::OPEN).get_string());
     EXPECT_EQ(quitter->get_stock_id(), Gtk::StockID(Gtk::Stock::QUIT).get_string());
+    // "Ouvrir" with the recent drawings under its arrow; "Exporter" and
+    // "Imprimer" wait for a drawing.
+    EXPECT_NE(dynamic_cast<Gtk::MenuToolButton*>(ouvrir), nullptr);
+    for (Gtk::Widget* w : enfants(A::boiteCommandes(t)))
+        EXPECT_EQ(w->is_sensitive(), w == &A::ajuster(t));
     EXPECT_EQ(A::actions(t)->get_action("Open")->property_tooltip().get_value(),
               "Ouvrir un fichier .dxf");
-    EXPECT_EQ(enfants(A::boiteZoom(t)),
-              (std::vector<Gtk::Widget*>{&A::zoomM(t), &A::zoomP(t), &A::ajuster(t)}));
+    EXPECT_EQ(enfants(A::boiteZoom(t)), (std::vector<Gtk::Widget*>{&A::zoomM(t), &A::zoomP(t)}));
+    EXPECT_EQ(enfants(A::boiteCommandes(t)).front(), &A::ajuster(t));
     EXPECT_EQ(A::ajuster(t).get_label(), "Ajuster");
     EXPECT_EQ(A::zoomM(t).get_label(), "Zoom-");
     EXPECT_EQ(A::zoomP(t).get_label(), "Zoom+");
@@ -372,6 +380,9 @@ TEST_F(FenetreTarsin, OuvertureRateeNeChangeRien) {
     EXPECT_EQ(titres(t), (std::vector<std::string>{"m", "n"}));
     EXPECT_EQ(A::dessin(t).getCalquesMasques(), std::list<std::string>{"n"});
     EXPECT_EQ(sortie.str(), sortieAvant);
+    EXPECT_EQ(t.get_title(), titreTarsin("bon.dxf"));
+    // The status bar says it too, for whoever has no terminal.
+    EXPECT_NE(A::etat(t).find(absent + " n'a pas pu etre ouvert."), std::string::npos);
 
     // A file that is not a drawing at all.
     const std::string vide = dossier.ecrire("vide.dxf", "");
@@ -399,6 +410,9 @@ TEST_F(FenetreTarsin, SecondeOuvertureRemplaceTout) {
     EXPECT_EQ(&A::dessin(t).getDessin(), A::dessinOuvert(t));
     EXPECT_EQ(A::dessin(t).getCalques(), (std::list<std::string>{"q", "r", "s"}));
     EXPECT_EQ(A::fichierAnnot(t), dossier.chemin() + "/second.ann");
+    // The title names the drawing; the file chooser opens in its folder.
+    EXPECT_EQ(t.get_title(), titreTarsin("second.dxf"));
+    EXPECT_EQ(A::dossierChoix(t), dossier.chemin());
 }
 
 TEST_F(FenetreTarsin, CheminCourtGardeSonNom) {

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <new>
 
-#include "render/cli/fichier_provisoire.h"
+#include "fichiers/fichier_provisoire.h"
 
 namespace {
 

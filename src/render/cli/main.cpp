@@ -1,21 +1,16 @@
 // tarsin-render: paints a DXF drawing into a PNG, SVG or PDF file, without a
 // display, with the same importer, painters and view transform as the viewer.
-#include <cairo-pdf.h>
-#include <cairo-svg.h>
-#include <cairo.h>
-#include <cairomm/context.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <optional>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +19,8 @@
 #include "import/lecture.h"
 #include "model/etendue.h"
 #include "model/trace.h"
-#include "render/cli/fichier_provisoire.h"
 #include "render/cli/limites.h"
+#include "render/exportation.h"
 #include "render/peintre.h"
 
 namespace {
@@ -52,16 +47,11 @@ const char* const kUsage =
     "La sortie est ecrite sous un nom provisoire puis renommee : un echec ne laisse aucun "
     "fichier.\n";
 
-// Margin of a fitted view, in pixels at each edge.
-constexpr double kMargeAjustement = 10;
-
 bool lireNombre(const std::string& s, double& v) {
     if (s.empty()) return false;
     auto [fin, e] = std::from_chars(s.data(), s.data() + s.size(), v);
     return e == std::errc() && fin == s.data() + s.size() && std::isfinite(v);
 }
-
-enum class Format { Png, Svg, Pdf };
 
 int erreurUsage(const std::string& message) {
     std::cerr << "tarsin-render : " << message << "\n" << kUsage;
@@ -71,17 +61,6 @@ int erreurUsage(const std::string& message) {
 int erreur(const std::string& message) {
     std::cerr << "tarsin-render : " << message << std::endl;
     return 1;
-}
-
-bool finitPar(const std::string& s, const char* suffixe) {
-    const std::size_t n = std::strlen(suffixe);
-    if (s.size() < n) return false;
-    for (std::size_t i = 0; i < n; ++i) {
-        char c = s[s.size() - n + i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != suffixe[i]) return false;
-    }
-    return true;
 }
 
 bool lireCote(const std::string& s, int& v) {
@@ -122,21 +101,6 @@ bool sortieInscriptible(const std::string& chemin, std::string& raison) {
     std::fclose(f);
     if (!existait) std::remove(chemin.c_str());
     return true;
-}
-
-cairo_status_t ecrireFlux(void* fichier, const unsigned char* donnees, unsigned int longueur) {
-    return std::fwrite(donnees, 1, longueur, static_cast<FILE*>(fichier)) == longueur
-               ? CAIRO_STATUS_SUCCESS
-               : CAIRO_STATUS_WRITE_ERROR;
-}
-
-bool ecrirePng(cairo_surface_t* surface, FichierProvisoire& fichier, std::string& raison) {
-    const cairo_status_t s = cairo_surface_write_to_png_stream(surface, ecrireFlux, fichier.flux());
-    if (s != CAIRO_STATUS_SUCCESS) {
-        raison = cairo_status_to_string(s);
-        return false;
-    }
-    return fichier.valider(raison);
 }
 
 }  // namespace
@@ -202,14 +166,8 @@ int main(int argc, char** argv) {
     if (echelle && fenetre) return erreurUsage("--scale et --window s'excluent.");
     const std::string& dessin = positionnels[0];
     const std::string& sortie = positionnels[1];
-    Format format;
-    if (finitPar(sortie, ".png"))
-        format = Format::Png;
-    else if (finitPar(sortie, ".svg"))
-        format = Format::Svg;
-    else if (finitPar(sortie, ".pdf"))
-        format = Format::Pdf;
-    else
+    const std::optional<FormatImage> format = formatDuNom(sortie);
+    if (!format)
         return erreurUsage("extension de sortie inconnue : " + sortie +
                            " (.png, .svg ou .pdf attendu).");
 
@@ -230,66 +188,24 @@ int main(int argc, char** argv) {
         return erreur(lecture.message.empty() ? dessin + " n'a pas pu etre lu." : lecture.message);
     if (!lecture.message.empty()) std::cerr << "tarsin-render : " << lecture.message << std::endl;
 
-    // SVG and PDF are written while they are painted, PNG at the end.
-    FichierProvisoire fichier;
-    if (format != Format::Png && !fichier.ouvrir(sortie, raison))
-        return erreur("impossible d'ecrire " + sortie + " : " + raison + ".");
-    cairo_surface_t* surface = nullptr;
-    switch (format) {
-        case Format::Png:
-            surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, largeur, hauteur);
-            break;
-        case Format::Svg:
-            surface =
-                cairo_svg_surface_create_for_stream(ecrireFlux, fichier.flux(), largeur, hauteur);
-            break;
-        case Format::Pdf:
-            surface =
-                cairo_pdf_surface_create_for_stream(ecrireFlux, fichier.flux(), largeur, hauteur);
-            break;
-    }
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        const std::string s = cairo_status_to_string(cairo_surface_status(surface));
-        cairo_surface_destroy(surface);
-        return erreur("impossible de creer " + sortie + " : " + s + ".");
-    }
+    Vue vue;
+    if (echelle)
+        vue.echelle = *echelle;
+    else if (fenetre)
+        vue = ajuster(*fenetre, largeur, hauteur, 0);
+    else
+        vue = ajuster(etendue(*handler.getDessin()), largeur, hauteur, kMargeAjustement);
+    ResultatExport r;
     {
-        auto cr = Cairo::RefPtr<Cairo::Context>(new Cairo::Context(cairo_create(surface), true));
-        cairo_t* c = cr->cobj();
-        cairo_set_source_rgb(c, 1, 1, 1);
-        cairo_paint(c);
-
         Trace trace(traces);
         Peintre peintre(trace, options);
-        const Zone zone{0, 0, static_cast<double>(largeur), static_cast<double>(hauteur)};
-        Vue vue;
-        if (echelle)
-            vue.echelle = *echelle;
-        else if (fenetre)
-            vue = ajuster(*fenetre, largeur, hauteur, 0);
-        else
-            vue = ajuster(etendue(*handler.getDessin()), largeur, hauteur, kMargeAjustement);
-        peintre.peindre(cr, *handler.getDessin(), vue, hauteur, zone, {});
-        if (peintre.estIncomplet())
-            std::cerr << "tarsin-render : des textes n'ont pas pu etre peints." << std::endl;
-        if (cairo_status(c) != CAIRO_STATUS_SUCCESS)
-            std::cerr << "tarsin-render : le dessin est incomplet : "
-                      << cairo_status_to_string(cairo_status(c)) << std::endl;
+        r = exporter(peintre, *handler.getDessin(), vue, largeur, hauteur, {}, *format, sortie);
     }
-    bool ecrit = true;
-    if (format == Format::Png) {
-        ecrit = fichier.ouvrir(sortie, raison) && ecrirePng(surface, fichier, raison);
-    } else {
-        cairo_surface_finish(surface);
-        if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-            ecrit = false;
-            raison = cairo_status_to_string(cairo_surface_status(surface));
-        } else {
-            ecrit = fichier.valider(raison);
-        }
-    }
-    cairo_surface_destroy(surface);
+    if (r.textesManquants)
+        std::cerr << "tarsin-render : des textes n'ont pas pu etre peints." << std::endl;
+    if (!r.incomplet.empty())
+        std::cerr << "tarsin-render : le dessin est incomplet : " << r.incomplet << std::endl;
     libererPolices();
-    if (!ecrit) return erreur("impossible d'ecrire " + sortie + " : " + raison + ".");
+    if (!r.ecrit) return erreur(r.erreur + ".");
     return 0;
 }

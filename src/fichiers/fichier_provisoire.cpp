@@ -1,4 +1,4 @@
-#include "render/cli/fichier_provisoire.h"
+#include "fichiers/fichier_provisoire.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
