@@ -18,6 +18,9 @@ namespace {
 constexpr double kFacteurZoom = 1.25;
 // Pixels an arrow key moves the drawing by.
 constexpr double kPasFleche = 50;
+// Rows of a picture sent to the X server per turn of the main loop (a few
+// milliseconds' work for a picture 2000 pixels wide).
+constexpr int kLignesParEnvoi = 256;
 // How often the progress of a paint is told, in milliseconds.
 constexpr unsigned kPeriodeProgression = 100;
 
@@ -52,9 +55,15 @@ DXFArea::DXFArea(std::shared_ptr<const Dessin> d, double e, OptionsPeinture opti
     Gdk::Color fond;
     fond.set_rgb_p(kFond.r, kFond.g, kFond.b);
     modify_bg(Gtk::STATE_NORMAL, fond);
+    // Each expose paints its rectangle whole, in one operation, from the
+    // picture: no buffer of the toolkit's in between.
+    set_double_buffered(false);
 }
 
-DXFArea::~DXFArea() { minuterie.disconnect(); }
+DXFArea::~DXFArea() {
+    minuterie.disconnect();
+    envoiEnCours.disconnect();
+}
 
 bool DXFArea::setEchelle(double e) {
     if (!echelleValide(e) || e == vue.echelle) return false;
@@ -177,23 +186,45 @@ void DXFArea::surTableauPret() {
     sortie.write(t->trace.data(), static_cast<std::streamsize>(t->trace.size()));
     sortie.flush();
     tableau = std::move(t);
-    copieServeur.reset();
-    queue_draw();
+    envoi.reset();
+    aEnvoyer = true;
+    demarrerEnvoi();
     etat.emit();
 }
 
-Glib::RefPtr<Gdk::Pixmap> DXFArea::imageServeur() {
+void DXFArea::demarrerEnvoi() {
+    if (aEnvoyer && get_window() && !envoiEnCours.connected())
+        envoiEnCours = Glib::signal_idle().connect(sigc::mem_fun(*this, &DXFArea::envoyerBande));
+}
+
+bool DXFArea::envoyerBande() {
     Glib::RefPtr<Gdk::Window> fenetre = get_window();
-    if (copieServeur || !tableau || !fenetre) return copieServeur;
+    if (!tableau || !fenetre) return false;
     const int l = cairo_image_surface_get_width(tableau->surface);
     const int h = cairo_image_surface_get_height(tableau->surface);
-    if (l <= 0 || h <= 0) return copieServeur;
-    copieServeur = Gdk::Pixmap::create(fenetre, l, h);
-    Cairo::RefPtr<Cairo::Context> cr = copieServeur->create_cairo_context();
+    if (l <= 0 || h <= 0) {
+        aEnvoyer = false;
+        return false;
+    }
+    if (!envoi) {
+        envoi = Gdk::Pixmap::create(fenetre, l, h);
+        lignesEnvoyees = 0;
+    }
+    Cairo::RefPtr<Cairo::Context> cr = envoi->create_cairo_context();
+    cairo_rectangle(cr->cobj(), 0, lignesEnvoyees, l,
+                    std::min(kLignesParEnvoi, h - lignesEnvoyees));
+    cairo_clip(cr->cobj());
     cairo_set_source_surface(cr->cobj(), tableau->surface, 0, 0);
     cairo_set_operator(cr->cobj(), CAIRO_OPERATOR_SOURCE);
     cairo_paint(cr->cobj());
-    return copieServeur;
+    lignesEnvoyees += kLignesParEnvoi;
+    if (lignesEnvoyees < h) return true;
+    copieServeur = envoi;
+    commandeServeur = tableau->commande;
+    envoi.reset();
+    aEnvoyer = false;
+    queue_draw();
+    return false;
 }
 
 bool DXFArea::on_expose_event(GdkEventExpose* event) {
@@ -217,23 +248,24 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
         cairo_rectangle(k, event->area.x, event->area.y, event->area.width, event->area.height);
         cairo_clip(k);
     }
-    Glib::RefPtr<Gdk::Pixmap> image = imageServeur();
-    if (tableau && tableau->commande == c) {
-        gdk_cairo_set_source_pixmap(k, image->gobj(), 0, 0);
+    // A picture painted before the window was there.
+    demarrerEnvoi();
+    if (copieServeur && commandeServeur == c) {
+        gdk_cairo_set_source_pixmap(k, copieServeur->gobj(), 0, 0);
         cairo_paint(k);
         return true;
     }
     cairo_set_source_rgb(k, 1, 1, 1);
     cairo_paint(k);
-    if (tableau && (tableau->commande.dessin == c.dessin || dessinRelu)) {
+    if (copieServeur && (commandeServeur.dessin == c.dessin || dessinRelu)) {
         // Until the new picture is ready: the previous one (of the drawing
         // read anew, if so), moved and scaled to the new view.
-        const Matrice ancienne = tableau->commande.vue.matrice(tableau->commande.hauteur);
+        const Matrice ancienne = commandeServeur.vue.matrice(commandeServeur.hauteur);
         const Matrice m = vue.matrice(c.hauteur).apres(ancienne.inverse());
         if (m.inversible()) {
             const cairo_matrix_t cm = {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0};
             cairo_transform(k, &cm);
-            gdk_cairo_set_source_pixmap(k, image->gobj(), 0, 0);
+            gdk_cairo_set_source_pixmap(k, copieServeur->gobj(), 0, 0);
             cairo_pattern_set_filter(cairo_get_source(k), CAIRO_FILTER_FAST);
             cairo_paint(k);
         }

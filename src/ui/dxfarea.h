@@ -87,7 +87,8 @@ class DXFArea : public Gtk::DrawingArea {
     // ready.
     void reDessiner();
     // Whether a picture is being painted.
-    bool peintureEnCours() const { return atelier.enCours(); }
+    // Whether a picture is being painted, or sent to the X server.
+    bool peintureEnCours() const { return atelier.enCours() || envoiEnCours.connected(); }
 
     // The drawing point under the pointer (drawing units), when it moves.
     sigc::signal<void, double, double>& signal_pointeur() { return pointeur; }
@@ -136,12 +137,18 @@ class DXFArea : public Gtk::DrawingArea {
     Glib::Dispatcher pret;
     PeintureDeFond atelier;
     std::unique_ptr<Tableau> tableau;  // shown
-    // The same picture held by the X server, made once per picture: exposes
-    // copy it there, without sending the picture's pixels again.
+    // The picture shown, held by the X server (exposes copy it there,
+    // without sending its pixels again), and the view it was painted for.
     Glib::RefPtr<Gdk::Pixmap> copieServeur;
-    // The picture on the server, made from `tableau` if it is not yet there;
-    // null without a window.
-    Glib::RefPtr<Gdk::Pixmap> imageServeur();
+    Commande commandeServeur;
+    // The next one, sent a band of rows per turn of the main loop (which
+    // stays free for events meanwhile), shown once whole.
+    Glib::RefPtr<Gdk::Pixmap> envoi;
+    int lignesEnvoyees = 0;
+    bool aEnvoyer = false;
+    sigc::connection envoiEnCours;
+    void demarrerEnvoi();
+    bool envoyerBande();
     Commande demandee;  // asked for last
     bool demandeFaite = false;
     sigc::connection minuterie;
