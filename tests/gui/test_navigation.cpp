@@ -167,13 +167,13 @@ TEST_F(Navigation, TouchesFlechesPlusMoinsOrigine) {
 }
 
 TEST(Reactivite, PendantUnePeintureLaFenetreRepondEtSeFerme) {
-    // 40,000 dashed lines across the drawing: seconds of painting, during
+    // 12,000 dashed lines across the drawing: a long paint, during
     // which the window takes a click on "Zoom+" as its next event and closes
     // without waiting for the picture.
     std::string lignes;
     const dxf::Attr tirets{"0", 7, "TIRETS"};
-    for (int i = 0; i < 40000; ++i)
-        lignes += dxf::ligne(0, i * 0.025, 1000, 1000 - i * 0.025, tirets);
+    for (int i = 0; i < 12000; ++i)
+        lignes += dxf::ligne(0, i / 12.0, 1000, 1000 - i / 12.0, tirets);
     DossierTemporaire dossier;
     std::ostringstream sortie, erreurs;
     auto t = std::make_unique<Tarsin>(sortie, erreurs);
