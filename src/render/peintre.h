@@ -106,6 +106,7 @@ class Peintre {
     const std::atomic<bool>* annulation_ = nullptr;
     std::atomic<std::uint64_t>* progression_ = nullptr;
     std::size_t limiteTrace_ = kTraceMax;
+    double hauteurVue_ = 0;  // of the repaint in progress
     int fils_;
     bool regrouper_ = true;
     bool directs_ = true;

@@ -177,7 +177,6 @@ void RenduCairo::vider() {
     } else {
         cairo_set_dash(cr_, nullptr, 0, 0);
     }
-    if (modeLot_ == Mode::RemplirEtTrait) cairo_fill_preserve(cr_);
     cairo_stroke(cr_);
     lot_ = 0;
 }
@@ -349,19 +348,6 @@ void RenduCairo::pixel(double x, double y, const CouleurRVB& couleur) {
     preparer(trait, 0, Mode::Trait, y - 0.5, y + 0.5, nullptr);
     cairo_move_to(cr_, x - 0.5, y);
     cairo_line_to(cr_, x + 0.5, y);
-    ajouteAuLot();
-}
-
-void RenduCairo::point(const Matrice& m, double x, double y, const CouleurRVB& couleur) {
-    double dx = x, dy = y;
-    m.appliquer(dx, dy);
-    const double r = std::sqrt(m.xx * m.xx + m.yx * m.yx + m.xy * m.xy + m.yy * m.yy);
-    if (std::max(std::fabs(dx), std::fabs(dy)) + r > kLoin) return;
-    Trait trait;
-    trait.couleur = couleur;
-    preparer(trait, 0, Mode::RemplirEtTrait, dy - r, dy + r, &m);
-    cairo_new_sub_path(cr_);
-    cairo_arc(cr_, x, y, 1.0, 0, kDeuxPi);
     ajouteAuLot();
 }
 

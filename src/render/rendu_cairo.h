@@ -50,7 +50,6 @@ class RenduCairo : public Rendu {
                    const Trait& trait) override;
     void remplir(const PointPlan* points, const std::size_t* tailles, std::size_t contours,
                  const CouleurRVB& couleur, RegleRemplissage regle) override;
-    void point(const Matrice& m, double x, double y, const CouleurRVB& couleur) override;
     void texte(const Matrice& m, const TexteAPeindre& texte) override;
     void image(const Matrice& m, const Image& image, const CouleurRVB& couleur) override;
     void terminer() override;
@@ -67,7 +66,7 @@ class RenduCairo : public Rendu {
     bool estIncomplet() const { return incomplet_; }
 
   private:
-    enum class Mode { Trait, RemplirEtTrait };
+    enum class Mode { Trait };
 
     // Makes the batch ready to take a primitive of this kind, in user space
     // `m` (null: device space); flushes the previous one when it differs.

@@ -288,16 +288,21 @@ TEST(PeintrePixels, LigneAEchelleDeux) {
 }
 
 TEST(PeintrePixels, Point) {
+    // By default ($PDMODE 0) a point is a dot of one pixel's ink, within the
+    // pixels around device (5, H - 5).
     Lu d(dxf::entites(dxf::point(5, 5)));
     Toile t;
     t.peindre(d.racine());
-    const int y = t.hauteur - 5;  // device row boundary of drawing y = 5
-    // A filled disc of radius one around device (5, H - 5).
-    for (int x : {4, 5})
-        for (int yy : {y - 1, y}) EXPECT_LT(rouge(t.pixel(x, yy)), 0x20) << x << "," << yy;
-    EXPECT_FALSE(t.encre(8, y));
-    EXPECT_FALSE(t.encre(5, y - 4));
-    EXPECT_FALSE(t.encre(1, y));
+    const int y = t.hauteur - 5;
+    double encre = 0, ailleurs = 0;
+    for (int x = 0; x < 12; ++x)
+        for (int yy = y - 6; yy < t.hauteur; ++yy) {
+            const double e = (255 - rouge(t.pixel(x, yy))) / 255.0;
+            encre += e;
+            if (x < 4 || x > 5 || yy < y - 1 || yy > y) ailleurs += e;
+        }
+    EXPECT_NEAR(encre, 1.0, 0.1);
+    EXPECT_EQ(ailleurs, 0);
 }
 
 TEST(PeintrePixels, ArcQuiPasseParZeroDegre) {
@@ -560,10 +565,12 @@ TEST(PeintrePixels, RegroupementCommeUnParUn) {
         trait(a->getCouleur(), a->isPointille());
     }
     for (Point* p : racine.getPoints()) {
-        cairo_set_matrix(c, &vue);
-        cairo_arc(c, p->getX(), p->getY(), 1, 0, 6.283185307179586);
-        cairo_set_source_rgb(c, 0, 0, 0);
-        cairo_fill_preserve(c);
+        // A dot: a stroke one pixel long.
+        double x = p->getX(), y = p->getY();
+        cairo_matrix_transform_point(&vue, &x, &y);
+        cairo_identity_matrix(c);
+        cairo_move_to(c, x - 0.5, y);
+        cairo_line_to(c, x + 0.5, y);
         trait(p->getCouleur(), false);
     }
     for (Circle* k : racine.getCercles()) {
