@@ -879,9 +879,17 @@ void Parcours::drawEllipses(const std::vector<Ellipse*>& liste) {
         if (masque(*e) || !peignable_) continue;
         double t1 = e->getT1(), t2 = e->getT2();
         if (!fini(t1) || !fini(t2)) continue;
-        // Counter-clockwise from t1 to t2, at most one turn.
-        if (t2 - t1 > kDeuxPi) t2 = t1 + kDeuxPi;
-        while (t2 <= t1) t2 += kDeuxPi;
+        // Counter-clockwise from t1 to t2, at most one turn, t1 brought
+        // within a turn of 0 (past 2^53 a turn added changes nothing).
+        double balayage = t2 - t1;
+        if (!(balayage <= kDeuxPi)) {
+            balayage = kDeuxPi;
+        } else {
+            balayage = std::fmod(balayage, kDeuxPi);
+            if (balayage <= 0) balayage += kDeuxPi;
+        }
+        t1 = std::fmod(t1, kDeuxPi);
+        t2 = t1 + balayage;
         const Trait t = trait(*e);
         // The unit circle carried onto the ellipse.
         const Matrice m = matrice_.apres(
