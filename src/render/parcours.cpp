@@ -31,6 +31,23 @@ constexpr double kTolerance = 0.25;
 bool fini(double v) { return std::isfinite(v); }
 bool fini(const PointPlan& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+// Counter-clockwise from a1 to a2 (finite): a2 set to a1 plus a sweep of at
+// most a turn (more paints the same pixels as one turn; an a2 below a1 goes
+// on through 2 pi; equal angles sweep nothing, or a turn when
+// `egauxFontUnTour`), and a1 brought within a turn of 0, since past 2^53 a
+// turn added to a double changes nothing.
+void ramenerAngles(double& a1, double& a2, bool egauxFontUnTour) {
+    double balayage = a2 - a1;
+    if (!(balayage <= kDeuxPi)) {
+        balayage = kDeuxPi;
+    } else if (balayage != 0 || egauxFontUnTour) {
+        balayage = std::fmod(balayage, kDeuxPi);
+        if (balayage <= 0) balayage += kDeuxPi;
+    }
+    a1 = std::fmod(a1, kDeuxPi);
+    a2 = a1 + balayage;
+}
+
 PointPlan porte(const Matrice& m, double x, double y) {
     m.appliquer(x, y);
     return {x, y};
@@ -263,8 +280,7 @@ void Parcours::arcOuCercle(double cx, double cy, double rayon, double a1, double
         rendu_->pixel(dx, dy, trait().couleur);
         return;
     }
-    // More than a full turn paints the same pixels as one turn.
-    if (a2 - a1 > kDeuxPi) a2 = a1 + kDeuxPi;
+    ramenerAngles(a1, a2, false);
     rendu_->arc(matrice_, cx, cy, rayon, a1, a2, trait());
 }
 
@@ -879,17 +895,7 @@ void Parcours::drawEllipses(const std::vector<Ellipse*>& liste) {
         if (masque(*e) || !peignable_) continue;
         double t1 = e->getT1(), t2 = e->getT2();
         if (!fini(t1) || !fini(t2)) continue;
-        // Counter-clockwise from t1 to t2, at most one turn, t1 brought
-        // within a turn of 0 (past 2^53 a turn added changes nothing).
-        double balayage = t2 - t1;
-        if (!(balayage <= kDeuxPi)) {
-            balayage = kDeuxPi;
-        } else {
-            balayage = std::fmod(balayage, kDeuxPi);
-            if (balayage <= 0) balayage += kDeuxPi;
-        }
-        t1 = std::fmod(t1, kDeuxPi);
-        t2 = t1 + balayage;
+        ramenerAngles(t1, t2, true);
         const Trait t = trait(*e);
         // The unit circle carried onto the ellipse.
         const Matrice m = matrice_.apres(
