@@ -38,7 +38,6 @@ constexpr double kGlypheMax = 1024;
 // are not painted: squashed to a line, and cairo refuses a font matrix that
 // cannot be inverted.
 constexpr double kGlypheMin = 0.05;
-constexpr double kDeuxPi = 6.283185307179586;
 // The most lengths of a dash pattern given to cairo (an even number).
 
 bool fini(double v) { return std::isfinite(v); }
