@@ -70,8 +70,8 @@ class Peintre {
     void setErreurs(std::ostream& erreurs) { principal_.setErreurs(erreurs); }
     // Whether a limit left something out of the last repaint.
     bool estTronque() const { return principal_.estTronque(); }
-    // Whether the last repaint lacks texts that cairo failed on (everything
-    // else was painted).
+    // Whether the last repaint lacks texts (or, on a vector surface,
+    // strokes) that cairo failed on; everything else was painted.
     bool estIncomplet() const { return incomplet_; }
 
     // How many threads may share a repaint on an image surface (each takes

@@ -279,6 +279,8 @@ void RenduCairo::viderLot() {
     }
     cairo_stroke(cr_);
     lot_ = 0;
+    // A context of its own that failed loses the strokes of its colour.
+    if (cr_ != base_cr_ && cairo_status(cr_) != CAIRO_STATUS_SUCCESS) incomplet_ = true;
 }
 
 void RenduCairo::polyligne(const PointPlan* p, std::size_t n, bool fermee, const Trait& trait) {

@@ -72,8 +72,9 @@ class RenduCairo : public Rendu {
     void setClipTextes(const cairo_rectangle_list_t* base, double x, double y, double largeur,
                        double hauteur);
 
-    // Whether a text could not be painted (cairo failed on it): the picture
-    // lacks it. Everything else is still painted.
+    // Whether a text could not be painted (cairo failed on it), or, on a
+    // vector surface, the strokes of a colour whose own context failed: the
+    // picture lacks them. Everything else is still painted.
     bool estIncomplet() const { return incomplet_; }
 
   private:

@@ -53,10 +53,9 @@ const char* const kUsage =
     "  --version      affiche la version\n"
     "La sortie est ecrite sous un nom provisoire puis renommee : un echec ne laisse aucun "
     "fichier.\n"
-    "Statut de sortie : 0 image complete ; 1 echec, aucune image ; 2 mauvais usage ; 3 image "
-    "ecrite\n"
-    "mais incomplete (fichier tronque, blocs trop imbriques, textes ou erreur de cairo), dite\n"
-    "en une ligne sur la sortie d'erreur.\n";
+    "Statut de sortie : 0 image complete ; 1 echec, aucune image ; 2 mauvais usage ;\n"
+    "  3 image ecrite mais incomplete (fichier tronque, blocs trop imbriques, textes ou\n"
+    "  traits sur lesquels cairo a echoue), dite en une ligne sur la sortie d'erreur.\n";
 
 // Margin of a fitted view, in pixels at each edge.
 constexpr double kMargeAjustement = 10;
@@ -293,7 +292,8 @@ int main(int argc, char** argv) {
         peintre.peindre(cr, *handler.getDessin(), vue, hauteur, zone, {});
         if (peintre.estTronque())
             manques.push_back("des blocs imbriques trop profondement ne sont pas dessines");
-        if (peintre.estIncomplet()) manques.push_back("des textes n'ont pas pu etre peints");
+        if (peintre.estIncomplet())
+            manques.push_back("des textes ou des traits n'ont pas pu etre peints");
         if (cairo_status(c) != CAIRO_STATUS_SUCCESS)
             manques.push_back(std::string("cairo a echoue : ") +
                               cairo_status_to_string(cairo_status(c)));
