@@ -96,9 +96,9 @@ TEST(TarsinRenderSortie, ImageIncompleteEcriteEtDite) {
     for (int i = 1; i < 1100; ++i)
         chaine += dxf::bloc("B" + std::to_string(i), 0, 0,
                             dxf::insert("B" + std::to_string(i - 1), 0, 0));
-    const std::string textes = dxf::texte(10, 10, 1e5, "Enorme") +
-                               dxf::texte(10, 20, 1e300, "Infini") +
-                               dxf::texte(10, 30, 12, "\\U+FFFFx") + ligne;
+    const std::string textes =
+        dxf::texte(10, 10, 1e5, "Enorme") + dxf::texte(10, 20, 1e300, "Infini") +
+        dxf::texte(10, 30, 12, "\\U+FFFFx") + dxf::insert("T", 10, 40, 1e6, 1) + ligne;
     struct Cas {
         std::string contenu;
         std::vector<std::string> options;
@@ -114,7 +114,11 @@ TEST(TarsinRenderSortie, ImageIncompleteEcriteEtDite) {
          {},
          3,
          "des blocs imbriques trop profondement ne sont pas dessines"},
-        {dxf::entites(textes), {}, 0, ""},
+        {dxf::fichier(dxf::blocs(dxf::bloc("T", 0, 0, dxf::texte(0, 0, 5, "Etire"))) +
+                      dxf::section("ENTITIES", textes)),
+         {"--scale", "1"},
+         0,
+         ""},
     };
     for (const Cas& k : cas) {
         SCOPED_TRACE(k.message);
