@@ -82,11 +82,12 @@ RenduCairo::RenduCairo(cairo_t* cr, CacheImages& cache, std::mutex* verrou,
         case CAIRO_SURFACE_TYPE_SVG:
         case CAIRO_SURFACE_TYPE_RECORDING:
             vectoriel_ = true;
+            // Reserved whole: pile_ points into it.
+            piles_.reserve(kPilesMax);
             break;
         default:
             break;
     }
-    piles_.reserve(kPilesMax);
 }
 
 void RenduCairo::setTraitsDirects(bool oui) {
