@@ -1,7 +1,10 @@
 // libFuzzer target over the whole road of a drawing: the guard and dxflib,
 // the import handler and its model, the painters on a small image surface,
 // and both annotation readers reading the same bytes as an annotation file
-// (the full viewer's index checked against its walk through the file).
+// (the full viewer's index checked against its walk through the file), and
+// the image decoder reading them as a picture. One repaint goes to a
+// recording surface, as vector outputs do, with its paint trace bounded to a
+// few lines, so that the cut is reached.
 // The bytes are read from memory and from a file, with the same outcome.
 //
 // Build with -DTARSIN_FUZZ=ON and clang; run for instance
@@ -24,6 +27,7 @@
 #include "annot/annotations.h"
 #include "import/dxfhandler.h"
 #include "import/lecture.h"
+#include "render/images.h"
 #include "render/peintre.h"
 
 namespace {
@@ -54,14 +58,22 @@ const std::string& fichierAnnotations() {
     return chemin;
 }
 
-void peindre(DXFHandler& handler, double echelle, bool images) {
+// Paints on an image surface, or on a recording surface (as PDF and SVG
+// outputs do: strokes gathered by colour).
+void peindre(DXFHandler& handler, double echelle, bool images, std::size_t limiteTrace,
+             bool vectoriel) {
     constexpr int kCote = 48;
-    auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, kCote, kCote);
+    const cairo_rectangle_t etendue{0, 0, kCote, kCote};
+    cairo_surface_t* s = vectoriel
+                             ? cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &etendue)
+                             : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kCote, kCote);
+    Cairo::RefPtr<Cairo::Surface> surface(new Cairo::Surface(s, true));
     auto cr = Cairo::Context::create(surface);
     Trace trace(nulle());
     OptionsPeinture options;
     options.images = images;
     Peintre peintre(trace, options);
+    peintre.setLimiteTrace(limiteTrace);
     const std::list<std::string> masques = {"0"};
     peintre.peindre(cr, *handler.getDessin(), echelle, kCote, Zone{0, 0, kCote, kCote},
                     images ? std::list<std::string>{} : masques);
@@ -104,31 +116,47 @@ void comparerIndex(const std::string& chemin) {
     }
 }
 
+// The same bytes as a picture, within small bounds: the header checks and the
+// loaders of the five formats read what the input gives.
+void decoderImageFuzz(const std::string& chemin) {
+    Decodage d;
+    GdkPixbuf* image = decoderImage(chemin, d, 1 << 16, 1024, std::uint64_t{1} << 20);
+    if ((image != nullptr) != (d.refus == RefusImage::Aucun)) std::abort();
+    if (image) g_object_unref(image);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
     const std::string_view octets(reinterpret_cast<const char*>(donnees), taille);
     ResultatLecture enMemoire;
+    std::size_t entites = 0;
     {
         DXFHandler handler(nulle());
         enMemoire = lireTexteDXF(octets, "fuzz.dxf", handler);
+        entites = handler.entitesRecues();
         if (enMemoire.utilisable()) {
-            peindre(handler, 1.0, true);
-            peindre(handler, 0.25, false);
+            peindre(handler, 1.0, true, Peintre::kTraceMax, false);
+            peindre(handler, 0.25, false, 512, true);
         }
     }
     const std::string& chemin = ecrireFichier(octets);
     {
         // The same bytes from a file, into the earlier viewer's handler,
-        // which ignores images: the outcome must be the same.
+        // which ignores images: the outcome must be the same, but for a
+        // drawing of images alone, of which that handler reads nothing.
         DXFHandler::Options sansImages;
         sansImages.images = false;
         DXFHandler handler(nulle(), sansImages);
         const ResultatLecture depuisFichier = lireDXF(chemin, handler);
-        if (depuisFichier.issue != enMemoire.issue || depuisFichier.cause != enMemoire.cause)
+        const bool imagesSeules =
+            depuisFichier.cause == ResultatLecture::RienLu && enMemoire.utilisable() && entites > 0;
+        if (!imagesSeules &&
+            (depuisFichier.issue != enMemoire.issue || depuisFichier.cause != enMemoire.cause))
             std::abort();
     }
     lireAnnotations(chemin);
     comparerIndex(chemin);
+    decoderImageFuzz(chemin);
     return 0;
 }

@@ -178,6 +178,12 @@ void DXFHandler::setVariableDouble(const std::string& cle, double valeur, int) {
         dessin->setTailleFleches(valeur);
     else if (cle == "$DIMSCALE")
         dessin->setEchelleCotes(valeur);
+    else if (cle == "$PDSIZE")
+        dessin->setTaillePoints(valeur);
+}
+
+void DXFHandler::setVariableInt(const std::string& cle, int valeur, int) {
+    if (cle == "$PDMODE") dessin->setModePoints(valeur);
 }
 
 void DXFHandler::addBlock(const DL_BlockData& data) {

@@ -76,6 +76,7 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     void addLinetype(const DL_LinetypeData& data) override;
     void addLinetypeDash(double longueur) override;
     void setVariableDouble(const std::string& cle, double valeur, int code) override;
+    void setVariableInt(const std::string& cle, int valeur, int code) override;
     void addEllipse(const DL_EllipseData& data) override;
     void addSpline(const DL_SplineData& data) override;
     void addControlPoint(const DL_ControlPointData& data) override;

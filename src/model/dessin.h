@@ -68,6 +68,16 @@ class Dessin {
     }
     void setEchelleTypeLigne(Entity& e, double echelle);
 
+    // How points are shown ($PDMODE): its figure (0 a dot, 1 none, 2 a
+    // cross, 3 an oblique cross, 4 a tick upwards), plus 32 a circle and
+    // plus 64 a square around it; and their size ($PDSIZE): above 0 in
+    // drawing units, 0 for 5% of the height of the view, below 0 that many
+    // percent of it.
+    int getModePoints() const { return modePoints; }
+    void setModePoints(int mode) { modePoints = mode; }
+    double getTaillePoints() const { return taillePoints; }
+    void setTaillePoints(double taille) { taillePoints = taille; }
+
     // The size of arrowheads of a dimension style (its DIMASZ times its
     // DIMSCALE), or of the header ($DIMASZ times $DIMSCALE) for a style the
     // DIMSTYLE table does not hold.
@@ -124,6 +134,8 @@ class Dessin {
     std::unordered_map<const Entity*, double> echellesTypeLigne;
     double echelleTypesLigne = 1;
     double dimasz = 2.5, dimscale = 1;
+    int modePoints = 0;
+    double taillePoints = 0;
     std::unordered_map<std::string, double> flechesStyles;
     std::map<std::string, Layer*> calques_;
     std::unordered_map<std::string, Block*> blocs;

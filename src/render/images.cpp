@@ -24,6 +24,24 @@ const char* chargeurDe(const unsigned char* d, std::size_t n) {
     return nullptr;
 }
 
+// Whether the headers of a BMP file hold together. gdk-pixbuf's loader
+// allocates the size of the information header before it reads it: a file
+// of a few bytes announcing a header of 3 GB would have that allocated. The
+// header sizes are the ones BMP defines (OS/2 and Windows, up to version 5),
+// and the pixels must start within the file.
+bool enTetesBmpPlausibles(const unsigned char* d, std::size_t n, std::uint64_t tailleFichier) {
+    if (n < 18) return false;
+    auto mot = [d](std::size_t i) {
+        return std::uint32_t{d[i]} | std::uint32_t{d[i + 1]} << 8 | std::uint32_t{d[i + 2]} << 16 |
+               std::uint32_t{d[i + 3]} << 24;
+    };
+    const std::uint32_t debutPixels = mot(10), tailleEnTete = mot(14);
+    static constexpr std::uint32_t kTailles[] = {12, 16, 40, 52, 56, 64, 108, 124};
+    return std::find(std::begin(kTailles), std::end(kTailles), tailleEnTete) !=
+               std::end(kTailles) &&
+           debutPixels <= tailleFichier;
+}
+
 // What the size-prepared handler needs to judge the announced size.
 struct Entete {
     Decodage& d;
@@ -87,6 +105,12 @@ GdkPixbuf* decoderImage(const std::string& chemin, Decodage& d, std::int64_t pix
     const char* type = n > 0 ? chargeurDe(morceau.data(), static_cast<std::size_t>(n)) : nullptr;
     if (!type) {
         d.refus = n < 0 ? RefusImage::Illisible : RefusImage::Format;
+        return nullptr;
+    }
+    if (std::strcmp(type, "bmp") == 0 &&
+        !enTetesBmpPlausibles(morceau.data(), static_cast<std::size_t>(n),
+                              static_cast<std::uint64_t>(st.st_size))) {
+        d.refus = RefusImage::Decodage;
         return nullptr;
     }
     GdkPixbufLoader* chargeur = gdk_pixbuf_loader_new_with_type(type, nullptr);

@@ -11,6 +11,9 @@
 namespace {
 
 constexpr double kDeuxPi = 6.283185307179586;
+// The largest figure of a point, in device pixels: larger ones would be
+// strokes far beyond any view.
+constexpr double kTaillePointMax = 1e6;
 // Margin around band edges, in device pixels: half a line width, the
 // antialiasing fringe, and some slack for rounding.
 constexpr double kMarge = 2.0;
@@ -27,6 +30,23 @@ constexpr double kTolerance = 0.25;
 
 bool fini(double v) { return std::isfinite(v); }
 bool fini(const PointPlan& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+// Counter-clockwise from a1 to a2 (finite): a2 set to a1 plus a sweep of at
+// most a turn (more paints the same pixels as one turn; an a2 below a1 goes
+// on through 2 pi; equal angles sweep nothing, or a turn when
+// `egauxFontUnTour`), and a1 brought within a turn of 0, since past 2^53 a
+// turn added to a double changes nothing.
+void ramenerAngles(double& a1, double& a2, bool egauxFontUnTour) {
+    double balayage = a2 - a1;
+    if (!(balayage <= kDeuxPi)) {
+        balayage = kDeuxPi;
+    } else if (balayage != 0 || egauxFontUnTour) {
+        balayage = std::fmod(balayage, kDeuxPi);
+        if (balayage <= 0) balayage += kDeuxPi;
+    }
+    a1 = std::fmod(a1, kDeuxPi);
+    a2 = a1 + balayage;
+}
 
 PointPlan porte(const Matrice& m, double x, double y) {
     m.appliquer(x, y);
@@ -76,6 +96,16 @@ bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu)
     racine_ = &racine;
     plume_ = Plume{couleurDXF(7), &racine.getType()};
     fixerMatrice(vue, true);
+    // The size of points: in drawing units of the model space when above
+    // 0, a share of the view's height otherwise (5% for 0).
+    const double taille = dessin.getTaillePoints();
+    taillePoint_ =
+        taille > 0 ? taille * echelleTrait_ : (taille == 0 ? 5 : -taille) / 100 * hauteurVue_;
+    if (!fini(taillePoint_)) taillePoint_ = 0;
+    taillePoint_ = std::min(taillePoint_, kTaillePointMax);
+    const int mode = dessin.getModePoints();
+    const bool figure = (mode & 7) >= 2 && (mode & 7) <= 4;
+    margePoints_ = (figure || (mode & (32 | 64))) && taillePoint_ >= 1 ? taillePoint_ : 0;
     const std::vector<Insertion*> racines{const_cast<Insertion*>(&racine)};
     bool complet = true;
     try {
@@ -250,8 +280,7 @@ void Parcours::arcOuCercle(double cx, double cy, double rayon, double a1, double
         rendu_->pixel(dx, dy, trait().couleur);
         return;
     }
-    // More than a full turn paints the same pixels as one turn.
-    if (a2 - a1 > kDeuxPi) a2 = a1 + kDeuxPi;
+    ramenerAngles(a1, a2, false);
     rendu_->arc(matrice_, cx, cy, rayon, a1, a2, trait());
 }
 
@@ -304,7 +333,14 @@ void Parcours::placer(const Entity& porteur, const Block& def, const Matrice& m,
     // The copy's box in device pixels (the definitions' boxes are computed
     // before any walk starts, see Peintre). The root is never collapsed; a
     // placement that cannot be inverted paints nothing.
-    const Boite boite = etendue(def).transformee(m);
+    Boite boite = etendue(def).transformee(m);
+    // The figures of points reach beyond the points themselves.
+    if (!boite.vide() && margePoints_ > 0) {
+        boite.x0 -= margePoints_;
+        boite.y0 -= margePoints_;
+        boite.x1 += margePoints_;
+        boite.y1 += margePoints_;
+    }
     const bool vue = peignable_ && m.inversible() && !boite.vide() &&
                      visible(boite.x0, boite.y0, boite.x1, boite.y1);
     const bool petit = niveau > 0 && boite.largeur() < 1 && boite.hauteur() < 1;
@@ -415,18 +451,44 @@ void Parcours::drawCercles(const std::vector<Circle*>& liste) {
 }
 
 void Parcours::drawPoints(const std::vector<Point*>& liste) {
+    const int mode = dessin_->getModePoints();
+    const int figure = mode & 7;
+    const bool cercle = mode & 32, carre = mode & 64;
+    // Half the figure's size in device pixels: the same for every point of
+    // the view, whatever block holds it.
+    const double h = taillePoint_ / 2;
     for (const Point* p : liste) {
         compter();
         if (masque(*p)) continue;
         ligneTrace("point");
-        if (!peignable_) continue;
+        if (!peignable_ || (figure == 1 && !cercle && !carre)) continue;
         double dx = p->getX(), dy = p->getY();
         matrice_.appliquer(dx, dy);
-        if (!fini(dx) || !fini(dy) || !disqueVisible(dx, dy, echelleMax_)) continue;
-        if (echelleMax_ < 0.5)
-            rendu_->pixel(dx, dy, couleur(*p));
-        else
-            rendu_->point(matrice_, p->getX(), p->getY(), couleur(*p));
+        if (!fini(dx) || !fini(dy) || !disqueVisible(dx, dy, std::max(h * 1.5, 1.0))) continue;
+        const CouleurRVB c = couleur(*p);
+        // A dot, or a figure too small to be told from one.
+        if (!(h >= 0.5) || figure == 0 || figure > 4) rendu_->pixel(dx, dy, c);
+        if (!(h >= 0.5)) continue;
+        Trait t;
+        t.couleur = c;
+        auto trait = [&](double x1, double y1, double x2, double y2) {
+            segmentDevice({dx + x1, dy + y1}, {dx + x2, dy + y2}, t);
+        };
+        if (figure == 2) {
+            trait(-h, 0, h, 0);
+            trait(0, -h, 0, h);
+        } else if (figure == 3) {
+            trait(-h, -h, h, h);
+            trait(-h, h, h, -h);
+        } else if (figure == 4) {
+            trait(0, 0, 0, -h);  // upwards: device rows grow downwards
+        }
+        if (cercle) rendu_->arc(Matrice{}, dx, dy, h, 0, kDeuxPi, t);
+        if (carre) {
+            points_.assign(
+                {{dx - h, dy - h}, {dx + h, dy - h}, {dx + h, dy + h}, {dx - h, dy + h}});
+            polyligne(true, t);
+        }
     }
 }
 
@@ -833,9 +895,7 @@ void Parcours::drawEllipses(const std::vector<Ellipse*>& liste) {
         if (masque(*e) || !peignable_) continue;
         double t1 = e->getT1(), t2 = e->getT2();
         if (!fini(t1) || !fini(t2)) continue;
-        // Counter-clockwise from t1 to t2, at most one turn.
-        if (t2 - t1 > kDeuxPi) t2 = t1 + kDeuxPi;
-        while (t2 <= t1) t2 += kDeuxPi;
+        ramenerAngles(t1, t2, true);
         const Trait t = trait(*e);
         // The unit circle carried onto the ellipse.
         const Matrice m = matrice_.apres(

@@ -70,6 +70,9 @@ class Parcours {
     // Only the rows of the bands of rank `rang` among `nombre`, each
     // `hauteur` rows from `origine`, dealt out in turn, count as seen.
     void setBandes(int nombre, int rang, double hauteur, double origine);
+    // The height in pixels of the whole view, of which points take a share
+    // (see Dessin::getTaillePoints).
+    void setHauteurVue(double hauteur) { hauteurVue_ = hauteur; }
     // A flag that stops the walk soon after it is set (null: never).
     void setAnnulation(const std::atomic<bool>* annulation) { annulation_ = annulation; }
     // A counter the walk adds the objects it has met to, now and then.
@@ -217,6 +220,7 @@ class Parcours {
     double zx0_, zy0_, zx1_, zy1_;
     int nbBandes_ = 1, rangBande_ = 0;
     double hauteurBande_ = 0, origineBandes_ = 0;
+    double hauteurVue_ = 0;
 
     // State of the walk in progress.
     int niveau = 0;
@@ -224,6 +228,8 @@ class Parcours {
     bool peignable_ = true;      // false inside a degenerate insertion: trace only
     double echelleTrait_ = 1.0;  // device length of one user unit (dashes)
     double echelleMax_ = 1.0;    // upper bound of the same along any direction
+    double taillePoint_ = 0;     // device size of the figure of points
+    double margePoints_ = 0;     // how far figures reach beyond boxes, if drawn
     Plume plume_;
     const Layer* calqueBloc_ = nullptr;  // what layer "0" stands for
     std::vector<const Block*> chemin_;   // the definitions being walked

@@ -91,6 +91,7 @@ bool Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& des
     calquesMasques_ = options_.calquesMasquables ? &calquesMasques : nullptr;
     incomplet_ = false;
     const Matrice m = vue.matrice(hauteur);
+    hauteurVue_ = hauteur;
     // The walks read the blocks' boxes; computed here, before any thread
     // shares them (once per drawing, then kept).
     etendue(dessin);
@@ -127,6 +128,7 @@ bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
         parcours.setZone(x0 - kMarge, y0 - kMarge, x1 + kMarge, y1 + kMarge);
         parcours.setCalquesMasques(calquesMasques_);
         parcours.setAnnulation(annulation_);
+        parcours.setHauteurVue(hauteurVue_);
         complet = parcours.parcourir(dessin, vue, rendu);
         parcours.setCalquesMasques(nullptr);
         if (rendu.estIncomplet()) incomplet_ = true;

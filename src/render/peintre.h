@@ -70,8 +70,8 @@ class Peintre {
     void setErreurs(std::ostream& erreurs) { principal_.setErreurs(erreurs); }
     // Whether a limit left something out of the last repaint.
     bool estTronque() const { return principal_.estTronque(); }
-    // Whether the last repaint lacks texts that cairo failed on (everything
-    // else was painted).
+    // Whether the last repaint lacks texts (or, on a vector surface,
+    // strokes) that cairo failed on; everything else was painted.
     bool estIncomplet() const { return incomplet_; }
 
     // How many threads may share a repaint on an image surface (each takes
@@ -106,6 +106,7 @@ class Peintre {
     const std::atomic<bool>* annulation_ = nullptr;
     std::atomic<std::uint64_t>* progression_ = nullptr;
     std::size_t limiteTrace_ = kTraceMax;
+    double hauteurVue_ = 0;  // of the repaint in progress
     int fils_;
     bool regrouper_ = true;
     bool directs_ = true;

@@ -92,7 +92,9 @@ class Rendu {
     // radians, counter-clockwise in user space, a1 <= a2.
     virtual void arc(const Matrice& m, double cx, double cy, double rayon, double a1, double a2,
                      const Trait& trait) = 0;
-    // What is smaller than a pixel, centred on the device point (x, y).
+    // What is smaller than a pixel, centred on the device point (x, y); the
+    // dot of a point. (The figures of points are segments, arcs and
+    // polylines in device space.)
     virtual void pixel(double x, double y, const CouleurRVB& couleur) = 0;
     // A polyline of device points, stroked as one line: its dashes run on
     // from one segment to the next; `fermee` joins its last point to its
@@ -103,8 +105,6 @@ class Rendu {
     // the other in `points`, filled together in one colour.
     virtual void remplir(const PointPlan* points, const std::size_t* tailles, std::size_t contours,
                          const CouleurRVB& couleur, RegleRemplissage regle) = 0;
-    // A point: a disc of radius one user unit, filled and outlined.
-    virtual void point(const Matrice& m, double x, double y, const CouleurRVB& couleur) = 0;
     // A text whose capitals are at least about a pixel high (smaller ones
     // are left to the walk).
     virtual void texte(const Matrice& m, const TexteAPeindre& texte) = 0;

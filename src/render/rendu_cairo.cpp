@@ -20,6 +20,10 @@ constexpr double kMarge = 2.0;
 constexpr double kLoin = 1 << 21;
 // Subpaths gathered into one stroke at most, to keep cairo's polygons small.
 constexpr std::size_t kLot = 1024;
+// On vector surfaces, the subpaths of one stroke at most, and the strokes
+// kept open at once (one per colour and dashes).
+constexpr std::size_t kLotVectoriel = 512;
+constexpr std::size_t kPilesMax = 1024;
 // Rows that primitives of one batch may share where their ends meet.
 constexpr double kRecouvrement = 2;
 // A dash period shorter than this, in device pixels, is painted solid: at
@@ -34,7 +38,6 @@ constexpr double kGlypheMax = 1024;
 // are not painted: squashed to a line, and cairo refuses a font matrix that
 // cannot be inverted.
 constexpr double kGlypheMin = 0.05;
-constexpr double kDeuxPi = 6.283185307179586;
 // The most lengths of a dash pattern given to cairo (an even number).
 
 bool fini(double v) { return std::isfinite(v); }
@@ -57,7 +60,11 @@ struct ImageTenue {
 
 RenduCairo::RenduCairo(cairo_t* cr, CacheImages& cache, std::mutex* verrou,
                        std::string dossierDessin)
-    : cr_(cr), cache_(cache), verrou_(verrou), dossierDessin_(std::move(dossierDessin)) {
+    : cr_(cr),
+      base_cr_(cr),
+      cache_(cache),
+      verrou_(verrou),
+      dossierDessin_(std::move(dossierDessin)) {
     cairo_get_matrix(cr, &base_);
     cairo_identity_matrix(cr);
     double x0, y0, x1, y1;
@@ -69,6 +76,18 @@ RenduCairo::RenduCairo(cairo_t* cr, CacheImages& cache, std::mutex* verrou,
     clip_ = cairo_copy_clip_rectangle_list(cr);
     cairo_new_path(cr);
     directs_ = TraitsDirects::pour(cr);
+    switch (cairo_surface_get_type(cairo_get_group_target(cr))) {
+        case CAIRO_SURFACE_TYPE_PDF:
+        case CAIRO_SURFACE_TYPE_PS:
+        case CAIRO_SURFACE_TYPE_SVG:
+        case CAIRO_SURFACE_TYPE_RECORDING:
+            vectoriel_ = true;
+            // Reserved whole: pile_ points into it.
+            piles_.reserve(kPilesMax);
+            break;
+        default:
+            break;
+    }
 }
 
 void RenduCairo::setTraitsDirects(bool oui) {
@@ -80,6 +99,7 @@ void RenduCairo::setTraitsDirects(bool oui) {
 
 RenduCairo::~RenduCairo() {
     vider();
+    for (Pile& p : piles_) cairo_destroy(p.c);
     directs_.reset();
     if (textes_) cairo_destroy(textes_);
     if (brouillon_) cairo_destroy(brouillon_);
@@ -132,6 +152,11 @@ void RenduCairo::preparer(const Trait& trait, double decalage, Mode mode, double
     // of primitives sharing rows costs more than their strokes one by one.
     // So a batch only takes primitives that leave the rows of the batch
     // (a few rows of overlap, where their ends meet, are free).
+    if (vectoriel_ && regrouper_) {
+        choisirPile(trait.couleur, tirets, tirets ? echelle : 0, tirets ? decalage : 0);
+        fixerMatrice(m);
+        return;
+    }
     const bool lignesLibres = y1 <= lotY0_ + kRecouvrement || y0 >= lotY1_ - kRecouvrement;
     if (lot_ > 0 &&
         (!lignesLibres || !(trait.couleur == couleurLot_) || tirets != tiretsLot_ ||
@@ -153,10 +178,86 @@ void RenduCairo::preparer(const Trait& trait, double decalage, Mode mode, double
 }
 
 void RenduCairo::ajouteAuLot() {
-    if (++lot_ >= (regrouper_ ? kLot : 1)) vider();
+    if (++lot_ >= (!regrouper_ ? 1 : vectoriel_ ? kLotVectoriel : kLot)) viderLot();
+}
+
+void RenduCairo::echangerEtat(Pile& p) {
+    std::swap(cr_, p.c);
+    std::swap(lot_, p.lot);
+    std::swap(matriceDevice_, p.matriceDevice);
+    std::swap(matrice_, p.matrice);
+}
+
+std::size_t RenduCairo::HachageCle::operator()(const Cle& k) const {
+    std::size_t h = std::hash<const void*>()(k.tirets);
+    for (double v : {k.couleur.r, k.couleur.g, k.couleur.b, k.echelle, k.decalage})
+        h = h * 1000003u ^ std::hash<double>()(v);
+    return h;
+}
+
+void RenduCairo::choisirPile(const CouleurRVB& couleur, const MotifTirets* tirets, double echelle,
+                             double decalage) {
+    const Cle cle{couleur, tirets, echelle, decalage};
+    if (pile_ && pile_->cle == cle) return;
+    if (pile_)
+        echangerEtat(*pile_);  // the base context back in cr_
+    else
+        viderLot();  // what the base context held
+    pile_ = nullptr;
+    const auto trouvee = indexPiles_.find(cle);
+    if (trouvee != indexPiles_.end()) {
+        pile_ = &piles_[trouvee->second];
+    } else if (piles_.size() >= kPilesMax) {
+        // The stroke least recently added to is painted, and its context
+        // takes the new colour.
+        std::size_t k = 0;
+        for (std::size_t i = 1; i < piles_.size(); ++i)
+            if (piles_[i].usage < piles_[k].usage) k = i;
+        pile_ = &piles_[k];
+        echangerEtat(*pile_);
+        chargerCle(pile_->cle);
+        viderLot();
+        echangerEtat(*pile_);
+        indexPiles_.erase(pile_->cle);
+        pile_->cle = cle;
+        indexPiles_.emplace(cle, k);
+    } else if (cairo_t* c = nouveauContexte()) {
+        piles_.push_back(Pile{c, cle});
+        pile_ = &piles_.back();
+        indexPiles_.emplace(cle, piles_.size() - 1);
+    }
+    // With no context to be had, this key is stroked in the base context,
+    // as on the other surfaces.
+    if (pile_) {
+        pile_->usage = ++horloge_;
+        echangerEtat(*pile_);
+    }
+    chargerCle(cle);
+}
+
+void RenduCairo::chargerCle(const Cle& cle) {
+    couleurLot_ = cle.couleur;
+    tiretsLot_ = cle.tirets;
+    echelleLot_ = cle.echelle;
+    decalageLot_ = cle.decalage;
+    modeLot_ = Mode::Trait;
 }
 
 void RenduCairo::vider() {
+    if (pile_) echangerEtat(*pile_);
+    pile_ = nullptr;
+    viderLot();
+    // The strokes kept open, in the order their colours came.
+    for (Pile& p : piles_) {
+        if (p.lot == 0) continue;
+        echangerEtat(p);
+        chargerCle(p.cle);
+        viderLot();
+        echangerEtat(p);
+    }
+}
+
+void RenduCairo::viderLot() {
     if (lot_ == 0) return;
     // The batch's subpaths are already in device coordinates: stroke them
     // there, one pixel wide.
@@ -177,9 +278,10 @@ void RenduCairo::vider() {
     } else {
         cairo_set_dash(cr_, nullptr, 0, 0);
     }
-    if (modeLot_ == Mode::RemplirEtTrait) cairo_fill_preserve(cr_);
     cairo_stroke(cr_);
     lot_ = 0;
+    // A context of its own that failed loses the strokes of its colour.
+    if (cr_ != base_cr_ && cairo_status(cr_) != CAIRO_STATUS_SUCCESS) incomplet_ = true;
 }
 
 void RenduCairo::polyligne(const PointPlan* p, std::size_t n, bool fermee, const Trait& trait) {
@@ -352,19 +454,6 @@ void RenduCairo::pixel(double x, double y, const CouleurRVB& couleur) {
     ajouteAuLot();
 }
 
-void RenduCairo::point(const Matrice& m, double x, double y, const CouleurRVB& couleur) {
-    double dx = x, dy = y;
-    m.appliquer(dx, dy);
-    const double r = std::sqrt(m.xx * m.xx + m.yx * m.yx + m.xy * m.xy + m.yy * m.yy);
-    if (std::max(std::fabs(dx), std::fabs(dy)) + r > kLoin) return;
-    Trait trait;
-    trait.couleur = couleur;
-    preparer(trait, 0, Mode::RemplirEtTrait, dy - r, dy + r, &m);
-    cairo_new_sub_path(cr_);
-    cairo_arc(cr_, x, y, 1.0, 0, kDeuxPi);
-    ajouteAuLot();
-}
-
 void RenduCairo::setClipTextes(const cairo_rectangle_list_t* base, double x, double y,
                                double largeur, double hauteur) {
     clipBase_ = base;
@@ -374,9 +463,8 @@ void RenduCairo::setClipTextes(const cairo_rectangle_list_t* base, double x, dou
     clipZone_[3] = hauteur;
 }
 
-cairo_t* RenduCairo::contexteTextes() {
-    if (textes_) return textes_;
-    cairo_t* c = cairo_create(cairo_get_group_target(cr_));
+cairo_t* RenduCairo::nouveauContexte() {
+    cairo_t* c = cairo_create(cairo_get_group_target(base_cr_));
     auto rectangles = [c](const cairo_rectangle_list_t* l) {
         for (int i = 0; i < l->num_rectangles; ++i) {
             const cairo_rectangle_t& r = l->rectangles[i];
@@ -395,6 +483,17 @@ cairo_t* RenduCairo::contexteTextes() {
                         zy1_ - zy0_ - 2 * kMarge);
         cairo_clip(c);
     }
+    if (cairo_status(c) != CAIRO_STATUS_SUCCESS) {
+        cairo_destroy(c);
+        return nullptr;
+    }
+    return c;
+}
+
+cairo_t* RenduCairo::contexteTextes() {
+    if (textes_) return textes_;
+    cairo_t* c = nouveauContexte();
+    if (!c) return nullptr;
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
     cairo_set_font_options(c, options);
@@ -426,7 +525,9 @@ void RenduCairo::texte(const Matrice& m, const TexteAPeindre& t) {
     if (!fini(dev.xx) || !fini(dev.yx) || !fini(dev.xy) || !fini(dev.yy) || !fini(dev.x0) ||
         !fini(dev.y0))
         return;
-    vider();
+    // On vector surfaces the strokes kept open by colour are painted after
+    // the texts that came among them.
+    if (!vectoriel_) vider();
     avantCairo();
     cairo_t* c = contexteTextes();
     if (!c) {

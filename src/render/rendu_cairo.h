@@ -5,17 +5,28 @@
 // of the block they belong to. Consecutive primitives of the same colour and
 // dashes that leave each other's rows are stroked together; segments reaching
 // beyond what cairo's fixed-point numbers hold are cut to the clip first.
+//
+// Vector surfaces (PDF, PostScript, SVG, recordings) keep every operation
+// until the file is finished, about a kilobyte each whatever its path: there
+// the strokes are gathered by colour and dashes, each in a context of its
+// own, and painted when a fill or a picture comes (which must cover what
+// came before), when 512 have gathered, or at the end; of more than 1024
+// colours open, the one least recently used is painted to make room. Strokes of
+// different colours may thus cross the other way round, and texts are
+// painted before the strokes that came among them; nothing is left out.
 #pragma once
 
 #include <cairo.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <map>
 #include <utility>
 #include <vector>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 
 #include "render/images.h"
 #include "render/mise_en_page.h"
@@ -50,7 +61,6 @@ class RenduCairo : public Rendu {
                    const Trait& trait) override;
     void remplir(const PointPlan* points, const std::size_t* tailles, std::size_t contours,
                  const CouleurRVB& couleur, RegleRemplissage regle) override;
-    void point(const Matrice& m, double x, double y, const CouleurRVB& couleur) override;
     void texte(const Matrice& m, const TexteAPeindre& texte) override;
     void image(const Matrice& m, const Image& image, const CouleurRVB& couleur) override;
     void terminer() override;
@@ -62,12 +72,13 @@ class RenduCairo : public Rendu {
     void setClipTextes(const cairo_rectangle_list_t* base, double x, double y, double largeur,
                        double hauteur);
 
-    // Whether a text could not be painted (cairo failed on it): the picture
-    // lacks it. Everything else is still painted.
+    // Whether a text could not be painted (cairo failed on it), or, on a
+    // vector surface, the strokes of a colour whose own context failed: the
+    // picture lacks them. Everything else is still painted.
     bool estIncomplet() const { return incomplet_; }
 
   private:
-    enum class Mode { Trait, RemplirEtTrait };
+    enum class Mode { Trait };
 
     // Makes the batch ready to take a primitive of this kind, in user space
     // `m` (null: device space); flushes the previous one when it differs.
@@ -78,8 +89,45 @@ class RenduCairo : public Rendu {
     void avantCairo() {
         if (directs_) directs_->avantCairo();
     }
-    // Paints and empties the batch.
+    // A stroke kept open on a vector surface: its context (with its path)
+    // and the state that goes with it while another one is in use.
+    struct Cle {
+        CouleurRVB couleur;
+        const MotifTirets* tirets;
+        double echelle, decalage;
+        bool operator==(const Cle& k) const {
+            return couleur == k.couleur && tirets == k.tirets && echelle == k.echelle &&
+                   decalage == k.decalage;
+        }
+    };
+    struct HachageCle {
+        std::size_t operator()(const Cle& k) const;
+    };
+    struct Pile {
+        cairo_t* c;
+        Cle cle;
+        std::size_t lot = 0;
+        bool matriceDevice = true;
+        Matrice matrice{};
+        std::uint64_t usage = 0;
+    };
+
+    // Paints and empties every batch (on vector surfaces, every open
+    // stroke); the base context is in use afterwards.
     void vider();
+    // Paints and empties the batch in use.
+    void viderLot();
+    // Makes the stroke of that colour and dashes the one in use.
+    void choisirPile(const CouleurRVB& couleur, const MotifTirets* tirets, double echelle,
+                     double decalage);
+    // Makes the batch in use one of that colour and dashes.
+    void chargerCle(const Cle& cle);
+    // Puts the context and the batch state of `p` in use, and keeps those
+    // that were in use in `p`.
+    void echangerEtat(Pile& p);
+    // A new context on the target, with the clip of the base context; null
+    // when none can be made.
+    cairo_t* nouveauContexte();
     void fixerMatrice(const Matrice* m);
     // The context that paints the texts: of its own, on the same target
     // and clip, so that a text cairo fails on leaves the other primitives
@@ -97,7 +145,13 @@ class RenduCairo : public Rendu {
     void ajouterContour(const Police& police, unsigned long index, const Matrice& versDevice);
     bool visible(double x0, double y0, double x1, double y1) const;
 
-    cairo_t* cr_;
+    cairo_t* cr_;       // the context in use
+    cairo_t* base_cr_;  // the one given
+    bool vectoriel_ = false;
+    std::vector<Pile> piles_;
+    std::unordered_map<Cle, std::size_t, HachageCle> indexPiles_;
+    Pile* pile_ = nullptr;  // the one whose context is in use, if any
+    std::uint64_t horloge_ = 0;
     CacheImages& cache_;
     std::mutex* verrou_;
     std::string dossierDessin_;

@@ -161,7 +161,9 @@ void TraitsDirects::arc(const Matrice& m, double cx, double cy, double rayon, do
     // Chords of angle 2 acos(1 - t / r) stray t from a circle of radius r.
     const double r = rayon * m.etirementMax();
     const double pasMax = r > kTolerance ? 2 * std::acos(1 - kTolerance / r) : kDeuxPi / 4;
-    const int n = std::clamp(static_cast<int>(std::ceil((a2 - a1) / pasMax)), 1, 100000);
+    // Clamped as a double: a count past what an int holds cannot be cast.
+    const double morceaux = std::ceil((a2 - a1) / pasMax);
+    const int n = morceaux >= 1 ? static_cast<int>(std::min(morceaux, 100000.0)) : 1;
     double px = cx + rayon * std::cos(a1), py = cy + rayon * std::sin(a1);
     m.appliquer(px, py);
     double parcouru = 0;

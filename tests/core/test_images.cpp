@@ -98,6 +98,11 @@ TEST(FichiersImages, FormatsRasterSeulsEtTailleLueAvantLeDecodage) {
                                    octetsLE(40, 4) + octetsLE(40000, 4) + octetsLE(40000, 4) +
                                    octetsLE(1, 2) + octetsLE(24, 2) + std::string(24, '\0')),
          RefusImage::TropGrande, 40000, 40000},
+        // A BMP information header said to be 3 GB long, which the loader
+        // would allocate before reading it.
+        {d.ecrire("entete.bmp", "BM" + octetsLE(78, 4) + octetsLE(0, 4) + octetsLE(54, 4) +
+                                    octetsLE(0xBBBBBBBB, 4) + std::string(60, '\0')),
+         RefusImage::Decodage, 0, 0},
     };
     for (const Cas& k : cas) {
         SCOPED_TRACE(k.chemin);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/dxf.h"
 #include "support/fichiers.h"
 
 namespace fs = std::filesystem;
@@ -129,13 +130,22 @@ TEST_F(Installation, VignetteCommeLaDemandeUnGestionnaireDeFichiers) {
     EXPECT_EQ(png.hauteur, 256);
     EXPECT_GT(png.encres, 2000);
 
+    // A drawing cut short (being copied): the picture of its first part.
+    const std::string entier =
+        dxf::entites(dxf::ligne(0, 0, 50, 50) + dxf::cercle(5, 5, 2) + dxf::ligne(0, 50, 50, 0));
+    const std::string coupe = dossier.ecrire("coupe.dxf", entier.substr(0, entier.rfind("11\n")));
+    const Execution k = commande(coupe, ailleurs + "/coupe.png");
+    EXPECT_EQ(k.statut, 0) << k.erreurs;
+    EXPECT_NE(k.erreurs.find("image incomplete"), std::string::npos) << k.erreurs;
+    EXPECT_GT(lirePng(ailleurs + "/coupe.png").encres, 0);
+
     // A file that is not a drawing: a failure, and no picture at all.
     const std::string casse = dossier.ecrire("casse.dxf", "\x89PNG pas un dessin\n");
     const Execution c = commande(casse, ailleurs + "/casse.png");
     EXPECT_EQ(c.statut, 1) << c.erreurs;
     EXPECT_EQ(c.sortie, "");
     EXPECT_FALSE(fs::exists(ailleurs + "/casse.png"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(ailleurs), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(ailleurs), fs::directory_iterator()), 2);
 }
 
 // The Debian package of this build: its fields, and the libraries' packages

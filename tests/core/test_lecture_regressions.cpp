@@ -1,6 +1,7 @@
-// Files that once crashed, hung or misled the import (tests/regressions, the
-// findings of the fuzz target among them): each is read and painted without a
-// crash, a hang or a sanitizer report.
+// Files that once crashed, hung or misled the import or the image decoder
+// (tests/regressions, the findings of the fuzz target among them): each is
+// read and painted, and decoded as a picture, without a crash, a hang or a
+// sanitizer report.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 
 #include "import/dxfhandler.h"
 #include "import/lecture.h"
+#include "render/images.h"
 #include "render/peintre.h"
 #include "support/fichiers.h"
 
@@ -36,6 +38,11 @@ TEST(Regressions, ChaqueFichierSeLitEtSePeint) {
             peintre.peindre(Cairo::Context::create(surface), *handler.getDessin(), 1.0, 64,
                             Zone{0, 0, 64, 64}, {});
         }
+        // The fuzz target reads every input as a picture too.
+        Decodage decodage;
+        GdkPixbuf* image = decoderImage(f, decodage, 1 << 16, 1024, std::uint64_t{1} << 20);
+        EXPECT_EQ(image != nullptr, decodage.refus == RefusImage::Aucun);
+        if (image) g_object_unref(image);
         EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(20));
     }
     libererPolices();

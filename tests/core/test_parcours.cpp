@@ -65,9 +65,6 @@ class RenduEnregistre : public Rendu {
     void pixel(double x, double y, const CouleurRVB& c) override {
         recus.push_back({"pixel", x, y, 0, 0, c, false, {}, {}});
     }
-    void point(const Matrice& m, double x, double y, const CouleurRVB& c) override {
-        recus.push_back({"point", x, y, 0, 0, c, false, m, {}});
-    }
     void texte(const Matrice& m, const TexteAPeindre& t) override {
         recus.push_back({"texte", t.x, t.y, t.taille, 0, t.couleur, false, m, {}});
     }
@@ -375,5 +372,52 @@ TEST(Parcours, RenflementsEtLargeurs) {
     for (const PointPlan& q : r[0].points) {
         const double d = std::hypot(q.x - 1, q.y);
         EXPECT_TRUE(std::fabs(d) < 1e-9 || std::fabs(d - 2) < 1e-9) << q.x << " " << q.y;
+    }
+}
+
+TEST(Parcours, PointsSelonPdmodeEtPdsize) {
+    // A point at (50, 50) of a view 200 pixels high, seen in drawing units.
+    struct Cas {
+        int mode;
+        double taille;
+        std::vector<std::string> genres;
+        double demi;  // half the figure's size in pixels
+    };
+    const std::vector<Cas> cas = {
+        {0, 0, {"pixel"}, 0},
+        {1, 0, {}, 0},
+        {2, 10, {"segment", "segment"}, 5},
+        {3, 0, {"segment", "segment"}, 5},  // 5% of 200 pixels
+        {4, -20, {"segment"}, 20},          // 20% of 200 pixels
+        {33, 4, {"arc"}, 2},                // a circle alone
+        {98, 4, {"segment", "segment", "arc", "polyligne"}, 2},
+        {64, 0.5, {"pixel"}, 0},                  // smaller than a pixel
+        {2, 1e300, {"segment", "segment"}, 5e5},  // bounded
+    };
+    for (const Cas& k : cas) {
+        SCOPED_TRACE(k.mode);
+        const std::string entete = dxf::paire(9, "$PDMODE") + dxf::paire(70, k.mode) +
+                                   dxf::paire(9, "$PDSIZE") + dxf::paire(40, k.taille);
+        std::string trace;
+        Parcours p;
+        p.setHauteurVue(200);
+        const auto r = parcourir(dxf::fichier(dxf::section("HEADER", entete) +
+                                              dxf::section("ENTITIES", dxf::point(50, 50))),
+                                 &trace, &p);
+        std::vector<std::string> genres;
+        for (const Primitive& q : r) genres.push_back(q.genre);
+        EXPECT_EQ(genres, k.genres);
+        EXPECT_NE(trace.find("\tpoint\n"), std::string::npos);
+        if (k.genres.size() > 1 && k.genres[0] == "segment") {
+            // The first arm: horizontal for a cross, oblique for an x.
+            EXPECT_DOUBLE_EQ(r[0].x1, 50 - k.demi);
+            EXPECT_DOUBLE_EQ(r[0].x2, 50 + k.demi);
+        }
+        if (k.mode == 4) {
+            EXPECT_EQ(r[0].y2, 50 - k.demi);  // upwards on the screen
+        }
+        if (k.mode == 33) {
+            EXPECT_EQ(r[0].x2, k.demi);  // the circle's radius
+        }
     }
 }

@@ -288,16 +288,21 @@ TEST(PeintrePixels, LigneAEchelleDeux) {
 }
 
 TEST(PeintrePixels, Point) {
+    // By default ($PDMODE 0) a point is a dot of one pixel's ink, within the
+    // pixels around device (5, H - 5).
     Lu d(dxf::entites(dxf::point(5, 5)));
     Toile t;
     t.peindre(d.racine());
-    const int y = t.hauteur - 5;  // device row boundary of drawing y = 5
-    // A filled disc of radius one around device (5, H - 5).
-    for (int x : {4, 5})
-        for (int yy : {y - 1, y}) EXPECT_LT(rouge(t.pixel(x, yy)), 0x20) << x << "," << yy;
-    EXPECT_FALSE(t.encre(8, y));
-    EXPECT_FALSE(t.encre(5, y - 4));
-    EXPECT_FALSE(t.encre(1, y));
+    const int y = t.hauteur - 5;
+    double encre = 0, ailleurs = 0;
+    for (int x = 0; x < 12; ++x)
+        for (int yy = y - 6; yy < t.hauteur; ++yy) {
+            const double e = (255 - rouge(t.pixel(x, yy))) / 255.0;
+            encre += e;
+            if (x < 4 || x > 5 || yy < y - 1 || yy > y) ailleurs += e;
+        }
+    EXPECT_NEAR(encre, 1.0, 0.1);
+    EXPECT_EQ(ailleurs, 0);
 }
 
 TEST(PeintrePixels, ArcQuiPasseParZeroDegre) {
@@ -560,10 +565,12 @@ TEST(PeintrePixels, RegroupementCommeUnParUn) {
         trait(a->getCouleur(), a->isPointille());
     }
     for (Point* p : racine.getPoints()) {
-        cairo_set_matrix(c, &vue);
-        cairo_arc(c, p->getX(), p->getY(), 1, 0, 6.283185307179586);
-        cairo_set_source_rgb(c, 0, 0, 0);
-        cairo_fill_preserve(c);
+        // A dot: a stroke one pixel long.
+        double x = p->getX(), y = p->getY();
+        cairo_matrix_transform_point(&vue, &x, &y);
+        cairo_identity_matrix(c);
+        cairo_move_to(c, x - 0.5, y);
+        cairo_line_to(c, x + 0.5, y);
         trait(p->getCouleur(), false);
     }
     for (Circle* k : racine.getCercles()) {
@@ -811,6 +818,32 @@ TEST(PeintreLimites, TropProfondSArreteAvecUnMessage) {
     EXPECT_EQ(compter(c.erreurs.str(), "\n"), 1u);  // said once
 }
 
+TEST(PeintreLimites, IndentationEtTraceBorneesParRepeinte) {
+    // 200 levels: no line is indented by more than 64 tabs, the deeper ones
+    // carry their depth.
+    Chaine c(200, 1);
+    const std::string entiere = c.peindre();
+    std::size_t tabsMax = 0, longueurMax = 0;
+    for (const std::string& l : lignes(entiere)) {
+        tabsMax = std::max(tabsMax, l.find_first_not_of('\t') == std::string::npos
+                                        ? l.size()
+                                        : l.find_first_not_of('\t'));
+        longueurMax = std::max(longueurMax, l.size());
+    }
+    EXPECT_EQ(tabsMax, std::size_t(Trace::kTabulationsMax));
+    EXPECT_LT(longueurMax, 64u + 40u);
+    EXPECT_NE(entiere.find(std::string(64, '\t') + "[200] "), std::string::npos);
+    // Bounded to 4 KiB: each repaint is cut at the same line, with one line
+    // saying so.
+    c.t.peintre.setLimiteTrace(4096);
+    const std::string a = c.peindre(), b = c.peindre();
+    EXPECT_EQ(a, b);
+    const std::size_t kept = a.size() - std::strlen(Peintre::kTraceCoupee) - 1;
+    EXPECT_LE(kept, 4096u);
+    EXPECT_EQ(a.substr(0, kept), entiere.substr(0, kept));
+    EXPECT_EQ(a.substr(kept), std::string(Peintre::kTraceCoupee) + "\n");
+}
+
 TEST(PeintreLimites, BlocsQuiSeMultiplientTraceBorneeEtAnnulation) {
     // 10^12 insertions if walked whole: the trace stops at its bound with
     // one line, and the paint stops soon after its flag is set.
@@ -867,4 +900,59 @@ TEST(PeintrePixels, TraitsDirectsProchesDeCairo) {
         }
     EXPECT_NEAR(encreA / encreB, 1.0, 0.02);
     EXPECT_LT(visibles, encres * 3 / 100);
+}
+
+TEST(PeintreVectoriel, TraitsRegroupesParCouleurMemesPixels) {
+    // Lines of three colours in turn (and strokes of many colours above),
+    // then (in an insertion, walked after them) a solid over the middle,
+    // then (in another) lines over the solid: on a vector surface (here a recording) the strokes
+    // are gathered by colour, yet the solid still covers the lines before it and not those after
+    // it. Replayed, the same pixels as cairo's strokes one colour change at a time on an image.
+    std::string corps, verticales;
+    for (int i = 0; i < 60; ++i)
+        corps += dxf::ligne(10, 10.5 + 4 * i, 290, 10.5 + 4 * i, {"0", 1 + 2 * (i % 3), ""});
+    const std::string solide =
+        "0\nSOLID\n8\n0\n62\n2\n10\n100\n20\n0\n11\n200\n21\n0\n12\n100\n22\n300\n13\n200\n"
+        "23\n300\n";
+    for (int i = 0; i < 10; ++i)
+        verticales += dxf::ligne(120.5 + 6 * i, 20, 120.5 + 6 * i, 280, {"0", i % 2 ? 6 : 4, ""});
+    // Above them, 1100 strokes of as many true colours: more colours than
+    // are kept open at once.
+    for (int i = 0; i < 1100; ++i) {
+        const double x = 10.5 + i % 275, y = 252 + 12 * (i / 275);
+        corps += dxf::ligne(x, y, x, y + 8) + dxf::paire(420, 0x010203 * (i % 80) + i);
+    }
+    Lu d(fichier(dxf::bloc("S", 0, 0, solide) + dxf::bloc("V", 0, 0, verticales),
+                 corps + dxf::insert("S", 0, 0) + dxf::insert("V", 0, 0)));
+    Toile directe;
+    directe.peintre.setTraitsDirects(false);
+    directe.peindre(d.racine());
+
+    cairo_rectangle_t etendue{0, 0, kCote, kCote};
+    cairo_surface_t* enregistrement =
+        cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &etendue);
+    {
+        Cairo::RefPtr<Cairo::Context> cr(new Cairo::Context(cairo_create(enregistrement), true));
+        std::ostringstream rien;
+        Trace trace(rien);
+        Peintre peintre(trace);
+        peintre.peindre(cr, d.racine(), 1, kCote, Zone{0, 0, kCote, kCote}, {});
+        EXPECT_EQ(cairo_status(cr->cobj()), CAIRO_STATUS_SUCCESS);
+    }
+    Toile rejouee;
+    cairo_set_source_surface(rejouee.cr->cobj(), enregistrement, 0, 0);
+    cairo_paint(rejouee.cr->cobj());
+    cairo_surface_destroy(enregistrement);
+
+    // (Composited through the recording: a level of rounding apart.)
+    int differents = 0;
+    for (int y = 0; y < kCote; ++y)
+        for (int x = 0; x < kCote; ++x) {
+            const std::uint32_t a = directe.pixel(x, y), b = rejouee.pixel(x, y);
+            differents += std::abs(rouge(a) - rouge(b)) > 2 || std::abs(vert(a) - vert(b)) > 2 ||
+                          std::abs(bleu(a) - bleu(b)) > 2;
+        }
+    EXPECT_EQ(differents, 0);
+    EXPECT_EQ(rejouee.pixel(150, kCote - 1 - 10), 0xFFFFFF00u);   // the solid over a red line
+    EXPECT_EQ(rejouee.pixel(120, kCote - 1 - 100), 0xFF00FFFFu);  // a cyan line over it
 }

@@ -84,3 +84,58 @@ TEST(TarsinRenderSortie, MemoireDepasseeSansFichierLaisse) {
     EXPECT_EQ(e.statut, 1) << e.erreurs;
     EXPECT_EQ(contenu(d.chemin()), std::vector<std::string>{"plan.dxf"});
 }
+
+// A picture written but incomplete: status 3 and one line saying why; with
+// --accept-incomplete (the thumbnailer's), status 0 and the same line. Texts
+// that could break cairo are painted without loss: no such line.
+TEST(TarsinRenderSortie, ImageIncompleteEcriteEtDite) {
+    DossierTemporaire d;
+    const std::string ligne = dxf::ligne(0, 0, 50, 50);
+    const std::string entier = dxf::entites(ligne + dxf::cercle(5, 5, 2) + ligne);
+    std::string chaine = dxf::bloc("B0", 0, 0, ligne);
+    for (int i = 1; i < 1100; ++i)
+        chaine += dxf::bloc("B" + std::to_string(i), 0, 0,
+                            dxf::insert("B" + std::to_string(i - 1), 0, 0));
+    const std::string textes =
+        dxf::texte(10, 10, 1e5, "Enorme") + dxf::texte(10, 20, 1e300, "Infini") +
+        dxf::texte(10, 30, 12, "\\U+FFFFx") + dxf::insert("T", 10, 40, 1e6, 1) + ligne;
+    struct Cas {
+        std::string contenu;
+        std::vector<std::string> options;
+        int statut;
+        std::string message;  // empty: nothing on the error stream
+    };
+    const Cas cas[] = {
+        {entier, {}, 0, ""},
+        {entier.substr(0, entier.rfind("11\n")), {}, 3, "s'arrete avant sa fin"},
+        {entier.substr(0, entier.rfind("11\n")), {"--accept-incomplete"}, 0, "s'arrete avant"},
+        {dxf::fichier(dxf::blocs(chaine) +
+                      dxf::section("ENTITIES", dxf::insert("B1099", 0, 0) + ligne)),
+         {},
+         3,
+         "des blocs imbriques trop profondement ne sont pas dessines"},
+        {dxf::fichier(dxf::blocs(dxf::bloc("T", 0, 0, dxf::texte(0, 0, 5, "Etire"))) +
+                      dxf::section("ENTITIES", textes)),
+         {"--scale", "1"},
+         0,
+         ""},
+    };
+    for (const Cas& k : cas) {
+        SCOPED_TRACE(k.message);
+        const std::string dessin = d.ecrire("plan.dxf", k.contenu);
+        std::vector<std::string> a{"--quiet", "--size", "64", dessin, d.chemin() + "/v.png"};
+        a.insert(a.end(), k.options.begin(), k.options.end());
+        const Execution e = rendre(a);
+        EXPECT_EQ(e.statut, k.statut) << e.erreurs;
+        EXPECT_GT(lirePng(d.chemin() + "/v.png").encres, 0);
+        if (k.message.empty()) {
+            EXPECT_EQ(e.erreurs, "");
+            continue;
+        }
+        const std::string debut = "tarsin-render : image incomplete " + d.chemin();
+        const std::size_t i = e.erreurs.find(debut);
+        ASSERT_NE(i, std::string::npos) << e.erreurs;
+        EXPECT_EQ(e.erreurs.find("image incomplete", i + debut.size()), std::string::npos);
+        EXPECT_NE(e.erreurs.find(k.message, i), std::string::npos) << e.erreurs;
+    }
+}

@@ -598,6 +598,39 @@ def image_placee():
     return fichier("", "", e)[:-len(paire(0, "EOF"))] + objets + paire(0, "EOF")
 
 
+def points_selon(mode, taille):
+    # A row of points in colours, a point in a block turned and scaled (its
+    # figure stays upright and of the same size), a line to show the scale.
+    entete = paire(9, "$PDMODE") + paire(70, mode) + paire(9, "$PDSIZE") + paire(40, taille)
+    e = "".join(point(30 + 45 * i, 60, couleur=c) for i, c in enumerate((1, 3, 5, 7, 30)))
+    e += point(60, 150) + insert("P", 150, 150, 3, 3, 30) + ligne(20, 20, 220, 20, couleur=8)
+    return fichier(blocs=bloc("P", 0, 0, point(0, 0, couleur=6)), entites=e, entete=entete)
+
+
+@dessin
+def points_defaut():
+    # $PDMODE 0: one-pixel dots, whatever $PDSIZE says.
+    return points_selon(0, 20)
+
+
+@dessin
+def points_croix_cercle():
+    # $PDMODE 34: a cross in a circle, 20 drawing units across.
+    return points_selon(34, 20)
+
+
+@dessin
+def points_x_carre():
+    # $PDMODE 67: an x in a square, 8% of the view's height.
+    return points_selon(67, -8)
+
+
+@dessin
+def points_trait_cercle_carre():
+    # $PDMODE 100: a tick in a circle and a square, 5% of the view's height.
+    return points_selon(100, 0)
+
+
 def ecrire():
     for nom, f in DESSINS.items():
         contenu = f()

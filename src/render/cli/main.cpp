@@ -31,7 +31,7 @@ constexpr long kPixelsMax = 200'000'000;
 const char* const kUsage =
     "usage : tarsin-render DESSIN.dxf SORTIE.png|SORTIE.svg|SORTIE.pdf [--scale ECHELLE | "
     "--window X0 Y0 X1 Y1] [--size LARGEURxHAUTEUR|COTE] [--max-seconds S] [--max-memory MIO] "
-    "[--quiet] [--no-images]\n"
+    "[--quiet] [--no-images] [--accept-incomplete]\n"
     "  Par defaut le dessin entier est ajuste a l'image, avec une petite marge.\n"
     "  --scale        pixels par unite du dessin (entre 1e-06 et 1e+06), l'origine du\n"
     "                 dessin au coin inferieur gauche de l'image\n"
@@ -42,10 +42,15 @@ const char* const kUsage =
     "  --max-memory   abandonne le dessin s'il demande plus de MIO Mio de memoire\n"
     "  --quiet        n'ecrit pas les traces de lecture et de dessin\n"
     "  --no-images    ne peint aucune image raster (dessins de source douteuse, vignettes)\n"
+    "  --accept-incomplete\n"
+    "                 une image incomplete sort avec le statut 0 (vignettes)\n"
     "  --help         affiche cette aide\n"
     "  --version      affiche la version\n"
     "La sortie est ecrite sous un nom provisoire puis renommee : un echec ne laisse aucun "
-    "fichier.\n";
+    "fichier.\n"
+    "Statut de sortie : 0 image complete ; 1 echec, aucune image ; 2 mauvais usage ;\n"
+    "  3 image ecrite mais incomplete (fichier tronque, blocs trop imbriques, textes ou\n"
+    "  traits sur lesquels cairo a echoue), dite en une ligne sur la sortie d'erreur.\n";
 
 bool lireNombre(const std::string& s, double& v) {
     if (s.empty()) return false;
@@ -62,6 +67,9 @@ int erreur(const std::string& message) {
     std::cerr << "tarsin-render : " << message << std::endl;
     return 1;
 }
+
+// The status of a picture written but incomplete.
+constexpr int kStatutIncomplet = 3;
 
 bool lireCote(const std::string& s, int& v) {
     if (s.empty()) return false;
@@ -110,7 +118,7 @@ int main(int argc, char** argv) {
     std::optional<double> echelle;
     std::optional<Boite> fenetre;
     int largeur = 1000, hauteur = 1000;
-    bool silencieux = false;
+    bool silencieux = false, accepterIncomplet = false;
     unsigned secondesMax = 0, mioMax = 0;
     // No list of hidden layers: those off or frozen in the file are hidden.
     OptionsPeinture options;
@@ -150,6 +158,8 @@ int main(int argc, char** argv) {
             silencieux = true;
         } else if (a == "--no-images") {
             options.images = false;
+        } else if (a == "--accept-incomplete") {
+            accepterIncomplet = true;
         } else if (a == "-h" || a == "--help") {
             std::cout << kUsage;
             return 0;
@@ -186,7 +196,17 @@ int main(int argc, char** argv) {
     const ResultatLecture lecture = lireDXF(dessin, handler);
     if (!lecture.utilisable())
         return erreur(lecture.message.empty() ? dessin + " n'a pas pu etre lu." : lecture.message);
-    if (!lecture.message.empty()) std::cerr << "tarsin-render : " << lecture.message << std::endl;
+    // What the picture lacks, said in one line once it is written: the
+    // reader's sentence for a file cut short goes there; its other warnings
+    // are said now.
+    std::vector<std::string> manques;
+    if (lecture.issue == ResultatLecture::Incomplete) {
+        std::string phrase = lecture.message;
+        if (!phrase.empty() && phrase.back() == '.') phrase.pop_back();
+        manques.push_back(phrase);
+    } else if (!lecture.message.empty()) {
+        std::cerr << "tarsin-render : " << lecture.message << std::endl;
+    }
 
     Vue vue;
     if (echelle)
@@ -196,16 +216,21 @@ int main(int argc, char** argv) {
     else
         vue = ajuster(etendue(*handler.getDessin()), largeur, hauteur, kMargeAjustement);
     ResultatExport r;
+    bool tronque = false;
     {
         Trace trace(traces);
         Peintre peintre(trace, options);
         r = exporter(peintre, *handler.getDessin(), vue, largeur, hauteur, {}, *format, sortie);
+        tronque = peintre.estTronque();
     }
-    if (r.textesManquants)
-        std::cerr << "tarsin-render : des textes n'ont pas pu etre peints." << std::endl;
-    if (!r.incomplet.empty())
-        std::cerr << "tarsin-render : le dessin est incomplet : " << r.incomplet << std::endl;
+    if (tronque) manques.push_back("des blocs imbriques trop profondement ne sont pas dessines");
+    if (r.textesManquants) manques.push_back("des textes ou des traits n'ont pas pu etre peints");
+    if (!r.incomplet.empty()) manques.push_back("cairo a echoue : " + r.incomplet);
     libererPolices();
     if (!r.ecrit) return erreur(r.erreur + ".");
-    return 0;
+    if (manques.empty()) return 0;
+    std::string ligne = "tarsin-render : image incomplete " + sortie + " : ";
+    for (std::size_t i = 0; i < manques.size(); ++i) ligne += (i ? " ; " : "") + manques[i];
+    std::cerr << ligne << "." << std::endl;
+    return accepterIncomplet ? 0 : kStatutIncomplet;
 }
