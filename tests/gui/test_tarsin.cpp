@@ -66,6 +66,21 @@ class FenetreTarsin : public ::testing::Test {
 
     // Whether a reddish (or bluish) pixel lies within two rows of the device
     // row `y`, at the device column `x` of the drawing area.
+    // Opens, in a 1000 x 800 window, a red line on "rouge" above a blue one
+    // on "bleu", the layers defined by `calques`.
+    DXFArea& ouvrirRougeEtBleu(const std::string& nom, const std::string& calques) {
+        const std::string plan = dossier.ecrire(
+            nom, dxf::fichier(dxf::tables(calques) +
+                              dxf::section("ENTITIES",
+                                           dxf::ligne(20, 800, 300, 800, surCalque("rouge")) +
+                                               dxf::ligne(20, 700, 300, 700, surCalque("bleu")))));
+        t.set_default_size(1000, 800);
+        t.show();
+        EXPECT_TRUE(t.ouvrir(plan));
+        laisserTourner(300);
+        return A::dessin(t);
+    }
+
     Couleur echantillon(bool rouge, int x, int y) {
         DXFArea& d = A::dessin(t);
         attendrePeinture(d);
@@ -110,10 +125,9 @@ TEST_F(FenetreTarsin, ArbreDesWidgets) {
     // tree and the text share the extra height.
     Gtk::VBox& gauche = A::colonneGauche(t);
     // Exporter and Imprimer on a row of their own under the toolbar.
-    EXPECT_EQ(enfants(gauche),
-              (std::vector<Gtk::Widget*>{&A::barreOutils(t), &A::boiteCommandes(t),
-                                         &A::defilArbre(t), &A::boiteBoutons(t),
-                                         &A::defilAnnotation(t)}));
+    EXPECT_EQ(enfants(gauche), (std::vector<Gtk::Widget*>{&A::barreOutils(t), &A::boiteCommandes(t),
+                                                          &A::defilArbre(t), &A::boiteBoutons(t),
+                                                          &A::defilAnnotation(t)}));
     EXPECT_FALSE(emballage(gauche, A::barreOutils(t)).expand);
     EXPECT_TRUE(emballage(gauche, A::defilArbre(t)).expand);
     EXPECT_FALSE(emballage(gauche, A::boiteBoutons(t)).expand);
@@ -255,17 +269,8 @@ TEST_F(FenetreTarsin, SansFichierDAnnotations) {
 }
 
 TEST_F(FenetreTarsin, CaseAffichageMasqueEtMontreLeCalque) {
-    const std::string plan = dossier.ecrire(
-        "couleurs.dxf",
-        dxf::fichier(
-            dxf::tables(dxf::calque("bleu", 5) + dxf::calque("rouge", 1)) +
-            dxf::section("ENTITIES", dxf::ligne(20, 800, 300, 800, surCalque("rouge")) +
-                                         dxf::ligne(20, 700, 300, 700, surCalque("bleu")))));
-    t.set_default_size(1000, 800);
-    t.show();
-    ASSERT_TRUE(t.ouvrir(plan));
-    DXFArea& d = A::dessin(t);
-    laisserTourner(300);
+    DXFArea& d =
+        ouvrirRougeEtBleu("couleurs.dxf", dxf::calque("bleu", 5) + dxf::calque("rouge", 1));
     const int H = d.get_allocation().get_height();
     ASSERT_EQ(H, 1000);  // the size that the open asks for, larger than the pane
     // Fitted to the part of the area the pane shows.
@@ -308,18 +313,9 @@ TEST_F(FenetreTarsin, CaseAffichageMasqueEtMontreLeCalque) {
 TEST_F(FenetreTarsin, CalquesEteintsDansLeFichierDecochesEtMontrables) {
     // "bleu" is off in the file (a negative colour), "gele" frozen: their
     // boxes start cleared and their lines unpainted; ticking one shows it.
-    const std::string plan = dossier.ecrire(
-        "eteints.dxf",
-        dxf::fichier(
-            dxf::tables(dxf::calque("bleu", -5) + dxf::calque("gele", 3, "CONTINUOUS", 1) +
-                        dxf::calque("rouge", 1)) +
-            dxf::section("ENTITIES", dxf::ligne(20, 800, 300, 800, surCalque("rouge")) +
-                                         dxf::ligne(20, 700, 300, 700, surCalque("bleu")))));
-    t.set_default_size(1000, 800);
-    t.show();
-    ASSERT_TRUE(t.ouvrir(plan));
-    DXFArea& d = A::dessin(t);
-    laisserTourner(300);
+    DXFArea& d = ouvrirRougeEtBleu("eteints.dxf", dxf::calque("bleu", -5) +
+                                                      dxf::calque("gele", 3, "CONTINUOUS", 1) +
+                                                      dxf::calque("rouge", 1));
     const int H = d.get_allocation().get_height();
     const bool coches[] = {false, false, true};
     for (int i = 0; i < 3; ++i)
