@@ -35,7 +35,6 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
       barreOutils(false, 0),
       boiteZoom(false, 0),
       recents(Gtk::RecentManager::get_default()),
-      impression(sortie),
       dessin(sortie) {
     set_title("Tarsin");
 
@@ -268,8 +267,7 @@ bool Tarsin::exporter(const std::string& chemin, FormatImage format, bool toutLe
     if (toutLeDessin) vue = ajuster(etendue(*dessinOuvert), largeur, hauteur, kMargeAjustement);
     ResultatExport r;
     {
-        Trace trace(sortie);
-        Peintre peintre(trace);
+        Peintre peintre;
         r = ::exporter(peintre, *dessinOuvert, vue, largeur, hauteur, dessin.getCalquesMasques(),
                        format, chemin);
     }

@@ -10,7 +10,6 @@ namespace {
 
 // The most vertices reserved ahead for one polyline.
 constexpr unsigned kSommetsAnnonces = 64;
-constexpr double kPi = 3.141592653589793;
 
 // Sets the entry `i` of a vector that grows as needed, the new entries 0.
 void poser(std::vector<double>& v, std::size_t i, double valeur) {

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 // Curved edges of hatch boundaries are flattened within this part of their
 // size: at the largest zoom that still shows a hatch whole, far below a
 // pixel.

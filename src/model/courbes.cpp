@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 // Points one curve may become at most.
 constexpr long kPointsMax = 200000;
 

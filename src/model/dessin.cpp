@@ -1,5 +1,7 @@
 #include "model/dessin.h"
 
+#include <unordered_set>
+
 namespace {
 
 std::string majuscules(std::string s) {
@@ -13,6 +15,7 @@ std::string majuscules(std::string s) {
 Dessin::Dessin() {
     const TypeLigne& continu = typeLigne("CONTINUOUS");
     calqueRoot = &nouveau<Layer>("__root__", 256, continu);
+    calqueRoot->setIndex(0);
     racine = &nouveau<Block>("__root__", 256, *calqueRoot, continu, 0.0, 0.0);
     racine->setDefini();
     // Colour 7 and a continuous line: what the by-block properties of the
@@ -80,6 +83,7 @@ void Dessin::setTailleFleches(const std::string& style, double taille, double ec
 
 Layer& Dessin::ajouterCalque(const std::string& nom, int couleur, const TypeLigne& type) {
     Layer& c = nouveau<Layer>(nom, couleur, type);
+    c.setIndex(nombre<Layer>() - 1);
     calques_[nom] = &c;
     return c;
 }
@@ -130,4 +134,16 @@ const std::string& Dessin::policeDuStyle(const std::string& nom) const {
     if (polices.empty()) return aucune;
     auto it = polices.find(majuscules(nom));
     return it == polices.end() ? aucune : it->second;
+}
+
+CalquesMasques::CalquesMasques(const Dessin& dessin, const std::list<std::string>& noms) {
+    if (noms.empty()) return;
+    const std::unordered_set<std::string_view> cherches(noms.begin(), noms.end());
+    const auto& calques = dessin.objets<Layer>();
+    masques_.assign(calques.size(), false);
+    for (const Layer& c : calques)
+        if (cherches.count(c.nomRef()) != 0) {
+            masques_[c.getIndex()] = true;
+            ++nombre_;
+        }
 }

@@ -145,3 +145,26 @@ class Dessin {
     std::unordered_map<std::string, std::string> polices;  // by upper-case style name
     std::string dossier;
 };
+
+// Which layers of one drawing are hidden: a flag per layer, by its index in
+// the drawing (Layer::getIndex), resolved once from a list of names so that
+// the painters compare no names.
+class CalquesMasques {
+  public:
+    // No layer hidden.
+    CalquesMasques() = default;
+    // The layers of `dessin` named in `noms` (every layer of such a name,
+    // those replaced by a later definition too).
+    CalquesMasques(const Dessin& dessin, const std::list<std::string>& noms);
+
+    bool masque(const Layer& calque) const {
+        const std::size_t i = calque.getIndex();
+        return i < masques_.size() && masques_[i];
+    }
+    // Whether no layer is hidden.
+    bool aucun() const { return nombre_ == 0; }
+
+  private:
+    std::vector<bool> masques_;
+    std::size_t nombre_ = 0;
+};

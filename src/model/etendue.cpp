@@ -7,10 +7,6 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-// Nested deeper than this, an insertion adds nothing (as the walk stops).
-constexpr int kProfondeurMax = 1024;
-
 void ajouter(Boite& b, const Line& l, int) {
     b.ajouter(l.getX(), l.getY());
     b.ajouter(l.getX2(), l.getY2());
@@ -97,22 +93,61 @@ void ajouter(Boite& b, const Image& i, int) {
     b.ajouter(i.getX() + i.getUx() * w + i.getVx() * h, i.getY() + i.getUy() * w + i.getVy() * h);
 }
 
-const Boite& etendue(const Block& bloc, int profondeur);
+// A block's two boxes (see Block::CacheEtendue): what its file shows, and
+// all that can be painted.
+struct Boites {
+    Boite vue, tout;
+};
 
-void ajouter(Boite& b, const Insertion& i, int profondeur) {
-    if (profondeur >= kProfondeurMax) return;
-    const Boite& contenu = etendue(i.getDefinition(), profondeur + 1);
-    // The copies of a multiple insertion make a grid: its corner copies
-    // bound it.
-    for (int c : {0, i.getColonnes() - 1})
-        for (int r : {0, i.getLignes() - 1})
-            b.ajouter(contenu.transformee(i.placeeDans(Matrice{}, c, r)));
-    for (const Attribut* a : i.getAttributs()) ajouter(b, *a, profondeur);
+const Block::CacheEtendue& etendues(const Block& bloc, int profondeur);
+
+// Set while a block's box is computed when something within lies too deep.
+thread_local bool tropProfond = false;
+
+// The definition placed by an insertion or a dimension, when it may be
+// walked from `profondeur`.
+const Block::CacheEtendue* contenu(const Block& definition, int profondeur) {
+    if (profondeur >= kProfondeurMax) {
+        tropProfond = true;
+        return nullptr;
+    }
+    const Block::CacheEtendue& c = etendues(definition, profondeur + 1);
+    tropProfond = tropProfond || c.tropProfond;
+    return &c;
 }
 
-void ajouter(Boite& b, const Dimension& d, int profondeur) {
-    if (profondeur >= kProfondeurMax) return;
-    b.ajouter(etendue(d.getBloc(), profondeur + 1));
+void ajouter(Boites& b, const Insertion& i, int profondeur, bool vue) {
+    const Block::CacheEtendue* c = contenu(i.getDefinition(), profondeur);
+    if (!c) return;
+    // The copies of a multiple insertion make a grid: its corner copies
+    // bound it.
+    for (int col : {0, i.getColonnes() - 1})
+        for (int r : {0, i.getLignes() - 1}) {
+            const Matrice m = i.placeeDans(Matrice{}, col, r);
+            if (vue) b.vue.ajouter(c->boite.transformee(m));
+            b.tout.ajouter(c->boiteTout.transformee(m));
+        }
+    for (const Attribut* a : i.getAttributs()) {
+        Boite t;
+        ajouter(t, *a, profondeur);
+        if (vue) b.vue.ajouter(t);
+        b.tout.ajouter(t);
+    }
+}
+
+void ajouter(Boites& b, const Dimension& d, int profondeur, bool vue) {
+    const Block::CacheEtendue* c = contenu(d.getBloc(), profondeur);
+    if (!c) return;
+    if (vue) b.vue.ajouter(c->boite);
+    b.tout.ajouter(c->boiteTout);
+}
+
+template <class T>
+void ajouter(Boites& b, const T& e, int profondeur, bool vue) {
+    Boite t;
+    ajouter(t, e, profondeur);
+    if (vue) b.vue.ajouter(t);
+    b.tout.ajouter(t);
 }
 
 // What the view leaves out bounds nothing: the paper space, and the layers
@@ -122,43 +157,46 @@ bool horsVue(const Entity& e) {
     return e.isEspacePapier() || (e.getCalque()->isEteint() && !e.getCalque()->isZero());
 }
 
-// The objects one entity stands for when walked.
-template <class T>
-double deplie(const T&) {
-    return 1;
-}
-double deplie(const Polyline& p) { return 1 + static_cast<double>(p.getPoints().size()); }
-// Each copy of a multiple insertion is met, and walks its definition.
-double deplie(const Insertion& i) {
-    return static_cast<double>(i.getColonnes()) * i.getLignes() *
-           (1 + i.getDefinition().cacheEtendue.objets);
-}
-double deplie(const Dimension& d) { return 1 + d.getBloc().cacheEtendue.objets; }
-
-const Boite& etendue(const Block& bloc, int profondeur) {
+const Block::CacheEtendue& etendues(const Block& bloc, int profondeur) {
     auto& cache = bloc.cacheEtendue;
     // A block met again while its own box is being computed inserts itself:
     // that insertion adds nothing, as the walk leaves it out.
-    if (cache.etat != Block::CacheEtendue::Inconnue) return cache.boite;
+    if (cache.etat != Block::CacheEtendue::Inconnue) return cache;
     cache.etat = Block::CacheEtendue::EnCours;
-    Boite b;
+    const bool tropProfondAvant = tropProfond;
+    tropProfond = false;
+    Boites b;
     double objets = 0;
     pourChaqueGenre(GenresEntites{}, [&](auto* genre) {
         using T = std::remove_pointer_t<decltype(genre)>;
         for (const T* e : bloc.liste<T>()) {
-            if (!horsVue(*e)) ajouter(b, *e, profondeur);
-            objets += deplie(*e);
+            if (!e->isEspacePapier()) ajouter(b, *e, profondeur, !horsVue(*e));
+            objets += objetsDeplies(*e);
         }
     });
-    cache.boite = b;
+    cache.boite = b.vue;
+    cache.boiteTout = b.tout;
     cache.objets = objets;
+    cache.tropProfond = tropProfond;
+    tropProfond = tropProfondAvant || tropProfond;
     cache.etat = Block::CacheEtendue::Connue;
-    return cache.boite;
+    return cache;
 }
 
 }  // namespace
 
-const Boite& etendue(const Block& bloc) { return etendue(bloc, 0); }
+double objetsDeplies(const Polyline& p) { return 1 + static_cast<double>(p.getPoints().size()); }
+
+double objetsDeplies(const Insertion& i) {
+    return static_cast<double>(i.getColonnes()) * i.getLignes() *
+           (1 + i.getDefinition().cacheEtendue.objets);
+}
+
+double objetsDeplies(const Dimension& d) { return 1 + d.getBloc().cacheEtendue.objets; }
+
+const Boite& etendue(const Block& bloc) { return etendues(bloc, 0).boite; }
+
+const Boite& etenduePeinte(const Block& bloc) { return etendues(bloc, 0).boiteTout; }
 
 double nombreDeplie(const Block& bloc) {
     etendue(bloc);

@@ -42,3 +42,23 @@ template <class... T, class F>
 void pourChaqueGenre(ListeGenres<T...>, F&& f) {
     (f(static_cast<T*>(nullptr)), ...);
 }
+
+// The rank of kind U in the list (from 0).
+template <class U, class L>
+struct RangGenre;
+template <class U, class... T>
+struct RangGenre<U, ListeGenres<U, T...>> {
+    static constexpr unsigned valeur = 0;
+};
+template <class U, class V, class... T>
+struct RangGenre<U, ListeGenres<V, T...>> {
+    static constexpr unsigned valeur = 1 + RangGenre<U, ListeGenres<T...>>::valeur;
+};
+
+// Calls f with a null pointer of the kind of rank `rang` in the list;
+// nothing for a rank past its end.
+template <class... T, class F>
+void pourGenre(ListeGenres<T...>, unsigned rang, F&& f) {
+    unsigned i = 0;
+    (void)((i++ == rang ? (f(static_cast<T*>(nullptr)), true) : false) || ...);
+}

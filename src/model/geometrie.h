@@ -6,6 +6,39 @@
 #include <cmath>
 #include <limits>
 
+constexpr double kPi = 3.141592653589793;
+constexpr double kDeuxPi = 2 * kPi;
+
+// Insertions nested deeper than this are left out (by the walk, the trace
+// and the extents alike).
+constexpr int kProfondeurMax = 1024;
+
+// Margin around a zone of device pixels that primitives are tested
+// against: half a line width, the antialiasing fringe, and some slack for
+// rounding.
+constexpr double kMargeDevice = 2.0;
+
+// How far, in device pixels, the chords of a flattened curve may stray from
+// it.
+constexpr double kToleranceCourbes = 0.25;
+
+// Counter-clockwise from a1 to a2 (finite): a2 set to a1 plus a sweep of at
+// most a turn (more paints the same pixels as one turn; an a2 below a1 goes
+// on through 2 pi; equal angles sweep nothing, or a turn when
+// `egauxFontUnTour`), and a1 brought within a turn of 0, since past 2^53 a
+// turn added to a double changes nothing.
+inline void ramenerAngles(double& a1, double& a2, bool egauxFontUnTour) {
+    double balayage = a2 - a1;
+    if (!(balayage <= kDeuxPi)) {
+        balayage = kDeuxPi;
+    } else if (balayage != 0 || egauxFontUnTour) {
+        balayage = std::fmod(balayage, kDeuxPi);
+        if (balayage <= 0) balayage += kDeuxPi;
+    }
+    a1 = std::fmod(a1, kDeuxPi);
+    a2 = a1 + balayage;
+}
+
 // A point of the plane (drawing units or device pixels, as the user says).
 struct PointPlan {
     double x, y;

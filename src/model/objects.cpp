@@ -75,7 +75,7 @@ void TypeLigne::setElements(const std::vector<double>& elements) {
 Object::Object(int couleur, const TypeLigne& typeLigne)
     : couleur(couleur), rvb_(0), drapeaux_(0), typeLigne(&typeLigne) {}
 
-double Object::degresToRadians(double degres) const { return degres * 3.141592653589793 / 180.0; }
+double Object::degresToRadians(double degres) const { return degres * kPi / 180.0; }
 
 bool Object::isPointille() const { return !typeLigne->continu(); }
 

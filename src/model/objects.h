@@ -116,6 +116,14 @@ class Layer : public Table {
     // The layer named "0": inside a block, what lies on it takes the layer
     // of the insertion that places the block.
     bool isZero() const { return drapeau(kCalqueZero); }
+
+    // Its rank among the layers of its drawing (from 0), by which the
+    // painters tell whether it is hidden.
+    std::size_t getIndex() const { return index_; }
+    void setIndex(std::size_t i) { index_ = i; }
+
+  private:
+    std::size_t index_ = 0;
 };
 
 class Entity : public Object {
@@ -527,17 +535,19 @@ class Dimension : public Entity {
     Block* bloc;
 };
 
-// The kinds of entity that a block holds, in the order in which the walk
-// paints them (and writes their trace lines): a new kind is added here,
-// with its class above, its import callback and its case in the walk. The
-// filled kinds come first, so that the lines of the same block stay seen.
+// The kinds of entity that a block holds: a new kind is added here, with
+// its class above, its import callback and its case in the walk. The paint
+// trace names the traced kinds of a block in the order of this list (each
+// kind's entities in the order read); the picture paints every entity in
+// the block's order (Block::pourChaqueEntite), whatever its kind.
 using GenresEntites =
     ListeGenres<Hatch, Solid, Wipeout, Line, Arc, Polyline, Point, Circle, Ellipse, Spline, Face3D,
                 Leader, Text, MText, Attribut, Image, Dimension, Insertion>;
 
 // A block definition, or the root block of a drawing (the entities of the
 // drawing itself). Its contents are one list per kind of entity, in the
-// order read.
+// order read, and the order in which they are painted: that of the file,
+// or the one the block's sort table gives.
 class Block : public Table {
   public:
     Block(std::string nom, int couleur, Layer& calque, const TypeLigne& typeLigne, double bpx,
@@ -560,12 +570,45 @@ class Block : public Table {
     const std::vector<T*>& liste() const {
         return std::get<std::vector<T*>>(contenu);
     }
+    // Appends an entity, last in its kind's list and in the painting order.
     template <class T>
     void ajouter(T& e) {
-        liste<T>().push_back(&e);
+        auto& l = liste<T>();
+        ordre_.push_back(Place::de(RangGenre<T, GenresEntites>::valeur, l.size()));
+        l.push_back(&e);
     }
     // How many entities of every kind the block holds.
     std::size_t nombreEntites() const;
+
+    // Calls f(const T&) for every entity, in the painting order.
+    template <class F>
+    void pourChaqueEntite(F&& f) const {
+        for (const Place p : ordre_)
+            pourGenre(GenresEntites{}, p.genre(), [&](auto* genre) {
+                using T = std::remove_pointer_t<decltype(genre)>;
+                f(static_cast<const T&>(*liste<T>()[p.rang()]));
+            });
+    }
+    // Where an entity stands in the painting order: its kind (its rank in
+    // GenresEntites) and its rank in that kind's list.
+    class Place {
+      public:
+        static constexpr unsigned kBitsGenre = 8;
+        static Place de(unsigned genre, std::size_t rang) {
+            return Place(static_cast<std::uint64_t>(rang) << kBitsGenre | genre);
+        }
+        unsigned genre() const { return static_cast<unsigned>(code_ & ((1u << kBitsGenre) - 1)); }
+        std::size_t rang() const { return static_cast<std::size_t>(code_ >> kBitsGenre); }
+        bool operator==(const Place& p) const { return code_ == p.code_; }
+
+      private:
+        explicit Place(std::uint64_t code) : code_(code) {}
+        std::uint64_t code_;
+    };
+    // The painting order; `ordre` (a permutation of it, from a sort table)
+    // replaces it.
+    const std::vector<Place>& getOrdre() const { return ordre_; }
+    void setOrdre(std::vector<Place> ordre) { ordre_ = std::move(ordre); }
 
     std::vector<Insertion*>& getBlocs() { return liste<Insertion>(); }
     std::vector<Line*>& getLignes() { return liste<Line>(); }
@@ -583,8 +626,13 @@ class Block : public Table {
     // The bounding box of the contents in the block's own units, computed
     // once (etendue.h) when the drawing is complete.
     struct CacheEtendue {
-        Boite boite;
+        // What the file shows (without the layers off or frozen in it), and
+        // all that can be painted (whatever layers are shown).
+        Boite boite, boiteTout;
         double objets = 0;  // met when walking the contents, insertions unfolded
+        // Whether some insertion within lies deeper than kProfondeurMax
+        // levels below the block: what it holds counts nowhere.
+        bool tropProfond = false;
         enum Etat : std::uint8_t { Inconnue, EnCours, Connue } etat = Inconnue;
     };
     mutable CacheEtendue cacheEtendue;
@@ -594,7 +642,11 @@ class Block : public Table {
     double bpx = 0, bpy = 0;
     bool defini = false;
     ListesDe<GenresEntites> contenu;
+    std::vector<Place> ordre_;
 };
+
+static_assert(std::tuple_size_v<ListesDe<GenresEntites>> <= (1u << Block::Place::kBitsGenre),
+              "a place in a block's order names its kind in kBitsGenre bits");
 
 inline const std::string& Insertion::nomRef() const { return definition->nomRef(); }
 

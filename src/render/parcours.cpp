@@ -10,13 +10,9 @@
 
 namespace {
 
-constexpr double kDeuxPi = 6.283185307179586;
 // The largest figure of a point, in device pixels: larger ones would be
 // strokes far beyond any view.
 constexpr double kTaillePointMax = 1e6;
-// Margin around band edges, in device pixels: half a line width, the
-// antialiasing fringe, and some slack for rounding.
-constexpr double kMarge = 2.0;
 // Objects met between two looks at the annulation flag.
 constexpr double kPasComptage = 4096;
 // Texts whose capitals are lower than this, in device pixels, get no glyph
@@ -24,29 +20,9 @@ constexpr double kPasComptage = 4096;
 constexpr double kHauteurLisible = 1.0;
 // The most bars of one text (its first lines).
 constexpr int kBarresMax = 16;
-// How far, in device pixels, the chords of a flattened curve may stray from
-// it.
-constexpr double kTolerance = 0.25;
 
 bool fini(double v) { return std::isfinite(v); }
 bool fini(const PointPlan& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
-
-// Counter-clockwise from a1 to a2 (finite): a2 set to a1 plus a sweep of at
-// most a turn (more paints the same pixels as one turn; an a2 below a1 goes
-// on through 2 pi; equal angles sweep nothing, or a turn when
-// `egauxFontUnTour`), and a1 brought within a turn of 0, since past 2^53 a
-// turn added to a double changes nothing.
-void ramenerAngles(double& a1, double& a2, bool egauxFontUnTour) {
-    double balayage = a2 - a1;
-    if (!(balayage <= kDeuxPi)) {
-        balayage = kDeuxPi;
-    } else if (balayage != 0 || egauxFontUnTour) {
-        balayage = std::fmod(balayage, kDeuxPi);
-        if (balayage <= 0) balayage += kDeuxPi;
-    }
-    a1 = std::fmod(a1, kDeuxPi);
-    a2 = a1 + balayage;
-}
 
 PointPlan porte(const Matrice& m, double x, double y) {
     m.appliquer(x, y);
@@ -61,7 +37,7 @@ Boite boiteDe(const PointPlan* p, std::size_t n) {
 
 }  // namespace
 
-Parcours::Parcours(OptionsPeinture options) : options_(options) {
+Parcours::Parcours(OptionsPeinture options) : Imbrication(options) {
     const double inf = std::numeric_limits<double>::infinity();
     setZone(-inf, -inf, inf, inf);
 }
@@ -84,18 +60,12 @@ bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu)
     rendu_ = &rendu;
     dessin_ = &dessin;
     dernierStyle_ = nullptr;
-    parle_ = trace_ != nullptr;
-    niveau = 0;
-    chemin_.clear();
+    commencer(dessin);
     comptes_ = 0;
     tronque_ = false;
     signaleHachure_ = false;
-    calqueBloc_ = nullptr;
-    dernierCalque_ = nullptr;
-    const Insertion& racine = dessin.getInsertionRacine();
-    racine_ = &racine;
-    plume_ = Plume{couleurDXF(7), &racine.getType()};
-    fixerMatrice(vue, true);
+    plume_ = Plume{couleurDXF(7), &racine_->getType()};
+    fixerMatrice(vue);
     // The size of points: in drawing units of the model space when above
     // 0, a share of the view's height otherwise (5% for 0).
     const double taille = dessin.getTaillePoints();
@@ -106,10 +76,9 @@ bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu)
     const int mode = dessin.getModePoints();
     const bool figure = (mode & 7) >= 2 && (mode & 7) <= 4;
     margePoints_ = (figure || (mode & (32 | 64))) && taillePoint_ >= 1 ? taillePoint_ : 0;
-    const std::vector<Insertion*> racines{const_cast<Insertion*>(&racine)};
     bool complet = true;
     try {
-        drawBlocs(racines);
+        entite(*racine_);
     } catch (const Annulee&) {
         complet = false;
     }
@@ -129,29 +98,10 @@ void Parcours::compter(double n) {
     if (annulation_ && annulation_->load(std::memory_order_relaxed)) throw Annulee{};
 }
 
-void Parcours::fixerMatrice(const Matrice& m, bool peignable) {
+void Parcours::fixerMatrice(const Matrice& m) {
     matrice_ = m;
-    peignable_ = peignable && m.inversible();
     echelleTrait_ = std::sqrt(std::fabs(m.determinant()));
     echelleMax_ = std::sqrt(m.xx * m.xx + m.yx * m.yx + m.xy * m.xy + m.yy * m.yy);
-}
-
-bool Parcours::masqueCalque(const Layer* calque) {
-    if (!calque) return false;
-    if (!options_.calquesMasquables || !calquesMasques_) return calque->isEteint();
-    if (calquesMasques_->empty()) return false;
-    if (calque == dernierCalque_) return dernierMasque_;
-    dernierCalque_ = calque;
-    dernierMasque_ = std::find(calquesMasques_->begin(), calquesMasques_->end(),
-                               calque->nomRef()) != calquesMasques_->end();
-    return dernierMasque_;
-}
-
-void Parcours::ligneTrace(const char* texte, int decalage) {
-    if (!tracer()) return;
-    trace_->tabulations(niveau + decalage);
-    *trace_ << texte;
-    trace_->finLigne();
 }
 
 CouleurRVB Parcours::couleurCalque(const Layer& c) const {
@@ -193,8 +143,8 @@ bool Parcours::visible(double x0, double y0, double x1, double y1) const {
     if (!(x1 >= zx0_ && x0 <= zx1_ && y1 >= zy0_ && y0 <= zy1_)) return false;
     if (nbBandes_ <= 1) return true;
     // Painting by bands: only the rows of this walk's bands count.
-    y0 -= kMarge;
-    y1 += kMarge;
+    y0 -= kMargeDevice;
+    y1 += kMargeDevice;
     if (y1 - y0 >= hauteurBande_ * (nbBandes_ - 1)) return true;
     const long k0 = static_cast<long>(std::floor((y0 - origineBandes_) / hauteurBande_));
     const long k1 = static_cast<long>(std::floor((y1 - origineBandes_) / hauteurBande_));
@@ -285,55 +235,46 @@ void Parcours::arcOuCercle(double cx, double cy, double rayon, double a1, double
 }
 
 bool Parcours::admise(const Block& definition) {
-    // Blocks that insert one another in a circle: the insertion that would
-    // close the circle is left out, like a hidden one.
-    if (std::find(chemin_.begin(), chemin_.end(), &definition) != chemin_.end()) return false;
-    if (niveau >= kProfondeurMax) {
-        if (parle_ && !signaleProfondeur_)
-            *erreurs_ << "Dessin trop imbrique : les blocs au-dela de " << kProfondeurMax
-                      << " niveaux ne sont pas dessines." << std::endl;
-        signaleProfondeur_ = true;
-        tronque_ = true;
-        return false;
-    }
-    return true;
+    const Admission a = admission(definition);
+    if (a == Admission::TropProfonde) tropProfond();
+    return a == Admission::Oui;
 }
 
-void Parcours::parcourirDefinition(const Entity& porteur, const Block& def, const Matrice& m,
-                                   bool peignable) {
-    // Undone by restoring the saved state, so no rounding error builds
-    // up. A zero scale (or any transform that cannot be inverted) paints
-    // nothing inside, but the contents are still traced.
+void Parcours::tropProfond() {
+    if (erreurs_ && !signaleProfondeur_)
+        *erreurs_ << "Dessin trop imbrique : les blocs au-dela de " << kProfondeurMax
+                  << " niveaux ne sont pas dessines." << std::endl;
+    signaleProfondeur_ = true;
+    tronque_ = true;
+}
+
+template <class T>
+void Parcours::entite(const T& e) {
+    compter(objetsDeplies(e));
+    if (!masque(e)) dessiner(e);
+}
+
+void Parcours::parcourirDefinition(const Entity& porteur, const Block& def, const Matrice& m) {
+    // Undone by restoring the saved state, so no rounding error builds up.
     const Matrice avant = matrice_;
-    const bool peignableAvant = peignable_;
     const Plume plumeAvant = plume_;
-    const Layer* calqueAvant = calqueBloc_;
-    fixerMatrice(m, peignableAvant && peignable);
+    fixerMatrice(m);
     // What the by-block entities inside take: the insertion's own colour
     // and line type, resolved in the enclosing insertion; and what layer
     // "0" stands for there.
     plume_ = Plume{couleur(porteur), &typeResolu(porteur)};
-    calqueBloc_ = &porteur == racine_ ? nullptr : calqueDe(porteur);
-
-    ++niveau;
-    chemin_.push_back(&def);
-    pourChaqueGenre(GenresEntites{}, [&](auto* genre) {
-        using T = std::remove_pointer_t<decltype(genre)>;
-        dessiner(def.liste<T>());
-    });
-    chemin_.pop_back();
-    --niveau;
-
-    calqueBloc_ = calqueAvant;
+    entrer(porteur, def);
+    def.pourChaqueEntite([this](const auto& e) { entite(e); });
+    sortir();
     plume_ = plumeAvant;
-    fixerMatrice(avant, peignableAvant);
+    fixerMatrice(avant);
 }
 
-void Parcours::placer(const Entity& porteur, const Block& def, const Matrice& m, bool tracee) {
+void Parcours::placer(const Entity& porteur, const Block& def, const Matrice& m) {
     // The copy's box in device pixels (the definitions' boxes are computed
     // before any walk starts, see Peintre). The root is never collapsed; a
     // placement that cannot be inverted paints nothing.
-    Boite boite = etendue(def).transformee(m);
+    Boite boite = etenduePeinte(def).transformee(m);
     // The figures of points reach beyond the points themselves.
     if (!boite.vide() && margePoints_ > 0) {
         boite.x0 -= margePoints_;
@@ -341,199 +282,138 @@ void Parcours::placer(const Entity& porteur, const Block& def, const Matrice& m,
         boite.x1 += margePoints_;
         boite.y1 += margePoints_;
     }
-    const bool vue = peignable_ && m.inversible() && !boite.vide() &&
-                     visible(boite.x0, boite.y0, boite.x1, boite.y1);
+    const bool vue =
+        m.inversible() && !boite.vide() && visible(boite.x0, boite.y0, boite.x1, boite.y1);
     const bool petit = niveau > 0 && boite.largeur() < 1 && boite.hauteur() < 1;
-    // Smaller than a pixel: the pixel of its box.
-    if (vue && petit)
-        rendu_->pixel((boite.x0 + boite.x1) / 2, (boite.y0 + boite.y1) / 2, couleur(porteur));
-    if (tracee) {
-        parcourirDefinition(porteur, def, m, !petit);
-        return;
-    }
-    // Untraced, a copy is walked only when it is seen and larger than a
-    // pixel.
+    // What lies too deep within has no box: the picture lacks it wherever
+    // it would be.
+    if (def.cacheEtendue.tropProfond) tropProfond();
     if (!vue || petit) {
+        // Smaller than a pixel: the pixel of its box.
+        if (vue)
+            rendu_->pixel((boite.x0 + boite.x1) / 2, (boite.y0 + boite.y1) / 2, couleur(porteur));
         compter(def.cacheEtendue.objets);
         return;
     }
-    Trace* const trace = trace_;
-    trace_ = nullptr;
-    parcourirDefinition(porteur, def, m, true);
-    trace_ = trace;
+    parcourirDefinition(porteur, def, m);
 }
 
-void Parcours::drawBlocs(const std::vector<Insertion*>& liste) {
-    for (const Insertion* b : liste) {
-        compter();
-        if (masque(*b)) continue;
-        const Block& def = b->getDefinition();
-        if (!admise(def)) continue;
-        const std::string& nom = def.nomRef();
-        const double x = b->getX(), y = b->getY();
-        const bool tracee = tracer();
-        if (tracee) {
-            trace_->tabulations(niveau);
-            *trace_ << "bloc : " << nom;
-            trace_->finLigne();
-            trace_->tabulations(niveau);
-            *trace_ << "translation a x : " << x << ", y : " << y;
-            trace_->finLigne();
+void Parcours::entite(const Insertion& b) {
+    const Block& def = b.getDefinition();
+    if (masque(b) || !admise(def)) {
+        compter(objetsDeplies(b));
+        return;
+    }
+    // Placed as DXF places an insertion, copy by copy.
+    for (int r = 0; r < b.getLignes(); ++r)
+        for (int c = 0; c < b.getColonnes(); ++c) {
+            compter();
+            placer(b, def, b.placeeDans(matrice_, c, r));
         }
-        // Placed as DXF places an insertion. The other copies of a multiple
-        // insertion are painted without trace lines: the trace shows the
-        // insertion once, as it always did.
-        for (int r = 0; r < b->getLignes(); ++r)
-            for (int c = 0; c < b->getColonnes(); ++c) {
-                if (c != 0 || r != 0) compter();
-                placer(*b, def, b->placeeDans(matrice_, c, r), tracee && c == 0 && r == 0);
-            }
-        // The insertion's attributes lie in the space of the insertion
-        // itself; their by-block properties are the insertion's.
-        if (!b->getAttributs().empty()) {
-            const Plume plumeAvant = plume_;
-            plume_ = Plume{couleur(*b), &typeResolu(*b)};
-            dessiner(b->getAttributs());
-            plume_ = plumeAvant;
-        }
-        if (tracee && tracer()) {
-            trace_->tabulations(niveau);
-            *trace_ << "translation a x : " << -x << ", y : " << -y;
-            trace_->finLigne();
-            trace_->tabulations(niveau);
-            *trace_ << "fin du bloc : " << nom;
-            trace_->finLigne();
-            trace_->finLigne();
-        }
+    // The insertion's attributes lie in the space of the insertion itself;
+    // their by-block properties are the insertion's.
+    if (!b.getAttributs().empty()) {
+        const Plume plumeAvant = plume_;
+        plume_ = Plume{couleur(b), &typeResolu(b)};
+        for (const Attribut* a : b.getAttributs())
+            if (!masque(*a)) dessiner(*a);
+        plume_ = plumeAvant;
     }
 }
 
-void Parcours::drawCotations(const std::vector<Dimension*>& liste) {
+void Parcours::entite(const Dimension& d) {
     // The block a dimension names is placed as it is.
-    for (const Dimension* d : liste) {
-        compter();
-        if (masque(*d)) continue;
-        const Block& def = d->getBloc();
-        if (!admise(def)) continue;
-        placer(*d, def, matrice_, false);
-    }
+    compter();
+    const Block& def = d.getBloc();
+    if (masque(d) || !admise(def))
+        compter(def.cacheEtendue.objets);
+    else
+        placer(d, def, matrice_);
 }
 
-void Parcours::drawLignes(const std::vector<Line*>& liste) {
-    for (const Line* l : liste) {
-        compter();
-        if (masque(*l)) continue;
-        ligneTrace("ligne");
-        if (!peignable_) continue;
-        segment(l->getX(), l->getY(), l->getX2(), l->getY2(), [&] { return trait(*l); });
-    }
+void Parcours::dessiner(const Line& l) {
+    segment(l.getX(), l.getY(), l.getX2(), l.getY2(), [&] { return trait(l); });
 }
 
-void Parcours::drawArcs(const std::vector<Arc*>& liste) {
-    for (const Arc* a : liste) {
-        compter();
-        if (masque(*a)) continue;
-        ligneTrace("arc");
-        if (!peignable_) continue;
-        arcOuCercle(a->getX(), a->getY(), a->getRayon(), a->getAngle1(), a->getAngle2(),
-                    [&] { return trait(*a); });
-    }
+void Parcours::dessiner(const Arc& a) {
+    arcOuCercle(a.getX(), a.getY(), a.getRayon(), a.getAngle1(), a.getAngle2(),
+                [&] { return trait(a); });
 }
 
-void Parcours::drawCercles(const std::vector<Circle*>& liste) {
-    for (const Circle* c : liste) {
-        compter();
-        if (masque(*c)) continue;
-        ligneTrace("cercle");
-        if (!peignable_) continue;
-        arcOuCercle(c->getX(), c->getY(), c->getRayon(), 0, kDeuxPi, [&] { return trait(*c); });
-    }
+void Parcours::dessiner(const Circle& c) {
+    arcOuCercle(c.getX(), c.getY(), c.getRayon(), 0, kDeuxPi, [&] { return trait(c); });
 }
 
-void Parcours::drawPoints(const std::vector<Point*>& liste) {
+void Parcours::dessiner(const Point& p) {
     const int mode = dessin_->getModePoints();
     const int figure = mode & 7;
     const bool cercle = mode & 32, carre = mode & 64;
     // Half the figure's size in device pixels: the same for every point of
     // the view, whatever block holds it.
     const double h = taillePoint_ / 2;
-    for (const Point* p : liste) {
-        compter();
-        if (masque(*p)) continue;
-        ligneTrace("point");
-        if (!peignable_ || (figure == 1 && !cercle && !carre)) continue;
-        double dx = p->getX(), dy = p->getY();
-        matrice_.appliquer(dx, dy);
-        if (!fini(dx) || !fini(dy) || !disqueVisible(dx, dy, std::max(h * 1.5, 1.0))) continue;
-        const CouleurRVB c = couleur(*p);
-        // A dot, or a figure too small to be told from one.
-        if (!(h >= 0.5) || figure == 0 || figure > 4) rendu_->pixel(dx, dy, c);
-        if (!(h >= 0.5)) continue;
-        Trait t;
-        t.couleur = c;
-        auto trait = [&](double x1, double y1, double x2, double y2) {
-            segmentDevice({dx + x1, dy + y1}, {dx + x2, dy + y2}, t);
-        };
-        if (figure == 2) {
-            trait(-h, 0, h, 0);
-            trait(0, -h, 0, h);
-        } else if (figure == 3) {
-            trait(-h, -h, h, h);
-            trait(-h, h, h, -h);
-        } else if (figure == 4) {
-            trait(0, 0, 0, -h);  // upwards: device rows grow downwards
-        }
-        if (cercle) rendu_->arc(Matrice{}, dx, dy, h, 0, kDeuxPi, t);
-        if (carre) {
-            points_.assign(
-                {{dx - h, dy - h}, {dx + h, dy - h}, {dx + h, dy + h}, {dx - h, dy + h}});
-            polyligne(true, t);
-        }
+    if (figure == 1 && !cercle && !carre) return;
+    double dx = p.getX(), dy = p.getY();
+    matrice_.appliquer(dx, dy);
+    if (!fini(dx) || !fini(dy) || !disqueVisible(dx, dy, std::max(h * 1.5, 1.0))) return;
+    const CouleurRVB c = couleur(p);
+    // A dot, or a figure too small to be told from one.
+    if (!(h >= 0.5) || figure == 0 || figure > 4) rendu_->pixel(dx, dy, c);
+    if (!(h >= 0.5)) return;
+    Trait t;
+    t.couleur = c;
+    auto trait = [&](double x1, double y1, double x2, double y2) {
+        segmentDevice({dx + x1, dy + y1}, {dx + x2, dy + y2}, t);
+    };
+    if (figure == 2) {
+        trait(-h, 0, h, 0);
+        trait(0, -h, 0, h);
+    } else if (figure == 3) {
+        trait(-h, -h, h, h);
+        trait(-h, h, h, -h);
+    } else if (figure == 4) {
+        trait(0, 0, 0, -h);  // upwards: device rows grow downwards
+    }
+    if (cercle) rendu_->arc(Matrice{}, dx, dy, h, 0, kDeuxPi, t);
+    if (carre) {
+        points_.assign({{dx - h, dy - h}, {dx + h, dy - h}, {dx + h, dy + h}, {dx - h, dy + h}});
+        polyligne(true, t);
     }
 }
 
-void Parcours::drawPolylines(const std::vector<Polyline*>& liste) {
-    for (const Polyline* p : liste) {
-        compter();
-        const auto& sommets = p->getPoints();
-        compter(1 + static_cast<double>(sommets.size()));
-        if (masque(*p)) continue;
-        ligneTrace("polyline");
-        if (tracer())
-            for (std::size_t i = 0; i < sommets.size(); ++i) ligneTrace("polypoint", 1);
-        if (!peignable_ || sommets.empty()) continue;
-        // Each segment takes the colour of the vertex it ends at; the dashes
-        // are the polyline's.
-        const Trait base = trait(*p, CouleurRVB{0, 0, 0});
-        auto traitVers = [&](const Point& v) {
-            Trait t = base;
-            t.couleur = couleur(v);
-            return t;
-        };
-        if (p->getDetails()) {
-            if (p->isMaillage() || p->isFacettes()) {
-                maillage(*p, base);
-                continue;
-            }
-            if (bandes(*p)) continue;
+void Parcours::dessiner(const Polyline& p) {
+    const auto& sommets = p.getPoints();
+    if (sommets.empty()) return;
+    // Each segment takes the colour of the vertex it ends at; the dashes
+    // are the polyline's.
+    const Trait base = trait(p, CouleurRVB{0, 0, 0});
+    auto traitVers = [&](const Point& v) {
+        Trait t = base;
+        t.couleur = couleur(v);
+        return t;
+    };
+    if (p.getDetails()) {
+        if (p.isMaillage() || p.isFacettes()) {
+            maillage(p, base);
+            return;
         }
-        auto sommet = [&](std::size_t i) {
-            return Sommet{sommets[i]->getX(), sommets[i]->getY(), p->getRenflement(i)};
-        };
-        for (std::size_t i = 1; i < sommets.size(); ++i)
-            segmentRenfle(sommet(i - 1), sommet(i), [&] { return traitVers(*sommets[i]); });
-        // Closed (bit 1 of the flags): from the first vertex to the last, in
-        // the last vertex's colour; an arc when the last vertex has a bulge.
-        if (p->isFermee()) {
-            const Point& premier = *sommets.front();
-            const Point& dernier = *sommets.back();
-            if (p->getRenflement(sommets.size() - 1) != 0)
-                segmentRenfle(sommet(sommets.size() - 1), sommet(0),
-                              [&] { return traitVers(dernier); });
-            else
-                segment(premier.getX(), premier.getY(), dernier.getX(), dernier.getY(),
-                        [&] { return traitVers(dernier); });
-        }
+        if (bandes(p)) return;
+    }
+    auto sommet = [&](std::size_t i) {
+        return Sommet{sommets[i]->getX(), sommets[i]->getY(), p.getRenflement(i)};
+    };
+    for (std::size_t i = 1; i < sommets.size(); ++i)
+        segmentRenfle(sommet(i - 1), sommet(i), [&] { return traitVers(*sommets[i]); });
+    // Closed (bit 1 of the flags): from the first vertex to the last, in
+    // the last vertex's colour; an arc when the last vertex has a bulge.
+    if (p.isFermee()) {
+        const Point& premier = *sommets.front();
+        const Point& dernier = *sommets.back();
+        if (p.getRenflement(sommets.size() - 1) != 0)
+            segmentRenfle(sommet(sommets.size() - 1), sommet(0),
+                          [&] { return traitVers(dernier); });
+        else
+            segment(premier.getX(), premier.getY(), dernier.getX(), dernier.getY(),
+                    [&] { return traitVers(dernier); });
     }
 }
 
@@ -583,7 +463,8 @@ bool Parcours::bandes(const Polyline& p) {
         double cx, cy, r, a1, a2;
         if (arcDeRenflement(a.x, a.y, b.x, b.y, a.renflement, cx, cy, r, a1, a2)) {
             // Along the arc, from a to b, the width going from w0 to w1.
-            const int k = cordesPourArc(a2 - a1, (r + std::max(w0, w1) / 2) * echelle, kTolerance);
+            const int k =
+                cordesPourArc(a2 - a1, (r + std::max(w0, w1) / 2) * echelle, kToleranceCourbes);
             for (int cote : {1, -1})
                 for (int q = 0; q <= k; ++q) {
                     const double u =
@@ -608,7 +489,7 @@ bool Parcours::bandes(const Polyline& p) {
         const double joint = std::min(w1, largeur(2 * ((i + 1) % n)));
         if (joint > 0 && (i + 1 < segments)) {
             const std::size_t debut = points_.size();
-            const int k = cordesPourArc(kDeuxPi, joint / 2 * echelle, kTolerance);
+            const int k = cordesPourArc(kDeuxPi, joint / 2 * echelle, kToleranceCourbes);
             for (int q = 0; q < k; ++q)
                 points_.push_back(porte(matrice_, b.x + joint / 2 * std::cos(kDeuxPi * q / k),
                                         b.y + joint / 2 * std::sin(kDeuxPi * q / k)));
@@ -660,28 +541,6 @@ void Parcours::maillage(const Polyline& p, const Trait& base) {
         }
 }
 
-void Parcours::drawTextes(const std::vector<Text*>& liste) {
-    for (const Text* t : liste) {
-        compter();
-        if (masque(*t)) continue;
-        ligneTrace("texte");
-        if (peignable_) texte(*t);
-    }
-}
-
-void Parcours::dessiner(const std::vector<MText*>& liste) {
-    for (const MText* t : liste) {
-        compter();
-        if (peignable_ && !masque(*t)) texte(*t);
-    }
-}
-
-void Parcours::dessiner(const std::vector<Attribut*>& liste) {
-    if (!peignable_) return;
-    for (const Attribut* a : liste)
-        if (a->isPeint() && !masque(*a)) texte(*a);
-}
-
 const std::string& Parcours::police(const Text& t) {
     // Texts mostly share their style: the last answer is kept.
     if (!dernierStyle_ || *dernierStyle_ != t.styleRef()) {
@@ -697,7 +556,7 @@ void Parcours::texte(const Text& t) {
     // Seen: the estimated box, in device pixels, with room for wider glyphs.
     const Boite b = boiteEstimee(t).transformee(matrice_);
     if (b.vide()) return;
-    const double marge = (b.largeur() + b.hauteur()) / 2 + h * echelleMax_ + kMarge;
+    const double marge = (b.largeur() + b.hauteur()) / 2 + h * echelleMax_ + kMargeDevice;
     if (!fini(marge) || !visible(b.x0 - marge, b.y0 - marge, b.x1 + marge, b.y1 + marge)) return;
     const CouleurRVB c = couleur(t);
     if (h * echelleMax_ >= kHauteurLisible) {
@@ -728,35 +587,24 @@ void Parcours::texte(const Text& t) {
     }
 }
 
-void Parcours::drawImages(const std::vector<Image*>& liste) {
-    if (!options_.images) return;
-    for (const Image* i : liste) {
-        compter();
-        if (masque(*i)) continue;
-        ligneTrace("image");
-        if (!peignable_) continue;
-        rendu_->image(matrice_, *i, couleur(*i));
-    }
+void Parcours::dessiner(const Image& i) {
+    if (options_.images) rendu_->image(matrice_, i, couleur(i));
 }
 
-void Parcours::drawHachures(const std::vector<Hatch*>& liste) {
-    for (const Hatch* h : liste) {
-        compter();
-        if (masque(*h) || !peignable_) continue;
-        points_.clear();
-        tailles_.clear();
-        for (const auto& contour : h->getContours()) {
-            const std::size_t avant = points_.size();
-            aplatirContour(contour, matrice_, kTolerance, points_);
-            tailles_.push_back(points_.size() - avant);
-        }
-        if (points_.empty()) continue;
-        const CouleurRVB c = couleur(*h);
-        if (h->isPlein())
-            remplir(c, RegleRemplissage::PairImpair);
-        else
-            motif(*h, c);
+void Parcours::dessiner(const Hatch& h) {
+    points_.clear();
+    tailles_.clear();
+    for (const auto& contour : h.getContours()) {
+        const std::size_t avant = points_.size();
+        aplatirContour(contour, matrice_, kToleranceCourbes, points_);
+        tailles_.push_back(points_.size() - avant);
     }
+    if (points_.empty()) return;
+    const CouleurRVB c = couleur(h);
+    if (h.isPlein())
+        remplir(c, RegleRemplissage::PairImpair);
+    else
+        motif(h, c);
 }
 
 void Parcours::motif(const Hatch& h, const CouleurRVB& couleur) {
@@ -815,7 +663,7 @@ void Parcours::motif(const Hatch& h, const CouleurRVB& couleur) {
         total * static_cast<double>(points_.size()) > kTraitsHachureMax * 5000.0) {
         // Too many lines to be worth painting: the boundary says where the
         // hatch lies.
-        if (parle_ && !signaleHachure_)
+        if (erreurs_ && !signaleHachure_)
             *erreurs_ << "Hachures trop denses : au-dela de " << kTraitsHachureMax
                       << " traits, une hachure est dessinee par son contour." << std::endl;
         signaleHachure_ = true;
@@ -865,120 +713,94 @@ void Parcours::motif(const Hatch& h, const CouleurRVB& couleur) {
     }
 }
 
-void Parcours::drawSolides(const std::vector<Solid*>& liste) {
-    for (const Solid* s : liste) {
-        compter();
-        if (masque(*s) || !peignable_) continue;
-        // DXF's order: the outline runs 1-2-4-3.
-        points_.clear();
-        for (int i : {0, 1, 3, 2})
-            points_.push_back(porte(matrice_, s->getCoin(i).x, s->getCoin(i).y));
-        tailles_.assign(1, 4);
-        remplir(couleur(*s), RegleRemplissage::NonNul);
-    }
+void Parcours::dessiner(const Solid& s) {
+    // DXF's order: the outline runs 1-2-4-3.
+    points_.clear();
+    for (int i : {0, 1, 3, 2}) points_.push_back(porte(matrice_, s.getCoin(i).x, s.getCoin(i).y));
+    tailles_.assign(1, 4);
+    remplir(couleur(s), RegleRemplissage::NonNul);
 }
 
-void Parcours::drawEffacements(const std::vector<Wipeout*>& liste) {
-    for (const Wipeout* w : liste) {
-        compter();
-        if (masque(*w) || !peignable_) continue;
-        points_.clear();
-        for (const PointPlan& p : w->getContour()) points_.push_back(porte(matrice_, p.x, p.y));
-        tailles_.assign(1, points_.size());
-        remplir(kFond, RegleRemplissage::PairImpair);
-    }
+void Parcours::dessiner(const Wipeout& w) {
+    points_.clear();
+    for (const PointPlan& p : w.getContour()) points_.push_back(porte(matrice_, p.x, p.y));
+    tailles_.assign(1, points_.size());
+    remplir(kFond, RegleRemplissage::PairImpair);
 }
 
-void Parcours::drawEllipses(const std::vector<Ellipse*>& liste) {
-    for (const Ellipse* e : liste) {
-        compter();
-        if (masque(*e) || !peignable_) continue;
-        double t1 = e->getT1(), t2 = e->getT2();
-        if (!fini(t1) || !fini(t2)) continue;
-        ramenerAngles(t1, t2, true);
-        const Trait t = trait(*e);
-        // The unit circle carried onto the ellipse.
-        const Matrice m = matrice_.apres(
-            Matrice{e->getAx(), e->getAy(), e->getBx(), e->getBy(), e->getX(), e->getY()});
-        if (m.inversible()) {
-            const PointPlan c = porte(matrice_, e->getX(), e->getY());
-            const double r = m.etirementMax();
-            if (!fini(c) || !fini(r) || !disqueVisible(c.x, c.y, r)) continue;
-            rendu_->arc(m, 0, 0, 1, t1, t2, t);
-            continue;
-        }
-        // Flat: a line of its points.
-        points_.clear();
-        aplatirEllipse({e->getX(), e->getY()}, {e->getAx(), e->getAy()}, {e->getBx(), e->getBy()},
-                       t1, t2, matrice_, kTolerance, points_);
-        polyligne(false, t);
+void Parcours::dessiner(const Ellipse& e) {
+    double t1 = e.getT1(), t2 = e.getT2();
+    if (!fini(t1) || !fini(t2)) return;
+    ramenerAngles(t1, t2, true);
+    const Trait t = trait(e);
+    // The unit circle carried onto the ellipse.
+    const Matrice m =
+        matrice_.apres(Matrice{e.getAx(), e.getAy(), e.getBx(), e.getBy(), e.getX(), e.getY()});
+    if (m.inversible()) {
+        const PointPlan c = porte(matrice_, e.getX(), e.getY());
+        const double r = m.etirementMax();
+        if (!fini(c) || !fini(r) || !disqueVisible(c.x, c.y, r)) return;
+        rendu_->arc(m, 0, 0, 1, t1, t2, t);
+        return;
     }
+    // Flat: a line of its points.
+    points_.clear();
+    aplatirEllipse({e.getX(), e.getY()}, {e.getAx(), e.getAy()}, {e.getBx(), e.getBy()}, t1, t2,
+                   matrice_, kToleranceCourbes, points_);
+    polyligne(false, t);
 }
 
-void Parcours::drawSplines(const std::vector<Spline*>& liste) {
-    for (const Spline* s : liste) {
-        compter();
-        if (masque(*s) || !peignable_) continue;
-        // The curve lies within its control points, and near its fit points.
-        Boite b;
-        for (const auto* l : {&s->getControles(), &s->getAjustes()})
-            for (const PointPlan& p : *l) b.ajouter(p.x, p.y);
-        b = b.transformee(matrice_);
-        const double marge = 0.25 * std::max(b.largeur(), b.hauteur());
-        if (b.vide() || !visible(b.x0 - marge, b.y0 - marge, b.x1 + marge, b.y1 + marge)) continue;
-        points_.clear();
-        aplatirSpline(s->getDegre(), s->isFermee(), s->getNoeuds(), s->getControles(),
-                      s->getPoids(), s->getAjustes(), matrice_, kTolerance, points_);
-        polyligne(false, trait(*s));
-    }
+void Parcours::dessiner(const Spline& s) {
+    // The curve lies within its control points, and near its fit points.
+    Boite b;
+    for (const auto* l : {&s.getControles(), &s.getAjustes()})
+        for (const PointPlan& p : *l) b.ajouter(p.x, p.y);
+    b = b.transformee(matrice_);
+    const double marge = 0.25 * std::max(b.largeur(), b.hauteur());
+    if (b.vide() || !visible(b.x0 - marge, b.y0 - marge, b.x1 + marge, b.y1 + marge)) return;
+    points_.clear();
+    aplatirSpline(s.getDegre(), s.isFermee(), s.getNoeuds(), s.getControles(), s.getPoids(),
+                  s.getAjustes(), matrice_, kToleranceCourbes, points_);
+    polyligne(false, trait(s));
 }
 
-void Parcours::drawFaces(const std::vector<Face3D*>& liste) {
-    for (const Face3D* f : liste) {
-        compter();
-        if (masque(*f) || !peignable_) continue;
-        PointPlan c[4];
-        for (int i = 0; i < 4; ++i) c[i] = porte(matrice_, f->getCoin(i).x, f->getCoin(i).y);
-        const Trait t = trait(*f);
-        if (f->isAreteVisible(0) && f->isAreteVisible(1) && f->isAreteVisible(2) &&
-            f->isAreteVisible(3)) {
-            points_.assign(c, c + 4);
-            // A triangle repeats its third corner.
-            if (f->getCoin(3).x == f->getCoin(2).x && f->getCoin(3).y == f->getCoin(2).y)
-                points_.pop_back();
-            polyligne(true, t);
-            continue;
-        }
-        for (int i = 0; i < 4; ++i)
-            if (f->isAreteVisible(i)) segmentDevice(c[i], c[(i + 1) % 4], t);
+void Parcours::dessiner(const Face3D& f) {
+    PointPlan c[4];
+    for (int i = 0; i < 4; ++i) c[i] = porte(matrice_, f.getCoin(i).x, f.getCoin(i).y);
+    const Trait t = trait(f);
+    if (f.isAreteVisible(0) && f.isAreteVisible(1) && f.isAreteVisible(2) && f.isAreteVisible(3)) {
+        points_.assign(c, c + 4);
+        // A triangle repeats its third corner.
+        if (f.getCoin(3).x == f.getCoin(2).x && f.getCoin(3).y == f.getCoin(2).y)
+            points_.pop_back();
+        polyligne(true, t);
+        return;
     }
+    for (int i = 0; i < 4; ++i)
+        if (f.isAreteVisible(i)) segmentDevice(c[i], c[(i + 1) % 4], t);
 }
 
-void Parcours::drawLeaders(const std::vector<Leader*>& liste) {
-    for (const Leader* l : liste) {
-        compter();
-        if (masque(*l) || !peignable_) continue;
-        const auto& v = l->getSommets();
-        if (v.size() < 2) continue;
-        const Trait t = trait(*l);
-        points_.clear();
-        if (l->isCourbe())
-            aplatirSpline(3, false, {}, {}, {}, v, matrice_, kTolerance, points_);
-        else
-            for (const PointPlan& p : v) points_.push_back(porte(matrice_, p.x, p.y));
-        polyligne(false, t);
-        // A closed filled arrowhead on the first vertex, along the first
-        // segment, a third as wide as it is long.
-        const double taille = l->getFleche();
-        const double dx = v[1].x - v[0].x, dy = v[1].y - v[0].y;
-        const double longueur = std::hypot(dx, dy);
-        if (!(longueur > 0) || !(taille > 0) || !fini(taille)) continue;
-        const double ux = dx / longueur * taille, uy = dy / longueur * taille;
-        points_.clear();
-        points_.push_back(porte(matrice_, v[0].x, v[0].y));
-        points_.push_back(porte(matrice_, v[0].x + ux - uy / 6, v[0].y + uy + ux / 6));
-        points_.push_back(porte(matrice_, v[0].x + ux + uy / 6, v[0].y + uy - ux / 6));
-        tailles_.assign(1, 3);
-        remplir(t.couleur, RegleRemplissage::NonNul);
-    }
+void Parcours::dessiner(const Leader& l) {
+    const auto& v = l.getSommets();
+    if (v.size() < 2) return;
+    const Trait t = trait(l);
+    points_.clear();
+    if (l.isCourbe())
+        aplatirSpline(3, false, {}, {}, {}, v, matrice_, kToleranceCourbes, points_);
+    else
+        for (const PointPlan& p : v) points_.push_back(porte(matrice_, p.x, p.y));
+    polyligne(false, t);
+    // A closed filled arrowhead on the first vertex, along the first
+    // segment, a third as wide as it is long.
+    const double taille = l.getFleche();
+    const double dx = v[1].x - v[0].x, dy = v[1].y - v[0].y;
+    const double longueur = std::hypot(dx, dy);
+    if (!(longueur > 0) || !(taille > 0) || !fini(taille)) return;
+    const double ux = dx / longueur * taille, uy = dy / longueur * taille;
+    points_.clear();
+    points_.push_back(porte(matrice_, v[0].x, v[0].y));
+    points_.push_back(porte(matrice_, v[0].x + ux - uy / 6, v[0].y + uy + ux / 6));
+    points_.push_back(porte(matrice_, v[0].x + ux + uy / 6, v[0].y + uy - ux / 6));
+    tailles_.assign(1, 3);
+    remplir(t.couleur, RegleRemplissage::NonNul);
 }

@@ -17,14 +17,12 @@
 #include "model/etendue.h"
 #include "render/polices.h"
 #include "render/rendu_cairo.h"
+#include "render/trace_dessin.h"
 
 namespace {
 
 // Exposed zones smaller than this, in pixels, are painted by one thread.
 constexpr double kAireMinBandes = 512.0 * 512.0;
-// Margin around the zone, in device pixels: half a line width, the
-// antialiasing fringe, and some slack for rounding.
-constexpr double kMarge = 2.0;
 
 const double kLongueursParDefaut[2] = {10.0, 4.0};
 
@@ -69,17 +67,17 @@ void libererPolices() {
     FcFini();
 }
 
-Peintre::Peintre(Trace& trace, OptionsPeinture options)
-    : trace_(&trace),
+Peintre::Peintre(OptionsPeinture options)
+    : trace_(nullptr),
       options_(options),
       principal_(options),
-      fils_(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4)) {
-    principal_.setTrace(trace_);
-}
+      fils_(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4)) {}
 
-bool Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& dessin,
-                      const Vue& vueDemandee, double hauteur, const Zone& zone,
-                      const std::list<std::string>& calquesMasques) {
+Peintre::Peintre(Trace& trace, OptionsPeinture options) : Peintre(options) { trace_ = &trace; }
+
+bool Peintre::peindreMasques(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& dessin,
+                             const Vue& vueDemandee, double hauteur, const Zone& zone,
+                             const CalquesMasques& calquesMasques) {
     Vue vue = vueDemandee;
     if (!echelleValide(vue.echelle)) vue.echelle = 1;
     if (!fini(vue.x) || !fini(vue.y)) vue.x = vue.y = 0;
@@ -95,14 +93,19 @@ bool Peintre::peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& des
     // The walks read the blocks' boxes; computed here, before any thread
     // shares them (once per drawing, then kept).
     etendue(dessin);
-    trace_->limiter(limiteTrace_, kTraceCoupee);
+    if (trace_) {
+        trace_->limiter(limiteTrace_, kTraceCoupee);
+        TraceDessin passe(*trace_, options_);
+        passe.setCalquesMasques(calquesMasques_);
+        passe.ecrire(dessin);
+        trace_->vider();
+    }
     principal_.setProgression(progression_);
     bool complet = true;
     if (!peindreEnBandes(cr->cobj(), dessin, m, z, complet))
         complet = peindreSur(cr->cobj(), principal_, dessin, m, z, nullptr);
     calquesMasques_ = nullptr;
     principal_.setProgression(nullptr);
-    trace_->vider();
     return complet;
 }
 
@@ -125,7 +128,8 @@ bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
         rendu.setClipTextes(avant, zone.x, zone.y, zone.largeur, zone.hauteur);
         double x0, y0, x1, y1;
         cairo_clip_extents(c, &x0, &y0, &x1, &y1);
-        parcours.setZone(x0 - kMarge, y0 - kMarge, x1 + kMarge, y1 + kMarge);
+        parcours.setZone(x0 - kMargeDevice, y0 - kMargeDevice, x1 + kMargeDevice,
+                         y1 + kMargeDevice);
         parcours.setCalquesMasques(calquesMasques_);
         parcours.setAnnulation(annulation_);
         parcours.setHauteurVue(hauteurVue_);
@@ -203,6 +207,7 @@ bool Peintre::peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& v
     std::vector<int> sansFil;  // ranks whose thread could not be started
     for (int rang = 1; rang < n; ++rang) {
         aides.push_back(std::make_unique<Parcours>(options_));
+        aides.back()->setSilencieux();
         try {
             fils.emplace_back(peindreBandes, std::ref(*aides.back()), rang);
         } catch (const std::system_error&) {

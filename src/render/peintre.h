@@ -1,7 +1,8 @@
 // The painter: paints a whole drawing on any cairo context (a window, an
 // image surface, an SVG or PDF file) through the walk (parcours.h) and the
-// cairo backend (rendu_cairo.h), and writes the paint trace. Both viewers and
-// the headless renderer paint through this class.
+// cairo backend (rendu_cairo.h), and writes the paint trace (trace_dessin.h)
+// when it is given one. Both viewers and the headless renderer paint through
+// this class.
 #pragma once
 
 #include <cairomm/context.h>
@@ -27,6 +28,9 @@ void libererPolices();
 
 class Peintre {
   public:
+    // A painter that writes no trace, or one that writes the paint trace of
+    // each repaint to `trace`.
+    explicit Peintre(OptionsPeinture options = {});
     explicit Peintre(Trace& trace, OptionsPeinture options = {});
 
     // The paint trace of one repaint is cut past this many bytes (twice that
@@ -40,7 +44,14 @@ class Peintre {
     // context starts in device coordinates; it is left as it was found.
     // False when the annulation flag stopped it.
     bool peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& dessin, const Vue& vue,
-                 double hauteur, const Zone& zone, const std::list<std::string>& calquesMasques);
+                 double hauteur, const Zone& zone, const std::list<std::string>& calquesMasques) {
+        const CalquesMasques masques(dessin, calquesMasques);
+        return peindreMasques(cr, dessin, vue, hauteur, zone, masques);
+    }
+    // The same with the hidden layers resolved for that drawing.
+    bool peindreMasques(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& dessin,
+                        const Vue& vue, double hauteur, const Zone& zone,
+                        const CalquesMasques& calquesMasques);
     // The same with the drawing's origin at the bottom-left corner.
     bool peindre(const Cairo::RefPtr<Cairo::Context>& cr, const Dessin& dessin, double echelle,
                  double hauteur, const Zone& zone, const std::list<std::string>& calquesMasques) {
@@ -49,11 +60,10 @@ class Peintre {
         return peindre(cr, dessin, vue, hauteur, zone, calquesMasques);
     }
 
-    // Where the paint trace goes from the next repaint on.
-    void setTrace(Trace& trace) {
-        trace_ = &trace;
-        principal_.setTrace(trace_);
-    }
+    // Where the paint trace goes from the next repaint on (null: nowhere,
+    // and no trace pass is made).
+    void setTrace(Trace& trace) { trace_ = &trace; }
+    void setTrace(Trace* trace) { trace_ = trace; }
 
     // A flag that stops a repaint soon after it is set, and a counter of the
     // objects met so far (see Parcours); null for none.
@@ -102,7 +112,7 @@ class Peintre {
     OptionsPeinture options_;
     CacheImages images_;
     Parcours principal_;
-    const std::list<std::string>* calquesMasques_ = nullptr;
+    const CalquesMasques* calquesMasques_ = nullptr;
     const std::atomic<bool>* annulation_ = nullptr;
     std::atomic<std::uint64_t>* progression_ = nullptr;
     std::size_t limiteTrace_ = kTraceMax;

@@ -21,8 +21,7 @@ constexpr int kPrioriteBasse = 10;
 
 PeintureDeFond::PeintureDeFond(OptionsPeinture options, std::function<void()> pret)
     : pret_(std::move(pret)) {
-    trace_ = std::make_unique<Trace>(std::cout);
-    peintre_ = std::make_unique<Peintre>(*trace_, options);
+    peintre_ = std::make_unique<Peintre>(options);
     peintre_->setAnnulation(&annulation_);
     peintre_->setProgression(&progression_);
     fil_ = std::thread([this] { boucle(); });
@@ -109,12 +108,14 @@ void PeintureDeFond::boucle() {
             cairo_paint(cr->cobj());
             std::ostringstream texte;
             Trace trace(texte);
-            peintre_->setTrace(trace);
+            peintre_->setTrace(c->trace ? &trace : nullptr);
             // Each picture has its own budget for decoding new raster images.
             peintre_->cacheImages().nouvelleRepeinte();
-            fini = peintre_->peindre(cr, *c->dessin, c->vue, hauteur,
-                                     Zone{0, 0, double(largeur), double(hauteur)}, c->masques);
-            peintre_->setTrace(*trace_);
+            const CalquesMasques aucun;
+            fini = peintre_->peindreMasques(cr, *c->dessin, c->vue, hauteur,
+                                            Zone{0, 0, double(largeur), double(hauteur)},
+                                            c->masques ? *c->masques : aucun);
+            peintre_->setTrace(nullptr);
             trace.vider();
             tableau->trace = texte.str();
             tableau->complet = !peintre_->estTronque();

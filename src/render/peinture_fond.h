@@ -34,12 +34,15 @@ struct Commande {
     std::shared_ptr<const Dessin> dessin;
     Vue vue;
     int largeur = 0, hauteur = 0;
-    std::list<std::string> masques;
+    // The hidden layers, resolved for `dessin` (null: none hidden).
+    std::shared_ptr<const CalquesMasques> masques;
+    // Whether the picture's paint trace is wanted.
+    bool trace = true;
 
     bool operator==(const Commande& c) const {
         return dessin == c.dessin && vue.echelle == c.vue.echelle && vue.x == c.vue.x &&
                vue.y == c.vue.y && largeur == c.largeur && hauteur == c.hauteur &&
-               masques == c.masques;
+               masques == c.masques && trace == c.trace;
     }
     bool operator!=(const Commande& c) const { return !(*this == c); }
 };
@@ -48,7 +51,7 @@ struct Commande {
 struct Tableau {
     Commande commande;
     cairo_surface_t* surface = nullptr;
-    // Its paint trace.
+    // Its paint trace (empty when none was wanted).
     std::string trace;
     // False when a limit of the walk left something out.
     bool complet = true;
@@ -92,7 +95,6 @@ class PeintureDeFond {
 
     std::function<void()> pret_;
     std::unique_ptr<Peintre> peintre_;
-    std::unique_ptr<Trace> trace_;
 
     mutable std::mutex verrou_;
     std::condition_variable reveil_, fini_;

@@ -134,8 +134,8 @@ void RenduCairo::fixerMatrice(const Matrice* m) {
     matriceDevice_ = false;
 }
 
-void RenduCairo::preparer(const Trait& trait, double decalage, Mode mode, double y0, double y1,
-                          const Matrice* m) {
+void RenduCairo::preparer(const Trait& trait, double decalage, const Boite& boite, const Matrice* m,
+                          bool point) {
     const MotifTirets* tirets = trait.tirets;
     const double echelle = tirets ? trait.echelleTirets : 0;
     if (tirets && !(periode(*tirets) * echelle >= kPeriodeMin)) tirets = nullptr;
@@ -154,20 +154,22 @@ void RenduCairo::preparer(const Trait& trait, double decalage, Mode mode, double
     // (a few rows of overlap, where their ends meet, are free).
     if (vectoriel_ && regrouper_) {
         choisirPile(trait.couleur, tirets, tirets ? echelle : 0, tirets ? decalage : 0);
+        boiteLot_.ajouter(boite);
         fixerMatrice(m);
         return;
     }
+    const double y0 = boite.y0, y1 = boite.y1;
     const bool lignesLibres = y1 <= lotY0_ + kRecouvrement || y0 >= lotY1_ - kRecouvrement;
     if (lot_ > 0 &&
         (!lignesLibres || !(trait.couleur == couleurLot_) || tirets != tiretsLot_ ||
-         mode != modeLot_ || (tirets && (echelle != echelleLot_ || decalage != decalageLot_))))
+         point != pointsLot_ || (tirets && (echelle != echelleLot_ || decalage != decalageLot_))))
         vider();
     if (lot_ == 0) {
         couleurLot_ = trait.couleur;
         tiretsLot_ = tirets;
         echelleLot_ = tirets ? echelle : 0;
         decalageLot_ = tirets ? decalage : 0;
-        modeLot_ = mode;
+        pointsLot_ = point;
         lotY0_ = y0;
         lotY1_ = y1;
     } else {
@@ -186,6 +188,7 @@ void RenduCairo::echangerEtat(Pile& p) {
     std::swap(lot_, p.lot);
     std::swap(matriceDevice_, p.matriceDevice);
     std::swap(matrice_, p.matrice);
+    std::swap(boiteLot_, p.boite);
 }
 
 std::size_t RenduCairo::HachageCle::operator()(const Cle& k) const {
@@ -222,7 +225,10 @@ void RenduCairo::choisirPile(const CouleurRVB& couleur, const MotifTirets* tiret
         pile_->cle = cle;
         indexPiles_.emplace(cle, k);
     } else if (cairo_t* c = nouveauContexte()) {
-        piles_.push_back(Pile{c, cle});
+        Pile nouvelle;
+        nouvelle.c = c;
+        nouvelle.cle = cle;
+        piles_.push_back(nouvelle);
         pile_ = &piles_.back();
         indexPiles_.emplace(cle, piles_.size() - 1);
     }
@@ -240,7 +246,6 @@ void RenduCairo::chargerCle(const Cle& cle) {
     tiretsLot_ = cle.tirets;
     echelleLot_ = cle.echelle;
     decalageLot_ = cle.decalage;
-    modeLot_ = Mode::Trait;
 }
 
 void RenduCairo::vider() {
@@ -250,6 +255,23 @@ void RenduCairo::vider() {
     // The strokes kept open, in the order their colours came.
     for (Pile& p : piles_) {
         if (p.lot == 0) continue;
+        echangerEtat(p);
+        chargerCle(p.cle);
+        viderLot();
+        echangerEtat(p);
+    }
+}
+
+void RenduCairo::viderSous(const Boite& b) {
+    if (!vectoriel_ || !regrouper_) {
+        vider();
+        return;
+    }
+    if (pile_) echangerEtat(*pile_);
+    pile_ = nullptr;
+    if (boiteLot_.touche(b)) viderLot();
+    for (Pile& p : piles_) {
+        if (p.lot == 0 || !p.boite.touche(b)) continue;
         echangerEtat(p);
         chargerCle(p.cle);
         viderLot();
@@ -280,6 +302,7 @@ void RenduCairo::viderLot() {
     }
     cairo_stroke(cr_);
     lot_ = 0;
+    boiteLot_ = Boite{};
     // A context of its own that failed loses the strokes of its colour.
     if (cr_ != base_cr_ && cairo_status(cr_) != CAIRO_STATUS_SUCCESS) incomplet_ = true;
 }
@@ -299,7 +322,9 @@ void RenduCairo::polyligne(const PointPlan* p, std::size_t n, bool fermee, const
         if (fermee) segment(p[n - 1].x, p[n - 1].y, p[0].x, p[0].y, trait);
         return;
     }
-    preparer(trait, 0, Mode::Trait, y0, y1, nullptr);
+    Boite boite;
+    for (std::size_t i = 0; i < n; ++i) boite.ajouter(p[i].x, p[i].y);
+    preparer(trait, 0, boite, nullptr);
     cairo_move_to(cr_, p[0].x, p[0].y);
     for (std::size_t i = 1; i < n; ++i) cairo_line_to(cr_, p[i].x, p[i].y);
     if (fermee) cairo_close_path(cr_);
@@ -346,9 +371,13 @@ void couperPolygone(std::vector<PointPlan>& p, std::vector<PointPlan>& tampon, d
 
 void RenduCairo::remplir(const PointPlan* p, const std::size_t* tailles, std::size_t contours,
                          const CouleurRVB& couleur, RegleRemplissage regle) {
-    // Filled on their own: the even-odd rule of one shape must not meet
-    // another's polygons.
-    vider();
+    // Filled on their own (the even-odd rule of one shape must not meet
+    // another's polygons), over the strokes that came before.
+    std::size_t total = 0;
+    for (std::size_t c = 0; c < contours; ++c) total += tailles[c];
+    Boite boite;
+    for (std::size_t i = 0; i < total; ++i) boite.ajouter(p[i].x, p[i].y);
+    viderSous(boite);
     fixerMatrice(nullptr);
     cairo_new_path(cr_);
     std::size_t debut = 0;
@@ -413,7 +442,10 @@ void RenduCairo::segment(double x1, double y1, double x2, double y2, const Trait
         directs_->segment(x1, y1, x2, y2, trait, decalage);
         return;
     }
-    preparer(trait, decalage, Mode::Trait, std::min(y1, y2), std::max(y1, y2), nullptr);
+    Boite boite;
+    boite.ajouter(x1, y1);
+    boite.ajouter(x2, y2);
+    preparer(trait, decalage, boite, nullptr);
     cairo_move_to(cr_, x1, y1);
     cairo_line_to(cr_, x2, y2);
     ajouteAuLot();
@@ -430,7 +462,7 @@ void RenduCairo::arc(const Matrice& m, double cx, double cy, double rayon, doubl
         directs_->arc(m, cx, cy, rayon, a1, a2, trait);
         return;
     }
-    preparer(trait, 0, Mode::Trait, dy - r, dy + r, &m);
+    preparer(trait, 0, Boite{dx - r, dy - r, dx + r, dy + r}, &m);
     // Without this, cairo would join the previous subpath to the arc's start.
     cairo_new_sub_path(cr_);
     cairo_arc(cr_, cx, cy, rayon, a1, a2);
@@ -448,7 +480,7 @@ void RenduCairo::pixel(double x, double y, const CouleurRVB& couleur) {
         directs_->segment(x - 0.5, y, x + 0.5, y, trait, 0);
         return;
     }
-    preparer(trait, 0, Mode::Trait, y - 0.5, y + 0.5, nullptr);
+    preparer(trait, 0, Boite{x - 0.5, y - 0.5, x + 0.5, y + 0.5}, nullptr, true);
     cairo_move_to(cr_, x - 0.5, y);
     cairo_line_to(cr_, x + 0.5, y);
     ajouteAuLot();
@@ -525,9 +557,19 @@ void RenduCairo::texte(const Matrice& m, const TexteAPeindre& t) {
     if (!fini(dev.xx) || !fini(dev.yx) || !fini(dev.xy) || !fini(dev.yy) || !fini(dev.x0) ||
         !fini(dev.y0))
         return;
-    // On vector surfaces the strokes kept open by colour are painted after
-    // the texts that came among them.
-    if (!vectoriel_) vider();
+    // The strokes that came before and that the text reaches are painted
+    // first (its glyphs' room: an em around each, in the text's own space).
+    Boite boite;
+    for (const Passage& p : mp.passages)
+        for (const Passage::Glyphe& g : p.glyphes) {
+            boite.ajouter(g.x - p.em, g.y - 1.5 * p.em);
+            boite.ajouter(g.x + 2 * p.em * p.largeur, g.y + 1.5 * p.em);
+        }
+    for (const Filet& f : mp.filets) {
+        boite.ajouter(f.x1 - f.epaisseur, f.y1 - f.epaisseur);
+        boite.ajouter(f.x2 + f.epaisseur, f.y2 + f.epaisseur);
+    }
+    viderSous(boite.transformee(dev));
     avantCairo();
     cairo_t* c = contexteTextes();
     if (!c) {
@@ -709,7 +751,7 @@ void RenduCairo::image(const Matrice& m, const Image& i, const CouleurRVB& coule
         if (b.vide() || !visible(b.x0, b.y0, b.x1, b.y1)) return;
         if (std::max({std::fabs(b.x0), std::fabs(b.y0), std::fabs(b.x1), std::fabs(b.y1)}) > kLoin)
             return;
-        vider();
+        viderSous(b);
         avantCairo();
         fixerMatrice(&place);
         cairo_set_source_surface(cr_, image, 0, 0);

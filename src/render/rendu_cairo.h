@@ -9,11 +9,11 @@
 // Vector surfaces (PDF, PostScript, SVG, recordings) keep every operation
 // until the file is finished, about a kilobyte each whatever its path: there
 // the strokes are gathered by colour and dashes, each in a context of its
-// own, and painted when a fill or a picture comes (which must cover what
-// came before), when 512 have gathered, or at the end; of more than 1024
-// colours open, the one least recently used is painted to make room. Strokes of
-// different colours may thus cross the other way round, and texts are
-// painted before the strokes that came among them; nothing is left out.
+// own, and painted when a fill, a text or a picture that they reach comes
+// (which must cover what came before), when 512 have gathered, or at the
+// end; of more than 1024 colours open, the one least recently used is
+// painted to make room. Strokes of different colours may thus cross the
+// other way round; nothing is left out.
 #pragma once
 
 #include <cairo.h>
@@ -78,12 +78,13 @@ class RenduCairo : public Rendu {
     bool estIncomplet() const { return incomplet_; }
 
   private:
-    enum class Mode { Trait };
-
-    // Makes the batch ready to take a primitive of this kind, in user space
-    // `m` (null: device space); flushes the previous one when it differs.
-    void preparer(const Trait& trait, double decalage, Mode mode, double y0, double y1,
-                  const Matrice* m);
+    // Makes the batch ready to take a stroke whose device box is `boite`, in
+    // user space `m` (null: device space); flushes the previous one when it
+    // differs. Dots (`point`) batch with dots only: alone or among
+    // themselves their strokes are rectangles, which cairo covers exactly,
+    // while among other strokes they take the antialiasing of polygons.
+    void preparer(const Trait& trait, double decalage, const Boite& boite, const Matrice* m,
+                  bool point = false);
     void ajouteAuLot();
     // Before cairo draws: our own strokes' pixels handed back to it.
     void avantCairo() {
@@ -110,11 +111,15 @@ class RenduCairo : public Rendu {
         bool matriceDevice = true;
         Matrice matrice{};
         std::uint64_t usage = 0;
+        Boite boite;  // what its subpaths cover, in device pixels
     };
 
     // Paints and empties every batch (on vector surfaces, every open
     // stroke); the base context is in use afterwards.
     void vider();
+    // Before something that covers the device box `b`: on vector surfaces,
+    // the open strokes that reach it are painted; elsewhere, every batch.
+    void viderSous(const Boite& b);
     // Paints and empties the batch in use.
     void viderLot();
     // Makes the stroke of that colour and dashes the one in use.
@@ -172,8 +177,9 @@ class RenduCairo : public Rendu {
     double decalageLot_ = 0;
     // Polygons cut to the clip, when they reach too far for cairo.
     std::vector<PointPlan> coupe_, tampon_;
-    Mode modeLot_ = Mode::Trait;
     double lotY0_ = 0, lotY1_ = 0;  // device rows the batch covers
+    bool pointsLot_ = false;        // a batch of dots
+    Boite boiteLot_;                // and its box, on vector surfaces
 
     // Texts.
     MesureurCairo mesureur_;

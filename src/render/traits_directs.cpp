@@ -22,7 +22,6 @@ constexpr double kPeriodeMin = 2.0;
 constexpr double kPeriodesMax = 1e5;
 // How far a chord may stray from its arc, in pixels.
 constexpr double kTolerance = 0.2;
-constexpr double kDeuxPi = 6.283185307179586;
 
 std::uint8_t octet(double v) {
     return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255));

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "fichiers/journal.h"
 #include "model/etendue.h"
 
 namespace {
@@ -132,6 +133,7 @@ Vue DXFArea::vueVisible(int& largeur, int& hauteur) const {
 
 void DXFArea::setDessin(std::shared_ptr<const Dessin> d, bool garderVue) {
     dessin = d ? std::move(d) : std::make_shared<const Dessin>();
+    resoudreMasques();
     dessinRelu = garderVue;
     if (navigable && !garderVue) ajuster();
 }
@@ -142,9 +144,29 @@ bool DXFArea::contains(const std::string& nom) const {
     return std::find(calquesMasques.begin(), calquesMasques.end(), nom) != calquesMasques.end();
 }
 
-void DXFArea::masquerCalque(const std::string& nom) { calquesMasques.push_back(nom); }
+void DXFArea::masquerCalque(const std::string& nom) {
+    calquesMasques.push_back(nom);
+    resoudreMasques();
+}
 
-void DXFArea::afficherCalque(const std::string& nom) { calquesMasques.remove(nom); }
+void DXFArea::afficherCalque(const std::string& nom) {
+    calquesMasques.remove(nom);
+    resoudreMasques();
+}
+
+void DXFArea::toutAfficher() {
+    calquesMasques.clear();
+    resoudreMasques();
+}
+
+void DXFArea::masquerCalquesEteints() {
+    calquesMasques = dessin->getCalquesEteints();
+    resoudreMasques();
+}
+
+void DXFArea::resoudreMasques() {
+    masquesResolus = std::make_shared<const CalquesMasques>(*dessin, calquesMasques);
+}
 
 void DXFArea::reDessiner() {
     // A fit to come asks for its own picture once the area has its size.
@@ -160,7 +182,10 @@ Commande DXFArea::commandeCourante() const {
     const Gtk::Allocation a = get_allocation();
     c.largeur = std::max(1, a.get_width());
     c.hauteur = std::max(1, a.get_height());
-    c.masques = calquesMasques;
+    c.masques = masquesResolus;
+    // No paint trace once the log can take no more.
+    const auto* journal = dynamic_cast<const TamponJournal*>(sortie.rdbuf());
+    c.trace = !(journal && journal->tronque());
     return c;
 }
 

@@ -78,9 +78,9 @@ class DXFArea : public Gtk::DrawingArea {
     // Removes every copy of `nom` from the hidden-layer list.
     void afficherCalque(const std::string& nom);
     // Empties the hidden-layer list.
-    void toutAfficher() { calquesMasques.clear(); }
+    void toutAfficher();
     // Hides, alone, the layers that the drawing painted has off or frozen.
-    void masquerCalquesEteints() { calquesMasques = dessin->getCalquesEteints(); }
+    void masquerCalquesEteints();
     const std::list<std::string>& getCalquesMasques() const { return calquesMasques; }
 
     // Asks for a new picture of what the area shows, and shows it when it is
@@ -132,6 +132,10 @@ class DXFArea : public Gtk::DrawingArea {
     // The drawing is its file read anew: its previous picture may stand in.
     bool dessinRelu = false;
     std::list<std::string> calquesMasques;
+    // The same resolved for the drawing painted, made anew when either
+    // changes.
+    std::shared_ptr<const CalquesMasques> masquesResolus;
+    void resoudreMasques();
 
     // Before the painter, so that the painter's thread is stopped first.
     Glib::Dispatcher pret;

@@ -9,7 +9,6 @@
 #include <gtkmm/stock.h>
 
 #include "model/etendue.h"
-#include "model/trace.h"
 #include "render/peintre.h"
 #include "ui/fenetre.h"
 
@@ -105,8 +104,7 @@ std::string Impression::imprimer(Gtk::Window& parent, const Dessin& dessin, cons
     operation->signal_draw_page().connect(
         [&](const Glib::RefPtr<Gtk::PrintContext>& contexte, int) {
             const double l = contexte->get_width(), h = contexte->get_height();
-            Trace t(trace);
-            Peintre peintre(t);
+            Peintre peintre;
             peintre.peindre(contexte->get_cairo_context(), dessin, ajuster(cadre(), l, h, 0), h,
                             Zone{0, 0, l, h}, masques);
         });

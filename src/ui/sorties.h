@@ -34,9 +34,6 @@ std::optional<ChoixExport> choisirExport(Gtk::Window& parent, const std::string&
 // print to the next.
 class Impression {
   public:
-    // The paint trace of each print goes to `trace`.
-    explicit Impression(std::ostream& trace) : trace(trace) {}
-
     // Prints `dessin`, the layers `masques` hidden: the part `vue` (what the
     // window shows) or, if so chosen in the dialog's tab "Dessin", the whole
     // drawing, fitted to the printable part of the page, the page turned to
@@ -52,7 +49,6 @@ class Impression {
     void setToutLeDessin(bool oui) { toutLeDessin = oui; }
 
   private:
-    std::ostream& trace;
     Glib::RefPtr<Gtk::PrintSettings> reglages;
     bool toutLeDessin = false;
 };

@@ -8,6 +8,7 @@
 
 #include "import/lecture.h"
 #include "render/parcours.h"
+#include "render/trace_dessin.h"
 #include "support/dxf.h"
 
 namespace {
@@ -73,21 +74,30 @@ class RenduEnregistre : public Rendu {
     }
 };
 
-// Walks a drawing read from `texte` in drawing units (the identity view).
+// Walks a drawing read from `texte` in drawing units (the identity view),
+// with its trace pass; `masques` names the hidden layers (null: those off
+// in the file).
 std::vector<Primitive> parcourir(const std::string& texte, std::string* trace = nullptr,
                                  Parcours* parcours = nullptr,
-                                 std::shared_ptr<Dessin>* dessin = nullptr) {
+                                 std::shared_ptr<Dessin>* dessin = nullptr,
+                                 const std::list<std::string>* masques = nullptr) {
     std::ostringstream importation, sortie;
     DXFHandler handler(importation);
     std::istringstream flux(texte);
     EXPECT_TRUE(lireDXF(flux, handler).utilisable());
     if (dessin) *dessin = handler.getDessin();
+    const CalquesMasques resolus =
+        masques ? CalquesMasques(*handler.getDessin(), *masques) : CalquesMasques();
     RenduEnregistre rendu;
     Parcours defaut;
     Parcours& p = parcours ? *parcours : defaut;
+    p.setCalquesMasques(masques ? &resolus : nullptr);
     Trace t(sortie);
-    p.setTrace(&t);
+    TraceDessin passe(t);
+    passe.setCalquesMasques(masques ? &resolus : nullptr);
+    passe.ecrire(*handler.getDessin());
     p.parcourir(*handler.getDessin(), Matrice{}, rendu);
+    p.setCalquesMasques(nullptr);
     t.vider();
     if (trace) *trace = sortie.str();
     return rendu.recus;
@@ -237,15 +247,13 @@ TEST(Parcours, CalqueZeroDansLesBlocsEtCalquesEteints) {
         std::size_t cercles;
     } cas[] = {
         // Without a list, the file's states: "gele" and "eteint" hidden.
-        {"sans liste", {}, false, {{0, kNoir}, {0, kRouge}, {20, kNoir}}, 2},
+        {"sans liste", {}, false, {{0, kRouge}, {0, kNoir}, {20, kNoir}}, 2},
         // The viewer's list alone decides: layer "0" hidden hides what lies
         // on it at the top level, not what a visible insertion places.
-        {"liste", {"0"}, true, {{0, kCyan}, {0, kRouge}, {10, kVert}}, 2},
+        {"liste", {"0"}, true, {{0, kRouge}, {10, kVert}, {0, kCyan}}, 2},
     };
     for (const auto& c : cas) {
-        Parcours p;
-        if (c.liste) p.setCalquesMasques(&c.masques);
-        const auto r = parcourir(texte, nullptr, &p);
+        const auto r = parcourir(texte, nullptr, nullptr, nullptr, c.liste ? &c.masques : nullptr);
         std::vector<std::pair<double, CouleurRVB>> segments;
         for (const Primitive& q : r)
             if (q.genre == "segment") segments.push_back({q.x1, q.couleur});

@@ -553,31 +553,27 @@ TEST(PeintrePixels, RegroupementCommeUnParUn) {
         cairo_set_dash(c, tirets, pointille ? 2 : 0, 0);
         cairo_stroke(c);
     };
-    for (Line* l : racine.getLignes()) {
+    // In the drawing's order.
+    racine.pourChaqueEntite([&](const auto& e) {
+        using T = std::decay_t<decltype(e)>;
         cairo_set_matrix(c, &vue);
-        cairo_move_to(c, l->getX(), l->getY());
-        cairo_line_to(c, l->getX2(), l->getY2());
-        trait(l->getCouleur(), l->isPointille());
-    }
-    for (Arc* a : racine.getArcs()) {
-        cairo_set_matrix(c, &vue);
-        cairo_arc(c, a->getX(), a->getY(), a->getRayon(), a->getAngle1(), a->getAngle2());
-        trait(a->getCouleur(), a->isPointille());
-    }
-    for (Point* p : racine.getPoints()) {
-        // A dot: a stroke one pixel long.
-        double x = p->getX(), y = p->getY();
-        cairo_matrix_transform_point(&vue, &x, &y);
-        cairo_identity_matrix(c);
-        cairo_move_to(c, x - 0.5, y);
-        cairo_line_to(c, x + 0.5, y);
-        trait(p->getCouleur(), false);
-    }
-    for (Circle* k : racine.getCercles()) {
-        cairo_set_matrix(c, &vue);
-        cairo_arc(c, k->getX(), k->getY(), k->getRayon(), 0, 6.283185307179586);
-        trait(k->getCouleur(), k->isPointille());
-    }
+        if constexpr (std::is_same_v<T, Line>) {
+            cairo_move_to(c, e.getX(), e.getY());
+            cairo_line_to(c, e.getX2(), e.getY2());
+        } else if constexpr (std::is_same_v<T, Arc>) {
+            cairo_arc(c, e.getX(), e.getY(), e.getRayon(), e.getAngle1(), e.getAngle2());
+        } else if constexpr (std::is_same_v<T, Circle>) {
+            cairo_arc(c, e.getX(), e.getY(), e.getRayon(), 0, 6.283185307179586);
+        } else if constexpr (std::is_same_v<T, Point>) {
+            // A dot: a stroke one pixel long.
+            double x = e.getX(), y = e.getY();
+            cairo_matrix_transform_point(&vue, &x, &y);
+            cairo_identity_matrix(c);
+            cairo_move_to(c, x - 0.5, y);
+            cairo_line_to(c, x + 0.5, y);
+        }
+        trait(e.getCouleur(), !std::is_same_v<T, Point> && e.isPointille());
+    });
     int differents = 0;
     for (int y = 0; y < kCote; ++y)
         for (int x = 0; x < kCote; ++x) {
@@ -811,7 +807,7 @@ TEST(PeintreLimites, MilleNiveauxSePeignentEnEntier) {
 TEST(PeintreLimites, TropProfondSArreteAvecUnMessage) {
     Chaine c(3000, 1);
     const std::string trace = c.peindre();
-    EXPECT_EQ(compter(trace, "fin du bloc : "), std::size_t(Parcours::kProfondeurMax));
+    EXPECT_EQ(compter(trace, "fin du bloc : "), std::size_t(kProfondeurMax));
     EXPECT_EQ(c.erreurs.str(),
               "Dessin trop imbrique : les blocs au-dela de 1024 niveaux ne sont pas dessines.\n");
     c.peindre();

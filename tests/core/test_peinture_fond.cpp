@@ -52,8 +52,8 @@ cairo_surface_t* reference(const Commande& c, std::string& trace) {
     Trace t(texte);
     Peintre p(t);
     p.setFils(1);
-    p.peindre(cr, *c.dessin, c.vue, c.hauteur, Zone{0, 0, double(c.largeur), double(c.hauteur)},
-              c.masques);
+    p.peindreMasques(cr, *c.dessin, c.vue, c.hauteur,
+                     Zone{0, 0, double(c.largeur), double(c.hauteur)}, CalquesMasques());
     t.vider();
     trace = texte.str();
     cairo_surface_flush(s);

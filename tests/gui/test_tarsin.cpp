@@ -334,7 +334,7 @@ TEST_F(FenetreTarsin, CalquesEteintsDansLeFichierDecochesEtMontrables) {
     ASSERT_NE(boite, nullptr);
     cliquerCase(*boite, "0");
     EXPECT_EQ(d.getCalquesMasques(), std::list<std::string>{"gele"});
-    EXPECT_TRUE(echantillon(true, int(xb), int(yb)).bleuatre());
+    EXPECT_TRUE(echantillon(false, int(xb), int(yb)).bleuatre());
     t.hide();
 }
 

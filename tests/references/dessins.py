@@ -631,6 +631,27 @@ def points_trait_cercle_carre():
     return points_selon(100, 0)
 
 
+@dessin
+def ordre_dessin():
+    # Painted in the file's order, whatever the kinds: a red line under a
+    # wipeout that follows it, a black line under a filled hatch that
+    # follows it, a green line over the hatch it follows, a magenta line
+    # under a text written after it; the same four in a block.
+    e = (ligne(10, 200, 110, 220, couleur=1) +
+         enr("WIPEOUT", (10, 40), (20, 190), (11, 40), (21, 0), (12, 0), (22, 40), (13, 1), (23, 1)) +
+         ligne(120, 130, 230, 180) +
+         hachure([[(150, 140), (210, 140), (210, 170), (150, 170)]], couleur=5) +
+         ligne(120, 175, 230, 125, couleur=3) +
+         ligne(10, 130, 110, 150, couleur=6) +
+         texte(30, 132, 16, "ORDRE") + insert("B", 0, 0))
+    b = (ligne(10, 20, 110, 40, couleur=1) +
+         enr("WIPEOUT", (10, 40), (20, 10), (11, 40), (21, 0), (12, 0), (22, 40), (13, 1), (23, 1)) +
+         ligne(120, 20, 230, 70) +
+         hachure([[(150, 30), (210, 30), (210, 60), (150, 60)]], couleur=5) +
+         ligne(120, 65, 230, 15, couleur=3))
+    return fichier("", bloc("B", 0, 0, b), e)
+
+
 def ecrire():
     for nom, f in DESSINS.items():
         contenu = f()

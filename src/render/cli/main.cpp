@@ -219,7 +219,8 @@ int main(int argc, char** argv) {
     bool tronque = false;
     {
         Trace trace(traces);
-        Peintre peintre(trace, options);
+        Peintre peintre(options);
+        if (!silencieux) peintre.setTrace(trace);
         r = exporter(peintre, *handler.getDessin(), vue, largeur, hauteur, {}, *format, sortie);
         tronque = peintre.estTronque();
     }
