@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs the Debian packages that the build, the programs and the tests need,
-# when any of them is missing. Run as root on Debian 12. The last row is for
+# when any of them is missing (poppler-utils: PDF outputs read back as
+# pictures by the tests). Run as root on Debian 12. The last row is for
 # the package and the installation tests: dpkg-shlibdeps (CPack's dependency
 # list), desktop-file-validate, update-mime-database, groff (manual pages).
 set -euo pipefail
@@ -9,7 +10,7 @@ PAQUETS=(
   libdxflib-dev libagg-dev libgtkmm-2.4-dev libcairomm-1.0-dev libgdk-pixbuf-2.0-dev
   libgtest-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils imagemagick locales-all fonts-dejavu-core
+  xvfb xauth xdotool x11-utils imagemagick locales-all fonts-dejavu-core poppler-utils
   time
   dpkg-dev desktop-file-utils shared-mime-info groff-base
 )

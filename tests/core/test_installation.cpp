@@ -18,13 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The path of a system tool, or empty.
-std::string outil(const std::string& nom) {
-    for (const char* dossier : {"/usr/bin/", "/usr/sbin/", "/bin/"})
-        if (access((dossier + nom).c_str(), X_OK) == 0) return dossier + nom;
-    return {};
-}
-
 class Installation : public ::testing::Test {
   protected:
     DossierTemporaire dossier;

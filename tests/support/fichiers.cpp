@@ -117,3 +117,9 @@ std::string programme(const std::string& nom) { return std::string(TARSIN_BIN_DI
 std::string source(const std::string& relatif) {
     return std::string(TARSIN_SOURCE_DIR) + "/" + relatif;
 }
+
+std::string outil(const std::string& nom) {
+    for (const char* dossier : {"/usr/bin/", "/usr/sbin/", "/bin/"})
+        if (access((dossier + nom).c_str(), X_OK) == 0) return dossier + nom;
+    return {};
+}

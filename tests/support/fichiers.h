@@ -51,6 +51,9 @@ class Lancement {
 Execution executer(const std::vector<std::string>& arguments, const std::string& dossier = ".",
                    const std::vector<std::string>& environnement = {}, int secondes = 60);
 
+// The path of a system tool, or empty.
+std::string outil(const std::string& nom);
+
 // Installs the build into the folder `prefixe` (cmake --install).
 Execution installer(const std::string& prefixe);
 
