@@ -2,8 +2,9 @@
 
 #include <cmath>
 
-#include "model/disposition.h"
 #include "model/courbes.h"
+#include "model/disposition.h"
+#include "model/index_spatial.h"
 
 namespace {
 
@@ -150,6 +151,36 @@ void ajouter(Boites& b, const T& e, int profondeur, bool vue) {
     b.tout.ajouter(t);
 }
 
+// Blocks of at least this many entities get an index.
+constexpr std::size_t kEntitesIndex = 256;
+
+// Room around a box: `part` of its size on each side, and `plus`.
+Boite elargie(Boite b, double part, double plus = 0) {
+    if (b.vide()) return b;
+    const double m = std::max(b.largeur(), b.hauteur()) * part + plus;
+    return Boite{b.x0 - m, b.y0 - m, b.x1 + m, b.y1 + m};
+}
+
+// The box an entity's strokes and glyphs may reach, for the index: what
+// the extents count, with room where they estimate (glyphs wider than
+// guessed, a curve through fit points that overshoots them, an
+// arrowhead); everything for an insertion whose definition lies too deep
+// (its walk says so).
+template <class T>
+Boite boitePeinte(const T&, const Boite& b) {
+    return b;
+}
+Boite boitePeinte(const Text& t, const Boite& b) { return elargie(b, 1, std::fabs(t.getTaille())); }
+Boite boitePeinte(const Spline&, const Boite& b) { return elargie(b, 0.25); }
+Boite boitePeinte(const Leader& l, const Boite& b) {
+    return elargie(b, l.isCourbe() ? 0.25 : 0,
+                   std::isfinite(l.getFleche()) ? std::fabs(l.getFleche()) : 0);
+}
+Boite boitePeinte(const Insertion& i, const Boite& b) {
+    if (i.getDefinition().cacheEtendue.tropProfond) return Boite{-1e99, -1e99, 1e99, 1e99};
+    return b;
+}
+
 // What the view leaves out bounds nothing: the paper space, and the layers
 // off or frozen in the file (but layer "0", whose entities take the layer
 // of the insertion that places them).
@@ -167,16 +198,23 @@ const Block::CacheEtendue& etendues(const Block& bloc, int profondeur) {
     tropProfond = false;
     Boites b;
     double objets = 0;
-    pourChaqueGenre(GenresEntites{}, [&](auto* genre) {
-        using T = std::remove_pointer_t<decltype(genre)>;
-        for (const T* e : bloc.liste<T>()) {
-            if (!e->isEspacePapier()) ajouter(b, *e, profondeur, !horsVue(*e));
-            objets += objetsDeplies(*e);
-        }
+    // The entities' own boxes, in painting order, for the index of a
+    // block of many.
+    const bool indexer = bloc.getOrdre().size() >= kEntitesIndex;
+    std::vector<Boite> boites;
+    if (indexer) boites.reserve(bloc.getOrdre().size());
+    bloc.pourChaqueEntite([&](const auto& e) {
+        Boites be;
+        if (!e.isEspacePapier()) ajouter(be, e, profondeur, !horsVue(e));
+        b.vue.ajouter(be.vue);
+        b.tout.ajouter(be.tout);
+        objets += objetsDeplies(e);
+        if (indexer) boites.push_back(boitePeinte(e, be.tout));
     });
     cache.boite = b.vue;
     cache.boiteTout = b.tout;
     cache.objets = objets;
+    if (indexer) cache.index = std::make_shared<const IndexSpatial>(boites);
     cache.tropProfond = tropProfond;
     tropProfond = tropProfondAvant || tropProfond;
     cache.etat = Block::CacheEtendue::Connue;

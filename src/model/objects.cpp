@@ -150,7 +150,9 @@ Insertion::Insertion(Block& definition, int couleur, Layer& calque, const TypeLi
       definition(&definition),
       sx(sx),
       sy(sy),
-      angle(degresToRadians(angle)) {}
+      angle(degresToRadians(angle)),
+      cos_(std::cos(this->angle)),
+      sin_(std::sin(this->angle)) {}
 
 void Insertion::setReseau(int c, int r, double ec, double er) {
     colonnes = std::max(1, c);

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -337,6 +338,7 @@ class Image : public Entity {
 };
 
 class Block;
+class IndexSpatial;
 
 // A block insertion (INSERT): its own placement, layer, colour and line type,
 // and the definition it places, shared with every other insertion of the
@@ -384,6 +386,7 @@ class Insertion : public Entity {
     std::vector<Attribut*> attributs;
     double sx, sy;
     double angle;
+    double cos_, sin_;  // of the angle, for placeeDans
     bool miroir = false;
     int colonnes = 1, lignes = 1;
     double ecartColonnes = 0, ecartLignes = 0;
@@ -570,25 +573,6 @@ class Block : public Table {
     const std::vector<T*>& liste() const {
         return std::get<std::vector<T*>>(contenu);
     }
-    // Appends an entity, last in its kind's list and in the painting order.
-    template <class T>
-    void ajouter(T& e) {
-        auto& l = liste<T>();
-        ordre_.push_back(Place::de(RangGenre<T, GenresEntites>::valeur, l.size()));
-        l.push_back(&e);
-    }
-    // How many entities of every kind the block holds.
-    std::size_t nombreEntites() const;
-
-    // Calls f(const T&) for every entity, in the painting order.
-    template <class F>
-    void pourChaqueEntite(F&& f) const {
-        for (const Place p : ordre_)
-            pourGenre(GenresEntites{}, p.genre(), [&](auto* genre) {
-                using T = std::remove_pointer_t<decltype(genre)>;
-                f(static_cast<const T&>(*liste<T>()[p.rang()]));
-            });
-    }
     // Where an entity stands in the painting order: its kind (its rank in
     // GenresEntites) and its rank in that kind's list.
     class Place {
@@ -605,6 +589,29 @@ class Block : public Table {
         explicit Place(std::uint64_t code) : code_(code) {}
         std::uint64_t code_;
     };
+    // Appends an entity, last in its kind's list and in the painting order.
+    template <class T>
+    void ajouter(T& e) {
+        auto& l = liste<T>();
+        ordre_.push_back(Place::de(RangGenre<T, GenresEntites>::valeur, l.size()));
+        l.push_back(&e);
+    }
+    // How many entities of every kind the block holds.
+    std::size_t nombreEntites() const;
+
+    // Calls f(const T&) for every entity, in the painting order.
+    template <class F>
+    void pourChaqueEntite(F&& f) const {
+        for (const Place p : ordre_) pourEntite(p, f);
+    }
+    // Calls f(const T&) for the entity at that place.
+    template <class F>
+    void pourEntite(Place p, F&& f) const {
+        pourGenre(GenresEntites{}, p.genre(), [&](auto* genre) {
+            using T = std::remove_pointer_t<decltype(genre)>;
+            f(static_cast<const T&>(*liste<T>()[p.rang()]));
+        });
+    }
     // The painting order; `ordre` (a permutation of it, from a sort table)
     // replaces it.
     const std::vector<Place>& getOrdre() const { return ordre_; }
@@ -633,6 +640,8 @@ class Block : public Table {
         // Whether some insertion within lies deeper than kProfondeurMax
         // levels below the block: what it holds counts nowhere.
         bool tropProfond = false;
+        // Where its entities lie, for blocks of many (null for the others).
+        std::shared_ptr<const IndexSpatial> index;
         enum Etat : std::uint8_t { Inconnue, EnCours, Connue } etat = Inconnue;
     };
     mutable CacheEtendue cacheEtendue;
@@ -651,11 +660,17 @@ static_assert(std::tuple_size_v<ListesDe<GenresEntites>> <= (1u << Block::Place:
 inline const std::string& Insertion::nomRef() const { return definition->nomRef(); }
 
 inline Matrice Insertion::placeeDans(const Matrice& parent, int c, int r) const {
-    Matrice m = miroir ? parent.apres(Matrice::echelle(-1, 1)) : parent;
-    m = m.apres(Matrice::translation(x, y)).apres(Matrice::rotation(angle));
-    if (c != 0 || r != 0) m = m.apres(Matrice::translation(c * ecartColonnes, r * ecartLignes));
-    return m.apres(Matrice::echelle(sx, sy))
-        .apres(Matrice::translation(-definition->getBpx(), -definition->getBpy()));
+    // Translated to the insertion point, turned, moved to the copy, scaled,
+    // less the base point: in one matrix.
+    const double ux = c * ecartColonnes, uy = r * ecartLignes;
+    const double bx = -definition->getBpx() * sx, by = -definition->getBpy() * sy;
+    const Matrice locale{cos_ * sx,
+                         sin_ * sx,
+                         -sin_ * sy,
+                         cos_ * sy,
+                         x + cos_ * (ux + bx) - sin_ * (uy + by),
+                         y + sin_ * (ux + bx) + cos_ * (uy + by)};
+    return (miroir ? parent.apres(Matrice::echelle(-1, 1)) : parent).apres(locale);
 }
 
 // Byte-wise comparison of two names without regard to ASCII case.

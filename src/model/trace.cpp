@@ -1,6 +1,7 @@
 #include "model/trace.h"
 
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstring>
 
@@ -16,12 +17,6 @@ void surSignalFatal(int sig) {
 }
 
 }  // namespace
-
-std::string formatNombre(double v) {
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
-    return std::string(buf, r.ptr);
-}
 
 Trace::Trace(std::ostream& sortie) : sortie_(&sortie) {
     tampon_.reserve(kSeuil + 4096);
@@ -40,10 +35,57 @@ Trace::~Trace() {
 }
 
 Trace& Trace::operator<<(double v) {
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
-    tampon_.append(buf, r.ptr);
+    ajouterNombre(tampon_, v);
     return *this;
+}
+
+void Trace::ajouterNombre(std::string& s, double v) {
+    char buf[64];
+    // Whole numbers of at most six digits are written as integers by the
+    // general format too: the common case, made short.
+    if (v > -1e6 && v < 1e6 && v == static_cast<double>(static_cast<long>(v)) &&
+        !(v == 0 && std::signbit(v))) {
+        auto r = std::to_chars(buf, buf + sizeof buf, static_cast<long>(v));
+        s.append(buf, r.ptr);
+        return;
+    }
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
+    s.append(buf, r.ptr);
+}
+
+void Trace::ajouterTabulations(std::string& s, int n) {
+    if (n <= 0) return;
+    s.append(static_cast<std::size_t>(std::min(n, kTabulationsMax)), '\t');
+    if (n > kTabulationsMax) {
+        char buf[32];
+        auto r = std::to_chars(buf, buf + sizeof buf, n);
+        s += '[';
+        s.append(buf, r.ptr);
+        s += "] ";
+    }
+}
+
+void Trace::lignes(std::string_view texte) {
+    if (coupee_) return;
+    if (!limite_ || ecrits_ + tampon_.size() + texte.size() <= limite_) {
+        if (tampon_.empty() && texte.size() >= kSeuil) {
+            // A large piece goes straight to the stream.
+            sortie_->write(texte.data(), static_cast<std::streamsize>(texte.size()));
+            ecrits_ += texte.size();
+            return;
+        }
+        tampon_.append(texte.data(), texte.size());
+        debutLigne_ = tampon_.size();
+        if (tampon_.size() >= kSeuil) vider();
+        return;
+    }
+    // Up to the bound, line by line.
+    while (!texte.empty() && !coupee_) {
+        const std::size_t fin = std::min(texte.find('\n'), texte.size());
+        tampon_.append(texte.data(), fin);
+        finLigne();
+        texte.remove_prefix(std::min(fin + 1, texte.size()));
+    }
 }
 
 Trace& Trace::operator<<(int v) { return *this << static_cast<long>(v); }

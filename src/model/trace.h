@@ -49,11 +49,16 @@ class Trace {
     // The indentation of nested blocks: `n` tab characters, at most
     // kTabulationsMax; deeper, kTabulationsMax tabs and the depth in brackets.
     static constexpr int kTabulationsMax = 64;
-    void tabulations(int n) {
-        if (n <= 0) return;
-        tampon_.append(static_cast<std::size_t>(std::min(n, kTabulationsMax)), '\t');
-        if (n > kTabulationsMax) *this << '[' << n << "] ";
-    }
+    void tabulations(int n) { ajouterTabulations(tampon_, n); }
+    static void ajouterTabulations(std::string& s, int n);
+    // A number as std::ostream's default format writes it: %g with six
+    // significant digits ("1.23457e+06", "-0", "0.5"), with a point as
+    // decimal separator whatever the locale.
+    static void ajouterNombre(std::string& s, double v);
+
+    // Appends whole lines (each ending with a line feed), as if each were
+    // written and ended in turn.
+    void lignes(std::string_view texte);
 
     // From now on at most `octets` bytes of lines are written (0: no bound):
     // the line that would go past them and everything after is dropped, and
@@ -87,8 +92,3 @@ class Trace {
     Trace* precedent_ = nullptr;
     Trace* suivant_ = nullptr;
 };
-
-// A number as std::ostream's default format writes it: %g with six
-// significant digits ("1.23457e+06", "-0", "0.5"), with a point as decimal
-// separator whatever the locale.
-std::string formatNombre(double v);

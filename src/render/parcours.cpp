@@ -7,12 +7,16 @@
 #include "model/etendue.h"
 #include "model/disposition.h"
 #include "model/courbes.h"
+#include "model/index_spatial.h"
 
 namespace {
 
 // The largest figure of a point, in device pixels: larger ones would be
 // strokes far beyond any view.
 constexpr double kTaillePointMax = 1e6;
+// The index of a block is used when the zone covers less than this part of
+// the block's box: beyond, walking everything costs less.
+constexpr double kPartIndex = 0.25;
 // Objects met between two looks at the annulation flag.
 constexpr double kPasComptage = 4096;
 // Texts whose capitals are lower than this, in device pixels, get no glyph
@@ -62,6 +66,7 @@ bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu)
     dernierStyle_ = nullptr;
     commencer(dessin);
     comptes_ = 0;
+    comptesTotal_ = 0;
     tronque_ = false;
     signaleHachure_ = false;
     plume_ = Plume{couleurDXF(7), &racine_->getType()};
@@ -90,7 +95,22 @@ bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu)
     return complet;
 }
 
+bool Parcours::zoneLocale(Boite& zone) const {
+    if (!matrice_.inversible()) return false;
+    const Matrice inverse = matrice_.inverse();
+    const double m = margePoints_;
+    for (double x : {zx0_ - m, zx1_ + m})
+        for (double y : {zy0_ - m, zy1_ + m}) {
+            double u = x, v = y;
+            inverse.appliquer(u, v);
+            if (!fini(u) || !fini(v)) return false;
+            zone.ajouter(u, v);
+        }
+    return !zone.vide();
+}
+
 void Parcours::compter(double n) {
+    comptesTotal_ += n;
     comptes_ += n;
     if (comptes_ < kPasComptage) return;
     if (progression_) progression_->fetch_add(static_cast<std::uint64_t>(comptes_));
@@ -264,7 +284,24 @@ void Parcours::parcourirDefinition(const Entity& porteur, const Block& def, cons
     // "0" stands for there.
     plume_ = Plume{couleur(porteur), &typeResolu(porteur)};
     entrer(porteur, def);
-    def.pourChaqueEntite([this](const auto& e) { entite(e); });
+    // In a block of many entities seen in part, only those its index finds
+    // near the zone are met; the others are counted.
+    Boite zone;
+    const IndexSpatial* index = index_ ? def.cacheEtendue.index.get() : nullptr;
+    if (index && zoneLocale(zone) &&
+        zone.largeur() * zone.hauteur() <
+            kPartIndex * index->getBoite().largeur() * index->getBoite().hauteur()) {
+        if (places_.size() < static_cast<std::size_t>(niveau)) places_.resize(niveau);
+        std::vector<std::uint32_t>& places = places_[niveau - 1];
+        places.clear();
+        index->chercher(zone, places);
+        const double avant = comptesTotal_;
+        for (const std::uint32_t p : places)
+            def.pourEntite(def.getOrdre()[p], [this](const auto& e) { entite(e); });
+        compter(std::max(0.0, def.cacheEtendue.objets - (comptesTotal_ - avant)));
+    } else {
+        def.pourChaqueEntite([this](const auto& e) { entite(e); });
+    }
     sortir();
     plume_ = plumeAvant;
     fixerMatrice(avant);

@@ -62,6 +62,9 @@ class Parcours : private Imbrication {
     void setHauteurVue(double hauteur) { hauteurVue_ = hauteur; }
     // A flag that stops the walk soon after it is set (null: never).
     void setAnnulation(const std::atomic<bool>* annulation) { annulation_ = annulation; }
+    // Whether blocks of many entities are walked through their index (see
+    // Peintre::setIndex).
+    void setIndex(bool oui) { index_ = oui; }
     // A counter the walk adds the objects it has met to, now and then.
     void setProgression(std::atomic<std::uint64_t>* progression) { progression_ = progression; }
 
@@ -133,6 +136,9 @@ class Parcours : private Imbrication {
     Trait trait(const Entity& e, const CouleurRVB& c) const;
     Trait trait(const Entity& e) const { return trait(e, couleur(e)); }
 
+    // The zone (with the figures of points around it) in the user space
+    // of the block being walked; false when it has none there.
+    bool zoneLocale(Boite& zone) const;
     // Device bounding box test against the zone and the bands.
     bool visible(double x0, double y0, double x1, double y1) const;
     bool disqueVisible(double cx, double cy, double rayon) const {
@@ -179,6 +185,7 @@ class Parcours : private Imbrication {
     int nbBandes_ = 1, rangBande_ = 0;
     double hauteurBande_ = 0, origineBandes_ = 0;
     double hauteurVue_ = 0;
+    bool index_ = true;
 
     // State of the walk in progress.
     Matrice matrice_;            // user space of the current block -> device
@@ -187,7 +194,10 @@ class Parcours : private Imbrication {
     double taillePoint_ = 0;     // device size of the figure of points
     double margePoints_ = 0;     // how far figures reach beyond boxes, if drawn
     Plume plume_;
-    double comptes_ = 0;  // objects met, not yet reported
+    double comptes_ = 0;       // objects met, not yet reported
+    double comptesTotal_ = 0;  // objects met since the walk began
+    // The places an index found, for each depth being walked.
+    std::vector<std::vector<std::uint32_t>> places_;
     bool tronque_ = false;
     bool signaleProfondeur_ = false, signaleHachure_ = false;
     const std::string* dernierStyle_ = nullptr;

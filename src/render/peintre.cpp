@@ -131,6 +131,7 @@ bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
         parcours.setZone(x0 - kMargeDevice, y0 - kMargeDevice, x1 + kMargeDevice,
                          y1 + kMargeDevice);
         parcours.setCalquesMasques(calquesMasques_);
+        parcours.setIndex(index_);
         parcours.setAnnulation(annulation_);
         parcours.setHauteurVue(hauteurVue_);
         complet = parcours.parcourir(dessin, vue, rendu);

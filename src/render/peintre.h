@@ -99,6 +99,10 @@ class Peintre {
     // surfaces (TraitsDirects, the default) rather than through cairo's
     // stroker, which stays the reference and serves vector outputs.
     void setTraitsDirects(bool oui) { directs_ = oui; }
+    // Whether the blocks of many entities are walked through their index
+    // where the view shows a part of them (the default); off, every entity
+    // is met, the reference the index is checked against.
+    void setIndex(bool oui) { index_ = oui; }
 
   private:
     bool peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, const Matrice& vue,
@@ -120,5 +124,6 @@ class Peintre {
     int fils_;
     bool regrouper_ = true;
     bool directs_ = true;
+    bool index_ = true;
     std::atomic<bool> incomplet_{false};
 };

@@ -1,12 +1,25 @@
 #include "render/trace_dessin.h"
 
 #include <atomic>
+#include <functional>
 
 namespace {
 
 std::atomic<std::uint64_t> passes{0};
 
+// Lines gathered before they go to the trace.
+constexpr std::size_t kTampon = std::size_t{1} << 16;
+// Definitions that unfold into more objects than this are not kept.
+constexpr double kObjetsCache = 4096;
+// The most bytes kept for all definitions of a pass.
+constexpr std::size_t kOctetsCache = std::size_t{32} << 20;
+
 }  // namespace
+
+std::size_t TraceDessin::HachageCle::operator()(const Cle& c) const {
+    return std::hash<const void*>()(c.definition) * 31 + std::hash<const void*>()(c.calque) * 7 +
+           static_cast<std::size_t>(c.niveau);
+}
 
 TraceDessin::TraceDessin(Trace& trace, OptionsPeinture options)
     : Imbrication(options), trace_(trace) {}
@@ -16,13 +29,30 @@ std::uint64_t TraceDessin::nombrePasses() { return passes.load(); }
 void TraceDessin::ecrire(const Dessin& dessin) {
     passes.fetch_add(1);
     commencer(dessin);
+    tampon_.clear();
+    sortie_ = &tampon_;
+    coupee_ = trace_.coupee();
+    cache_.clear();
+    octetsCache_ = 0;
     drawBlocs({const_cast<Insertion*>(racine_)});
+    trace_.lignes(tampon_);
+    tampon_.clear();
+    cache_.clear();
+}
+
+bool TraceDessin::fini() {
+    if (sortie_ == &tampon_ && tampon_.size() >= kTampon) {
+        trace_.lignes(tampon_);
+        tampon_.clear();
+        coupee_ = trace_.coupee();
+    }
+    return coupee_;
 }
 
 void TraceDessin::ligne(const char* texte, int decalage) {
-    trace_.tabulations(niveau + decalage);
-    trace_ << texte;
-    trace_.finLigne();
+    Trace::ajouterTabulations(*sortie_, niveau + decalage);
+    *sortie_ += texte;
+    *sortie_ += '\n';
 }
 
 template <class T>
@@ -48,8 +78,41 @@ void TraceDessin::drawPolylines(const std::vector<Polyline*>& liste) {
         if (fini()) return;
         if (masque(*p)) continue;
         ligne("polyline");
-        for (std::size_t i = 0; i < p->getPoints().size() && !fini(); ++i) ligne("polypoint", 1);
+        for (std::size_t i = 0; i < p->getPoints().size(); ++i) ligne("polypoint", 1);
     }
+}
+
+void TraceDessin::contenu(const Entity& porteur, const Block& def) {
+    entrer(porteur, def);
+    const Cle cle{&def, niveau, calqueBloc_};
+    // The root, and definitions that unfold into many objects, are
+    // written where they stand.
+    const bool gardable = &porteur != racine_ &&
+                          def.cacheEtendue.etat == Block::CacheEtendue::Connue &&
+                          def.cacheEtendue.objets <= kObjetsCache && octetsCache_ < kOctetsCache;
+    const auto trouve = gardable ? cache_.find(cle) : cache_.end();
+    if (trouve != cache_.end()) {
+        *sortie_ += trouve->second;
+    } else {
+        std::string lignes;
+        std::string* const avant = sortie_;
+        const bool refusAvant = refus_;
+        refus_ = false;
+        if (gardable) sortie_ = &lignes;
+        pourChaqueGenre(GenresEntites{}, [&](auto* genre) {
+            using T = std::remove_pointer_t<decltype(genre)>;
+            draw(def.liste<T>());
+        });
+        sortie_ = avant;
+        const bool garder = gardable && !refus_;
+        refus_ = refus_ || refusAvant;
+        if (gardable) *sortie_ += lignes;
+        if (garder) {
+            octetsCache_ += lignes.size();
+            cache_.emplace(cle, std::move(lignes));
+        }
+    }
+    sortir();
 }
 
 void TraceDessin::drawBlocs(const std::vector<Insertion*>& liste) {
@@ -57,29 +120,35 @@ void TraceDessin::drawBlocs(const std::vector<Insertion*>& liste) {
         if (fini()) return;
         if (masque(*b)) continue;
         const Block& def = b->getDefinition();
-        if (admission(def) != Admission::Oui) continue;
+        if (admission(def) != Admission::Oui) {
+            refus_ = true;
+            continue;
+        }
         const std::string& nom = def.nomRef();
-        const double x = b->getX(), y = b->getY();
-        trace_.tabulations(niveau);
-        trace_ << "bloc : " << nom;
-        trace_.finLigne();
-        trace_.tabulations(niveau);
-        trace_ << "translation a x : " << x << ", y : " << y;
-        trace_.finLigne();
+        // Each pair of lines made in a buffer of its own, then added whole.
+        std::string& s = *sortie_;
+        std::string& l = ligne_;
+        auto translation = [&](double x, double y) {
+            Trace::ajouterTabulations(l, niveau);
+            l += "translation a x : ";
+            Trace::ajouterNombre(l, x);
+            l += ", y : ";
+            Trace::ajouterNombre(l, y);
+            l += '\n';
+        };
+        l.clear();
+        Trace::ajouterTabulations(l, niveau);
+        (l += "bloc : ") += nom;
+        l += '\n';
+        translation(b->getX(), b->getY());
+        s += l;
         // The first copy of a multiple insertion stands for them all.
-        entrer(*b, def);
-        pourChaqueGenre(GenresEntites{}, [&](auto* genre) {
-            using T = std::remove_pointer_t<decltype(genre)>;
-            draw(def.liste<T>());
-        });
-        sortir();
-        if (fini()) return;
-        trace_.tabulations(niveau);
-        trace_ << "translation a x : " << -x << ", y : " << -y;
-        trace_.finLigne();
-        trace_.tabulations(niveau);
-        trace_ << "fin du bloc : " << nom;
-        trace_.finLigne();
-        trace_.finLigne();
+        contenu(*b, def);
+        l.clear();
+        translation(-b->getX(), -b->getY());
+        Trace::ajouterTabulations(l, niveau);
+        (l += "fin du bloc : ") += nom;
+        l += "\n\n";
+        s += l;
     }
 }

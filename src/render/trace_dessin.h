@@ -9,11 +9,16 @@
 // after the first, attributes and the blocks that dimensions show write
 // nothing. Lines are indented by the nesting depth. What lies on a hidden
 // layer or in paper space writes nothing; the trace does not depend on the
-// view: what a view leaves out is named too. The pass stops as soon as the
-// trace is cut (see Trace::limiter).
+// view: what a view leaves out is named too.
+//
+// A definition inserted many times writes the same lines each time at the
+// same depth: they are made once per pass and copied. The pass stops soon
+// after the trace is cut (see Trace::limiter).
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/trace.h"
@@ -56,11 +61,41 @@ class TraceDessin : private Imbrication {
     void draw(const std::vector<Text*>& l) { drawTextes(l); }
     void draw(const std::vector<Image*>& l) { drawImages(l); }
 
+    // The lines of the contents of `definition`, entered for `porteur`.
+    void contenu(const Entity& porteur, const Block& definition);
     // One line per entity of `liste` that is seen.
     template <class T>
     void nommer(const std::vector<T*>& liste, const char* texte);
     void ligne(const char* texte, int decalage = 0);
-    bool fini() const { return trace_.coupee(); }
+    // Hands the lines written so far to the trace, now and then; whether
+    // the trace is cut.
+    bool fini();
 
     Trace& trace_;
+    // Where lines go: the pass's own buffer, or a definition's lines being
+    // made for the cache.
+    std::string tampon_;
+    std::string* sortie_ = &tampon_;
+    std::string ligne_;  // the lines of an insertion being made
+    bool coupee_ = false;
+
+    // The lines of a definition's contents, by definition, depth and what
+    // layer "0" stands for there.
+    struct Cle {
+        const Block* definition;
+        int niveau;
+        const Layer* calque;
+        bool operator==(const Cle& c) const {
+            return definition == c.definition && niveau == c.niveau && calque == c.calque;
+        }
+    };
+    struct HachageCle {
+        std::size_t operator()(const Cle& c) const;
+    };
+    std::unordered_map<Cle, std::string, HachageCle> cache_;
+    std::size_t octetsCache_ = 0;
+    // Whether an insertion was left out (a circle of blocks, or too deep)
+    // since the lines being made began: such lines depend on the path that
+    // led there, and are not kept.
+    bool refus_ = false;
 };

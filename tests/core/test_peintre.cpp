@@ -585,6 +585,52 @@ TEST(PeintrePixels, RegroupementCommeUnParUn) {
     EXPECT_EQ(differents, 0);
 }
 
+// The walk through a block's index against the walk of every entity: the
+// same pixels wherever the view lies, for kinds whose extents are estimated
+// (texts, curves through fit points, arrowheads, point figures).
+TEST(PeintrePixels, IndexCommeToutParcourir) {
+    std::string corps =
+        dxf::paire(0, "SECTION") + dxf::paire(2, "HEADER") + dxf::paire(9, "$PDMODE") +
+        dxf::paire(70, 35) + dxf::paire(9, "$PDSIZE") + dxf::paire(40, 6.0) +
+        dxf::paire(0, "ENDSEC") +
+        dxf::blocs(dxf::bloc("B", 0, 0, dxf::cercle(0, 0, 3) + dxf::ligne(0, 0, 9, 9)));
+    std::string e;
+    for (int i = 0; i < 400; ++i) {
+        const double x = (i % 20) * 15, y = (i / 20) * 15;
+        if (i % 5 == 0)
+            e += dxf::texte(x, y, 5, "Wm" + std::to_string(i));
+        else if (i % 5 == 1)
+            e += dxf::point(x, y);
+        else if (i % 5 == 2)
+            e += dxf::insert("B", x, y, 1, 1, 30.0 * i);
+        else if (i % 5 == 3)
+            e += dxf::paire(0, "SPLINE") + dxf::paire(8, "0") + dxf::paire(71, 3) +
+                 dxf::paire(74, 3) + dxf::paire(11, x) + dxf::paire(21, y) + dxf::paire(11, x + 6) +
+                 dxf::paire(21, y + 12) + dxf::paire(11, x + 12) + dxf::paire(21, y - 4);
+        else
+            e += dxf::paire(0, "LEADER") + dxf::paire(8, "0") + dxf::paire(71, 1) +
+                 dxf::paire(72, 1) + dxf::paire(76, 3) + dxf::paire(10, x) + dxf::paire(20, y) +
+                 dxf::paire(10, x + 5) + dxf::paire(20, y + 9) + dxf::paire(10, x + 13) +
+                 dxf::paire(20, y + 2);
+    }
+    Lu d(dxf::fichier(corps + dxf::section("ENTITIES", e)));
+    for (const PointPlan coin : {PointPlan{-20, -20}, PointPlan{100, 60}, PointPlan{250, 260}}) {
+        Vue vue;
+        vue.echelle = 6;
+        vue.x = coin.x;
+        vue.y = coin.y;
+        Toile avec, sans;
+        sans.peintre.setIndex(false);
+        for (Toile* t : {&avec, &sans})
+            t->peintre.peindre(t->cr, d.racine(), vue, kCote, Zone{0, 0, kCote, kCote}, {});
+        int differents = 0;
+        for (int y = 0; y < kCote; ++y)
+            for (int x = 0; x < kCote; ++x) differents += avec.pixel(x, y) != sans.pixel(x, y);
+        EXPECT_EQ(differents, 0) << coin.x << ", " << coin.y;
+        EXPECT_GT(sans.pixelsEncres(), 100);
+    }
+}
+
 // ---------------------------------------------------------------- images
 
 namespace {

@@ -13,17 +13,24 @@ TEST(Trace, NombresCommeLeFluxParDefaut) {
     std::mt19937_64 alea(42);
     std::uniform_real_distribution<double> mantisse(-10, 10);
     std::uniform_int_distribution<int> exposant(-12, 12);
-    std::vector<double> valeurs = {0.0,    -0.0,     0.5, 100,   12.3457, 1234567, 1e-05,
-                                   123456, 999999.5, 1e6, -1e-4, 0.0001,  1e300,   5e-324};
+    std::vector<double> valeurs = {0.0,   -0.0,   0.5,   100,     12.3457, 1234567,
+                                   1e-05, 123456, -120,  -999999, 999999,  999999.5,
+                                   1e6,   -1e6,   -1e-4, 0.0001,  1e300,   5e-324};
     for (int i = 0; i < 20000; ++i)
         valeurs.push_back(mantisse(alea) * std::pow(10.0, exposant(alea)));
+    for (int i = -3000; i < 3000; ++i) valeurs.push_back(i * 337.0);
+    auto ecrit = [](double v) {
+        std::string s;
+        Trace::ajouterNombre(s, v);
+        return s;
+    };
     for (double v : valeurs) {
         std::ostringstream attendu;
         attendu << v;
-        EXPECT_EQ(formatNombre(v), attendu.str()) << v;
+        EXPECT_EQ(ecrit(v), attendu.str()) << v;
     }
-    EXPECT_EQ(formatNombre(1234567), "1.23457e+06");
-    EXPECT_EQ(formatNombre(-0.0), "-0");
+    EXPECT_EQ(ecrit(1234567), "1.23457e+06");
+    EXPECT_EQ(ecrit(-0.0), "-0");
 }
 
 TEST(Trace, PointDecimalSousUneLocaleFrancaise) {
