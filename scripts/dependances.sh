@@ -3,6 +3,7 @@
 # when any of them is missing. Run as root on Debian 12. The last row is for
 # the package and the installation tests: dpkg-shlibdeps (CPack's dependency
 # list), desktop-file-validate, update-mime-database, groff (manual pages).
+# matchbox-window-manager: a window test runs the viewer under a window manager.
 set -euo pipefail
 PAQUETS=(
   build-essential cmake pkg-config clang-format
@@ -10,6 +11,7 @@ PAQUETS=(
   libgtest-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick locales-all fonts-dejavu-core
+  matchbox-window-manager
   time
   dpkg-dev desktop-file-utils shared-mime-info groff-base
 )

@@ -63,6 +63,8 @@ DXFArea::DXFArea(std::shared_ptr<const Dessin> d, double e, OptionsPeinture opti
 DXFArea::~DXFArea() {
     minuterie.disconnect();
     envoiEnCours.disconnect();
+    pageH.disconnect();
+    pageV.disconnect();
 }
 
 bool DXFArea::setEchelle(double e) {

@@ -24,8 +24,8 @@ EcranVirtuel::EcranVirtuel() {
         int nul = open("/dev/null", O_WRONLY);
         dup2(nul, 1);
         dup2(nul, 2);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1600x1200x24", "-screen",
-               "1", "1400x900x24", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1600x1200x24",
+               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(tube[1]);
@@ -93,19 +93,6 @@ std::string attendreFenetre(const std::string& nom, int secondes) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return {};
-}
-
-bool deposer(Gtk::Window& fenetre, std::vector<std::string> uris) {
-    GtkSelectionData donnees{};
-    donnees.target = gdk_atom_intern_static_string("text/uri-list");
-    donnees.display = gdk_display_get_default();
-    std::vector<gchar*> liste;
-    for (auto& u : uris) liste.push_back(u.data());
-    liste.push_back(nullptr);
-    if (!gtk_selection_data_set_uris(&donnees, liste.data())) return false;
-    g_signal_emit_by_name(fenetre.gobj(), "drag-data-received", nullptr, 10, 10, &donnees, 0u, 0u);
-    g_free(donnees.data);
-    return true;
 }
 
 Glib::RefPtr<Gdk::Pixbuf> captureEcran() {

@@ -5,7 +5,6 @@
 #include <gdkmm/pixbuf.h>
 #include <gtkmm/cellrenderertoggle.h>
 #include <gtkmm/container.h>
-#include <gtkmm/window.h>
 
 #include <string>
 #include <vector>
@@ -14,8 +13,7 @@
 #include "ui/dxfarea.h"
 
 // An Xvfb server on a free display, 1600x1200 in true colour, for the whole
-// test program; DISPLAY names it from construction on. Its second screen
-// (DISPLAY + ".1"), 1400x900, is smaller than the viewers' default size.
+// test program; DISPLAY names it from construction on.
 class EcranVirtuel {
   public:
     EcranVirtuel();
@@ -60,7 +58,5 @@ std::string commande(const std::string& commande);
 std::string attendreFenetre(const std::string& nom, int secondes = 30);
 // The title of tarsin's window showing the drawing `nom`.
 inline std::string titreTarsin(const std::string& nom) { return nom + " \u2014 Tarsin"; }
-// Drops the files `uris` onto `fenetre`, as the toolkit hands a drop over.
-bool deposer(Gtk::Window& fenetre, std::vector<std::string> uris);
 // A screenshot of the whole screen.
 Glib::RefPtr<Gdk::Pixbuf> captureEcran();

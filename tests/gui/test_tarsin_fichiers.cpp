@@ -217,15 +217,26 @@ TEST_F(FichiersTarsin, RelectureGardeLaVueEtLesCalquesMasques) {
 TEST_F(FichiersTarsin, FichiersDeposesEtRecents) {
     const std::string second = dossier.ecrire("second.dxf", dessinDeuxCalques(500));
     const std::string uriSecond = Glib::filename_to_uri(second);
+    auto deposer = [this](std::vector<std::string> uris) {
+        GtkSelectionData donnees{};
+        donnees.target = gdk_atom_intern_static_string("text/uri-list");
+        donnees.display = gdk_display_get_default();
+        std::vector<gchar*> liste;
+        for (auto& u : uris) liste.push_back(u.data());
+        liste.push_back(nullptr);
+        ASSERT_TRUE(gtk_selection_data_set_uris(&donnees, liste.data()));
+        g_signal_emit_by_name(t.gobj(), "drag-data-received", nullptr, 10, 10, &donnees, 0u, 0u);
+        g_free(donnees.data);
+    };
 
     // A file from elsewhere opens nothing.
     const Dessin* avant = A::dessinOuvert(t);
-    ASSERT_TRUE(deposer(t, {"http://exemple.org/plan.dxf"}));
+    deposer({"http://exemple.org/plan.dxf"});
     EXPECT_EQ(A::dessinOuvert(t), avant);
     EXPECT_NE(A::etat(t).find("Seuls les fichiers de cet ordinateur"), std::string::npos);
 
     // Two files dropped: the first is opened, and the status bar says so.
-    ASSERT_TRUE(deposer(t, {uriSecond, Glib::filename_to_uri(plan)}));
+    deposer({uriSecond, Glib::filename_to_uri(plan)});
     EXPECT_NE(A::dessinOuvert(t), avant);
     EXPECT_EQ(t.get_title(), titreTarsin("second.dxf"));
     EXPECT_NE(A::etat(t).find("seul second.dxf est ouvert"), std::string::npos);
