@@ -4,6 +4,7 @@
 # pictures by the tests). Run as root on Debian 12. The last row is for
 # the package and the installation tests: dpkg-shlibdeps (CPack's dependency
 # list), desktop-file-validate, update-mime-database, groff (manual pages).
+# matchbox-window-manager: a window test runs the viewer under a window manager.
 set -euo pipefail
 PAQUETS=(
   build-essential cmake pkg-config clang-format
@@ -11,6 +12,7 @@ PAQUETS=(
   libgtest-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick locales-all fonts-dejavu-core poppler-utils
+  matchbox-window-manager
   time
   dpkg-dev desktop-file-utils shared-mime-info groff-base
 )

@@ -1,13 +1,19 @@
 #include "app/tarsin.h"
 
+#include <glib/gstdio.h>
 #include <glibmm/convert.h>
 #include <glibmm/miscutils.h>
 #include <gtkmm/cellrenderertoggle.h>
 #include <gtkmm/menutoolbutton.h>
 #include <gtkmm/recentfilter.h>
+#include <gtkmm/scrollbar.h>
 #include <gtkmm/stock.h>
 #include <gtkmm/toolbar.h>
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <list>
 #include <system_error>
@@ -28,15 +34,43 @@ const char* const kCommande = "tarsin %f";
 // How many drawings the recent files menu lists.
 constexpr int kRecentsMax = 10;
 
+// Makes the folder of the toolkit's list of recent files, GLib's user data
+// folder, if it is missing (mode 0700), as on a fresh account: without it
+// the toolkit warns twice for each file added. When it cannot be made or
+// written, one line says so, and the toolkit's warnings about that list are
+// left unsaid; false then, and no drawing is added to it.
+bool preparerRecents(std::ostream& erreurs) {
+    const char* dossier = g_get_user_data_dir();
+    if (g_mkdir_with_parents(dossier, 0700) == 0 && g_access(dossier, W_OK | X_OK) == 0)
+        return true;
+    const int e = errno;
+    erreurs << "Les dessins ouverts ne sont pas retenus parmi les récents : dossier " << dossier
+            << " inutilisable (" << g_strerror(e) << ")." << std::endl;
+    // Once per program, whatever the number of windows.
+    [[maybe_unused]] static const guint filtre = g_log_set_handler(
+        "Gtk", G_LOG_LEVEL_WARNING,
+        [](const gchar* domaine, GLogLevelFlags niveau, const gchar* message, gpointer) {
+            if (!std::strstr(message, "recently-used.xbel"))
+                g_log_default_handler(domaine, niveau, message, nullptr);
+        },
+        nullptr);
+    return false;
+}
+
 }  // namespace
 
 Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     : FenetreVisionneuse(sortie, erreurs),
       barreOutils(false, 0),
       boiteZoom(false, 0),
+      recentsPossibles(preparerRecents(erreurs)),
       recents(Gtk::RecentManager::get_default()),
       dessin(sortie) {
     set_title("Tarsin");
+    // Until a drawing is opened, the file chooser starts in the working
+    // folder (the toolkit's own first choice is the recent files, empty on
+    // a fresh account).
+    dossierChoix = Glib::get_current_dir();
 
     const Barre barre = {
         "Open",
@@ -88,8 +122,8 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     // "Ajuster", "Exporter" and "Imprimer" on a row of their own under the
     // toolbar, whose commands and zoom buttons fill the column's width.
     boiteCommandes.pack_start(boutonAjuster, Gtk::PACK_SHRINK);
-    for (auto [bouton, action] : {std::pair{&boutonExporter, actionExporter},
-                                  std::pair{&boutonImprimer, actionImprimer}}) {
+    for (auto [bouton, action] :
+         {std::pair{&boutonExporter, actionExporter}, std::pair{&boutonImprimer, actionImprimer}}) {
         action->connect_proxy(*bouton);
         boiteCommandes.pack_start(*bouton, Gtk::PACK_SHRINK);
     }
@@ -114,6 +148,15 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
 
     boitePrincipale.pack_start(colonneGauche, false, true);
     defilDessin.add(dessin);
+    // Scrolling the pane moves the view: it is no longer fitted anew when
+    // the pane changes size.
+    for (Gtk::Range* defilement :
+         std::vector<Gtk::Range*>{defilDessin.get_hscrollbar(), defilDessin.get_vscrollbar()})
+        if (defilement)
+            defilement->signal_change_value().connect([this](Gtk::ScrollType, double) {
+                dessin.figerVue();
+                return false;
+            });
     boitePrincipale.pack_start(defilDessin);
     boiteFenetre.pack_start(boitePrincipale);
     boiteFenetre.pack_start(barreEtat, Gtk::PACK_SHRINK);
@@ -159,6 +202,7 @@ bool Tarsin::ouvrir(const std::string& chemin) {
     actionExporter->set_sensitive(true);
     actionImprimer->set_sensitive(true);
     surveillance.surveiller(cheminDessin);
+    if (!recentsPossibles) return true;
     try {
         Gtk::RecentManager::Data d;
         d.app_name = kApplication;

@@ -125,6 +125,8 @@ class Tarsin : public FenetreVisionneuse {
     std::string dossierExport;
     FormatImage formatExport = FormatImage::Png;
     bool exportTout = false;
+    // The toolkit's list of recent files can be written (its folder made).
+    const bool recentsPossibles;
     Glib::RefPtr<Gtk::RecentManager> recents;
     Glib::RefPtr<Gtk::RecentAction> actionOuvrir;
     Gtk::RecentFilter filtreRecents;

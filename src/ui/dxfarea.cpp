@@ -64,10 +64,13 @@ DXFArea::DXFArea(std::shared_ptr<const Dessin> d, double e, OptionsPeinture opti
 DXFArea::~DXFArea() {
     minuterie.disconnect();
     envoiEnCours.disconnect();
+    pageH.disconnect();
+    pageV.disconnect();
 }
 
 bool DXFArea::setEchelle(double e) {
     if (!echelleValide(e) || e == vue.echelle) return false;
+    suivreAjustement = false;
     const Gdk::Rectangle r = partieVisible();
     vue.changerEchelle(e, r.get_x() + r.get_width() / 2.0, r.get_y() + r.get_height() / 2.0,
                        get_allocation().get_height());
@@ -83,6 +86,7 @@ void DXFArea::setVue(const Vue& v) {
 }
 
 void DXFArea::vueChangee() {
+    suivreAjustement = false;
     if (get_window()) demander();
     queue_draw();
     etat.emit();
@@ -90,6 +94,7 @@ void DXFArea::vueChangee() {
 
 void DXFArea::ajuster() {
     ajusterAuPremierDessin = true;
+    suivreAjustement = true;
     queue_draw();
 }
 
@@ -258,6 +263,8 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
     if (ajusterAuPremierDessin) {
         ajusterAuPremierDessin = false;
         const Gdk::Rectangle r = partieVisible();
+        largeurAjustee = r.get_width();
+        hauteurAjustee = r.get_height();
         const Vue v = ::ajuster(etendue(*dessin), r.get_width(), r.get_height(), kMargeAjustement);
         vue.echelle = v.echelle;
         vue.x = v.x - r.get_x() / v.echelle;
@@ -303,6 +310,28 @@ void DXFArea::on_size_allocate(Gtk::Allocation& allocation) {
     Gtk::DrawingArea::on_size_allocate(allocation);
     if (navigable && avant > 1 && allocation.get_height() != avant)
         vue.y -= (allocation.get_height() - avant) / vue.echelle;
+    suivreTaille();
+}
+
+void DXFArea::on_parent_changed(Gtk::Widget* ancien) {
+    Gtk::DrawingArea::on_parent_changed(ancien);
+    pageH.disconnect();
+    pageV.disconnect();
+    auto* cadre = dynamic_cast<Gtk::Viewport*>(get_parent());
+    if (!navigable || !cadre) return;
+    const auto suivre = sigc::mem_fun(*this, &DXFArea::suivreTaille);
+    if (cadre->get_hadjustment())
+        pageH = cadre->get_hadjustment()->signal_changed().connect(suivre);
+    if (cadre->get_vadjustment())
+        pageV = cadre->get_vadjustment()->signal_changed().connect(suivre);
+}
+
+void DXFArea::suivreTaille() {
+    if (!navigable || !suivreAjustement || ajusterAuPremierDessin) return;
+    const Gdk::Rectangle r = partieVisible();
+    if (r.get_width() == largeurAjustee && r.get_height() == hauteurAjustee) return;
+    ajusterAuPremierDessin = true;
+    queue_draw();
 }
 
 bool DXFArea::on_scroll_event(GdkEventScroll* event) {

@@ -11,8 +11,10 @@
 // The full viewer's area is navigable: the wheel zooms about the pointer,
 // dragging with the left or middle button pans, the arrow keys pan, + and -
 // zoom about the centre, Home fits the drawing; a new drawing is fitted to
-// the visible part of the area. The earlier viewer's area keeps the view its
-// command line gives (the drawing's origin at the bottom-left corner).
+// the visible part of the area, and fitted again whenever that part changes
+// size (the window manager maximizing the window, a resize) until the view
+// is moved. The earlier viewer's area keeps the view its command line gives
+// (the drawing's origin at the bottom-left corner).
 #pragma once
 
 #include <glibmm/dispatcher.h>
@@ -50,8 +52,12 @@ class DXFArea : public Gtk::DrawingArea {
     const Vue& getVue() const { return vue; }
     void setVue(const Vue& v);
     // Fits the drawing to the visible part of the area, now if the area has
-    // its size, else as soon as it gets it.
+    // its size, else as soon as it gets it, and again at each change of that
+    // part's size until the view is moved (zoom, pan, figerVue).
     void ajuster();
+    // The view stays as it is when the visible part changes size (the
+    // pane's scroll bars were moved, say), until the next ajuster.
+    void figerVue() { suivreAjustement = false; }
     // Zooms by `facteur` about the area pixel (px, py); false when the scale
     // would leave its bounds.
     bool zoomer(double facteur, double px, double py);
@@ -101,8 +107,10 @@ class DXFArea : public Gtk::DrawingArea {
   protected:
     bool on_expose_event(GdkEventExpose* event) override;
     // The full viewer's drawing stays where it is on screen when the area
-    // grows or shrinks (its top-left corner holds).
+    // grows or shrinks (its top-left corner holds), or is fitted again.
     void on_size_allocate(Gtk::Allocation& allocation) override;
+    // The pane's adjustments tell when the visible part changes size.
+    void on_parent_changed(Gtk::Widget* ancien) override;
     bool on_scroll_event(GdkEventScroll* event) override;
     bool on_button_press_event(GdkEventButton* event) override;
     bool on_button_release_event(GdkEventButton* event) override;
@@ -123,11 +131,18 @@ class DXFArea : public Gtk::DrawingArea {
     void surTableauPret();
     bool surProgression();
     void vueChangee();
+    // Fits the drawing again at the next expose if the view follows the fit
+    // and the visible part no longer has the size it was fitted to.
+    void suivreTaille();
 
     std::ostream& sortie;
     const bool navigable;
     Vue vue;
     bool ajusterAuPremierDessin = false;
+    // The view is the fit, made again when the visible part changes size.
+    bool suivreAjustement = false;
+    int largeurAjustee = 0, hauteurAjustee = 0;
+    sigc::connection pageH, pageV;
     std::shared_ptr<const Dessin> dessin;
     // The drawing is its file read anew: its previous picture may stand in.
     bool dessinRelu = false;

@@ -247,6 +247,36 @@ TEST_F(Programmes, TarsinOuvreParLeDialogue) {
     EXPECT_NE(lireFichier(journal()).find("LINE:\t\t(100, 0) (100, 1000)"), std::string::npos);
 }
 
+// A new user's first look, on a screen smaller than the window's default size
+// under a window manager: the frame's four sides in the pane, and nothing on
+// standard error for a fresh HOME.
+TEST_F(Programmes, PremierRegardSurUnPetitEcran) {
+    auto cadreEntier = [](auto e) {  // two runs of red rows, and two of red columns
+        auto colonnes = e->rotate_simple(Gdk::PIXBUF_ROTATE_CLOCKWISE);
+        return rangees(e, true, 300, 1600, 300).size() == 2 &&
+               rangees(colonnes, true, 0, 1200, 300).size() == 2;
+    };
+    const std::string cadre = dossier.ecrire(
+        "c.dxf", dxf::entites(dxf::lwpolyline("0,0;4,0;4,3;0,3", 1, surCalque("0", 1))));
+    dossier.ecrire("c.ann", "");
+    Lancement tarsin({programme("tarsin"), cadre}, dossier.chemin(),
+                     {"HOME=" + dossier.chemin(), "XDG_DATA_HOME"});
+    EXPECT_FALSE(attendreFenetre(titreTarsin("c.dxf")).empty());
+    // Started now, it gives the window its size after the drawing's first picture.
+    Lancement gestionnaire({"/usr/bin/matchbox-window-manager", "-use_titlebar", "no"});
+    EXPECT_TRUE(cadreEntier(captureAvecRouge(2, 300, 1600)));
+    xdotool(clicQuitterTarsin());
+    EXPECT_EQ(tarsin.attendre(60).erreurs, "");
+    // Opened as a drop opens it, into a window that has its size.
+    std::ostringstream sortie, erreurs;
+    Tarsin t(sortie, erreurs);
+    t.show();
+    laisserTourner(1000);
+    ASSERT_TRUE(t.ouvrirUri(Glib::filename_to_uri(cadre)));
+    attendrePeinture(AccesTest::dessin(t));
+    EXPECT_TRUE(cadreEntier(captureEcran()));
+}
+
 TEST_F(Programmes, PlanSansArgumentNiEchelleValable) {
     Execution sans = executer({programme("tarsin-plan")}, dossier.chemin());
     EXPECT_EQ(sans.statut, 0);
