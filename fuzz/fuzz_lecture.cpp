@@ -120,7 +120,7 @@ void comparerIndex(const std::string& chemin) {
 // loaders of the five formats read what the input gives.
 void decoderImageFuzz(const std::string& chemin) {
     Decodage d;
-    GdkPixbuf* image = decoderImage(chemin, d, 1 << 16, 1024, std::uint64_t{1} << 20);
+    GdkPixbuf* image = decoderImage(chemin, d, 1 << 16, 1024, BornesDecodage{std::uint64_t{1} << 20});
     if ((image != nullptr) != (d.refus == RefusImage::Aucun)) std::abort();
     if (image) g_object_unref(image);
 }
