@@ -53,8 +53,8 @@ int creerProvisoire(const std::string& chemin, mode_t mode, std::string& proviso
             c = kLettres[(graine >> 33) % (std::size(kLettres) - 1)];
         }
         provisoire = dossier + "." + nom + "." + suffixe;
-        const int fd = open(provisoire.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                            mode);
+        const int fd =
+            open(provisoire.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
@@ -80,7 +80,8 @@ void relayerSignal(int signal, const siginfo_t* info, const struct sigaction& pr
     sigaction(signal, &precedente, nullptr);
     // A fault of the program's own is raised again by the instruction that
     // made it, once this handler returns; any other signal is sent anew.
-    const bool faute = signal == SIGSEGV || signal == SIGBUS || signal == SIGFPE || signal == SIGILL;
+    const bool faute =
+        signal == SIGSEGV || signal == SIGBUS || signal == SIGFPE || signal == SIGILL;
     if (!faute || !info || info->si_code <= 0) raise(signal);
 }
 

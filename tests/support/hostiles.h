@@ -53,4 +53,29 @@ inline std::string jpegProgressif(int largeur, int hauteur, int scans) {
     return j + "\xFF\xD9";
 }
 
+// MTEXT codes whose layout once cost far more than their bytes: `n`
+// paragraphs of one letter, `n` braces opened, `n` fonts of their own.
+inline std::string mtextParagraphes(int n) {
+    std::string t;
+    for (int i = 0; i < n; ++i) t += "x\\P";
+    return t;
+}
+inline std::string mtextAccolades(int n) {
+    return std::string(static_cast<std::size_t>(n), '{') + "x";
+}
+inline std::string mtextPolices(int n) {
+    std::string t;
+    for (int i = 0; i < n; ++i) t += "\\fPolice" + std::to_string(i) + ";x";
+    return t;
+}
+// An ordinary MTEXT of `octets` bytes: words, a paragraph every few lines.
+inline std::string mtextOrdinaire(std::size_t octets) {
+    static const char* const kMots[] = {"Mur ",   "porteur ", "en ", "beton ", "arme, ", "voir ",
+                                        "coupe ", "A-A ",     "et ", "note ",  "3. "};
+    std::string t;
+    for (std::size_t i = 0; t.size() < octets; ++i)
+        t += i % 40 == 39 ? "\\P" : kMots[i % (sizeof kMots / sizeof *kMots)];
+    return t.substr(0, octets);
+}
+
 }  // namespace hostiles

@@ -65,7 +65,7 @@ unsigned long long espaceActuel() {
 bool espaceEpuise() { return seuil > 0 && espaceActuel() >= seuil; }
 
 void surveillerMemoire() {
-    const struct timespec pause {0, 2'000'000};
+    const struct timespec pause { 0, 2'000'000 };
     for (;;) {
         if (espaceEpuise()) abandonner(messageMemoire);
         nanosleep(&pause, nullptr);
