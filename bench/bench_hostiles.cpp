@@ -9,7 +9,7 @@
 //   with that scan once.
 // Each figure is the median of a few runs (TARSIN_BENCH_REPETITIONS,
 // default 3), with the peak memory of one run (in a child process).
-#include <sys/resource.h>
+#include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -35,11 +36,13 @@ struct Cout {
     double mio;  // peak resident memory above the parent's
 };
 
-long residentKio() {
-    std::ifstream statm("/proc/self/statm");
-    long taille = 0, resident = 0;
-    statm >> taille >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+// A line of /proc/self/status, in KiB ("VmRSS:", "VmHWM:").
+long statutKio(const char* nom) {
+    std::ifstream statut("/proc/self/status");
+    std::string ligne;
+    while (std::getline(statut, ligne))
+        if (ligne.rfind(nom, 0) == 0) return std::atol(ligne.c_str() + std::strlen(nom));
+    return 0;
 }
 
 Cout mesurer(const std::function<void()>& travail) {
@@ -53,16 +56,26 @@ Cout mesurer(const std::function<void()>& travail) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count());
     }
     std::sort(temps.begin(), temps.end());
-    const long avant = residentKio();
+    // The peak of one run, in a child whose peak starts from what it holds
+    // (clear_refs 5 resets it).
+    int tube[2];
+    if (pipe(tube) != 0) std::abort();
     const pid_t enfant = fork();
     if (enfant == 0) {
+        malloc_trim(0);
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const long avant = statutKio("VmRSS:");
         travail();
+        const long pic = statutKio("VmHWM:") - avant;
+        if (write(tube[1], &pic, sizeof pic) != sizeof pic) _exit(1);
         _exit(0);
     }
-    int statut = 0;
-    struct rusage usage {};
-    wait4(enfant, &statut, 0, &usage);
-    return {temps[temps.size() / 2], std::max(0L, usage.ru_maxrss - avant) / 1024.0};
+    long pic = 0;
+    if (read(tube[0], &pic, sizeof pic) != sizeof pic) pic = -1;
+    close(tube[0]);
+    close(tube[1]);
+    waitpid(enfant, nullptr, 0);
+    return {temps[temps.size() / 2], pic / 1024.0};
 }
 
 void mettreEnPageFroid(const std::string& codes) {

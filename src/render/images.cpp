@@ -352,7 +352,8 @@ cairo_surface_t* CacheImages::image(const std::string& chemin) {
     Decodage d;
     cairo_surface_t* surface = charger(chemin, d);
     depense_ += d.octetsLus;
-    travailDepense_ += d.travail;
+    // A picture refused for its work was not gone through.
+    if (d.refus != RefusImage::TropCouteux) travailDepense_ += d.travail;
     if (d.refus == RefusImage::Budget) {
         // Not remembered: a later repaint tries again.
         signalerBudget();

@@ -10,7 +10,7 @@
 // one), \H height (absolute, or relative with an x), \f and \F font, \C
 // colour index and \c true colour, \L \l underline, \O \o overline, \K \k
 // strike-through, \W width factor, \Q oblique angle, \T tracking, \S
-// stacked fractions (^, / or #), braces grouping, \\ \{ \} escaped
+// stacked fractions (^, / or #), braces grouping (kAccoladesMax deep), \\ \{ \} escaped
 // characters, \~ non-breaking space. Codes that are not understood are
 // removed, never shown.
 #pragma once

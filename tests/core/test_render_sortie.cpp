@@ -168,24 +168,25 @@ TEST(TarsinRenderSortie, SortiesQuiNeSontPasDesFichiers) {
 }
 
 // The thumbnailer's bound of memory on a drawing of hatch edges and of many
-// fonts: whatever the bound, the picture whole, or status 1 with the one
+// fonts (cairo's rasteriser, given a refusal in the fill, used to crash
+// there): whatever the bound, the picture whole, or status 1 with the one
 // line of the bound and nothing left in the folder; never a crash.
 TEST(TarsinRenderSortie, BorneDeMemoireSansPlantage) {
     DossierTemporaire d;
     std::string bords = dxf::paire(0, "HATCH") + dxf::paire(8, "0") + dxf::paire(70, 1) +
-                        dxf::paire(91, 1) + dxf::paire(92, 1) + dxf::paire(93, 20000);
-    for (int i = 0; i < 20000; ++i)
+                        dxf::paire(91, 1) + dxf::paire(92, 1) + dxf::paire(93, 6000);
+    for (int i = 0; i < 6000; ++i)
         bords += dxf::paire(72, 2) + dxf::paire(10, i % 500) + dxf::paire(20, 0) +
-                 dxf::paire(40, 1) + dxf::paire(50, 0) + dxf::paire(51, 360) + dxf::paire(73, 1);
+                 dxf::paire(40, 200) + dxf::paire(50, 0) + dxf::paire(51, 360) + dxf::paire(73, 1);
     bords += dxf::paire(97, 0) + dxf::paire(75, 0) + dxf::paire(76, 1) + dxf::paire(98, 0);
-    for (int i = 0; i < 300; ++i)
+    for (int i = 0; i < 100; ++i)
         bords += dxf::paire(0, "MTEXT") + dxf::paire(8, "0") + dxf::paire(10, i) +
                  dxf::paire(20, 5) + dxf::paire(40, 2.0) +
                  dxf::paire(1, "{\\fPolice" + std::to_string(i) + "|b1;Texte}");
     const std::string dessin = d.ecrire("plan.dxf", dxf::entites(bords));
-    for (const char* mio : {"16", "48", "96", "160", "512"}) {
+    for (const char* mio : {"16", "24", "32", "48", "512"}) {
         const Execution e = rendre({"--quiet", "--no-images", "--accept-incomplete", "--max-memory",
-                                    mio, "--size", "256", dessin, d.chemin() + "/v.png"},
+                                    mio, "--size", "64", dessin, d.chemin() + "/v.png"},
                                    {"ASAN_OPTIONS=allocator_may_return_null=1"});
         const std::vector<std::string> seul{"plan.dxf"}, vignette{"plan.dxf", "v.png"};
         if (e.statut == 0) {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <iterator>
 #include <new>
@@ -142,7 +143,12 @@ bool poserLimites(unsigned secondes, unsigned mio, std::string& raison) {
         sigemptyset(&action.sa_mask);
         for (std::size_t i = 0; i < std::size(kFautes); ++i)
             sigaction(kFautes[i], &action, &fautesPrecedentes[i]);
-        std::thread(surveillerMemoire).detach();
+        try {
+            std::thread(surveillerMemoire).detach();
+        } catch (const std::system_error& e) {
+            raison = e.what();
+            return false;
+        }
     }
     if (secondes > 0) {
         std::snprintf(messageTemps, sizeof messageTemps,
