@@ -83,7 +83,8 @@ void mettreEnPageFroid(const std::string& codes) {
     MesureurCairo mesureur;
     StyleCaracteres base;
     base.hauteur = 2.5;
-    const MiseEnPage mp = mettreEnPage(lireCodes(codes, true, base), true, 0, 1, 0, mesureur);
+    // As the painter lays a text out.
+    const MiseEnPage mp = mettreEnPage(codes, base, true, 0, 1, 0, mesureur);
     if (mp.lignes < 0) std::abort();
 }
 
