@@ -1,8 +1,10 @@
 // libFuzzer target over the whole road of a drawing: the guard and dxflib,
 // the import handler and its model, the painters on a small image surface,
 // and both annotation readers reading the same bytes as an annotation file
-// (the full viewer's index checked against its walk through the file), and
-// the image decoder reading them as a picture. One repaint goes to a
+// (the full viewer's index checked against its walk through the file), the
+// image decoder reading them as a picture, and the layout of texts reading
+// them as the codes of an MTEXT and of a single-line text (braces, fonts,
+// paragraphs, stacks) with the painters' fonts. One repaint goes to a
 // recording surface, as vector outputs do, with its paint trace bounded to a
 // few lines, so that the cut is reached.
 // The bytes are read from memory and from a file, with the same outcome.
@@ -13,6 +15,7 @@
 #include <cairomm/surface.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -28,7 +31,9 @@
 #include "import/dxfhandler.h"
 #include "import/lecture.h"
 #include "render/images.h"
+#include "render/mise_en_page.h"
 #include "render/peintre.h"
+#include "render/polices.h"
 
 namespace {
 
@@ -120,9 +125,22 @@ void comparerIndex(const std::string& chemin) {
 // loaders of the five formats read what the input gives.
 void decoderImageFuzz(const std::string& chemin) {
     Decodage d;
-    GdkPixbuf* image = decoderImage(chemin, d, 1 << 16, 1024, std::uint64_t{1} << 20);
+    GdkPixbuf* image =
+        decoderImage(chemin, d, 1 << 16, 1024, BornesDecodage{std::uint64_t{1} << 20});
     if ((image != nullptr) != (d.refus == RefusImage::Aucun)) std::abort();
     if (image) g_object_unref(image);
+}
+
+// The same bytes as the codes of a text, laid out with the painters' fonts:
+// every line accounted for, sizes finite.
+void mettreEnPageFuzz(std::string_view codes) {
+    MesureurCairo mesureur;
+    StyleCaracteres base;
+    for (bool mtext : {true, false}) {
+        const std::vector<Morceau> morceaux = lireCodes(codes, mtext, base);
+        const MiseEnPage mp = mettreEnPage(morceaux, mtext, mtext ? 40 : 0, 1.5, 1, mesureur);
+        if (mp.lignes < 1 || !std::isfinite(mp.largeur) || !std::isfinite(mp.hauteur)) std::abort();
+    }
 }
 
 }  // namespace
@@ -158,5 +176,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     lireAnnotations(chemin);
     comparerIndex(chemin);
     decoderImageFuzz(chemin);
+    mettreEnPageFuzz(octets);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "app/tarsin.h"
 #include "demarrage/icone.h"
 #include "demarrage/options.h"
+#include "fichiers/fichier_provisoire.h"
 #include "fichiers/journal.h"
 #include "model/trace.h"
 
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
     std::streambuf* sortieTerminal = nullptr;
     if (journal) sortieTerminal = std::cout.rdbuf(journal.get());
     Trace::installerVidageSurSignal();
+    // A picture being exported leaves no temporary file when the window is
+    // ended by a signal.
+    supprimerFichierProvisoireSurSignal();
     {
         Gtk::Main kit(argc, argv);
         Tarsin fenetre;

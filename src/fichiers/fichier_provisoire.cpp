@@ -5,11 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <iterator>
 
 namespace {
 
@@ -25,52 +25,104 @@ void retenir(const std::string& chemin) {
     enCours = 1;
 }
 
+// Why nothing may be written at `chemin` (lstat: a link is not followed),
+// or empty; `st` receives what lstat says, `existe` whether there is
+// anything.
+std::string obstacle(const std::string& chemin, struct stat& st, bool& existe) {
+    existe = lstat(chemin.c_str(), &st) == 0;
+    if (!existe) return errno == ENOENT ? "" : std::strerror(errno);
+    if (S_ISLNK(st.st_mode)) return "c'est un lien symbolique";
+    if (S_ISDIR(st.st_mode)) return "c'est un dossier";
+    if (!S_ISREG(st.st_mode)) return "ce n'est pas un fichier ordinaire";
+    return "";
+}
+
+// Creates ".NAME.XXXXXX" beside `chemin`, exclusively and without following
+// a link, with `mode` less the umask; its descriptor, or -1 with errno.
+int creerProvisoire(const std::string& chemin, mode_t mode, std::string& provisoire) {
+    const std::size_t barre = chemin.rfind('/');
+    const std::string dossier = barre == std::string::npos ? "" : chemin.substr(0, barre + 1);
+    const std::string nom = barre == std::string::npos ? chemin : chemin.substr(barre + 1);
+    static const char kLettres[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    auto graine = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count() ^ (getpid() * 2654435761ULL));
+    for (int essai = 0; essai < 100; ++essai) {
+        std::string suffixe(6, 'x');
+        for (char& c : suffixe) {
+            graine = graine * 6364136223846793005ULL + 1442695040888963407ULL;
+            c = kLettres[(graine >> 33) % (std::size(kLettres) - 1)];
+        }
+        provisoire = dossier + "." + nom + "." + suffixe;
+        const int fd =
+            open(provisoire.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+constexpr int kSignaux[] = {SIGTERM, SIGINT, SIGHUP,  SIGQUIT, SIGXCPU, SIGXFSZ,
+                            SIGSEGV, SIGBUS, SIGABRT, SIGFPE,  SIGILL};
+struct sigaction precedentes[std::size(kSignaux)];
+
+void surSignal(int signal, siginfo_t* info, void*) {
+    supprimerFichierProvisoire();
+    for (std::size_t i = 0; i < std::size(kSignaux); ++i)
+        if (kSignaux[i] == signal) relayerSignal(signal, info, precedentes[i]);
+}
+
 }  // namespace
 
 void supprimerFichierProvisoire() {
     if (enCours) unlink(cheminEnCours);
 }
 
+void relayerSignal(int signal, const siginfo_t* info, const struct sigaction& precedente) {
+    sigaction(signal, &precedente, nullptr);
+    // A fault of the program's own is raised again by the instruction that
+    // made it, once this handler returns; any other signal is sent anew.
+    const bool faute =
+        signal == SIGSEGV || signal == SIGBUS || signal == SIGFPE || signal == SIGILL;
+    if (!faute || !info || info->si_code <= 0) raise(signal);
+}
+
+void supprimerFichierProvisoireSurSignal() {
+    struct sigaction action {};
+    action.sa_sigaction = surSignal;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < std::size(kSignaux); ++i) {
+        struct sigaction ancienne {};
+        sigaction(kSignaux[i], nullptr, &ancienne);
+        // A signal ignored from the start (nohup) stays ignored.
+        if (!(ancienne.sa_flags & SA_SIGINFO) && ancienne.sa_handler == SIG_IGN) continue;
+        // Installed twice, the handler would relay to itself.
+        if ((ancienne.sa_flags & SA_SIGINFO) && ancienne.sa_sigaction == surSignal) continue;
+        precedentes[i] = ancienne;
+        sigaction(kSignaux[i], &action, nullptr);
+    }
+}
+
 FichierProvisoire::~FichierProvisoire() {
     if (!flux_) return;
     std::fclose(flux_);
-    if (!provisoire_.empty()) {
-        unlink(provisoire_.c_str());
-        enCours = 0;
-    }
+    unlink(provisoire_.c_str());
+    enCours = 0;
 }
 
 bool FichierProvisoire::ouvrir(const std::string& chemin, std::string& raison) {
     final_ = chemin;
     struct stat st;
-    const bool existe = stat(chemin.c_str(), &st) == 0;
-    if (existe && !S_ISREG(st.st_mode)) {
-        flux_ = std::fopen(chemin.c_str(), "wb");
-        if (!flux_) raison = std::strerror(errno);
-        return flux_ != nullptr;
-    }
-    if (existe) {
-        if (char* vrai = realpath(chemin.c_str(), nullptr)) {
-            final_ = vrai;
-            std::free(vrai);
-        }
-    }
-    const std::filesystem::path p(final_);
-    std::string modele = (p.parent_path() / ("." + p.filename().string() + ".XXXXXX")).string();
-    const int fd = mkstemp(modele.data());
+    bool existe = false;
+    raison = obstacle(chemin, st, existe);
+    if (!raison.empty()) return false;
+    const int fd = creerProvisoire(chemin, 0644, provisoire_);
     if (fd < 0) {
         raison = std::strerror(errno);
         return false;
     }
-    provisoire_ = modele;
     retenir(provisoire_);
-    mode_t mode = existe ? st.st_mode & 07777 : 0;
-    if (!existe) {
-        const mode_t masque = umask(0);
-        umask(masque);
-        mode = 0666 & ~masque;
-    }
-    fchmod(fd, mode);
+    // A file replaced keeps its permissions.
+    if (existe) fchmod(fd, st.st_mode & 0777);
     flux_ = fdopen(fd, "wb");
     if (!flux_) {
         raison = std::strerror(errno);
@@ -92,7 +144,11 @@ bool FichierProvisoire::valider(std::string& raison) {
         raison = std::strerror(errno ? errno : EIO);
     }
     flux_ = nullptr;
-    if (provisoire_.empty()) return ok;
+    // What came to be at the final path meanwhile is checked again: a rename
+    // replaces a link or a pipe itself, but no directory.
+    struct stat st;
+    bool existe = false;
+    if (ok && !(raison = obstacle(final_, st, existe)).empty()) ok = false;
     if (ok && std::rename(provisoire_.c_str(), final_.c_str()) != 0) {
         ok = false;
         raison = std::strerror(errno);

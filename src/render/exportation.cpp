@@ -20,7 +20,8 @@ cairo_status_t ecrireFlux(void* fichier, const unsigned char* donnees, unsigned 
 }
 
 // The surface of the format; SVG and PDF are written into `fichier` while
-// they are painted, PNG once painted.
+// they are painted, PNG once painted (its file made before all the same, so
+// that a path that cannot be written is told before the paint).
 cairo_surface_t* creerSurface(FormatImage format, FichierProvisoire& fichier, int largeur,
                               int hauteur) {
     switch (format) {
@@ -38,10 +39,9 @@ cairo_surface_t* creerSurface(FormatImage format, FichierProvisoire& fichier, in
 
 // Writes out what the surface holds and gives the file its name.
 bool terminer(cairo_surface_t* surface, FormatImage format, FichierProvisoire& fichier,
-              const std::string& chemin, std::string& raison) {
+              std::string& raison) {
     cairo_status_t s;
     if (format == FormatImage::Png) {
-        if (!fichier.ouvrir(chemin, raison)) return false;
         s = cairo_surface_write_to_png_stream(surface, ecrireFlux, fichier.flux());
     } else {
         cairo_surface_finish(surface);
@@ -80,7 +80,7 @@ ResultatExport exporter(Peintre& peintre, const Dessin& dessin, const Vue& vue, 
     ResultatExport r;
     std::string raison;
     FichierProvisoire fichier;
-    if (format != FormatImage::Png && !fichier.ouvrir(chemin, raison)) {
+    if (!fichier.ouvrir(chemin, raison)) {
         r.erreur = "impossible d'ecrire " + chemin + " : " + raison;
         return r;
     }
@@ -103,7 +103,7 @@ ResultatExport exporter(Peintre& peintre, const Dessin& dessin, const Vue& vue, 
         if (cairo_status(c) != CAIRO_STATUS_SUCCESS)
             r.incomplet = cairo_status_to_string(cairo_status(c));
     }
-    r.ecrit = terminer(surface, format, fichier, chemin, raison);
+    r.ecrit = terminer(surface, format, fichier, raison);
     cairo_surface_destroy(surface);
     if (!r.ecrit) r.erreur = "impossible d'ecrire " + chemin + " : " + raison;
     return r;

@@ -42,14 +42,102 @@ bool enTetesBmpPlausibles(const unsigned char* d, std::size_t n, std::uint64_t t
            debutPixels <= tailleFichier;
 }
 
+// The markers of a JPEG file read as its bytes go by, in pieces of any
+// size: the size of the frame and whether it is progressive, from its SOF
+// segment, and the count of its scans (SOS segments, each followed by its
+// entropy-coded data, which ends at the first marker other than a restart).
+class MarqueursJpeg {
+  public:
+    void lire(const unsigned char* d, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) octet(d[i]);
+    }
+    int scans() const { return scans_; }
+    bool progressif() const { return progressif_; }
+    int largeur() const { return largeur_; }
+    int hauteur() const { return hauteur_; }
+
+  private:
+    enum Etat { Debut, Code, Longueur1, Longueur2, Segment, Donnees, DonneesFF };
+
+    void octet(unsigned char c) {
+        switch (etat_) {
+            case Debut:
+                if (c == 0xFF) etat_ = Code;
+                break;
+            case Code:
+                code(c);
+                break;
+            case Longueur1:
+                reste_ = c << 8;
+                etat_ = Longueur2;
+                break;
+            case Longueur2:
+                reste_ = (reste_ | c) - 2;
+                lu_ = 0;
+                etat_ = reste_ > 0 ? Segment : marqueur_ == 0xDA ? Donnees : Debut;
+                break;
+            case Segment:
+                // The frame's size: bytes 1-2 (height) and 3-4 (width).
+                if (sof_ && lu_ >= 1 && lu_ <= 4) {
+                    int& cote = lu_ <= 2 ? hauteur_ : largeur_;
+                    cote = (lu_ == 1 || lu_ == 3) ? c << 8 : cote | c;
+                }
+                ++lu_;
+                if (--reste_ <= 0) etat_ = marqueur_ == 0xDA ? Donnees : Debut;
+                break;
+            case Donnees:
+                if (c == 0xFF) etat_ = DonneesFF;
+                break;
+            case DonneesFF:
+                if (c == 0x00 || (c >= 0xD0 && c <= 0xD7))
+                    etat_ = Donnees;  // a stuffed byte, a restart
+                else if (c != 0xFF)
+                    code(c);
+                break;
+        }
+    }
+
+    void code(unsigned char c) {
+        marqueur_ = c;
+        if (c == 0xFF) return;  // fill bytes
+        // Markers without a segment: SOI, EOI, TEM, restarts.
+        if (c == 0xD8 || c == 0xD9 || c == 0x01 || c == 0x00 || (c >= 0xD0 && c <= 0xD7)) {
+            etat_ = Debut;
+            return;
+        }
+        // SOF0 to SOF15 but DHT (C4), JPG (C8) and DAC (CC); progressive:
+        // SOF2, SOF6, SOF10, SOF14.
+        sof_ = c >= 0xC0 && c <= 0xCF && c != 0xC4 && c != 0xC8 && c != 0xCC;
+        if (sof_) progressif_ = (c & 3) == 2;
+        if (c == 0xDA) ++scans_;
+        etat_ = Longueur1;
+    }
+
+    Etat etat_ = Debut;
+    unsigned char marqueur_ = 0;
+    bool sof_ = false, progressif_ = false;
+    int reste_ = 0, lu_ = 0;
+    int largeur_ = 0, hauteur_ = 0;
+    int scans_ = 0;
+};
+
 // What the size-prepared handler needs to judge the announced size.
 struct Entete {
     Decodage& d;
     std::int64_t pixelsMax;
     int coteMax;
-    std::uint64_t budget;
+    const BornesDecodage& bornes;
     bool vu = false;
 };
+
+// The work of a picture of `pixels` pixels decoded in `passes` passes,
+// and its refusal when that is beyond what is allowed.
+void compterTravail(Decodage& d, std::int64_t pixels, int passes, std::uint64_t travailMax) {
+    d.passes = std::max(passes, 1);
+    d.travail = static_cast<std::uint64_t>(std::max<std::int64_t>(pixels, 0)) *
+                static_cast<std::uint64_t>(d.passes);
+    if (d.travail > travailMax && d.refus == RefusImage::Aucun) d.refus = RefusImage::TropCouteux;
+}
 
 void tailleAnnoncee(GdkPixbufLoader* chargeur, int largeur, int hauteur, gpointer donnees) {
     auto& e = *static_cast<Entete*>(donnees);
@@ -61,8 +149,10 @@ void tailleAnnoncee(GdkPixbufLoader* chargeur, int largeur, int hauteur, gpointe
     if (largeur <= 0 || hauteur <= 0 || largeur > e.coteMax || hauteur > e.coteMax ||
         pixels > e.pixelsMax)
         e.d.refus = RefusImage::TropGrande;
-    else if (e.d.octetsLus + 4 * static_cast<std::uint64_t>(pixels) > e.budget)
+    else if (e.d.octetsLus + 4 * static_cast<std::uint64_t>(pixels) > e.bornes.octets)
         e.d.refus = RefusImage::Budget;
+    else
+        compterTravail(e.d, pixels, e.d.passes, e.bornes.travail);
     // A size of 0 x 0 makes every loader stop before it allocates the
     // picture (gdk_pixbuf_get_file_info stops them so).
     if (e.d.refus != RefusImage::Aucun) gdk_pixbuf_loader_set_size(chargeur, 0, 0);
@@ -71,7 +161,7 @@ void tailleAnnoncee(GdkPixbufLoader* chargeur, int largeur, int hauteur, gpointe
 }  // namespace
 
 GdkPixbuf* decoderImage(const std::string& chemin, Decodage& d, std::int64_t pixelsMax, int coteMax,
-                        std::uint64_t budget) {
+                        const BornesDecodage& bornes) {
     d = Decodage();
     Acces acces;
     struct stat st;
@@ -85,7 +175,8 @@ GdkPixbuf* decoderImage(const std::string& chemin, Decodage& d, std::int64_t pix
         return nullptr;
     }
 
-    constexpr std::size_t kMorceau = std::size_t{1} << 16;
+    // Small pieces: the deadline is checked between two.
+    constexpr std::size_t kMorceau = std::size_t{1} << 14;
     std::vector<unsigned char> morceau(kMorceau);
     // Fills the piece as far as the file goes; its size, or -1.
     auto lire = [&]() -> long {
@@ -118,17 +209,31 @@ GdkPixbuf* decoderImage(const std::string& chemin, Decodage& d, std::int64_t pix
         d.refus = RefusImage::Format;
         return nullptr;
     }
-    Entete entete{d, pixelsMax, coteMax, budget};
+    Entete entete{d, pixelsMax, coteMax, bornes};
     g_signal_connect(chargeur, "size-prepared", G_CALLBACK(tailleAnnoncee), &entete);
+    const bool jpeg = std::strcmp(type, "jpeg") == 0;
+    MarqueursJpeg marqueurs;
 
     bool ecrit = true;
     while (n > 0 && d.refus == RefusImage::Aucun) {
+        // The scans of this piece counted before the loader goes through them.
+        if (jpeg) {
+            marqueurs.lire(morceau.data(), static_cast<std::size_t>(n));
+            if (!entete.vu) {
+                d.largeur = marqueurs.largeur();
+                d.hauteur = marqueurs.hauteur();
+            }
+            compterTravail(d, std::int64_t{marqueurs.largeur()} * marqueurs.hauteur(),
+                           marqueurs.progressif() ? marqueurs.scans() : 1, bornes.travail);
+        }
+        if (std::chrono::steady_clock::now() > bornes.echeance) d.refus = RefusImage::Temps;
+        if (d.refus != RefusImage::Aucun) break;
         ecrit = gdk_pixbuf_loader_write(chargeur, morceau.data(), static_cast<gsize>(n), nullptr);
         if (!ecrit || d.refus != RefusImage::Aucun) break;
         n = lire();
         if (d.octetsLus > CacheImages::kTailleFichierMax)
             d.refus = RefusImage::TropVolumineux;
-        else if (d.octetsLus > budget)
+        else if (d.octetsLus > bornes.octets)
             d.refus = RefusImage::Budget;
     }
     // Closed in every case (a loader dropped open complains); a picture cut
@@ -205,6 +310,7 @@ void CacheImages::vider() {
 
 void CacheImages::nouvelleRepeinte() {
     depense_ = 0;
+    travailDepense_ = 0;
     budgetEpuise_ = false;
     budgetSignale_ = false;
 }
@@ -246,6 +352,8 @@ cairo_surface_t* CacheImages::image(const std::string& chemin) {
     Decodage d;
     cairo_surface_t* surface = charger(chemin, d);
     depense_ += d.octetsLus;
+    // A picture refused for its work was not gone through.
+    if (d.refus != RefusImage::TropCouteux) travailDepense_ += d.travail;
     if (d.refus == RefusImage::Budget) {
         // Not remembered: a later repaint tries again.
         signalerBudget();
@@ -283,8 +391,15 @@ void CacheImages::respecterBudget(const std::string& garder) {
 
 cairo_surface_t* CacheImages::charger(const std::string& chemin, Decodage& d) {
     ++decodages_;
-    const std::uint64_t reste = budgetRepeinte_ > depense_ ? budgetRepeinte_ - depense_ : 0;
-    GdkPixbuf* pixbuf = decoderImage(chemin, d, kPixelsMax, kCoteMax, reste);
+    BornesDecodage bornes;
+    bornes.octets = budgetRepeinte_ > depense_ ? budgetRepeinte_ - depense_ : 0;
+    bornes.travail = travailRepeinte_ > travailDepense_ ? travailRepeinte_ - travailDepense_ : 0;
+    bornes.echeance = std::chrono::steady_clock::now() + std::chrono::seconds(secondesDecodage_);
+    GdkPixbuf* pixbuf = decoderImage(chemin, d, kPixelsMax, kCoteMax, bornes);
+    // Too much work for what is left of this repaint, not for a whole one:
+    // it waits for the next.
+    if (d.refus == RefusImage::TropCouteux && d.travail <= travailRepeinte_)
+        d.refus = RefusImage::Budget;
     switch (d.refus) {
         case RefusImage::TropGrande:
             erreurs_ << "Image trop grande, non chargee : " << chemin << " (" << d.largeur << " x "
@@ -298,6 +413,16 @@ cairo_surface_t* CacheImages::charger(const std::string& chemin, Decodage& d) {
         case RefusImage::TropVolumineux:
             erreurs_ << "Image non chargee : " << chemin << " depasse " << (kTailleFichierMax >> 20)
                      << " Mo." << std::endl;
+            break;
+        case RefusImage::TropCouteux:
+            erreurs_ << "Image trop couteuse a decoder, non chargee : " << chemin << " (au moins "
+                     << d.passes << " passes de " << d.largeur << " x " << d.hauteur
+                     << " pixels ; au plus " << travailRepeinte_ << " pixels decodes par repeinte)"
+                     << std::endl;
+            break;
+        case RefusImage::Temps:
+            erreurs_ << "Image trop longue a decoder, non chargee : " << chemin << " (plus de "
+                     << secondesDecodage_ << " s)" << std::endl;
             break;
         default:
             break;

@@ -13,13 +13,21 @@
 // loaders (SVG among them, which may take minutes and gigabytes for a few
 // hundred bytes) are never used. The size of a picture is checked as soon as
 // its header is read, before its pixels are decoded, and every repaint has a
-// decoding budget.
+// decoding budget, of bytes and of work.
+//
+// The work of a picture is the pixels its decoder goes through: its pixels
+// once, or, for a progressive JPEG, once per scan (the loader shows such a
+// picture scan by scan, a whole pass each time: a file of a few kilobytes
+// may hold thousands of scans). The scans are counted as the file is read,
+// before the loader is given them. Each decoding also has a deadline,
+// checked between the pieces the loader is fed, whatever the format.
 #pragma once
 
 #include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <iostream>
@@ -34,6 +42,8 @@ enum class RefusImage {
     TropVolumineux,  // a file larger than kTailleFichierMax
     TropGrande,      // more pixels, or longer sides, than allowed
     Budget,          // it would go past the budget it was given
+    TropCouteux,     // more work than allowed (a JPEG of too many scans)
+    Temps,           // not decoded by its deadline
     Decodage,        // the decoder failed (a damaged file)
 };
 
@@ -42,16 +52,34 @@ struct Decodage {
     RefusImage refus = RefusImage::Aucun;
     int largeur = 0, hauteur = 0;  // as the header announces them (0: not read)
     std::uint64_t octetsLus = 0;   // bytes read from the file
+    int passes = 0;                // passes over the pixels (scans of a progressive JPEG)
+    std::uint64_t travail = 0;     // pixels times passes, as far as the file was read
+};
+
+// The work one decoding may do at most: twenty passes over the largest
+// picture (ten seconds or so), and the time it may take.
+constexpr std::uint64_t kTravailDecodageMax = 1'000'000'000;
+constexpr int kSecondesDecodageMax = 10;
+
+// The limits of one decoding besides the size of the picture.
+struct BornesDecodage {
+    // Bytes read plus decoded pixels, four bytes each.
+    std::uint64_t octets = UINT64_MAX;
+    // Pixels times passes.
+    std::uint64_t travail = kTravailDecodageMax;
+    std::chrono::steady_clock::time_point echeance =
+        std::chrono::steady_clock::now() + std::chrono::seconds(kSecondesDecodageMax);
 };
 
 // Decodes the picture of the regular file at `chemin`. Its header is read
 // first: a picture wider or higher than `coteMax`, or of more than
 // `pixelsMax` pixels, is refused before its pixels are decoded, as is one
-// whose bytes read plus decoded pixels (four bytes each) would pass
-// `budget`. Returns a new pixbuf (the caller unrefs it), or null with the
+// whose bytes or work would pass `bornes` (each piece of the file is looked
+// at before the loader is given it), or that is not decoded by the
+// deadline. Returns a new pixbuf (the caller unrefs it), or null with the
 // reason in `d`.
 GdkPixbuf* decoderImage(const std::string& chemin, Decodage& d, std::int64_t pixelsMax, int coteMax,
-                        std::uint64_t budget = UINT64_MAX);
+                        const BornesDecodage& bornes = {});
 
 // The file that an image definition names, for a drawing in `dossierDessin`
 // (the folder of the drawing's file, with or without its final '/'): the
@@ -75,6 +103,9 @@ class CacheImages {
     // Bytes that one repaint may spend on new pictures (bytes read plus
     // decoded pixels, four bytes each): two pictures of the largest size.
     static constexpr std::uint64_t kBudgetRepeinte = std::uint64_t{512} << 20;
+    // Pixels that one repaint may go through decoding new pictures. A
+    // picture that needs more is never decoded.
+    static constexpr std::uint64_t kTravailRepeinte = kTravailDecodageMax;
 
     // `budget`: bytes of decoded pictures kept; beyond it the least recently
     // used ones are dropped. Refusals are written to `erreurs`.
@@ -98,6 +129,8 @@ class CacheImages {
     // one message per repaint says so.
     void nouvelleRepeinte();
     void setBudgetRepeinte(std::uint64_t octets) { budgetRepeinte_ = octets; }
+    void setTravailRepeinte(std::uint64_t pixels) { travailRepeinte_ = pixels; }
+    void setSecondesDecodage(int secondes) { secondesDecodage_ = secondes; }
 
     // Drops every picture.
     void vider();
@@ -130,7 +163,10 @@ class CacheImages {
     std::size_t decodages_ = 0;
     std::uint64_t horloge_ = 0;
     std::uint64_t budgetRepeinte_ = kBudgetRepeinte;
-    std::uint64_t depense_ = 0;  // by this repaint
+    std::uint64_t travailRepeinte_ = kTravailRepeinte;
+    int secondesDecodage_ = kSecondesDecodageMax;
+    std::uint64_t depense_ = 0;         // bytes, by this repaint
+    std::uint64_t travailDepense_ = 0;  // pixels, by this repaint
     bool budgetEpuise_ = false;
     bool budgetSignale_ = false;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <deque>
+#include <functional>
 
 #include "model/disposition.h"
 
@@ -46,11 +48,13 @@ void facteur(std::string_view v, double& valeur) {
     valeur = relatif ? valeur * d : d;
 }
 
+// Reads codes into runs, handed to `sortie` one by one.
 class Lecteur {
   public:
-    Lecteur(bool mtext, const StyleCaracteres& base) : mtext_(mtext), style_(base) {}
+    Lecteur(bool mtext, const StyleCaracteres& base, std::function<void(Morceau&&)> sortie)
+        : mtext_(mtext), style_(base), sortie_(std::move(sortie)) {}
 
-    std::vector<Morceau> lire(std::string_view s) {
+    void lire(std::string_view s) {
         std::size_t i = 0;
         while (i < s.size()) {
             const char c = s[i];
@@ -62,11 +66,16 @@ class Lecteur {
                 ++i;
             } else if (mtext_ && c == '{') {
                 finir();
-                pile_.push_back(style_);
+                if (pile_.size() < kAccoladesMax)
+                    pile_.push_back(style_);
+                else
+                    ++auDela_;
                 ++i;
             } else if (mtext_ && c == '}') {
                 finir();
-                if (!pile_.empty()) {
+                if (auDela_ > 0) {
+                    --auDela_;
+                } else if (!pile_.empty()) {
                     style_ = pile_.back();
                     pile_.pop_back();
                 }
@@ -77,7 +86,6 @@ class Lecteur {
             }
         }
         finir();
-        return std::move(morceaux_);
     }
 
   private:
@@ -86,7 +94,7 @@ class Lecteur {
         Morceau m;
         m.style = style_;
         m.texte = std::move(texte_);
-        morceaux_.push_back(std::move(m));
+        sortie_(std::move(m));
         texte_.clear();
     }
     void basculer(bool& drapeau, bool valeur) {
@@ -136,7 +144,7 @@ class Lecteur {
             case 'P':
             case 'N':
                 finir();
-                morceaux_.push_back(Morceau{Morceau::Paragraphe, style_, {}, {}, 0});
+                sortie_(Morceau{Morceau::Paragraphe, style_, {}, {}, 0});
                 break;
             case '\\':
             case '{':
@@ -239,14 +247,15 @@ class Lecteur {
                 *cible += v[k];
             }
         }
-        morceaux_.push_back(std::move(m));
+        sortie_(std::move(m));
     }
 
     bool mtext_;
     StyleCaracteres style_;
     std::vector<StyleCaracteres> pile_;
+    std::size_t auDela_ = 0;  // braces opened past kAccoladesMax, not closed yet
     std::string texte_;
-    std::vector<Morceau> morceaux_;
+    std::function<void(Morceau&&)> sortie_;
 };
 
 // A piece of a line: a word, spaces, or a stacked fraction.
@@ -263,6 +272,9 @@ double emDe(double hauteur, const Mesure& m) {
     return hauteur / (m.capitales > 0 ? m.capitales : 0.7);
 }
 
+// Sets runs on lines as they come: each line is placed as soon as it ends,
+// and only the runs that its words come from are kept meanwhile, so that a
+// text of many paragraphs keeps a few numbers per line, not its runs.
 class Composition {
   public:
     Composition(Mesureur& mesureur, bool multiligne, double largeurCadre, double interligne,
@@ -273,43 +285,66 @@ class Composition {
           interligne_(interligne),
           colonne_(colonne) {}
 
-    MiseEnPage composer(const std::vector<Morceau>& morceaux) {
-        double hauteurCourante = morceaux.empty() ? 1 : morceaux.front().style.hauteur;
-        for (const Morceau& m : morceaux) {
-            hauteurCourante = m.style.hauteur;
-            if (m.genre == Morceau::Paragraphe) {
-                nouvelleLigne(hauteurCourante);
-                continue;
+    void ajouter(Morceau&& morceau) {
+        // The run of the words being placed stays last (deque: its place
+        // stays too); those before go with the line that ends.
+        morceaux_.push_back(std::move(morceau));
+        const Morceau& m = morceaux_.back();
+        hauteurCourante_ = m.style.hauteur;
+        if (m.genre == Morceau::Paragraphe) {
+            finirLigne(hauteurCourante_);
+            return;
+        }
+        if (m.genre == Morceau::Pile) {
+            Element e{Element::Pile, &m, {}, {}, 1, 1, 0, 0};
+            const double h = m.style.hauteur * kPile;
+            mesureur_.mesurer(m.style, m.texte, e.haut);
+            mesureur_.mesurer(m.style, m.bas, e.bas);
+            e.emHaut = emDe(h, e.haut);
+            e.emBas = emDe(h, e.bas);
+            e.largeur =
+                std::max(e.haut.avance * e.emHaut, e.bas.avance * e.emBas) * m.style.largeur;
+            placer(std::move(e), motOuvert_);
+            return;
+        }
+        // Words and runs of spaces (the no-break space is part of a word).
+        const std::string& t = m.texte;
+        std::size_t debut = 0;
+        while (debut < t.size()) {
+            const bool espace = t[debut] == ' ';
+            std::size_t fin = debut;
+            while (fin < t.size() && (t[fin] == ' ') == espace) ++fin;
+            Element e{espace ? Element::Espace : Element::Mot, &m, {}, {}, 1, 1, 0, 0};
+            mesureur_.mesurer(m.style, std::string_view(t).substr(debut, fin - debut), e.haut);
+            e.emHaut = emDe(m.style.hauteur, e.haut);
+            e.largeur = e.haut.avance * e.emHaut * m.style.largeur * m.style.espacement;
+            placer(std::move(e), debut == 0 ? motOuvert_ : false);
+            debut = fin;
+        }
+    }
+
+    MiseEnPage terminer() {
+        finirLigne(hauteurCourante_);
+        r_.largeur = cadre_ > 0 ? cadre_ : largeurMax_;
+        r_.hauteur = multiligne_ ? -y_ : premiereHauteur_;
+        // Lines placed right or centred, now that the widest is known.
+        for (std::size_t n = 0; n < debuts_.size() && colonne_ > 0; ++n) {
+            const Debut& d = debuts_[n];
+            const Debut fin = n + 1 < debuts_.size() ? debuts_[n + 1] : finActuelle();
+            const double decalage = (r_.largeur - d.largeur) * colonne_ / 2;
+            for (std::size_t p = d.passage;
+                 p < fin.passage || (p == fin.passage && p < r_.passages.size()); ++p) {
+                auto& g = r_.passages[p].glyphes;
+                const std::size_t de = p == d.passage ? d.glyphe : 0;
+                const std::size_t a = p == fin.passage ? fin.glyphe : g.size();
+                for (std::size_t k = de; k < a; ++k) g[k].x += decalage;
             }
-            if (m.genre == Morceau::Pile) {
-                Element e{Element::Pile, &m, {}, {}, 1, 1, 0, 0};
-                const double h = m.style.hauteur * kPile;
-                mesureur_.mesurer(m.style, m.texte, e.haut);
-                mesureur_.mesurer(m.style, m.bas, e.bas);
-                e.emHaut = emDe(h, e.haut);
-                e.emBas = emDe(h, e.bas);
-                e.largeur =
-                    std::max(e.haut.avance * e.emHaut, e.bas.avance * e.emBas) * m.style.largeur;
-                placer(std::move(e), motOuvert_);
-                continue;
-            }
-            // Words and runs of spaces (the no-break space is part of a word).
-            const std::string& t = m.texte;
-            std::size_t debut = 0;
-            while (debut < t.size()) {
-                const bool espace = t[debut] == ' ';
-                std::size_t fin = debut;
-                while (fin < t.size() && (t[fin] == ' ') == espace) ++fin;
-                Element e{espace ? Element::Espace : Element::Mot, &m, {}, {}, 1, 1, 0, 0};
-                mesureur_.mesurer(m.style, std::string_view(t).substr(debut, fin - debut), e.haut);
-                e.emHaut = emDe(m.style.hauteur, e.haut);
-                e.largeur = e.haut.avance * e.emHaut * m.style.largeur * m.style.espacement;
-                placer(std::move(e), debut == 0 ? motOuvert_ : false);
-                debut = fin;
+            for (std::size_t f = d.filet; f < fin.filet; ++f) {
+                r_.filets[f].x1 += decalage;
+                r_.filets[f].x2 += decalage;
             }
         }
-        finirLigne(hauteurCourante);
-        return assembler();
+        return std::move(r_);
     }
 
   private:
@@ -318,13 +353,24 @@ class Composition {
         double largeur = 0;  // up to the end of the last element that is not a space
         double hauteur = 0;  // of the highest capitals
     };
+    // Where a line's glyphs and rules start in the result, and its width.
+    struct Debut {
+        std::size_t passage, glyphe, filet;
+        double largeur;
+    };
+
+    Debut finActuelle() const {
+        const std::size_t p = r_.passages.empty() ? 0 : r_.passages.size() - 1;
+        return {p, r_.passages.empty() ? 0 : r_.passages.back().glyphes.size(), r_.filets.size(),
+                0};
+    }
 
     // `suite`: the element continues the word before it (no break between).
     void placer(Element e, bool suite) {
         Ligne& l = ligne_;
         if (e.genre == Element::Espace) {
             motOuvert_ = false;
-            if (l.elements.empty() && lignes_.size() > 0 && coupee_) return;  // after a wrap
+            if (l.elements.empty() && r_.lignes > 0 && coupee_) return;  // after a wrap
             e.x = x_;
             x_ += e.largeur;
             l.elements.push_back(std::move(e));
@@ -349,14 +395,14 @@ class Composition {
         // Spaces at the end of a line take no room.
         while (!ligne_.elements.empty() && ligne_.elements.back().genre == Element::Espace)
             ligne_.elements.pop_back();
-        lignes_.push_back(std::move(ligne_));
+        placerLigne(ligne_);
         ligne_ = Ligne{};
+        // The runs of the words placed go, but the one being read.
+        while (morceaux_.size() > 1) morceaux_.pop_front();
         x_ = 0;
         motOuvert_ = false;
         coupee_ = false;
     }
-
-    void nouvelleLigne(double hauteurVide) { finirLigne(hauteurVide); }
 
     static void regle(MiseEnPage& r, const StyleCaracteres& s, double x1, double x2, double y) {
         Filet f{x1, y, x2, y, kEpaisseur * s.hauteur, s.couleur, s.rvb, s.aRvb};
@@ -389,44 +435,42 @@ class Composition {
             p->glyphes.push_back({g.index, x + g.x * pas, y});
     }
 
-    MiseEnPage assembler() {
-        MiseEnPage r;
-        double largeurMax = 0;
-        for (const Ligne& l : lignes_) largeurMax = std::max(largeurMax, l.largeur);
-        r.largeur = cadre_ > 0 ? cadre_ : largeurMax;
-        r.lignes = static_cast<int>(lignes_.size());
-        double y = 0;
-        for (std::size_t n = 0; n < lignes_.size(); ++n) {
-            const Ligne& l = lignes_[n];
-            if (multiligne_) y -= n == 0 ? l.hauteur : pasDeLigne(l.hauteur, interligne_);
-            const double decalage = (r.largeur - l.largeur) * colonne_ / 2;
-            r.descente = 0;
-            for (const Element& e : l.elements) {
-                const Morceau& m = *e.morceau;
-                const StyleCaracteres& s = m.style;
-                const double x = decalage + e.x;
-                if (e.genre == Element::Pile) {
-                    const double barre = y + kBarre * s.hauteur;
-                    const double h = s.hauteur * kPile;
-                    const double hautY = barre + kEcartPile * s.hauteur;
-                    const double basY = barre - kEcartPile * s.hauteur - h;
-                    const double lh = e.haut.avance * e.emHaut * s.largeur;
-                    const double lb = e.bas.avance * e.emBas * s.largeur;
-                    glyphes(r, m, e.haut, e.emHaut, x + (e.largeur - lh) / 2, hautY);
-                    glyphes(r, m, e.bas, e.emBas, x + (e.largeur - lb) / 2, basY);
-                    if (m.separateur != '^') regle(r, s, x, x + e.largeur, barre);
-                    r.descente = std::max(r.descente, y - basY + e.bas.descente * e.emBas);
-                    continue;
-                }
-                glyphes(r, m, e.haut, e.emHaut, x, y);
-                r.descente = std::max(r.descente, e.haut.descente * e.emHaut);
-                if (s.souligne) regle(r, s, x, x + e.largeur, y + kSouligne * s.hauteur);
-                if (s.surligne) regle(r, s, x, x + e.largeur, y + kSurligne * s.hauteur);
-                if (s.barre) regle(r, s, x, x + e.largeur, y + kBarre * s.hauteur);
+    // Places a line that has ended, from x = 0 (or as the box asks, when
+    // there is one): its glyphs, its rules, the depth of its descenders.
+    void placerLigne(const Ligne& l) {
+        MiseEnPage& r = r_;
+        if (multiligne_) y_ -= r.lignes == 0 ? l.hauteur : pasDeLigne(l.hauteur, interligne_);
+        if (r.lignes == 0) premiereHauteur_ = l.hauteur;
+        ++r.lignes;
+        largeurMax_ = std::max(largeurMax_, l.largeur);
+        Debut debut = finActuelle();
+        debut.largeur = l.largeur;
+        debuts_.push_back(debut);
+        const double y = y_;
+        r.descente = 0;
+        for (const Element& e : l.elements) {
+            const Morceau& m = *e.morceau;
+            const StyleCaracteres& s = m.style;
+            const double x = e.x;
+            if (e.genre == Element::Pile) {
+                const double barre = y + kBarre * s.hauteur;
+                const double h = s.hauteur * kPile;
+                const double hautY = barre + kEcartPile * s.hauteur;
+                const double basY = barre - kEcartPile * s.hauteur - h;
+                const double lh = e.haut.avance * e.emHaut * s.largeur;
+                const double lb = e.bas.avance * e.emBas * s.largeur;
+                glyphes(r, m, e.haut, e.emHaut, x + (e.largeur - lh) / 2, hautY);
+                glyphes(r, m, e.bas, e.emBas, x + (e.largeur - lb) / 2, basY);
+                if (m.separateur != '^') regle(r, s, x, x + e.largeur, barre);
+                r.descente = std::max(r.descente, y - basY + e.bas.descente * e.emBas);
+                continue;
             }
+            glyphes(r, m, e.haut, e.emHaut, x, y);
+            r.descente = std::max(r.descente, e.haut.descente * e.emHaut);
+            if (s.souligne) regle(r, s, x, x + e.largeur, y + kSouligne * s.hauteur);
+            if (s.surligne) regle(r, s, x, x + e.largeur, y + kSurligne * s.hauteur);
+            if (s.barre) regle(r, s, x, x + e.largeur, y + kBarre * s.hauteur);
         }
-        r.hauteur = multiligne_ ? -y : (lignes_.empty() ? 0 : lignes_.front().hauteur);
-        return r;
     }
 
     Mesureur& mesureur_;
@@ -434,8 +478,12 @@ class Composition {
     double cadre_;
     double interligne_;
     int colonne_;
-    std::vector<Ligne> lignes_;
+    std::deque<Morceau> morceaux_;
+    MiseEnPage r_;
+    std::vector<Debut> debuts_;
     Ligne ligne_;
+    double hauteurCourante_ = 1;
+    double largeurMax_ = 0, premiereHauteur_ = 0, y_ = 0;
     double x_ = 0;
     bool motOuvert_ = false;  // the last element placed is a word, not spaces
     bool coupee_ = false;     // the current line starts after a wrap
@@ -444,12 +492,25 @@ class Composition {
 }  // namespace
 
 std::vector<Morceau> lireCodes(std::string_view texte, bool mtext, const StyleCaracteres& base) {
-    return Lecteur(mtext, base).lire(texte);
+    std::vector<Morceau> morceaux;
+    Lecteur(mtext, base, [&morceaux](Morceau&& m) {
+        morceaux.push_back(std::move(m));
+    }).lire(texte);
+    return morceaux;
 }
 
 MiseEnPage mettreEnPage(const std::vector<Morceau>& morceaux, bool multiligne, double largeurCadre,
                         double interligne, int colonne, Mesureur& mesureur) {
-    return Composition(mesureur, multiligne, multiligne ? largeurCadre : 0, interligne,
-                       std::clamp(colonne, 0, 2))
-        .composer(morceaux);
+    Composition c(mesureur, multiligne, multiligne ? largeurCadre : 0, interligne,
+                  std::clamp(colonne, 0, 2));
+    for (const Morceau& m : morceaux) c.ajouter(Morceau(m));
+    return c.terminer();
+}
+
+MiseEnPage mettreEnPage(std::string_view texte, const StyleCaracteres& base, bool multiligne,
+                        double largeurCadre, double interligne, int colonne, Mesureur& mesureur) {
+    Composition c(mesureur, multiligne, multiligne ? largeurCadre : 0, interligne,
+                  std::clamp(colonne, 0, 2));
+    Lecteur(multiligne, base, [&c](Morceau&& m) { c.ajouter(std::move(m)); }).lire(texte);
+    return c.terminer();
 }

@@ -10,11 +10,12 @@
 // one), \H height (absolute, or relative with an x), \f and \F font, \C
 // colour index and \c true colour, \L \l underline, \O \o overline, \K \k
 // strike-through, \W width factor, \Q oblique angle, \T tracking, \S
-// stacked fractions (^, / or #), braces grouping, \\ \{ \} escaped
+// stacked fractions (^, / or #), braces grouping (kAccoladesMax deep), \\ \{ \} escaped
 // characters, \~ non-breaking space. Codes that are not understood are
 // removed, never shown.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -43,6 +44,11 @@ struct Morceau {
     std::string bas;      // the denominator of a stack
     char separateur = 0;  // of a stack: '^', '/' or '#'
 };
+
+// Braces nested deeper than this save no style: what they change holds until
+// a brace of a lower level closes (a million braces opened would otherwise
+// keep a million styles).
+constexpr std::size_t kAccoladesMax = 64;
 
 // Reads the codes of `texte` (UTF-8), MTEXT's as well when `mtext`, from
 // the style `base`.
@@ -117,3 +123,8 @@ struct MiseEnPage {
 // line is placed left, centred or right (`colonne` 0, 1, 2) in the box.
 MiseEnPage mettreEnPage(const std::vector<Morceau>& morceaux, bool multiligne, double largeurCadre,
                         double interligne, int colonne, Mesureur& mesureur);
+// The same from the codes of a text (an MTEXT's when `multiligne`), read
+// as they are set: what is kept meanwhile is the line being set and, of the
+// lines before, their glyphs and a few numbers each.
+MiseEnPage mettreEnPage(std::string_view texte, const StyleCaracteres& base, bool multiligne,
+                        double largeurCadre, double interligne, int colonne, Mesureur& mesureur);

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <mutex>
 
 #include "model/caracteres.h"
@@ -62,9 +63,16 @@ std::string minuscules(std::string_view s) {
     return r;
 }
 
+// Names of the drawings map to faces; many names (every family fontconfig
+// does not have among them) come to the same font file, which has one face.
+// The faces are as many as the fonts of the machine in their styles; the
+// names, which a drawing may give by the thousand, are forgotten past
+// kNomsRetenus (their faces stay: painters hold them).
+constexpr std::size_t kNomsRetenus = 4096;
 struct Cache {
     std::mutex verrou;
-    std::map<std::string, std::unique_ptr<Police>> polices;
+    std::unordered_map<std::string, const Police*> noms;
+    std::map<std::string, std::unique_ptr<Police>> polices;  // by font file and style
     cairo_font_options_t* options = nullptr;
 };
 
@@ -86,9 +94,24 @@ FcPattern* trouver(const ChoixPolice& choix) {
     return trouve;
 }
 
-std::unique_ptr<Police> creer(const ChoixPolice& choix) {
-    FcPattern* motif = trouver(choix);
-    if (!motif) return nullptr;
+// What tells one face from another in a font matched: its file, its index
+// there, and the emboldening or slant fontconfig adds.
+std::string identiteFace(FcPattern* motif) {
+    FcChar8* fichier = nullptr;
+    int index = 0;
+    FcBool gras = FcFalse;
+    FcMatrix* matrice = nullptr;
+    FcPatternGetString(motif, FC_FILE, 0, &fichier);
+    FcPatternGetInteger(motif, FC_INDEX, 0, &index);
+    FcPatternGetBool(motif, FC_EMBOLDEN, 0, &gras);
+    const bool penche = FcPatternGetMatrix(motif, FC_MATRIX, 0, &matrice) == FcResultMatch &&
+                        matrice && matrice->xy != 0;
+    return std::string(fichier ? reinterpret_cast<const char*>(fichier) : "") + '|' +
+           std::to_string(index) + (gras ? "|b" : "|") + (penche ? "i" : "");
+}
+
+// The face of a font matched (the pattern is given up).
+std::unique_ptr<Police> creer(FcPattern* motif) {
     auto police = std::make_unique<Police>();
     police->face = cairo_ft_font_face_create_for_pattern(motif);
     FcPatternDestroy(motif);
@@ -149,14 +172,26 @@ const Police* obtenirPolice(const std::string& nom, bool gras, bool italique) {
     Cache& c = cache();
     const std::string cle = minuscules(nom) + (gras ? "|b" : "|") + (italique ? "i" : "");
     std::lock_guard<std::mutex> verrou(c.verrou);
-    auto it = c.polices.find(cle);
-    if (it != c.polices.end()) return it->second.get();
+    auto it = c.noms.find(cle);
+    if (it != c.noms.end()) return it->second;
     ChoixPolice choix = choisirPolice(nom);
     choix.gras = choix.gras || gras;
     choix.italique = choix.italique || italique;
-    std::unique_ptr<Police> police = creer(choix);
-    if (!police && choix.famille != "sans-serif") police = creer({"sans-serif", gras, italique});
-    return c.polices.emplace(cle, std::move(police)).first->second.get();
+    // The face of the font matched, made once; with none, the default's.
+    auto face = [&c](const ChoixPolice& k) -> const Police* {
+        FcPattern* motif = trouver(k);
+        if (!motif) return nullptr;
+        auto [place, nouvelle] = c.polices.try_emplace(identiteFace(motif));
+        if (nouvelle)
+            place->second = creer(motif);
+        else
+            FcPatternDestroy(motif);
+        return place->second.get();
+    };
+    const Police* police = face(choix);
+    if (!police && choix.famille != "sans-serif") police = face({"sans-serif", gras, italique});
+    if (c.noms.size() >= kNomsRetenus) c.noms.clear();
+    return c.noms.emplace(cle, police).first->second;
 }
 
 void libererPolicesTextes() {
@@ -168,6 +203,7 @@ void libererPolicesTextes() {
         cairo_font_face_destroy(p.second->face);
     }
     c.polices.clear();
+    c.noms.clear();
     if (c.options) cairo_font_options_destroy(c.options);
     c.options = nullptr;
 }
@@ -196,7 +232,10 @@ void MesureurCairo::mesurer(const StyleCaracteres& style, std::string_view texte
         nom_ = style.police;
         gras_ = style.gras;
         italique_ = style.italique;
-        police_ = obtenirPolice(nom_, gras_, italique_);
+        // Past kPolicesMax names, the default face.
+        const std::string cle = nom_ + (gras_ ? "|b" : "|") + (italique_ ? "i" : "");
+        if (noms_.size() < kPolicesMax) noms_.insert(cle);
+        police_ = obtenirPolice(noms_.count(cle) ? nom_ : std::string(), gras_, italique_);
         glyphes_ = &parPolice_[police_];
     }
     m.glyphes.clear();

@@ -12,7 +12,8 @@
 // its default sans-serif face.
 //
 // The faces are shared by every painter of the process (guarded by a lock)
-// and kept until libererPolicesTextes.
+// and kept until libererPolicesTextes: one per font file and style that the
+// names come to, each name looked up once.
 #pragma once
 
 #include <cairo.h>
@@ -20,6 +21,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "render/mise_en_page.h"
 
@@ -54,7 +56,15 @@ void libererPolicesTextes();
 // The layout's measures through these faces.
 class MesureurCairo : public Mesureur {
   public:
+    // Font names (with bold and italic) that one measurer looks up, that is
+    // one painter of one drawing: the texts in the others take the default
+    // face (each name new to the process costs fontconfig a millisecond or
+    // so, and a drawing may name fifty thousand).
+    static constexpr std::size_t kPolicesMax = 256;
+
     void mesurer(const StyleCaracteres& style, std::string_view texte, Mesure& m) override;
+    // How many font names were looked up.
+    std::size_t nombrePolices() const { return noms_.size(); }
 
   private:
     struct Glyphe {
@@ -70,4 +80,5 @@ class MesureurCairo : public Mesureur {
     const Police* police_ = nullptr;
     std::unordered_map<char32_t, Glyphe>* glyphes_ = nullptr;  // of police_
     std::unordered_map<const Police*, std::unordered_map<char32_t, Glyphe>> parPolice_;
+    std::unordered_set<std::string> noms_;
 };

@@ -548,8 +548,8 @@ void RenduCairo::texte(const Matrice& m, const TexteAPeindre& t) {
     base.hauteur = t.taille;
     const bool multiligne = d.isMultiligne();
     const int colonne = multiligne ? (std::clamp(d.attachement, 1, 9) - 1) % 3 : 0;
-    const MiseEnPage mp = mettreEnPage(lireCodes(t.texte, multiligne, base), multiligne,
-                                       d.largeurCadre, d.interligne, colonne, mesureur_);
+    const MiseEnPage mp =
+        mettreEnPage(t.texte, base, multiligne, d.largeurCadre, d.interligne, colonne, mesureur_);
     if (mp.passages.empty() && mp.filets.empty()) return;
     const Matrice local = multiligne ? placerMText(t.x, t.y, d, mp.largeur, mp.hauteur)
                                      : placerTexte(t.x, t.y, t.taille, d, mp.largeur, mp.descente);

@@ -26,6 +26,9 @@ const char* raisonRefus(RefusImage refus) {
         case RefusImage::TropGrande:
         case RefusImage::Budget:
             return "image trop grande";
+        case RefusImage::TropCouteux:
+        case RefusImage::Temps:
+            return "image trop longue a decoder";
         case RefusImage::Decodage:
         case RefusImage::Aucun:
             break;

@@ -15,6 +15,7 @@
 
 #include "render/images.h"
 #include "support/fichiers.h"
+#include "support/hostiles.h"
 
 namespace {
 
@@ -185,4 +186,42 @@ TEST(FichiersImages, CheminRelatifAuDossierDuDessin) {
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(cairo_image_surface_get_width(s), 2);
     ASSERT_EQ(chdir(avant.c_str()), 0);
+}
+
+// Work beyond the pixels: a progressive JPEG whose scans repeat is refused
+// as soon as its scans are counted, before the loader goes through them;
+// any picture not decoded by its deadline is given up.
+TEST(FichiersImages, TravailEtEcheanceBornes) {
+    DossierTemporaire d;
+    const std::string un = d.ecrire("un.jpg", hostiles::jpegProgressif(64, 64, 1));
+    const std::string mille = d.ecrire("mille.jpg", hostiles::jpegProgressif(64, 64, 1000));
+    BornesDecodage cent, passee;
+    cent.travail = 64 * 64 * 100;
+    passee.echeance = std::chrono::steady_clock::now();
+    struct Cas {
+        std::string chemin;
+        BornesDecodage bornes;
+        RefusImage refus;
+        int passes;
+    };
+    for (const Cas& k :
+         {Cas{un, cent, RefusImage::Aucun, 2}, Cas{mille, cent, RefusImage::TropCouteux, 1001},
+          Cas{un, passee, RefusImage::Temps, 2}}) {
+        Decodage dec;
+        GdkPixbuf* p =
+            decoderImage(k.chemin, dec, CacheImages::kPixelsMax, CacheImages::kCoteMax, k.bornes);
+        EXPECT_EQ(dec.refus, k.refus) << k.chemin;
+        EXPECT_EQ(dec.passes, k.passes) << k.chemin;
+        EXPECT_EQ(p != nullptr, k.refus == RefusImage::Aucun);
+        if (p) g_object_unref(p);
+    }
+    // Said once, and not tried again.
+    std::ostringstream erreurs;
+    CacheImages cache(64 << 20, erreurs);
+    cache.setTravailRepeinte(64 * 64 * 100);
+    for (int i = 0; i < 2; ++i, cache.nouvelleRepeinte()) EXPECT_EQ(cache.image(mille), nullptr);
+    EXPECT_EQ(cache.decodages(), 1u);
+    EXPECT_EQ(erreurs.str(), "Image trop couteuse a decoder, non chargee : " + mille +
+                                 " (au moins 1001 passes de 64 x 64 pixels ; au plus 409600 "
+                                 "pixels decodes par repeinte)\n");
 }

@@ -40,7 +40,8 @@ TEST(Regressions, ChaqueFichierSeLitEtSePeint) {
         }
         // The fuzz target reads every input as a picture too.
         Decodage decodage;
-        GdkPixbuf* image = decoderImage(f, decodage, 1 << 16, 1024, std::uint64_t{1} << 20);
+        GdkPixbuf* image =
+            decoderImage(f, decodage, 1 << 16, 1024, BornesDecodage{std::uint64_t{1} << 20});
         EXPECT_EQ(image != nullptr, decodage.refus == RefusImage::Aucun);
         if (image) g_object_unref(image);
         EXPECT_LT(std::chrono::steady_clock::now() - debut, std::chrono::seconds(20));

@@ -2,6 +2,8 @@
 // output that appears whole or not at all, bounds of time and memory.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -137,5 +139,63 @@ TEST(TarsinRenderSortie, ImageIncompleteEcriteEtDite) {
         ASSERT_NE(i, std::string::npos) << e.erreurs;
         EXPECT_EQ(e.erreurs.find("image incomplete", i + debut.size()), std::string::npos);
         EXPECT_NE(e.erreurs.find(k.message, i), std::string::npos) << e.erreurs;
+    }
+}
+
+// An output that is not a regular file is refused before anything is read
+// or written: a pipe does not block, a link (dangling or not) is not written
+// through, and the folder is left as it was.
+TEST(TarsinRenderSortie, SortiesQuiNeSontPasDesFichiers) {
+    DossierTemporaire d;
+    const std::string dessin = d.ecrire("plan.dxf", dxf::entites(dxf::ligne(0, 0, 50, 50)));
+    const std::string& c = d.chemin();
+    ASSERT_EQ(mkfifo((c + "/tube.png").c_str(), 0600), 0);
+    fs::create_symlink(c + "/cible.png", c + "/pendant.png");
+    fs::create_symlink(dessin, c + "/lien.svg");
+    fs::create_directory(c + "/dossier.pdf");
+    const std::vector<std::string> avant = contenu(c);
+    for (auto [nom, raison] : {std::pair{"tube.png", "ce n'est pas un fichier ordinaire"},
+                               {"pendant.png", "c'est un lien symbolique"},
+                               {"lien.svg", "c'est un lien symbolique"},
+                               {"dossier.pdf", "c'est un dossier"}}) {
+        const Execution e = rendre({"--quiet", "--max-seconds", "2", dessin, c + "/" + nom});
+        EXPECT_EQ(e.statut, 1) << nom;
+        EXPECT_NE(e.erreurs.find(std::string(nom) + " : " + raison), std::string::npos)
+            << e.erreurs;
+        EXPECT_EQ(contenu(c), avant);
+    }
+    EXPECT_EQ(fs::read_symlink(c + "/lien.svg"), dessin);
+}
+
+// The thumbnailer's bound of memory on a drawing of hatch edges and of many
+// fonts (cairo's rasteriser, given a refusal in the fill, used to crash
+// there): whatever the bound, the picture whole, or status 1 with the one
+// line of the bound and nothing left in the folder; never a crash.
+TEST(TarsinRenderSortie, BorneDeMemoireSansPlantage) {
+    DossierTemporaire d;
+    std::string bords = dxf::paire(0, "HATCH") + dxf::paire(8, "0") + dxf::paire(70, 1) +
+                        dxf::paire(91, 1) + dxf::paire(92, 1) + dxf::paire(93, 6000);
+    for (int i = 0; i < 6000; ++i)
+        bords += dxf::paire(72, 2) + dxf::paire(10, i % 500) + dxf::paire(20, 0) +
+                 dxf::paire(40, 200) + dxf::paire(50, 0) + dxf::paire(51, 360) + dxf::paire(73, 1);
+    bords += dxf::paire(97, 0) + dxf::paire(75, 0) + dxf::paire(76, 1) + dxf::paire(98, 0);
+    for (int i = 0; i < 100; ++i)
+        bords += dxf::paire(0, "MTEXT") + dxf::paire(8, "0") + dxf::paire(10, i) +
+                 dxf::paire(20, 5) + dxf::paire(40, 2.0) +
+                 dxf::paire(1, "{\\fPolice" + std::to_string(i) + "|b1;Texte}");
+    const std::string dessin = d.ecrire("plan.dxf", dxf::entites(bords));
+    for (const char* mio : {"16", "24", "32", "48", "512"}) {
+        const Execution e = rendre({"--quiet", "--no-images", "--accept-incomplete", "--max-memory",
+                                    mio, "--size", "64", dessin, d.chemin() + "/v.png"},
+                                   {"ASAN_OPTIONS=allocator_may_return_null=1"});
+        const std::vector<std::string> seul{"plan.dxf"}, vignette{"plan.dxf", "v.png"};
+        if (e.statut == 0) {
+            EXPECT_EQ(contenu(d.chemin()), vignette);
+            fs::remove(d.chemin() + "/v.png");
+            continue;
+        }
+        EXPECT_EQ(e.statut, 1) << mio << e.erreurs;
+        EXPECT_NE(e.erreurs.find("memoire"), std::string::npos) << mio << e.erreurs;
+        EXPECT_EQ(contenu(d.chemin()), seul) << mio;
     }
 }

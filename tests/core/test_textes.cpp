@@ -16,6 +16,7 @@
 #include "render/peintre.h"
 #include "render/polices.h"
 #include "support/dxf.h"
+#include "support/hostiles.h"
 #include "support/importation.h"
 
 namespace {
@@ -227,6 +228,35 @@ TEST(Lignes, CoupuresALaLargeurDuCadre) {
     const MiseEnPage centre = mettreEnPage(lireCodes("ab\\Pabcd", true, base), true, 10, 1, 1, m);
     EXPECT_NEAR(centre.passages.front().glyphes.front().x, 4, 1e-9);
     EXPECT_NEAR(centre.largeur, 10, 1e-9);
+}
+
+// Codes that once cost far more than their bytes: braces past the depth
+// kept save nothing and close as they should; paragraphs are set as they
+// are read (lines centred under the widest all the same); one measurer
+// looks up kPolicesMax font names, the others take the default face, and
+// names that fontconfig does not have come to one face.
+TEST(Lignes, CodesCouteuxBornes) {
+    StyleCaracteres base;
+    base.hauteur = 2;
+    const std::string accolades =
+        hostiles::mtextAccolades(1'000'000) + "\\H3;y" + std::string(1'000'000, '}') + "z";
+    EXPECT_EQ(decrire(lireCodes(accolades, true, base)), "[x][y|h3][z]");
+    MesureurFixe m;
+    const MiseEnPage mp =
+        mettreEnPage(hostiles::mtextParagraphes(100'000) + "abc", base, true, 0, 1, 1, m);
+    EXPECT_EQ(mp.lignes, 100'001);
+    ASSERT_EQ(mp.passages.size(), 1u);
+    const auto& g = mp.passages[0].glyphes;
+    ASSERT_EQ(g.size(), 100'003u);
+    EXPECT_NEAR(g.front().x, 2, 1e-9);
+    EXPECT_NEAR(g.back().x, 4, 1e-9);
+    EXPECT_NEAR(g.back().y, -2 - 100'000 * 10.0 / 3, 1e-6);
+    MesureurCairo cairo;
+    const MiseEnPage polices =
+        mettreEnPage(hostiles::mtextPolices(1000), base, true, 0, 1, 0, cairo);
+    EXPECT_EQ(cairo.nombrePolices(), MesureurCairo::kPolicesMax);
+    ASSERT_EQ(polices.passages.size(), 1u);
+    EXPECT_EQ(polices.passages[0].police, obtenirPolice("", false, false));
 }
 
 // ---------------------------------------------------------------- placement

@@ -1,13 +1,8 @@
 // tarsin-render: paints a DXF drawing into a PNG, SVG or PDF file, without a
 // display, with the same importer, painters and view transform as the viewer.
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -15,6 +10,7 @@
 #include <vector>
 
 #include "demarrage/options.h"
+#include "fichiers/fichier_provisoire.h"
 #include "import/dxfhandler.h"
 #include "import/lecture.h"
 #include "model/etendue.h"
@@ -48,6 +44,8 @@ const char* const kUsage =
     "  --version      affiche la version\n"
     "La sortie est ecrite sous un nom provisoire puis renommee : un echec ne laisse aucun "
     "fichier.\n"
+    "Une sortie qui n'est pas un fichier ordinaire (lien symbolique, tube, peripherique,\n"
+    "  dossier) est refusee.\n"
     "Statut de sortie : 0 image complete ; 1 echec, aucune image ; 2 mauvais usage ;\n"
     "  3 image ecrite mais incomplete (fichier tronque, blocs trop imbriques, textes ou\n"
     "  traits sur lesquels cairo a echoue), dite en une ligne sur la sortie d'erreur.\n";
@@ -92,23 +90,12 @@ bool lireBorne(const std::string& s, unsigned& v, unsigned max) {
     return !s.empty() && e == std::errc() && fin == s.data() + s.size() && v >= 1 && v <= max;
 }
 
-// Whether the output file can be written, without leaving a new empty file
+// Whether the output file can be written (a temporary file can be made
+// beside it, and nothing but a regular file is there), leaving nothing
 // behind: so a wrong output path is told before a long import.
 bool sortieInscriptible(const std::string& chemin, std::string& raison) {
-    struct stat st;
-    const bool existait = stat(chemin.c_str(), &st) == 0;
-    if (existait && S_ISDIR(st.st_mode)) {
-        raison = "c'est un dossier";
-        return false;
-    }
-    FILE* f = std::fopen(chemin.c_str(), "ab");
-    if (!f) {
-        raison = std::strerror(errno);
-        return false;
-    }
-    std::fclose(f);
-    if (!existait) std::remove(chemin.c_str());
-    return true;
+    FichierProvisoire essai;
+    return essai.ouvrir(chemin, raison);
 }
 
 }  // namespace
@@ -185,9 +172,11 @@ int main(int argc, char** argv) {
     if (!sortieInscriptible(sortie, raison))
         return erreur("impossible d'ecrire " + sortie + " : " + raison + ".");
 
+    // The traces are written out on a crash, after the temporary file is
+    // removed (the handlers of the limits come over this one).
+    Trace::installerVidageSurSignal();
     if (!poserLimites(secondesMax, mioMax, raison))
         return erreur("impossible de poser les limites : " + raison + ".");
-    Trace::installerVidageSurSignal();
     std::ofstream rien;  // a stream without a buffer: writes nothing
     std::ostream& traces = silencieux ? static_cast<std::ostream&>(rien) : std::cout;
     if (silencieux) rien.setstate(std::ios::badbit);

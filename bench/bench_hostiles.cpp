@@ -1,0 +1,138 @@
+// Small inputs that cost far more than their size, against ordinary ones of
+// the same size, in one run:
+//   MTEXT laid out (codes read, glyphs measured and placed by the fonts of
+//   the painters, each run from a cold font cache as in a new process):
+//   300,000 paragraphs, a million braces opened, 50,000 font names, each
+//   against an ordinary text (words and paragraphs) of as many bytes;
+//   a progressive JPEG of 2048 x 2048 pixels whose AC scan repeats 1,000
+//   times, decoded as the drawings' pictures are, against the same JPEG
+//   with that scan once.
+// Each figure is the median of a few runs (TARSIN_BENCH_REPETITIONS,
+// default 3), with the peak memory of one run (in a child process).
+#include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "render/images.h"
+#include "render/mise_en_page.h"
+#include "render/peintre.h"
+#include "render/polices.h"
+#include "support/hostiles.h"
+
+namespace {
+
+struct Cout {
+    double secondes;
+    double mio;  // peak resident memory above the parent's
+};
+
+// A line of /proc/self/status, in KiB ("VmRSS:", "VmHWM:").
+long statutKio(const char* nom) {
+    std::ifstream statut("/proc/self/status");
+    std::string ligne;
+    while (std::getline(statut, ligne))
+        if (ligne.rfind(nom, 0) == 0) return std::atol(ligne.c_str() + std::strlen(nom));
+    return 0;
+}
+
+Cout mesurer(const std::function<void()>& travail) {
+    int repetitions = 3;
+    if (const char* r = std::getenv("TARSIN_BENCH_REPETITIONS")) repetitions = std::atoi(r);
+    std::vector<double> temps;
+    for (int i = 0; i < std::max(repetitions, 1); ++i) {
+        const auto debut = std::chrono::steady_clock::now();
+        travail();
+        temps.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count());
+    }
+    std::sort(temps.begin(), temps.end());
+    // The peak of one run, in a child whose peak starts from what it holds
+    // (clear_refs 5 resets it).
+    int tube[2];
+    if (pipe(tube) != 0) std::abort();
+    const pid_t enfant = fork();
+    if (enfant == 0) {
+        malloc_trim(0);
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const long avant = statutKio("VmRSS:");
+        travail();
+        const long pic = statutKio("VmHWM:") - avant;
+        if (write(tube[1], &pic, sizeof pic) != sizeof pic) _exit(1);
+        _exit(0);
+    }
+    long pic = 0;
+    if (read(tube[0], &pic, sizeof pic) != sizeof pic) pic = -1;
+    close(tube[0]);
+    close(tube[1]);
+    waitpid(enfant, nullptr, 0);
+    return {temps[temps.size() / 2], pic / 1024.0};
+}
+
+void mettreEnPageFroid(const std::string& codes) {
+    libererPolicesTextes();
+    MesureurCairo mesureur;
+    StyleCaracteres base;
+    base.hauteur = 2.5;
+    // As the painter lays a text out.
+    const MiseEnPage mp = mettreEnPage(codes, base, true, 0, 1, 0, mesureur);
+    if (mp.lignes < 0) std::abort();
+}
+
+void comparer(const char* nom, const Cout& hostile, const Cout& ordinaire) {
+    std::printf(
+        "%-22s %9.3f s %8.1f Mio | ordinaire %9.3f s %8.1f Mio | x%.2f temps, x%.2f memoire\n", nom,
+        hostile.secondes, hostile.mio, ordinaire.secondes, ordinaire.mio,
+        hostile.secondes / ordinaire.secondes,
+        ordinaire.mio > 0 ? hostile.mio / ordinaire.mio : 0.0);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main() {
+    struct Cas {
+        const char* nom;
+        std::string codes;
+    };
+    const Cas cas[] = {
+        {"300000 paragraphes", hostiles::mtextParagraphes(300'000)},
+        {"1000000 accolades", hostiles::mtextAccolades(1'000'000)},
+        {"50000 polices", hostiles::mtextPolices(50'000)},
+    };
+    std::printf("== MTEXT mis en page (froid), contre un texte ordinaire de meme taille\n");
+    for (const Cas& c : cas) {
+        const std::string ordinaire = hostiles::mtextOrdinaire(c.codes.size());
+        const Cout h = mesurer([&] { mettreEnPageFroid(c.codes); });
+        const Cout o = mesurer([&] { mettreEnPageFroid(ordinaire); });
+        comparer(c.nom, h, o);
+    }
+
+    std::printf("== JPEG progressif 2048 x 2048, 1000 scans repetes, contre 1 scan\n");
+    const std::string dossier =
+        std::getenv("TARSIN_BENCH_DIR") ? std::getenv("TARSIN_BENCH_DIR") : "/tmp";
+    const std::string hostile = dossier + "/tarsin-bench-scans.jpg";
+    const std::string simple = dossier + "/tarsin-bench-simple.jpg";
+    std::ofstream(hostile, std::ios::binary) << hostiles::jpegProgressif(2048, 2048, 1000);
+    std::ofstream(simple, std::ios::binary) << hostiles::jpegProgressif(2048, 2048, 1);
+    auto decoder = [](const std::string& chemin) {
+        Decodage d;
+        GdkPixbuf* p = decoderImage(chemin, d, CacheImages::kPixelsMax, CacheImages::kCoteMax);
+        if (p) g_object_unref(p);
+    };
+    comparer("JPEG 1000 scans", mesurer([&] { decoder(hostile); }),
+             mesurer([&] { decoder(simple); }));
+    std::remove(hostile.c_str());
+    std::remove(simple.c_str());
+    libererPolices();
+    return 0;
+}

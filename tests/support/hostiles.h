@@ -1,0 +1,81 @@
+// Small files that cost far more than their size, made by the tests and the
+// benchmarks rather than committed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace hostiles {
+
+// A grey progressive JPEG of `largeur` x `hauteur` pixels: a DC scan, then
+// `scans` times the same AC scan, each a few bytes long (end-of-band runs
+// over every block) but each a whole pass of the picture for a decoder that
+// shows it scan by scan. `scans` 1: an ordinary progressive JPEG.
+inline std::string jpegProgressif(int largeur, int hauteur, int scans) {
+    auto mot = [](int v) { return std::string{static_cast<char>(v >> 8), static_cast<char>(v)}; };
+    auto segment = [&](int marqueur, const std::string& corps) {
+        return std::string{'\xFF', static_cast<char>(marqueur)} +
+               mot(static_cast<int>(corps.size()) + 2) + corps;
+    };
+    // Entropy-coded bits, 0xFF bytes stuffed, padded with ones.
+    auto donnees = [](long bits, std::uint32_t motif, int longueur) {
+        std::string s;
+        std::uint32_t acc = 0;
+        int n = 0;
+        auto pousser = [&](std::uint32_t v, int k) {
+            for (int i = k - 1; i >= 0; --i) {
+                acc = acc << 1 | ((v >> i) & 1);
+                if (++n == 8) {
+                    s += static_cast<char>(acc);
+                    if ((acc & 0xFF) == 0xFF) s += '\0';
+                    acc = 0;
+                    n = 0;
+                }
+            }
+        };
+        for (long i = 0; i < bits; ++i) pousser(motif, longueur);
+        if (n) pousser(0xFF, 8 - n);
+        return s;
+    };
+    const long blocs = long{(largeur + 7) / 8} * ((hauteur + 7) / 8);
+    std::string j = "\xFF\xD8";
+    j += segment(0xDB, std::string(1, '\0') + std::string(64, '\x01'));
+    j += segment(0xC2, "\x08" + mot(hauteur) + mot(largeur) + std::string("\x01\x01\x11\x00", 4));
+    // One code of one bit per table: DC "no difference", AC "end of band
+    // for 2^14 + 16383 blocks".
+    const std::string un = "\x01" + std::string(15, '\0');
+    j += segment(0xC4, std::string(1, '\x00') + un + std::string(1, '\x00'));
+    j += segment(0xC4, "\x10" + un + "\xE0");
+    j += segment(0xDA, std::string("\x01\x01\x00\x00\x00\x00", 6)) + donnees(blocs, 0, 1);
+    const std::string ac = segment(0xDA, std::string("\x01\x01\x00\x01\x3F\x00", 6)) +
+                           donnees((blocs + 32766) / 32767, 0x3FFF, 15);
+    for (int i = 0; i < scans; ++i) j += ac;
+    return j + "\xFF\xD9";
+}
+
+// MTEXT codes whose layout once cost far more than their bytes: `n`
+// paragraphs of one letter, `n` braces opened, `n` fonts of their own.
+inline std::string mtextParagraphes(int n) {
+    std::string t;
+    for (int i = 0; i < n; ++i) t += "x\\P";
+    return t;
+}
+inline std::string mtextAccolades(int n) {
+    return std::string(static_cast<std::size_t>(n), '{') + "x";
+}
+inline std::string mtextPolices(int n) {
+    std::string t;
+    for (int i = 0; i < n; ++i) t += "\\fPolice" + std::to_string(i) + ";x";
+    return t;
+}
+// An ordinary MTEXT of `octets` bytes: words, a paragraph every few lines.
+inline std::string mtextOrdinaire(std::size_t octets) {
+    static const char* const kMots[] = {"Mur ",   "porteur ", "en ", "beton ", "arme, ", "voir ",
+                                        "coupe ", "A-A ",     "et ", "note ",  "3. "};
+    std::string t;
+    for (std::size_t i = 0; t.size() < octets; ++i)
+        t += i % 40 == 39 ? "\\P" : kMots[i % (sizeof kMots / sizeof *kMots)];
+    return t.substr(0, octets);
+}
+
+}  // namespace hostiles
