@@ -15,7 +15,6 @@
 
 #include "annot/annotations.h"
 #include "import/lecture.h"
-#include "model/etendue.h"
 #include "model/trace.h"
 #include "render/peintre.h"
 
@@ -89,8 +88,8 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     // "Ajuster", "Exporter" and "Imprimer" on a row of their own under the
     // toolbar, whose commands and zoom buttons fill the column's width.
     boiteCommandes.pack_start(boutonAjuster, Gtk::PACK_SHRINK);
-    for (auto [bouton, action] : {std::pair{&boutonExporter, actionExporter},
-                                  std::pair{&boutonImprimer, actionImprimer}}) {
+    for (auto [bouton, action] :
+         {std::pair{&boutonExporter, actionExporter}, std::pair{&boutonImprimer, actionImprimer}}) {
         action->connect_proxy(*bouton);
         boiteCommandes.pack_start(*bouton, Gtk::PACK_SHRINK);
     }
@@ -265,7 +264,7 @@ bool Tarsin::exporter(const std::string& chemin, FormatImage format, bool toutLe
     if (!dessinOuvert) return false;
     int largeur = 1, hauteur = 1;
     Vue vue = dessin.vueVisible(largeur, hauteur);
-    if (toutLeDessin) vue = ajuster(etendue(*dessinOuvert), largeur, hauteur, kMargeAjustement);
+    if (toutLeDessin) vue = ajusterDessin(*dessinOuvert, largeur, hauteur, kMargeAjustement);
     ResultatExport r;
     {
         Trace trace(sortie);

@@ -4,6 +4,7 @@
 
 #include "model/disposition.h"
 #include "model/courbes.h"
+#include "model/multileader.h"
 
 namespace {
 
@@ -110,6 +111,18 @@ void ajouter(Boite& b, const Insertion& i, int profondeur) {
     for (const Attribut* a : i.getAttributs()) ajouter(b, *a, profondeur);
 }
 
+void ajouter(Boite& b, const MultiLeader& m, int profondeur) {
+    const FigureRepere f = figureRepere(m);
+    for (const auto& l : f.lignes) ajouterPoints(b, l);
+    for (const auto& p : f.paliers) ajouterPoints(b, p);
+    for (const auto& t : f.fleches) ajouterPoints(b, t);
+    if (m.getBlocFleche() && profondeur < kProfondeurMax)
+        for (const Matrice& place : f.blocsFleches)
+            b.ajouter(etendue(*m.getBlocFleche(), profondeur + 1).transformee(place));
+    if (m.getTexte()) ajouter(b, *m.getTexte(), profondeur);
+    if (m.getBloc()) ajouter(b, *m.getBloc(), profondeur);
+}
+
 void ajouter(Boite& b, const Dimension& d, int profondeur) {
     if (profondeur >= kProfondeurMax) return;
     b.ajouter(etendue(d.getBloc(), profondeur + 1));
@@ -121,6 +134,23 @@ void ajouter(Boite& b, const Dimension& d, int profondeur) {
 bool horsVue(const Entity& e) {
     return e.isEspacePapier() || (e.getCalque()->isEteint() && !e.getCalque()->isZero());
 }
+
+// What bounds a box only when nothing else does: arcs and circles of no
+// radius (the walk paints nothing of them), and the insertions of blocks
+// that hold nothing else.
+template <class T>
+bool ponctuel(const T&, int) {
+    return false;
+}
+bool ponctuel(const Circle& c, int) { return !(std::fabs(c.getRayon()) > 0); }
+bool ponctuel(const Arc& a, int p) { return ponctuel(static_cast<const Circle&>(a), p); }
+bool ponctuel(const Block& b, int profondeur) {
+    return profondeur < kProfondeurMax && (etendue(b, profondeur + 1), b.cacheEtendue.ponctuelle);
+}
+bool ponctuel(const Insertion& i, int p) {
+    return i.getAttributs().empty() && ponctuel(i.getDefinition(), p);
+}
+bool ponctuel(const Dimension& d, int p) { return ponctuel(d.getBloc(), p); }
 
 // The objects one entity stands for when walked.
 template <class T>
@@ -134,6 +164,7 @@ double deplie(const Insertion& i) {
            (1 + i.getDefinition().cacheEtendue.objets);
 }
 double deplie(const Dimension& d) { return 1 + d.getBloc().cacheEtendue.objets; }
+double deplie(const MultiLeader& m) { return 1 + (m.getBloc() ? deplie(*m.getBloc()) : 0); }
 
 const Boite& etendue(const Block& bloc, int profondeur) {
     auto& cache = bloc.cacheEtendue;
@@ -141,16 +172,17 @@ const Boite& etendue(const Block& bloc, int profondeur) {
     // that insertion adds nothing, as the walk leaves it out.
     if (cache.etat != Block::CacheEtendue::Inconnue) return cache.boite;
     cache.etat = Block::CacheEtendue::EnCours;
-    Boite b;
+    Boite b, secours;
     double objets = 0;
     pourChaqueGenre(GenresEntites{}, [&](auto* genre) {
         using T = std::remove_pointer_t<decltype(genre)>;
         for (const T* e : bloc.liste<T>()) {
-            if (!horsVue(*e)) ajouter(b, *e, profondeur);
+            if (!horsVue(*e)) ajouter(ponctuel(*e, profondeur) ? secours : b, *e, profondeur);
             objets += deplie(*e);
         }
     });
-    cache.boite = b;
+    cache.ponctuelle = b.vide() && !secours.vide();
+    cache.boite = cache.ponctuelle ? secours : b;
     cache.objets = objets;
     cache.etat = Block::CacheEtendue::Connue;
     return cache.boite;
@@ -193,8 +225,17 @@ Boite etendueEllipse(const PointPlan& c, const PointPlan& a, const PointPlan& b,
         boite.ajouter(c.x + a.x * std::cos(t) + b.x * std::sin(t),
                       c.y + a.y * std::cos(t) + b.y * std::sin(t));
     };
-    double balayage = std::fmod(t2 - t1, 2 * kPi);
-    if (balayage <= 0) balayage += 2 * kPi;
+    // The sweep as the walk paints it: more than a turn, or equal ends, a
+    // whole turn; within 1e-9 of one too (6.28318530718 as some programs
+    // write 2 pi).
+    double balayage = t2 - t1;
+    if (!(balayage <= 2 * kPi)) {
+        balayage = 2 * kPi;
+    } else {
+        balayage = std::fmod(balayage, 2 * kPi);
+        if (balayage <= 0) balayage += 2 * kPi;
+    }
+    if (balayage >= 2 * kPi - 1e-9) balayage = 2 * kPi;
     ajouterT(t1);
     ajouterT(t1 + balayage);
     // Where x and then y are extreme, and the opposite points.

@@ -21,8 +21,8 @@
 // unwalked, and those smaller than a pixel are drawn as one.
 //
 // Only the traced kinds write trace lines: the copies of a multiple
-// insertion after the first, and the blocks that dimensions show, are
-// walked without writing any.
+// insertion after the first, and the blocks that dimensions and
+// multileaders show, are walked without writing any.
 #pragma once
 
 #include <atomic>
@@ -136,6 +136,7 @@ class Parcours {
     void dessiner(const std::vector<Spline*>& l) { drawSplines(l); }
     void dessiner(const std::vector<Face3D*>& l) { drawFaces(l); }
     void dessiner(const std::vector<Leader*>& l) { drawLeaders(l); }
+    void dessiner(const std::vector<MultiLeader*>& l);
     void dessiner(const std::vector<Dimension*>& l) { drawCotations(l); }
 
     bool tracer() const { return trace_ && !trace_->coupee(); }
@@ -199,6 +200,9 @@ class Parcours {
     void maillage(const Polyline& p, const Trait& base);
     // The lines of a hatch's pattern over its boundary polygons (points_).
     void motif(const Hatch& h, const CouleurRVB& couleur);
+    // A multileader's lines, arrowheads and landings, then its text or its
+    // block and attributes; what is by block in them is the multileader's.
+    void multileader(const MultiLeader& m);
     // Hands a text to the backend when it is seen; a text whose capitals
     // would be under a pixel high is a bar where its lines lie, or nothing
     // when that bar is under a pixel long.

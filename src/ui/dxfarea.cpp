@@ -10,8 +10,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "model/etendue.h"
-
 namespace {
 
 // Zoom of one wheel notch or one + or - key.
@@ -233,7 +231,7 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
     if (ajusterAuPremierDessin) {
         ajusterAuPremierDessin = false;
         const Gdk::Rectangle r = partieVisible();
-        const Vue v = ::ajuster(etendue(*dessin), r.get_width(), r.get_height(), kMargeAjustement);
+        const Vue v = ajusterDessin(*dessin, r.get_width(), r.get_height(), kMargeAjustement);
         vue.echelle = v.echelle;
         vue.x = v.x - r.get_x() / v.echelle;
         vue.y = v.y + (r.get_y() + r.get_height() - get_allocation().get_height()) / v.echelle;

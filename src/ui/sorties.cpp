@@ -107,8 +107,8 @@ std::string Impression::imprimer(Gtk::Window& parent, const Dessin& dessin, cons
             const double l = contexte->get_width(), h = contexte->get_height();
             Trace t(trace);
             Peintre peintre(t);
-            peintre.peindre(contexte->get_cairo_context(), dessin, ajuster(cadre(), l, h, 0), h,
-                            Zone{0, 0, l, h}, masques);
+            const Vue v = tout ? ajusterDessin(dessin, l, h, 0) : ajuster(vue, l, h, 0);
+            peintre.peindre(contexte->get_cairo_context(), dessin, v, h, Zone{0, 0, l, h}, masques);
         });
 
     Gtk::PrintOperationResult resultat;
