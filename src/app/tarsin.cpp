@@ -21,7 +21,6 @@
 
 #include "annot/annotations.h"
 #include "import/lecture.h"
-#include "model/etendue.h"
 #include "model/trace.h"
 #include "render/peintre.h"
 
@@ -308,7 +307,7 @@ bool Tarsin::exporter(const std::string& chemin, FormatImage format, bool toutLe
     if (!dessinOuvert) return false;
     int largeur = 1, hauteur = 1;
     Vue vue = dessin.vueVisible(largeur, hauteur);
-    if (toutLeDessin) vue = ajuster(etendue(*dessinOuvert), largeur, hauteur, kMargeAjustement);
+    if (toutLeDessin) vue = ajusterDessin(*dessinOuvert, largeur, hauteur, kMargeAjustement);
     ResultatExport r;
     {
         Peintre peintre;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "import/enregistrements.h"
+#include "model/multileader.h"
 
 namespace {
 
@@ -99,6 +100,16 @@ void DXFHandler::endSection() {
         ajouterDefinitionAttribut();
     } else if (genreEnregistrement == "VERTEX" && polyligne && polyligne->isFacettes()) {
         ajouterFace(paires());
+    } else if (genreEnregistrement == "MULTILEADER") {
+        ajouterMultiLeader();
+    } else if (genreEnregistrement == "BLOCK_RECORD" || genreEnregistrement == "STYLE") {
+        auto& noms = genreEnregistrement == "STYLE" ? nomsStyles : nomsBlocs;
+        std::string poignee, nom;
+        for (const Paire& q : paires()) {
+            if (q.code == 5) poignee = std::string(q.valeur);
+            if (q.code == 2) nom = std::string(q.valeur);
+        }
+        if (!poignee.empty()) noms[poignee] = nom;
     } else if (genreEnregistrement == "DIMSTYLE") {
         // What the leaders of that style take: DIMASZ (41) and DIMSCALE
         // (40), the header's when it has none.
@@ -254,7 +265,8 @@ void DXFHandler::addPolyline(const DL_PolylineData& data) {
     trace << "POLYLINE, \tflags: " << data.flags;
     trace.finLigne();
     printAttributes();
-    Polyline& polyline = ajouter<Polyline>(calqueCourant(), typeLigneCourant(), data.flags);
+    Polyline& polyline =
+        ajouter<Polyline>(calqueCourant(), typeLigneCourant(), data.flags, attributes.getColor());
     // dxflib announces the vertex count of an LWPOLYLINE: room for them all
     // spares the doublings of the vertex list, which leave it a third empty
     // on average. The count comes from the file, and dxflib hands the last
@@ -430,20 +442,31 @@ DispositionTexte DXFHandler::disposition(const DL_TextData& data) {
 void DXFHandler::addMTextChunk(const std::string& text) { morceauxMText += text; }
 
 void DXFHandler::addMText(const DL_MTextData& data) {
+    // The MTEXT's own pairs: those of an embedded object (its columns),
+    // after 101 "Embedded Object", are not its geometry, though dxflib's
+    // record takes their 10, 11, 40, 41, 71... as it reads on.
+    std::vector<Paire> p = paires();
+    const auto objet = std::find_if(p.begin(), p.end(), [](const Paire& q) {
+        return q.code == 101 && q.valeur.substr(0, 15) == "Embedded Object";
+    });
+    const bool embarque = objet != p.end();
+    p.erase(objet, p.end());
     DispositionTexte d;
-    d.attachement = std::clamp(data.attachmentPoint, 1, 9);
-    d.largeurCadre = data.width;
-    d.interligne = data.lineSpacingFactor;
+    d.attachement = std::clamp(embarque ? entierDernier(p, 71, 1) : data.attachmentPoint, 1, 9);
+    d.largeurCadre = embarque ? reelDernier(p, 41, 0) : data.width;
+    d.interligne = embarque ? reelDernier(p, 44, 1) : data.lineSpacingFactor;
     // The rotation in degrees (50), or the direction of the x axis
     // (11/21): the last one given counts.
-    const std::vector<Paire>& p = paires();
     if (rang(p, 11) > rang(p, 50))
         d.angle = std::atan2(reelDernier(p, 21, 0), reelDernier(p, 11, 1));
     else
         d.angle = reelDernier(p, 50, 0) * kPi / 180;
     morceauxMText += data.text;
-    ajouter<MText>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx, data.ipy,
-                   decodeur.decoder(morceauxMText, true), data.style, data.height, 1.0, d);
+    ajouter<MText>(attributes.getColor(), calqueCourant(), typeLigneCourant(),
+                   embarque ? reelDernier(p, 10, 0) : data.ipx,
+                   embarque ? reelDernier(p, 20, 0) : data.ipy,
+                   decodeur.decoder(morceauxMText, true), data.style,
+                   embarque ? reelDernier(p, 40, 2.5) : data.height, 1.0, d);
     morceauxMText.clear();
 }
 
@@ -469,9 +492,72 @@ void DXFHandler::ajouterDefinitionAttribut() {
                      reelDernier(e, 21, nan), 0, reelDernier(e, 40, 2.5), reelDernier(e, 41, 1),
                      entierDernier(e, 71, 0), entierDernier(e, 72, 0), entierDernier(e, 74, 0),
                      texteDernier(e, 1), texteDernier(e, 7), reelDernier(e, 50, 0) * kPi / 180);
-    ajouter<Attribut>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx,
-                      data.ipy, decodeur.decoder(data.text, false), data.style, data.height,
-                      disposition(data), entierDernier(e, 70, 0), true);
+    const Attribut& a =
+        ajouter<Attribut>(attributes.getColor(), calqueCourant(), typeLigneCourant(), data.ipx,
+                          data.ipy, decodeur.decoder(data.text, false), data.style, data.height,
+                          disposition(data), entierDernier(e, 70, 0), true);
+    definitionsAttributs[texteDernier(e, 5)] = {&a, entierDernier(e, 70, 0)};
+}
+
+void DXFHandler::ajouterMultiLeader() {
+    LectureMultiLeader l;
+    lireMultiLeader(paires(), l);
+    Layer& calque = calqueCourant();
+    const TypeLigne& type = typeLigneCourant();
+    int indice;
+    std::uint32_t rvb;
+    const bool vraie = couleurComposee(l.couleurLignes, indice, rvb);
+    MultiLeader& m = ajouter<MultiLeader>(attributes.getColor(), calque, type, indice);
+    if (vraie) m.getTraits().setCouleurVraie(rvb);
+    m.getBranches() = std::move(l.branches);
+    m.setGenreLignes(l.genreLignes);
+    m.setPalier(l.palier);
+    // Blocks named by a handle that no BLOCK_RECORD gave are left out.
+    auto bloc = [&](const std::string& poignee) -> Block* {
+        const auto nom = nomsBlocs.find(poignee);
+        if (nom == nomsBlocs.end() || nom->second.empty()) return nullptr;
+        return &dessin->bloc(nom->second, attributes.getColor(), calque, type);
+    };
+    m.setFleche(l.tailleFleche, l.blocFleche.empty() ? nullptr : bloc(l.blocFleche));
+    if (l.aTexte && !l.texte.empty() && l.hauteurTexte > 0) {
+        DispositionTexte d;
+        d.attachement = std::clamp(l.attachement, 1, 9);
+        d.largeurCadre = l.largeurTexte;
+        d.interligne = l.interligne;
+        const PointPlan& x = l.directionTexte;
+        d.angle = x.x != 0 || x.y != 0 ? std::atan2(x.y, x.x) : l.rotationTexte;
+        const auto style = nomsStyles.find(l.style);
+        const bool texteVrai = couleurComposee(l.couleurTexte, indice, rvb);
+        MText& t = dessin->nouveau<MText>(indice, calque, type, l.positionTexte.x,
+                                          l.positionTexte.y, decodeur.decoder(l.texte, true),
+                                          style == nomsStyles.end() ? "" : style->second,
+                                          l.hauteurTexte, 1.0, d);
+        if (texteVrai) t.setCouleurVraie(rvb);
+        m.setTexte(t);
+    }
+    Block* contenu = l.aBloc ? bloc(l.bloc) : nullptr;
+    if (!contenu) return;
+    const bool blocVrai = couleurComposee(l.couleurBloc, indice, rvb);
+    Insertion& i = dessin->nouveau<Insertion>(*contenu, indice, calque, type, l.positionBloc.x,
+                                              l.positionBloc.y, l.echelleBloc.x, l.echelleBloc.y,
+                                              l.rotationBloc * 180 / kPi);
+    if (blocVrai) i.setCouleurVraie(rvb);
+    // Its attributes, placed as those of an insertion, with the texts the
+    // multileader gives them.
+    for (const auto& [poignee, texte] : l.attributs) {
+        const auto def = definitionsAttributs.find(poignee);
+        if (def == definitionsAttributs.end()) continue;
+        const Attribut& a = *def->second.first;
+        double x, y, taille;
+        DispositionTexte d;
+        placerAttribut(a, i, x, y, taille, d);
+        Attribut& porte = dessin->nouveau<Attribut>(a.getCouleurBrute(), calque, type, x, y,
+                                                    decodeur.decoder(texte, false), a.getStyle(),
+                                                    taille, d, def->second.second & 1, false);
+        if (a.hasCouleurVraie()) porte.setCouleurVraie(a.getCouleurVraie());
+        i.addAttribut(porte);
+    }
+    m.setBloc(i);
 }
 
 void DXFHandler::addImage(const DL_ImageData& data) {
@@ -566,7 +652,11 @@ void DXFHandler::addHatch(const DL_HatchData&) {
     const std::vector<Paire>& p = paires();
     Hatch& h = ajouter<Hatch>(attributes.getColor(), calqueCourant(), typeLigneCourant(),
                               entierDe(p, 70, 0) == 1);
-    lireHachure(p, h);
+    if (lireHachure(p, h) > 0 && !signaleContourOuvert) {
+        signaleContourOuvert = true;
+        *erreurs_ << "Hachures : un contour qui ne se ferme pas est ferme par un segment droit."
+                  << std::endl;
+    }
     if (!extrusionInversee()) return;
     for (auto& contour : h.getContours())
         for (Sommet& s : contour) {

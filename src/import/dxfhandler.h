@@ -10,6 +10,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "import/codage.h"
@@ -100,6 +102,9 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     // (the faces of a polyface mesh) are read here.
     void endSection() override;
     void setSource(SourcePaires* source) override;
+    // Where what the import mends is said, once a file (by default the
+    // standard error).
+    void setErreurs(std::ostream& erreurs) { erreurs_ = &erreurs; }
 
   private:
     // The placement of a TEXT or ATTRIB from dxflib's record and the pairs.
@@ -123,6 +128,7 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     // handler does not see the text).
     const std::vector<Paire>& paires();
     void ajouterDimension();
+    void ajouterMultiLeader();
     void ajouterFace(const std::vector<Paire>& paires);
     // The polyline being read, its mirror and its default widths.
     DetailsPolyligne& details(Polyline& p);
@@ -163,4 +169,12 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     Leader* leader = nullptr;
     // The elements of the line type being read.
     std::vector<double> tirets;
+
+    std::ostream* erreurs_ = &std::cerr;
+    bool signaleContourOuvert = false;
+    // What MULTILEADER records name by handle: block names (of the
+    // BLOCK_RECORD table), text style names, attribute definitions and
+    // their flags.
+    std::unordered_map<std::string, std::string> nomsBlocs, nomsStyles;
+    std::unordered_map<std::string, std::pair<const Attribut*, int>> definitionsAttributs;
 };

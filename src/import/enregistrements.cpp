@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <unordered_map>
 
 #include "model/courbes.h"
 
@@ -11,6 +14,8 @@ namespace {
 // size: at the largest zoom that still shows a hatch whole, far below a
 // pixel.
 constexpr double kToleranceRelative = 1e-4;
+// The ends of the edges of a boundary path meet within this part of its size.
+constexpr double kToleranceChainage = 1e-5;
 
 double radians(double degres) { return degres * kPi / 180.0; }
 
@@ -66,10 +71,6 @@ void ajouterSommet(std::vector<Sommet>& c, const Sommet& s) {
     c.push_back(s);
 }
 
-void ajouterPoints(std::vector<Sommet>& c, const std::vector<PointPlan>& points) {
-    for (const PointPlan& p : points) ajouterSommet(c, Sommet{p.x, p.y, 0});
-}
-
 // The counter-clockwise range [a1, a1 + balayage] (degrees) of an arc or
 // ellipse edge: a clockwise edge (73 = 0) gives its angles from 360 down.
 void plage(double debut, double fin, bool direct, double& a1, double& balayage) {
@@ -79,48 +80,127 @@ void plage(double debut, double fin, bool direct, double& a1, double& balayage) 
     if (!(balayage > 1e-9)) balayage += 360.0;
 }
 
-void ajouterArc(std::vector<Sommet>& c, double cx, double cy, double r, double debut, double fin,
-                bool direct) {
-    double a1, balayage;
-    plage(debut, fin, direct, a1, balayage);
-    if (!std::isfinite(a1) || !std::isfinite(balayage) || !std::isfinite(r)) return;
-    // Pieces of at most a quarter turn, each a bulge.
-    const int n = static_cast<int>(std::ceil(balayage / 90.0 - 1e-9));
-    const double pas = balayage / n;
-    const double renflement = std::tan(radians(pas) / 4) * (direct ? 1 : -1);
-    for (int k = 0; k <= n; ++k) {
-        const double a = radians(direct ? a1 + pas * k : a1 + balayage - pas * k);
-        ajouterSommet(c,
-                      Sommet{cx + r * std::cos(a), cy + r * std::sin(a), k < n ? renflement : 0});
-    }
+// One edge of a boundary path as the file gives it, before it is
+// flattened: a line (1), an arc (2), an elliptic arc (3) or a spline (4).
+struct Arete {
+    int type = 0;
+    PointPlan p1{0, 0}, p2{0, 0};  // a line's ends; a centre, and an ellipse's major axis
+    double rayon = 1;              // an arc's radius, an ellipse's ratio of axes
+    double debut = 0, fin = 0;     // angles in degrees
+    bool direct = true;
+    // A spline's curve.
+    int degre = 3;
+    std::vector<double> noeuds, poids;
+    std::vector<PointPlan> controles, ajustes;
+    // Where it starts and ends, as it runs.
+    PointPlan bouts[2] = {{0, 0}, {0, 0}};
+};
+
+// The ellipse's parameter of an angle of its edge.
+double parametre(const Arete& a, double degres) {
+    return std::atan2(std::sin(radians(degres)) / a.rayon, std::cos(radians(degres)));
 }
 
-void ajouterEllipse(std::vector<Sommet>& c, const PointPlan& centre, const PointPlan& a,
-                    double rapport, double debut, double fin, bool direct) {
+// The parameters from t1 to t2 that an elliptic edge runs, counter-clockwise.
+void parametres(const Arete& a, double& t1, double& t2) {
     double a1, balayage;
-    plage(debut, fin, direct, a1, balayage);
-    // Angles to the ellipse's parameters.
-    auto parametre = [&](double degres) {
-        const double t = std::atan2(std::sin(radians(degres)) / rapport, std::cos(radians(degres)));
-        return t;
-    };
-    double t1 = parametre(a1), t2 = parametre(a1 + balayage);
+    plage(a.debut, a.fin, a.direct, a1, balayage);
+    t1 = parametre(a, a1);
+    t2 = parametre(a, a1 + balayage);
     if (balayage >= 360.0 - 1e-9)
         t2 = t1 + 2 * kPi;
     else
         while (t2 <= t1) t2 += 2 * kPi;
-    const PointPlan b{-a.y * rapport, a.x * rapport};
-    const double taille = std::hypot(a.x, a.y);
-    std::vector<PointPlan> points;
-    aplatirEllipse(centre, a, b, direct ? t1 : t2, direct ? t2 : t1, Matrice{},
-                   std::max(taille * kToleranceRelative, 1e-12), points);
-    ajouterPoints(c, points);
 }
 
-void lireSplineArete(Curseur& c, std::vector<Sommet>& contour) {
-    int degre = 3;
-    std::vector<double> noeuds, poids;
-    std::vector<PointPlan> controles, ajustes;
+PointPlan pointEllipse(const Arete& a, double t) {
+    const PointPlan b{-a.p2.y * a.rayon, a.p2.x * a.rayon};
+    return {a.p1.x + a.p2.x * std::cos(t) + b.x * std::sin(t),
+            a.p1.y + a.p2.y * std::cos(t) + b.y * std::sin(t)};
+}
+
+// Sets the ends of an edge; false when it has none (a spline without
+// enough points, values that are not numbers).
+bool placerBouts(Arete& a) {
+    double a1, balayage, t1, t2;
+    switch (a.type) {
+        case 1:
+            a.bouts[0] = a.p1;
+            a.bouts[1] = a.p2;
+            break;
+        case 2:
+            plage(a.debut, a.fin, a.direct, a1, balayage);
+            for (int k : {0, 1}) {
+                const double angle = radians(a1 + balayage * ((k == 0) != a.direct ? 1 : 0));
+                a.bouts[k] = {a.p1.x + a.rayon * std::cos(angle),
+                              a.p1.y + a.rayon * std::sin(angle)};
+            }
+            break;
+        case 3:
+            parametres(a, t1, t2);
+            a.bouts[0] = pointEllipse(a, a.direct ? t1 : t2);
+            a.bouts[1] = pointEllipse(a, a.direct ? t2 : t1);
+            break;
+        case 4:
+            if (!extremitesSpline(a.degre, a.noeuds, a.controles, a.poids, a.ajustes, a.bouts[0],
+                                  a.bouts[1]))
+                return false;
+            break;
+        default:
+            return false;
+    }
+    for (const PointPlan& p : a.bouts)
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) return false;
+    return true;
+}
+
+// Appends the vertices of an edge to a path, from its end to its start when
+// `renversee`.
+void aplatirArete(const Arete& a, bool renversee, std::vector<Sommet>& contour) {
+    std::vector<Sommet> s;
+    std::vector<PointPlan> points;
+    if (a.type == 1) {
+        s = {Sommet{a.p1.x, a.p1.y, 0}, Sommet{a.p2.x, a.p2.y, 0}};
+    } else if (a.type == 2) {
+        double a1, balayage;
+        plage(a.debut, a.fin, a.direct, a1, balayage);
+        if (!std::isfinite(a1) || !std::isfinite(balayage) || !std::isfinite(a.rayon)) return;
+        // Pieces of at most a quarter turn, each a bulge.
+        const int n = static_cast<int>(std::ceil(balayage / 90.0 - 1e-9));
+        const double pas = balayage / n;
+        const double renflement = std::tan(radians(pas) / 4) * (a.direct ? 1 : -1);
+        for (int k = 0; k <= n; ++k) {
+            const double angle = radians(a.direct ? a1 + pas * k : a1 + balayage - pas * k);
+            s.push_back(Sommet{a.p1.x + a.rayon * std::cos(angle),
+                               a.p1.y + a.rayon * std::sin(angle), k < n ? renflement : 0});
+        }
+    } else if (a.type == 3) {
+        double t1, t2;
+        parametres(a, t1, t2);
+        const PointPlan b{-a.p2.y * a.rayon, a.p2.x * a.rayon};
+        const double taille = std::hypot(a.p2.x, a.p2.y);
+        aplatirEllipse(a.p1, a.p2, b, a.direct ? t1 : t2, a.direct ? t2 : t1, Matrice{},
+                       std::max(taille * kToleranceRelative, 1e-12), points);
+    } else {
+        Boite b;
+        for (const auto* liste : {&a.controles, &a.ajustes})
+            for (const PointPlan& p : *liste) b.ajouter(p.x, p.y);
+        const double taille = std::max(b.largeur(), b.hauteur());
+        aplatirSpline(a.degre, false, a.noeuds, a.controles, a.poids, a.ajustes, Matrice{},
+                      std::max(taille * kToleranceRelative, 1e-12), points);
+    }
+    for (const PointPlan& p : points) s.push_back(Sommet{p.x, p.y, 0});
+    if (renversee) {
+        // Each bulge goes to the other end of its segment, turning the
+        // other way.
+        std::reverse(s.begin(), s.end());
+        for (std::size_t i = 0; i + 1 < s.size(); ++i) s[i].renflement = -s[i + 1].renflement;
+        if (!s.empty()) s.back().renflement = 0;
+    }
+    for (const Sommet& q : s) ajouterSommet(contour, q);
+}
+
+void lireSplineArete(Curseur& c, Arete& a) {
     for (; !c.fin(); c.avancer()) {
         const int code = c.code();
         if (code == 97) {
@@ -133,44 +213,36 @@ void lireSplineArete(Curseur& c, std::vector<Sommet>& contour) {
         if (finArete(code)) break;
         switch (code) {
             case 94:
-                degre = c.entier();
+                a.degre = c.entier();
                 break;
             case 40:
-                noeuds.push_back(c.reel());
+                a.noeuds.push_back(c.reel());
                 break;
             case 10:
-                controles.push_back({c.reel(), 0});
+                a.controles.push_back({c.reel(), 0});
                 break;
             case 20:
-                if (!controles.empty()) controles.back().y = c.reel();
+                if (!a.controles.empty()) a.controles.back().y = c.reel();
                 break;
             case 42:
-                poids.push_back(c.reel());
+                a.poids.push_back(c.reel());
                 break;
             case 11:
-                ajustes.push_back({c.reel(), 0});
+                a.ajustes.push_back({c.reel(), 0});
                 break;
             case 21:
-                if (!ajustes.empty()) ajustes.back().y = c.reel();
+                if (!a.ajustes.empty()) a.ajustes.back().y = c.reel();
                 break;
             default:
                 break;
         }
     }
-    Boite b;
-    for (const auto* liste : {&controles, &ajustes})
-        for (const PointPlan& p : *liste) b.ajouter(p.x, p.y);
-    const double taille = std::max(b.largeur(), b.hauteur());
-    std::vector<PointPlan> points;
-    aplatirSpline(degre, false, noeuds, controles, poids, ajustes, Matrice{},
-                  std::max(taille * kToleranceRelative, 1e-12), points);
-    ajouterPoints(contour, points);
 }
 
 // One edge of a path of edges, its type read.
-void lireArete(Curseur& c, int type, std::vector<Sommet>& contour) {
-    if (type == 4) {
-        lireSplineArete(c, contour);
+void lireArete(Curseur& c, Arete& a) {
+    if (a.type == 4) {
+        lireSplineArete(c, a);
         return;
     }
     double v[74] = {};
@@ -178,26 +250,115 @@ void lireArete(Curseur& c, int type, std::vector<Sommet>& contour) {
     v[40] = 1;
     for (; !c.fin() && !finArete(c.code()); c.avancer())
         if (c.code() >= 10 && c.code() <= 73) v[c.code()] = c.reel();
-    switch (type) {
-        case 1:
-            ajouterSommet(contour, Sommet{v[10], v[20], 0});
-            ajouterSommet(contour, Sommet{v[11], v[21], 0});
-            break;
-        case 2:
-            ajouterArc(contour, v[10], v[20], v[40], v[50], v[51], v[73] != 0);
-            break;
-        case 3:
-            ajouterEllipse(contour, {v[10], v[20]}, {v[11], v[21]}, v[40], v[50], v[51],
-                           v[73] != 0);
-            break;
-        default:
-            break;
-    }
+    a.p1 = {v[10], v[20]};
+    a.p2 = {v[11], v[21]};
+    a.rayon = v[40];
+    a.debut = v[50];
+    a.fin = v[51];
+    a.direct = v[73] != 0;
 }
 
-void lireContour(Curseur& c, int type, std::vector<Sommet>& contour) {
+// Edges of one path in the order they join: where each starts, and whether
+// it runs backwards.
+struct Maillon {
+    std::size_t arete;
+    bool renversee;
+};
+
+// The ends of the edges not yet joined, by cells of the tolerance's size
+// (made when first searched: edges written in order never are).
+class Bouts {
+  public:
+    Bouts(const std::vector<Arete>& aretes, double tolerance)
+        : aretes_(aretes), tolerance_(tolerance), pris_(aretes.size(), false) {}
+    bool pris(std::size_t i) const { return pris_[i]; }
+    void prendre(std::size_t i) { pris_[i] = true; }
+    bool proches(const PointPlan& a, const PointPlan& b) const {
+        return std::fabs(a.x - b.x) <= tolerance_ && std::fabs(a.y - b.y) <= tolerance_;
+    }
+    // The edge not yet joined with an end nearest to `p`, within the
+    // tolerance; false when there is none.
+    bool chercher(const PointPlan& p, Maillon& m) {
+        if (cases_.empty())
+            for (std::size_t i = 0; i < aretes_.size(); ++i)
+                for (int k : {0, 1}) cases_[cle(aretes_[i].bouts[k], 0, 0)].push_back(2 * i + k);
+        double meilleure = std::numeric_limits<double>::infinity();
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy) {
+                const auto c = cases_.find(cle(p, dx, dy));
+                if (c == cases_.end()) continue;
+                for (std::size_t b : c->second) {
+                    const PointPlan& q = aretes_[b / 2].bouts[b % 2];
+                    const double d = std::hypot(q.x - p.x, q.y - p.y);
+                    if (pris_[b / 2] || !proches(p, q) || !(d < meilleure)) continue;
+                    meilleure = d;
+                    m = {b / 2, b % 2 == 1};
+                }
+            }
+        return std::isfinite(meilleure);
+    }
+
+  private:
+    std::uint64_t cle(const PointPlan& p, int dx, int dy) const {
+        auto cellule = [&](double v, int d) {
+            return static_cast<std::uint64_t>(
+                static_cast<std::int64_t>(std::clamp(std::floor(v / tolerance_), -1e15, 1e15)) + d);
+        };
+        return cellule(p.x, dx) * 0x9E3779B97F4A7C15ull + cellule(p.y, dy);
+    }
+    const std::vector<Arete>& aretes_;
+    double tolerance_;
+    std::vector<bool> pris_;
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>> cases_;
+};
+
+// The closed paths that a path of edges holds: its edges chained by their
+// ends, each first after the one before when it joins it there, otherwise
+// the nearest one that does (turned around when it is its end that joins);
+// a path closes where it comes back to its start. The pieces that do not
+// close make one more path, in the order they come: their gaps are crossed
+// straight, as its last vertex joins its first.
+std::vector<std::vector<Maillon>> chainer(const std::vector<Arete>& aretes, double tolerance,
+                                          bool& ouvert) {
+    std::vector<std::vector<Maillon>> chemins;
+    std::vector<Maillon> morceaux;
+    Bouts bouts(aretes, tolerance);
+    for (std::size_t premiere = 0; premiere < aretes.size(); ++premiere) {
+        if (bouts.pris(premiere)) continue;
+        bouts.prendre(premiere);
+        std::vector<Maillon> chemin{{premiere, false}};
+        const PointPlan& depart = aretes[premiere].bouts[0];
+        PointPlan fin = aretes[premiere].bouts[1];
+        while (!bouts.proches(fin, depart)) {
+            const std::size_t suivante = chemin.back().arete + 1;
+            const bool libre = suivante < aretes.size() && !bouts.pris(suivante);
+            Maillon m{suivante, false};
+            if (libre && bouts.proches(aretes[suivante].bouts[0], fin)) {
+                m.renversee = false;
+            } else if (libre && bouts.proches(aretes[suivante].bouts[1], fin)) {
+                m.renversee = true;
+            } else if (!bouts.chercher(fin, m)) {
+                morceaux.insert(morceaux.end(), chemin.begin(), chemin.end());
+                chemin.clear();
+                break;
+            }
+            bouts.prendre(m.arete);
+            chemin.push_back(m);
+            fin = aretes[m.arete].bouts[m.renversee ? 0 : 1];
+        }
+        if (!chemin.empty()) chemins.push_back(std::move(chemin));
+    }
+    ouvert = !morceaux.empty();
+    if (ouvert) chemins.push_back(std::move(morceaux));
+    return chemins;
+}
+
+// Reads a boundary path: its vertices, or its edges chained into closed
+// paths (one or several); returns whether some of these did not close.
+bool lireContour(Curseur& c, int type, std::vector<std::vector<Sommet>>& contours) {
     if (type & 2) {
         // A polyline: vertices with their bulges.
+        std::vector<Sommet> contour;
         for (; !c.fin(); c.avancer()) {
             const int code = c.code();
             if (code == 10) {
@@ -214,35 +375,57 @@ void lireContour(Curseur& c, int type, std::vector<Sommet>& contour) {
         }
         std::vector<Sommet> propre;
         for (const Sommet& s : contour) ajouterSommet(propre, s);
-        contour.swap(propre);
-        return;
+        contours.push_back(std::move(propre));
+        return false;
     }
     if (c.code() == 93) c.avancer();
+    std::vector<Arete> aretes;
+    Boite boite;
     while (c.code() == 72) {
-        const int arete = c.entier();
+        Arete a;
+        a.type = c.entier();
         c.avancer();
-        lireArete(c, arete, contour);
+        lireArete(c, a);
+        if (!placerBouts(a)) continue;
+        for (const PointPlan& p : a.bouts) boite.ajouter(p.x, p.y);
+        aretes.push_back(std::move(a));
     }
+    // Ends this close, for the size of the boundary, are the same point.
+    const double grandeur = std::max(
+        {std::fabs(boite.x0), std::fabs(boite.y0), std::fabs(boite.x1), std::fabs(boite.y1), 1.0});
+    const double tolerance = std::max(
+        kToleranceChainage * std::hypot(boite.largeur(), boite.hauteur()), 1e-9 * grandeur);
+    bool ouvert = false;
+    for (const auto& chemin : chainer(aretes, tolerance, ouvert)) {
+        std::vector<Sommet> contour;
+        for (const Maillon& m : chemin) aplatirArete(aretes[m.arete], m.renversee, contour);
+        contours.push_back(std::move(contour));
+    }
+    return ouvert;
 }
 
 }  // namespace
 
-void lireHachure(const std::vector<Paire>& paires, Hatch& hachure) {
+int lireHachure(const std::vector<Paire>& paires, Hatch& hachure) {
     Curseur c(paires);
     c.passerJusqua({91});
     if (!c.fin()) c.avancer();
+    int ouverts = 0;
     while (c.code() == 92) {
         const int type = c.entier();
         c.avancer();
-        std::vector<Sommet> contour;
-        lireContour(c, type, contour);
+        std::vector<std::vector<Sommet>> contours;
+        ouverts += lireContour(c, type, contours);
         // What follows the edges (the source objects) up to the next path.
         c.passerJusqua({92, 75, 76, 52, 41, 77, 78, 47, 98, 450});
-        if (contour.size() > 1 && memePoint(contour.back(), contour.front())) contour.pop_back();
-        if (contour.size() > 1) hachure.getContours().push_back(std::move(contour));
+        for (auto& contour : contours) {
+            if (contour.size() > 1 && memePoint(contour.back(), contour.front()))
+                contour.pop_back();
+            if (contour.size() > 1) hachure.getContours().push_back(std::move(contour));
+        }
     }
     c.passerJusqua({78});
-    if (c.fin()) return;
+    if (c.fin()) return ouverts;
     c.avancer();
     std::vector<LigneMotif> lignes;
     while (c.code() == 53) {
@@ -268,6 +451,7 @@ void lireHachure(const std::vector<Paire>& paires, Hatch& hachure) {
         lignes.push_back(std::move(l));
     }
     hachure.setMotif(std::move(lignes));
+    return ouverts;
 }
 
 std::vector<PointPlan> lireContourWipeout(const std::vector<Paire>& paires) {
@@ -302,6 +486,84 @@ std::vector<PointPlan> lireContourWipeout(const std::vector<Paire>& paires) {
         contour.back().y == contour.front().y)
         contour.pop_back();
     return contour;
+}
+
+void lireMultiLeader(const std::vector<Paire>& paires, LectureMultiLeader& l) {
+    // The fields of the context data outside its leaders, by code.
+    const std::pair<int, double*> reels[] = {
+        {41, &l.hauteurTexte},    {140, &l.tailleFleche},    {12, &l.positionTexte.x},
+        {22, &l.positionTexte.y}, {13, &l.directionTexte.x}, {23, &l.directionTexte.y},
+        {42, &l.rotationTexte},   {43, &l.largeurTexte},     {45, &l.interligne},
+        {15, &l.positionBloc.x},  {25, &l.positionBloc.y},   {16, &l.echelleBloc.x},
+        {26, &l.echelleBloc.y},   {46, &l.rotationBloc}};
+    const std::pair<int, int*> entiers[] = {
+        {171, &l.attachement}, {90, &l.couleurTexte}, {93, &l.couleurBloc}};
+    enum { Entete, Contexte, Branche, Ligne, Proprietes } etat = Entete;
+    double fleche = 0;
+    for (const Paire& q : paires) {
+        const double r = reelDxflib(q.valeur);
+        const int e = entierDxflib(q.valeur);
+        MultiLeader::Branche* b = l.branches.empty() ? nullptr : &l.branches.back();
+        if (etat == Entete && q.code == 300) {
+            etat = Contexte;
+        } else if (etat == Contexte) {
+            if (q.code == 301) etat = Proprietes;
+            if (q.code == 302) l.branches.emplace_back();
+            if (q.code == 302) etat = Branche;
+            if (q.code == 290) l.aTexte = e != 0;
+            if (q.code == 296) l.aBloc = e != 0;
+            if (q.code == 304) l.texte += q.valeur;
+            if (q.code == 340) l.style = std::string(q.valeur);
+            if (q.code == 341) l.bloc = std::string(q.valeur);
+            for (const auto& [code, champ] : reels)
+                if (q.code == code) *champ = r;
+            for (const auto& [code, champ] : entiers)
+                if (q.code == code) *champ = e;
+        } else if (etat == Branche) {
+            if (q.code == 303) etat = Contexte;
+            if (q.code == 304) b->lignes.emplace_back();
+            if (q.code == 304) etat = Ligne;
+            if (q.code == 10) b->aDernier = true;
+            if (q.code == 10) b->dernier.x = r;
+            if (q.code == 20) b->dernier.y = r;
+            if (q.code == 11) b->directionPalier.x = r;
+            if (q.code == 21) b->directionPalier.y = r;
+            if (q.code == 40) b->longueurPalier = r;
+        } else if (etat == Ligne) {
+            if (q.code == 305) etat = Branche;
+            if (q.code == 10) b->lignes.back().push_back({r, 0});
+            if (q.code == 20 && !b->lignes.back().empty()) b->lignes.back().back().y = r;
+        } else if (etat == Proprietes) {
+            if (q.code == 170) l.genreLignes = e;
+            if (q.code == 91) l.couleurLignes = e;
+            if (q.code == 291) l.palier = e != 0;
+            if (q.code == 342) l.blocFleche = std::string(q.valeur);
+            if (q.code == 42) fleche = r;
+            // The attributes of the block: their definition, then their text.
+            if (q.code == 330) l.attributs.emplace_back(std::string(q.valeur), std::string());
+            if (q.code == 302 && !l.attributs.empty()) l.attributs.back().second = q.valeur;
+        }
+    }
+    if (!(l.tailleFleche > 0)) l.tailleFleche = fleche;
+}
+
+bool couleurComposee(int valeur, int& indice, std::uint32_t& rvb) {
+    const auto v = static_cast<std::uint32_t>(valeur);
+    indice = 0;
+    switch (v >> 24) {
+        case 0xC0:
+            indice = 256;
+            break;
+        case 0xC2:
+            rvb = v & 0xFFFFFF;
+            return true;
+        case 0xC3:
+            indice = static_cast<int>(v & 0xFF);
+            break;
+        default:
+            break;
+    }
+    return false;
 }
 
 double reelDe(const std::vector<Paire>& paires, int code, double defaut) {

@@ -210,6 +210,21 @@ void aplatirSpline(int degre, bool fermee, const std::vector<double>& noeuds,
     }
 }
 
+bool extremitesSpline(int degre, const std::vector<double>& noeuds,
+                      const std::vector<PointPlan>& controles, const std::vector<double>& poids,
+                      const std::vector<PointPlan>& ajustes, PointPlan& debut, PointPlan& fin) {
+    CourbeSpline courbe;
+    if (courbe.preparer(degre, noeuds, controles, poids)) {
+        debut = courbe.point(courbe.debut());
+        fin = courbe.point(courbe.fin());
+        return true;
+    }
+    if (ajustes.size() < 2) return false;
+    debut = ajustes.front();
+    fin = ajustes.back();
+    return true;
+}
+
 void aplatirEllipse(const PointPlan& c, const PointPlan& a, const PointPlan& b, double t1,
                     double t2, const Matrice& m, double tolerance, std::vector<PointPlan>& sortie) {
     if (!std::isfinite(t1) || !std::isfinite(t2)) return;

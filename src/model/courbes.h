@@ -113,6 +113,11 @@ void aplatirSpline(int degre, bool fermee, const std::vector<double>& noeuds,
                    const std::vector<PointPlan>& ajustes, const Matrice& m, double tolerance,
                    std::vector<PointPlan>& sortie);
 
+// The ends of the curve that aplatirSpline flattens; false when it has none.
+bool extremitesSpline(int degre, const std::vector<double>& noeuds,
+                      const std::vector<PointPlan>& controles, const std::vector<double>& poids,
+                      const std::vector<PointPlan>& ajustes, PointPlan& debut, PointPlan& fin);
+
 // The points of the ellipse arc c + a cos t + b sin t for t from t1 to t2
 // (t2 < t1: the way down), carried by `m`.
 void aplatirEllipse(const PointPlan& c, const PointPlan& a, const PointPlan& b, double t1,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -20,6 +21,49 @@ Matrice miroirs(int drapeaux) {
 Matrice forme(double facteurLargeur, double oblique) {
     const double t = fini(oblique) && std::fabs(oblique) < 1.5 ? std::tan(oblique) : 0;
     return Matrice{1, 0, t, 1, 0, 0}.apres(Matrice::echelle(facteurLargeur, 1));
+}
+
+// The lines of an MTEXT as its layout sets them, estimated in glyphs: its
+// paragraphs wrapped between words to `cadre` glyphs (no wrapping for 0), a
+// word wider than that standing alone on its line, beyond it; formatting
+// codes take no room, a character of several bytes one glyph.
+void lignesEstimees(const std::string& s, double cadre, double& plusLongue, double& lignes) {
+    double ligne = 0, espaces = 0, mot = 0;
+    auto finMot = [&] {
+        if (mot == 0) return;
+        if (cadre > 0 && ligne > 0 && ligne + espaces + mot > cadre) {
+            plusLongue = std::max(plusLongue, ligne);
+            ++lignes;
+            ligne = mot;
+        } else {
+            ligne += espaces + mot;
+        }
+        espaces = mot = 0;
+    };
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '\\' && i + 1 < s.size()) {
+            const char code = s[++i];
+            if (code == 'P' || code == 'N') {
+                finMot();
+                plusLongue = std::max(plusLongue, ligne);
+                ++lignes;
+                ligne = espaces = 0;
+            } else if (code != 0 && std::strchr("ACcFfHQTWp", code)) {
+                i = std::min(s.find(';', i), s.size());
+            } else if (!std::strchr("LlOoKkS", code)) {
+                ++mot;  // \\, \{, \}, \~: one character
+            }
+        } else if (c == ' ') {
+            finMot();
+            ++espaces;
+        } else if (c != '{' && c != '}' && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            ++mot;
+        }
+    }
+    finMot();
+    plusLongue = std::max(plusLongue, ligne);
+    ++lignes;
 }
 
 }  // namespace
@@ -102,26 +146,13 @@ Matrice placementEstime(const Text& t, double& largeur, double& hauteur) {
         hauteur = h;
         return placerTexte(t.getX(), t.getY(), h, d, largeur, kDescente * h);
     }
-    // Lines: the paragraphs, each wrapped to the box if it has one.
-    double plusLongue = 0, lignes = 0, longueur = 0;
-    auto finParagraphe = [&] {
-        const double l = kLargeurGlyphe * h * longueur;
-        plusLongue = std::max(plusLongue, l);
-        lignes += d.largeurCadre > 0 ? std::max(1.0, std::ceil(l / d.largeurCadre)) : 1;
-        longueur = 0;
-    };
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size() && s[i + 1] == 'P') {
-            finParagraphe();
-            ++i;
-        } else {
-            ++longueur;
-        }
-    }
-    finParagraphe();
-    largeur = d.largeurCadre > 0 ? std::min(d.largeurCadre, plusLongue) : plusLongue;
+    const double glyphe = kLargeurGlyphe * h;
+    double plusLongue = 0, lignes = 0;
+    lignesEstimees(s, glyphe > 0 && d.largeurCadre > 0 ? d.largeurCadre / glyphe : 0, plusLongue,
+                   lignes);
+    largeur = glyphe * plusLongue;
     hauteur = h + (lignes - 1) * pasDeLigne(h, d.interligne);
-    return placerMText(t.getX(), t.getY(), d, d.largeurCadre > 0 ? d.largeurCadre : plusLongue,
+    return placerMText(t.getX(), t.getY(), d, d.largeurCadre > 0 ? d.largeurCadre : largeur,
                        hauteur);
 }
 
@@ -130,9 +161,14 @@ Boite boiteEstimee(const Text& t) {
     double largeur, hauteur;
     const Matrice m = placementEstime(t, largeur, hauteur);
     Boite locale;
-    if (t.getDisposition().isMultiligne()) {
-        locale.ajouter(0, 0);
-        locale.ajouter(largeur, -hauteur - kDescente * h);
+    const DispositionTexte& d = t.getDisposition();
+    if (d.isMultiligne()) {
+        // Each line lies left, centred or right in the box; wider than the
+        // box, it reaches beyond it.
+        const double cadre = d.largeurCadre > 0 ? d.largeurCadre : largeur;
+        const double x0 = (cadre - largeur) * ((std::clamp(d.attachement, 1, 9) - 1) % 3) / 2;
+        locale.ajouter(x0, 0);
+        locale.ajouter(x0 + largeur, -hauteur - kDescente * h);
     } else {
         locale.ajouter(0, -kDescente * h);
         locale.ajouter(largeur, h);

@@ -5,6 +5,7 @@
 #include "model/courbes.h"
 #include "model/disposition.h"
 #include "model/index_spatial.h"
+#include "model/multileader.h"
 
 namespace {
 
@@ -151,6 +152,24 @@ void ajouter(Boites& b, const T& e, int profondeur, bool vue) {
     b.tout.ajouter(t);
 }
 
+void ajouter(Boites& b, const MultiLeader& m, int profondeur, bool vue) {
+    const FigureRepere f = figureRepere(m);
+    Boite t;
+    for (const auto& l : f.lignes) ajouterPoints(t, l);
+    for (const auto& p : f.paliers) ajouterPoints(t, p);
+    for (const auto& p : f.fleches) ajouterPoints(t, p);
+    if (m.getTexte()) ajouter(t, *m.getTexte(), profondeur);
+    if (vue) b.vue.ajouter(t);
+    b.tout.ajouter(t);
+    if (m.getBlocFleche())
+        if (const Block::CacheEtendue* c = contenu(*m.getBlocFleche(), profondeur))
+            for (const Matrice& place : f.blocsFleches) {
+                if (vue) b.vue.ajouter(c->boite.transformee(place));
+                b.tout.ajouter(c->boiteTout.transformee(place));
+            }
+    if (m.getBloc()) ajouter(b, *m.getBloc(), profondeur, vue);
+}
+
 // Blocks of at least this many entities get an index.
 constexpr std::size_t kEntitesIndex = 256;
 
@@ -172,6 +191,7 @@ Boite boitePeinte(const T&, const Boite& b) {
 }
 Boite boitePeinte(const Text& t, const Boite& b) { return elargie(b, 1, std::fabs(t.getTaille())); }
 Boite boitePeinte(const Spline&, const Boite& b) { return elargie(b, 0.25); }
+Boite boitePeinte(const MultiLeader&, const Boite& b) { return elargie(b, 0.25); }
 Boite boitePeinte(const Leader& l, const Boite& b) {
     return elargie(b, l.isCourbe() ? 0.25 : 0,
                    std::isfinite(l.getFleche()) ? std::fabs(l.getFleche()) : 0);
@@ -180,6 +200,24 @@ Boite boitePeinte(const Insertion& i, const Boite& b) {
     if (i.getDefinition().cacheEtendue.tropProfond) return Boite{-1e99, -1e99, 1e99, 1e99};
     return b;
 }
+
+// What bounds a box only when nothing else does: arcs and circles of no
+// radius (the walk paints nothing of them), and the insertions of blocks
+// that hold nothing else.
+template <class T>
+bool ponctuel(const T&, int) {
+    return false;
+}
+bool ponctuel(const Circle& c, int) { return !(std::fabs(c.getRayon()) > 0); }
+bool ponctuel(const Arc& a, int p) { return ponctuel(static_cast<const Circle&>(a), p); }
+bool ponctuel(const Block& b, int profondeur) {
+    const Block::CacheEtendue* c = profondeur < kProfondeurMax ? contenu(b, profondeur) : nullptr;
+    return c && c->ponctuelle;
+}
+bool ponctuel(const Insertion& i, int p) {
+    return i.getAttributs().empty() && ponctuel(i.getDefinition(), p);
+}
+bool ponctuel(const Dimension& d, int p) { return ponctuel(d.getBloc(), p); }
 
 // What the view leaves out bounds nothing: the paper space, and the layers
 // off or frozen in the file (but layer "0", whose entities take the layer
@@ -196,7 +234,7 @@ const Block::CacheEtendue& etendues(const Block& bloc, int profondeur) {
     cache.etat = Block::CacheEtendue::EnCours;
     const bool tropProfondAvant = tropProfond;
     tropProfond = false;
-    Boites b;
+    Boites b, secours;
     double objets = 0;
     // The entities' own boxes, in painting order, for the index of a
     // block of many.
@@ -206,13 +244,15 @@ const Block::CacheEtendue& etendues(const Block& bloc, int profondeur) {
     bloc.pourChaqueEntite([&](const auto& e) {
         Boites be;
         if (!e.isEspacePapier()) ajouter(be, e, profondeur, !horsVue(e));
-        b.vue.ajouter(be.vue);
-        b.tout.ajouter(be.tout);
+        Boites& cible = ponctuel(e, profondeur) ? secours : b;
+        cible.vue.ajouter(be.vue);
+        cible.tout.ajouter(be.tout);
         objets += objetsDeplies(e);
         if (indexer) boites.push_back(boitePeinte(e, be.tout));
     });
-    cache.boite = b.vue;
-    cache.boiteTout = b.tout;
+    cache.ponctuelle = b.vue.vide() && !secours.vue.vide();
+    cache.boite = cache.ponctuelle ? secours.vue : b.vue;
+    cache.boiteTout = b.tout.vide() ? secours.tout : b.tout;
     cache.objets = objets;
     if (indexer) cache.index = std::make_shared<const IndexSpatial>(boites);
     cache.tropProfond = tropProfond;
@@ -232,6 +272,10 @@ double objetsDeplies(const Insertion& i) {
 
 double objetsDeplies(const Dimension& d) { return 1 + d.getBloc().cacheEtendue.objets; }
 
+double objetsDeplies(const MultiLeader& m) {
+    return 1 + (m.getBloc() ? objetsDeplies(*m.getBloc()) : 0);
+}
+
 const Boite& etendue(const Block& bloc) { return etendues(bloc, 0).boite; }
 
 const Boite& etenduePeinte(const Block& bloc) { return etendues(bloc, 0).boiteTout; }
@@ -245,12 +289,9 @@ Boite etendueArc(double cx, double cy, double r, double a1, double a2) {
     Boite b;
     if (!std::isfinite(a1) || !std::isfinite(a2)) return b;
     r = std::fabs(r);
-    a1 = std::fmod(a1, 2 * kPi);
-    // The sweep from a1, counter-clockwise, to a2 taken a whole turn on when
-    // it lies before a1.
-    double balayage = std::fmod(a2 - a1, 2 * kPi);
-    if (balayage < 0) balayage += 2 * kPi;
-    if (a2 - a1 >= 2 * kPi) balayage = 2 * kPi;
+    // The sweep as the walk paints it.
+    ramenerAngles(a1, a2, false);
+    const double balayage = a2 - a1;
     b.ajouter(cx + r * std::cos(a1), cy + r * std::sin(a1));
     b.ajouter(cx + r * std::cos(a1 + balayage), cy + r * std::sin(a1 + balayage));
     // The extreme points of the quadrants the sweep passes.
@@ -269,8 +310,11 @@ Boite etendueEllipse(const PointPlan& c, const PointPlan& a, const PointPlan& b,
         boite.ajouter(c.x + a.x * std::cos(t) + b.x * std::sin(t),
                       c.y + a.y * std::cos(t) + b.y * std::sin(t));
     };
-    double balayage = std::fmod(t2 - t1, 2 * kPi);
-    if (balayage <= 0) balayage += 2 * kPi;
+    // The sweep as the walk paints it, a whole turn within 1e-9 of one too
+    // (6.28318530718 as some programs write 2 pi).
+    ramenerAngles(t1, t2, true);
+    double balayage = t2 - t1;
+    if (balayage >= kDeuxPi - 1e-9) balayage = kDeuxPi;
     ajouterT(t1);
     ajouterT(t1 + balayage);
     // Where x and then y are extreme, and the opposite points.

@@ -37,6 +37,7 @@ double objetsDeplies(const T&) {
 double objetsDeplies(const Polyline& p);
 double objetsDeplies(const Insertion& i);
 double objetsDeplies(const Dimension& d);
+double objetsDeplies(const MultiLeader& m);
 
 // The box of an arc of the circle (cx, cy, r) from a1 to a2 (radians,
 // counter-clockwise).

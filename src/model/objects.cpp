@@ -112,8 +112,8 @@ Arc::Arc(int couleur, Layer& calque, const TypeLigne& typeLigne, double cx, doub
       angle1(degresToRadians(angle1)),
       angle2(degresToRadians(angle2)) {}
 
-Polyline::Polyline(Layer& calque, const TypeLigne& typeLigne, int flags)
-    : Entity(0, calque, typeLigne, 0, 0), flags(flags) {}
+Polyline::Polyline(Layer& calque, const TypeLigne& typeLigne, int flags, int couleur)
+    : Entity(couleur, calque, typeLigne, 0, 0), flags(flags) {}
 
 Text::Text(int couleur, Layer& calque, const TypeLigne& typeLigne, double x, double y,
            std::string texte, std::string style, double taille, double xScaleFactor,
@@ -182,6 +182,9 @@ Face3D::Face3D(int couleur, Layer& calque, const TypeLigne& typeLigne, const Poi
     : Entity(couleur, calque, typeLigne, c[0].x, c[0].y),
       coins{c[0], c[1], c[2], c[3]},
       invisibles(invisibles) {}
+
+MultiLeader::MultiLeader(int couleur, Layer& calque, const TypeLigne& typeLigne, int couleurLignes)
+    : Entity(couleur, calque, typeLigne, 0, 0), traits(couleurLignes, calque, typeLigne, 0, 0) {}
 
 Leader::Leader(int couleur, Layer& calque, const TypeLigne& typeLigne, double fleche, bool courbe)
     : Entity(couleur, calque, typeLigne, 0, 0), fleche(fleche), courbe(courbe) {}

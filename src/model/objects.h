@@ -213,7 +213,9 @@ struct DetailsPolyligne {
 
 class Polyline : public Entity {
   public:
-    Polyline(Layer& calque, const TypeLigne& typeLigne, int flags);
+    // The colour is the polyline's own (its vertices' do not count): 0, by
+    // block, unless given.
+    Polyline(Layer& calque, const TypeLigne& typeLigne, int flags, int couleur = 0);
     void addPoint(Point& p) { points.push_back(&p); }
     std::vector<Point*>& getPoints() { return points; }
     const std::vector<Point*>& getPoints() const { return points; }
@@ -484,6 +486,65 @@ class Leader : public Entity {
     bool courbe;
 };
 
+// A multileader (MULTILEADER): leader lines from their arrowheads to a
+// landing, and what they point out, a text or a block with its attributes,
+// as the file's context data places them.
+class MultiLeader : public Entity {
+  public:
+    // The lines that meet at one landing: each runs from its arrowhead's
+    // point through its vertices to `dernier`, where the dog-leg starts, of
+    // `longueurPalier` along `directionPalier`.
+    struct Branche {
+        std::vector<std::vector<PointPlan>> lignes;
+        PointPlan dernier{0, 0};
+        bool aDernier = false;
+        PointPlan directionPalier{0, 0};
+        double longueurPalier = 0;
+    };
+
+    // `couleurLignes`: the colour of the lines and arrowheads (0, by block,
+    // is the multileader's own).
+    MultiLeader(int couleur, Layer& calque, const TypeLigne& typeLigne, int couleurLignes);
+    std::vector<Branche>& getBranches() { return branches; }
+    const std::vector<Branche>& getBranches() const { return branches; }
+    // The lines' colour, on the multileader's layer, in its line type.
+    Entity& getTraits() { return traits; }
+    const Entity& getTraits() const { return traits; }
+    // How the lines are drawn (group 170): 0 not at all, 1 straight, 2 as
+    // splines through their points.
+    int getGenreLignes() const { return genreLignes; }
+    void setGenreLignes(int g) { genreLignes = g; }
+    // Whether the dog-leg is drawn (group 291).
+    bool hasPalier() const { return palier; }
+    void setPalier(bool p) { palier = p; }
+    // The arrowheads: their size, and the block that draws them, at unit
+    // size with their point at its base point and pointing along -x (null
+    // for a closed filled triangle).
+    double getTailleFleche() const { return tailleFleche; }
+    const Block* getBlocFleche() const { return blocFleche; }
+    void setFleche(double taille, const Block* bloc) {
+        tailleFleche = taille;
+        blocFleche = bloc;
+    }
+    // What the lines point out: a text, or a block placed as an insertion
+    // with its attributes; null when the file gives none, or none that can
+    // be read.
+    const MText* getTexte() const { return texte; }
+    void setTexte(const MText& t) { texte = &t; }
+    const Insertion* getBloc() const { return bloc; }
+    void setBloc(const Insertion& b) { bloc = &b; }
+
+  private:
+    std::vector<Branche> branches;
+    Entity traits;
+    int genreLignes = 1;
+    bool palier = true;
+    double tailleFleche = 0;
+    const Block* blocFleche = nullptr;
+    const MText* texte = nullptr;
+    const Insertion* bloc = nullptr;
+};
+
 // A wipeout (WIPEOUT): the polygon it fills with the background, hiding
 // what was painted below it.
 class Wipeout : public Entity {
@@ -545,7 +606,7 @@ class Dimension : public Entity {
 // the block's order (Block::pourChaqueEntite), whatever its kind.
 using GenresEntites =
     ListeGenres<Hatch, Solid, Wipeout, Line, Arc, Polyline, Point, Circle, Ellipse, Spline, Face3D,
-                Leader, Text, MText, Attribut, Image, Dimension, Insertion>;
+                Leader, MultiLeader, Text, MText, Attribut, Image, Dimension, Insertion>;
 
 // A block definition, or the root block of a drawing (the entities of the
 // drawing itself). Its contents are one list per kind of entity, in the
@@ -642,6 +703,9 @@ class Block : public Table {
         bool tropProfond = false;
         // Where its entities lie, for blocks of many (null for the others).
         std::shared_ptr<const IndexSpatial> index;
+        // Whether the box is only that of points that bound nothing else
+        // (centres of arcs and circles of no radius).
+        bool ponctuelle = false;
         enum Etat : std::uint8_t { Inconnue, EnCours, Connue } etat = Inconnue;
     };
     mutable CacheEtendue cacheEtendue;

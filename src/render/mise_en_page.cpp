@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr double kDegre = 3.141592653589793 / 180;
+constexpr double kDegre = kPi / 180;
 // Stacked fractions: their figures at this part of the height, the bar
 // half-way up the capitals, each figure this part of the height from it.
 constexpr double kPile = 0.7;

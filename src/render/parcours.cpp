@@ -8,6 +8,7 @@
 #include "model/disposition.h"
 #include "model/courbes.h"
 #include "model/index_spatial.h"
+#include "model/multileader.h"
 
 namespace {
 
@@ -125,11 +126,12 @@ void Parcours::fixerMatrice(const Matrice& m) {
 }
 
 CouleurRVB Parcours::couleurCalque(const Layer& c) const {
-    return c.hasCouleurVraie() ? couleurVraie(c.getCouleurVraie()) : couleurDXF(c.getCouleur());
+    return c.hasCouleurVraie() ? couleurVraie(c.getCouleurVraie(), kFond)
+                               : couleurDXF(c.getCouleur());
 }
 
 CouleurRVB Parcours::couleur(const Entity& e) const {
-    if (e.hasCouleurVraie()) return couleurVraie(e.getCouleurVraie());
+    if (e.hasCouleurVraie()) return couleurVraie(e.getCouleurVraie(), kFond);
     const int c = e.getCouleurBrute();
     if (c == 0) return plume_.couleur;
     if (c == 256) return couleurCalque(*calqueDe(e));
@@ -420,14 +422,9 @@ void Parcours::dessiner(const Point& p) {
 void Parcours::dessiner(const Polyline& p) {
     const auto& sommets = p.getPoints();
     if (sommets.empty()) return;
-    // Each segment takes the colour of the vertex it ends at; the dashes
-    // are the polyline's.
-    const Trait base = trait(p, CouleurRVB{0, 0, 0});
-    auto traitVers = [&](const Point& v) {
-        Trait t = base;
-        t.couleur = couleur(v);
-        return t;
-    };
+    // The polyline's own colour and dashes: those of its vertices
+    // (VERTEX records) do not count.
+    const Trait base = trait(p);
     if (p.getDetails()) {
         if (p.isMaillage() || p.isFacettes()) {
             maillage(p, base);
@@ -438,19 +435,16 @@ void Parcours::dessiner(const Polyline& p) {
     auto sommet = [&](std::size_t i) {
         return Sommet{sommets[i]->getX(), sommets[i]->getY(), p.getRenflement(i)};
     };
-    for (std::size_t i = 1; i < sommets.size(); ++i)
-        segmentRenfle(sommet(i - 1), sommet(i), [&] { return traitVers(*sommets[i]); });
-    // Closed (bit 1 of the flags): from the first vertex to the last, in
-    // the last vertex's colour; an arc when the last vertex has a bulge.
+    for (std::size_t i = 1; i < sommets.size(); ++i) segmentRenfle(sommet(i - 1), sommet(i), base);
+    // Closed (bit 1 of the flags): from the first vertex to the last; an
+    // arc when the last vertex has a bulge.
     if (p.isFermee()) {
         const Point& premier = *sommets.front();
         const Point& dernier = *sommets.back();
         if (p.getRenflement(sommets.size() - 1) != 0)
-            segmentRenfle(sommet(sommets.size() - 1), sommet(0),
-                          [&] { return traitVers(dernier); });
+            segmentRenfle(sommet(sommets.size() - 1), sommet(0), base);
         else
-            segment(premier.getX(), premier.getY(), dernier.getX(), dernier.getY(),
-                    [&] { return traitVers(dernier); });
+            segment(premier.getX(), premier.getY(), dernier.getX(), dernier.getY(), base);
     }
 }
 
@@ -485,12 +479,12 @@ bool Parcours::bandes(const Polyline& p) {
     };
     const std::size_t segments = p.isFermee() ? n : n - 1;
     const double echelle = matrice_.etirementMax();
+    const Trait t = trait(p);
     for (std::size_t i = 0; i < segments; ++i) {
         const std::size_t j = (i + 1) % n;
         const Sommet a{s[i]->getX(), s[i]->getY(), p.getRenflement(i)};
         const Sommet b{s[j]->getX(), s[j]->getY(), 0};
         const double w0 = largeur(2 * i), w1 = largeur(2 * i + 1);
-        Trait t = trait(p, couleur(*s[j]));
         if (w0 == 0 && w1 == 0) {
             segmentRenfle(a, b, t);
             continue;
@@ -543,9 +537,7 @@ void Parcours::maillage(const Polyline& p, const Trait& base) {
     const DetailsPolyligne& d = *p.getDetails();
     auto arete = [&](std::size_t i, std::size_t j) {
         if (i >= s.size() || j >= s.size()) return;
-        Trait t = base;
-        t.couleur = couleur(*s[j]);
-        segment(s[i]->getX(), s[i]->getY(), s[j]->getX(), s[j]->getY(), t);
+        segment(s[i]->getX(), s[i]->getY(), s[j]->getX(), s[j]->getY(), base);
     };
     if (p.isFacettes()) {
         // The edges of each face that start at a vertex numbered positively.
@@ -840,4 +832,49 @@ void Parcours::dessiner(const Leader& l) {
     points_.push_back(porte(matrice_, v[0].x + ux + uy / 6, v[0].y + uy - ux / 6));
     tailles_.assign(1, 3);
     remplir(t.couleur, RegleRemplissage::NonNul);
+}
+
+void Parcours::entite(const MultiLeader& m) {
+    // What its block holds counts as it is walked.
+    compter();
+    if (masque(m))
+        compter(objetsDeplies(m) - 1);
+    else
+        dessiner(m);
+}
+
+void Parcours::dessiner(const MultiLeader& m) {
+    const Plume avant = plume_;
+    plume_ = Plume{couleur(m), &typeResolu(m)};
+    const FigureRepere f = figureRepere(m);
+    const Trait t = trait(m.getTraits());
+    for (const auto& ligne : f.lignes) {
+        points_.clear();
+        if (m.getGenreLignes() == 2)
+            aplatirSpline(3, false, {}, {}, {}, ligne, matrice_, kToleranceCourbes, points_);
+        else
+            for (const PointPlan& p : ligne) points_.push_back(porte(matrice_, p.x, p.y));
+        polyligne(false, t);
+    }
+    for (const auto& p : f.paliers) segment(p[0].x, p[0].y, p[1].x, p[1].y, t);
+    for (const auto& fleche : f.fleches) {
+        points_.clear();
+        for (const PointPlan& p : fleche) points_.push_back(porte(matrice_, p.x, p.y));
+        tailles_.assign(1, 3);
+        remplir(t.couleur, RegleRemplissage::NonNul);
+    }
+    // Its blocks are walked as those of dimensions are.
+    const Block* fleche = m.getBlocFleche();
+    if (fleche && admise(*fleche))
+        for (const Matrice& place : f.blocsFleches)
+            placer(m.getTraits(), *fleche, matrice_.apres(place));
+    if (const MText* contenu = m.getTexte()) texte(*contenu);
+    const Insertion* b = m.getBloc();
+    if (b && admise(b->getDefinition())) {
+        placer(*b, b->getDefinition(), b->placeeDans(matrice_));
+        plume_ = Plume{couleur(*b), &typeResolu(*b)};
+        for (const Attribut* a : b->getAttributs())
+            if (!masque(*a)) dessiner(*a);
+    }
+    plume_ = avant;
 }

@@ -93,6 +93,7 @@ class Parcours : private Imbrication {
     void entite(const T& e);
     void entite(const Insertion& b);
     void entite(const Dimension& d);
+    void entite(const MultiLeader& m);
 
     // The steps, one per kind: each hands what is seen of one entity to
     // the backend in the user space of the block being walked.
@@ -114,6 +115,9 @@ class Parcours : private Imbrication {
     void dessiner(const Spline& s);
     void dessiner(const Face3D& f);
     void dessiner(const Leader& l);
+    // A multileader's lines, arrowheads and landings, then its text or its
+    // block and attributes; what is by block in them is the multileader's.
+    void dessiner(const MultiLeader& m);
 
     // Counts `n` objects met; now and then reports progress and looks at
     // the annulation flag.

@@ -3,7 +3,9 @@
 // kind of target; it knows nothing of layers, blocks or by-block rules.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
+#include <cstdlib>
 #include <cstdint>
 #include <string>
 
@@ -27,12 +29,28 @@ inline bool operator==(const CouleurRVB& a, const CouleurRVB& b) {
 // switched off in the file has a negative colour); 256 (by layer, on a layer
 // without a colour) and whatever is still out of range count as 7.
 CouleurRVB couleurDXF(int indice);
-// A true colour 0xRRGGBB.
-inline CouleurRVB couleurVraie(std::uint32_t rvb) {
-    return {((rvb >> 16) & 0xFF) / 255.0, ((rvb >> 8) & 0xFF) / 255.0, (rvb & 0xFF) / 255.0};
-}
 // The background the drawings are shown on, which wipeouts paint.
 constexpr CouleurRVB kFond{1, 1, 1};
+// The colour that stands out on `fond`: black on a light background, white
+// on a dark one (colour 7 is painted so on the white background).
+inline CouleurRVB couleurContraire(const CouleurRVB& fond) {
+    const double clarte = 0.299 * fond.r + 0.587 * fond.g + 0.114 * fond.b;
+    return clarte >= 0.5 ? CouleurRVB{0, 0, 0} : CouleurRVB{1, 1, 1};
+}
+// How far, in levels of 255, a true colour may lie from the background in
+// every channel and still be painted as colour 7 is: white outlines drawn
+// for a black background would not be seen on a white one.
+constexpr long kEcartFond = 4;
+// A true colour 0xRRGGBB as painted on `fond`: itself, or within kEcartFond
+// levels of the background, the colour that stands out on it.
+inline CouleurRVB couleurVraie(std::uint32_t rvb, const CouleurRVB& fond) {
+    auto proche = [](std::uint32_t niveau, double f) {
+        return std::labs(static_cast<long>(niveau & 0xFF) - std::lround(f * 255)) <= kEcartFond;
+    };
+    if (proche(rvb >> 16, fond.r) && proche(rvb >> 8, fond.g) && proche(rvb, fond.b))
+        return couleurContraire(fond);
+    return {((rvb >> 16) & 0xFF) / 255.0, ((rvb >> 8) & 0xFF) / 255.0, (rvb & 0xFF) / 255.0};
+}
 
 // The dash pattern of broken line types that the drawing does not define:
 // 10 on, 4 off.

@@ -591,7 +591,7 @@ void RenduCairo::peindre(cairo_t* c, const Matrice& dev, const MiseEnPage& mp,
     auto couleur = [&](int indice, bool aRvb, std::uint32_t rvb) {
         CouleurRVB k = t.couleur;
         if (aRvb)
-            k = {((rvb >> 16) & 0xFF) / 255.0, ((rvb >> 8) & 0xFF) / 255.0, (rvb & 0xFF) / 255.0};
+            k = couleurVraie(rvb, kFond);
         else if (indice == 0)
             k = t.couleurBloc;
         else if (indice == 256)

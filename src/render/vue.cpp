@@ -6,6 +6,8 @@
 #include <cmath>
 #include <string>
 
+#include "model/etendue.h"
+
 bool echelleValide(double& echelle) {
     if (!std::isfinite(echelle) || !(echelle > 0)) return false;
     echelle = std::clamp(echelle, kEchelleMin, kEchelleMax);
@@ -63,6 +65,27 @@ Vue ajuster(const Boite& b, double largeur, double hauteur, double marge) {
     v.x = (b.x0 + b.x1) / 2 - largeur / 2 / e;
     v.y = (b.y0 + b.y1) / 2 - hauteur / 2 / e;
     return v;
+}
+
+Vue ajusterDessin(const Dessin& dessin, double largeur, double hauteur, double marge) {
+    Boite b = etendue(dessin);
+    const int mode = dessin.getModePoints();
+    bool points = false;
+    for (const Block& bloc : dessin.objets<Block>())
+        points = points || !bloc.liste<Point>().empty();
+    // A dot, or no figure, stays within the box.
+    if (!points || !(((mode & 7) >= 2 && (mode & 7) <= 4) || (mode & (32 | 64))))
+        return ajuster(b, largeur, hauteur, marge);
+    // Half a figure at each edge: in drawing units, or a share of the
+    // view's height (5% for 0).
+    const double taille = dessin.getTaillePoints();
+    if (taille > 0 && std::isfinite(taille) && !b.vide()) {
+        b.ajouter(b.x0 - taille / 2, b.y0 - taille / 2);
+        b.ajouter(b.x1 + taille / 2, b.y1 + taille / 2);
+    } else if (taille <= 0) {
+        marge += std::min((taille == 0 ? 5 : -taille) / 100, 1.0) * hauteur / 2;
+    }
+    return ajuster(b, largeur, hauteur, marge);
 }
 
 Boite boiteVue(const Vue& v, double largeur, double hauteur) {

@@ -70,6 +70,11 @@ constexpr double kMargeAjustement = 10;
 // `largeur` x `hauteur` pixels, `marge` pixels from every edge; an empty
 // box gives the default view (origin at the bottom-left corner, scale 1).
 Vue ajuster(const Boite& b, double largeur, double hauteur, double marge);
+// The view that shows a whole drawing (its extents) in such an area, with
+// room beyond the margin for the figures of its points ($PDMODE, $PDSIZE),
+// which reach past the points themselves.
+class Dessin;
+Vue ajusterDessin(const Dessin& dessin, double largeur, double hauteur, double marge);
 // The part of the drawing that `v` shows in an area of `largeur` x
 // `hauteur` pixels, in drawing units.
 Boite boiteVue(const Vue& v, double largeur, double hauteur);

@@ -11,7 +11,6 @@
 #include <cmath>
 
 #include "fichiers/journal.h"
-#include "model/etendue.h"
 
 namespace {
 
@@ -265,7 +264,7 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
         const Gdk::Rectangle r = partieVisible();
         largeurAjustee = r.get_width();
         hauteurAjustee = r.get_height();
-        const Vue v = ::ajuster(etendue(*dessin), r.get_width(), r.get_height(), kMargeAjustement);
+        const Vue v = ajusterDessin(*dessin, r.get_width(), r.get_height(), kMargeAjustement);
         vue.echelle = v.echelle;
         vue.x = v.x - r.get_x() / v.echelle;
         vue.y = v.y + (r.get_y() + r.get_height() - get_allocation().get_height()) / v.echelle;

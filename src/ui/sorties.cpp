@@ -105,8 +105,8 @@ std::string Impression::imprimer(Gtk::Window& parent, const Dessin& dessin, cons
         [&](const Glib::RefPtr<Gtk::PrintContext>& contexte, int) {
             const double l = contexte->get_width(), h = contexte->get_height();
             Peintre peintre;
-            peintre.peindre(contexte->get_cairo_context(), dessin, ajuster(cadre(), l, h, 0), h,
-                            Zone{0, 0, l, h}, masques);
+            const Vue v = tout ? ajusterDessin(dessin, l, h, 0) : ajuster(vue, l, h, 0);
+            peintre.peindre(contexte->get_cairo_context(), dessin, v, h, Zone{0, 0, l, h}, masques);
         });
 
     Gtk::PrintOperationResult resultat;

@@ -3,6 +3,7 @@
 // types, layer states), the curves, and the extents of the new kinds.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <sstream>
 
@@ -10,7 +11,9 @@
 #include "import/lecture.h"
 #include "model/courbes.h"
 #include "model/etendue.h"
+#include "model/multileader.h"
 #include "support/dxf.h"
+#include "support/fichiers.h"
 #include "support/importation.h"
 
 namespace {
@@ -70,6 +73,51 @@ TEST(ImportGeometrie, HachureContoursEtMotif) {
     EXPECT_EQ(l.dy, 2);
     EXPECT_EQ(l.tirets, (std::vector<double>{3, 1}));
     EXPECT_EQ(l.motif.nombre, 2);
+}
+
+TEST(ImportGeometrie, HachureAretesChaineesParLeursBouts) {
+    // Paths of lines (x1 y1 x2 y2 each), one hatch each, and their contours.
+    using A = std::array<double, 4>;
+    const struct {
+        const char* nom;
+        std::vector<A> aretes;
+        std::vector<std::vector<Sommet>> contours;
+    } cas[] = {
+        {"dans l'ordre", {{0, 0, 9, 0}, {9, 0, 9, 9}, {9, 9, 0, 0}}, {{{0, 0}, {9, 0}, {9, 9}}}},
+        {"desordre et envers",
+         {{0, 0, 9, 0}, {0, 0, 9, 9}, {9, 0, 9, 9}},
+         {{{0, 0}, {9, 0}, {9, 9}}}},
+        {"deux boucles",
+         {{0, 0, 9, 0}, {9, 0, 0, 9}, {0, 9, 0, 0}, {5, 5, 6, 5}, {6, 5, 6, 6}, {6, 6, 5, 5}},
+         {{{0, 0}, {9, 0}, {0, 9}}, {{5, 5}, {6, 5}, {6, 6}}}},
+        {"ouvert", {{0, 0, 9, 0}, {9, 0, 9, 9}}, {{{0, 0}, {9, 0}, {9, 9}}}},
+        {"ouvert encore", {{0, 0, 9, 0}, {9, 5, 9, 9}}, {{{0, 0}, {9, 0}, {9, 5}, {9, 9}}}},
+    };
+    std::string hachures;
+    for (const auto& c : cas) {
+        hachures += enregistrement(
+            "HATCH", "8 0;2 SOLID;70 1;71 0;91 1;92 1;93 " + std::to_string(c.aretes.size()));
+        for (const A& a : c.aretes)
+            hachures += paire(72, 1) + paire(10, a[0]) + paire(20, a[1]) + paire(11, a[2]) +
+                        paire(21, a[3]);
+        hachures += paire(97, 0) + paire(75, 0) + paire(76, 1) + paire(98, 0);
+    }
+    std::ostringstream trace, erreurs;
+    DXFHandler h(trace);
+    h.setErreurs(erreurs);
+    std::istringstream f(dxf::entites(hachures));
+    ASSERT_TRUE(lireDXF(f, h).utilisable());
+    const auto& lues = h.getBlocRoot()->liste<Hatch>();
+    ASSERT_EQ(lues.size(), std::size(cas));
+    for (std::size_t i = 0; i < lues.size(); ++i) {
+        SCOPED_TRACE(cas[i].nom);
+        ASSERT_EQ(lues[i]->getContours().size(), cas[i].contours.size());
+        for (std::size_t k = 0; k < cas[i].contours.size(); ++k)
+            attendreSommets(lues[i]->getContours()[k], cas[i].contours[k]);
+    }
+    // Said once, whatever the number of paths that do not close.
+    EXPECT_EQ(erreurs.str(),
+              "Hachures : un contour qui ne se ferme pas est ferme par un segment droit.\n");
 }
 
 TEST(ImportGeometrie, EnregistrementsLusDeLeursPaires) {
@@ -148,6 +196,31 @@ TEST(ImportGeometrie, EnregistrementsLusDeLeursPaires) {
     // Line type names are the table's without regard to case.
     ASSERT_TRUE(l[1]->getType().getMotif());
     EXPECT_EQ(l[1]->getType().getMotif()->nombre, 4);
+}
+
+TEST(ImportGeometrie, MultiLeadersDeLeursDonneesDeContexte) {
+    // Written by an independent writer: a text from two red lines, a block
+    // and its attribute from a dot.
+    std::ostringstream trace;
+    DXFHandler h(trace);
+    ASSERT_TRUE(lireDXF(source("tests/references/multileaders.dxf"), h).utilisable());
+    EXPECT_EQ(trace.str().find("MULTILEADER"), std::string::npos);
+    const auto& m = h.getBlocRoot()->liste<MultiLeader>();
+    ASSERT_EQ(m.size(), 2u);
+    ASSERT_EQ(m[0]->getBranches().size(), 1u);
+    EXPECT_EQ(m[0]->getBranches()[0].lignes.size(), 2u);
+    EXPECT_EQ(m[0]->getTraits().getCouleur(), 1);
+    ASSERT_TRUE(m[0]->getTexte() && !m[0]->getBloc());
+    EXPECT_EQ(m[0]->getTexte()->texteRef(), "Porte\\Pbois");
+    EXPECT_EQ(m[0]->getTexte()->getTaille(), 3);
+    const FigureRepere f = figureRepere(*m[0]);
+    EXPECT_EQ(f.fleches.size(), 2u);
+    EXPECT_EQ(f.paliers.size(), 1u);
+    ASSERT_TRUE(m[1]->getBloc() && m[1]->getBlocFleche());
+    EXPECT_EQ(m[1]->getBlocFleche()->nomRef(), "_DOT");
+    EXPECT_EQ(m[1]->getBloc()->getCouleur(), 5);
+    ASSERT_EQ(m[1]->getBloc()->getAttributs().size(), 1u);
+    EXPECT_EQ(m[1]->getBloc()->getAttributs()[0]->texteRef(), "12");
 }
 
 TEST(ImportGeometrie, ExtrusionInverseeMiroirEnX) {

@@ -414,6 +414,21 @@ TEST(PeintrePixels, Couleur7EnNoir) {
     EXPECT_EQ(t.pixel(20, t.hauteur - 11), 0xFF000000u);
 }
 
+TEST(PeintrePixels, CouleurVraieProcheDuFondCommeLa7) {
+    // Within 4 levels of the background in every channel: as colour 7 is
+    // painted, black on white, white on black.
+    const CouleurRVB noir{0, 0, 0}, blanc{1, 1, 1};
+    const struct {
+        std::uint32_t rvb;
+        CouleurRVB fond, peinte;
+    } cas[] = {{0xFFFFFF, kFond, noir},
+               {0xFBFFFC, kFond, noir},
+               {0xFAFFFF, kFond, {250 / 255.0, 1, 1}},
+               {0x020304, noir, blanc},
+               {0xFFFFFF, noir, blanc}};
+    for (const auto& c : cas) EXPECT_EQ(couleurVraie(c.rvb, c.fond), c.peinte) << c.rvb;
+}
+
 TEST(PeintrePixels, CouleursHorsDeLaTable) {
     EXPECT_EQ(couleurDXF(7).r, 0);
     EXPECT_EQ(couleurDXF(-7).g, 0);
@@ -453,23 +468,23 @@ TEST(PeintrePixels, PolylineFermeeParLeBitUn) {
     }
 }
 
-TEST(PeintrePixels, ChaqueSegmentPrendLaCouleurDuSommetOuIlFinit) {
+TEST(PeintrePixels, PolylineDansSaCouleurPasCelleDeSesSommets) {
     auto sommet = [](double x, double y, int couleur) {
         return dxf::paire(0, "VERTEX") + dxf::attr({"0", couleur, ""}) + dxf::paire(10, x) +
                dxf::paire(20, y) + dxf::paire(30, 0.0);
     };
-    Lu d(dxf::entites(dxf::paire(0, "POLYLINE") + dxf::attr({}) + dxf::paire(66, 1) +
+    Lu d(dxf::entites(dxf::paire(0, "POLYLINE") + dxf::attr({"0", 1, ""}) + dxf::paire(66, 1) +
                       dxf::paire(70, 1) + sommet(10.5, 10.5, 1) + sommet(100.5, 10.5, 3) +
                       sommet(100.5, 100.5, 5) + dxf::paire(0, "SEQEND")));
     Toile t;
     t.peindre(d.racine());
-    EXPECT_EQ(t.pixel(50, t.hauteur - 11), 0xFF00FF00u);   // a-b: b's green
-    EXPECT_EQ(t.pixel(100, t.hauteur - 50), 0xFF0000FFu);  // b-c: c's blue
-    // The closing diagonal, in the last vertex's blue.
+    EXPECT_EQ(t.pixel(50, t.hauteur - 11), 0xFFFF0000u);
+    EXPECT_EQ(t.pixel(100, t.hauteur - 50), 0xFFFF0000u);
+    // The closing diagonal too.
     const std::uint32_t ferme = t.pixel(50, t.hauteur - 51);
-    EXPECT_EQ(bleu(ferme), 255);
-    EXPECT_LT(rouge(ferme), 0x40);
-    EXPECT_EQ(rouge(ferme), vert(ferme));
+    EXPECT_EQ(rouge(ferme), 255);
+    EXPECT_LT(bleu(ferme), 0x40);
+    EXPECT_EQ(bleu(ferme), vert(ferme));
 }
 
 TEST(PeintrePixels, EchelleRefuseeOuPlancher) {

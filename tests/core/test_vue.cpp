@@ -40,6 +40,23 @@ TEST(Etendue, DessinsSimples) {
         // degrees, inserted at (10, 0), nested in a block inserted at (0, 5).
         {"imbrique", carre + dxf::bloc("N", 0, 0, dxf::insert("C", 10, 0, 3, 3, 90)),
          dxf::insert("N", 0, 5), 4, 5, 10, 11},
+        // Whole: the sweep within 1e-9 of a turn.
+        {"ellipse a 6.28318530718", "",
+         dxf::paire(0, "ELLIPSE") + dxf::attr({}) + dxf::paire(11, 2.0) + dxf::paire(40, 0.5) +
+             dxf::paire(42, "6.28318530718"),
+         -2, -1, 2, 1},
+        // Arcs and circles of no radius bound only what holds nothing else.
+        {"sans rayon", dxf::bloc("P", 0, 0, dxf::cercle(7, 7, 0)),
+         dxf::ligne(0, 0, 1, 1) + dxf::arc(900, 900, 0, 0, 90) + dxf::insert("P", 50, 0), 0, 0, 1,
+         1},
+        {"sans rayon seul", "", dxf::arc(5, 6, 0, 0, 90), 5, 6, 5, 6},
+        // Ten glyphs 7.5 wide: beyond the box 20 wide, centred on it; the
+        // pairs of an embedded object are not the MTEXT's.
+        {"mtext", "",
+         dxf::paire(0, "MTEXT") + dxf::attr({}) + dxf::paire(40, 10.0) + dxf::paire(41, 20.0) +
+             dxf::paire(71, 2) + dxf::paire(1, "Etiquettes") + dxf::paire(101, "Embedded Object") +
+             dxf::paire(10, 1.0) + dxf::paire(11, 5.0) + dxf::paire(40, 200.0),
+         -37.5, -40.0 / 3, 37.5, 0},
         {"coordonnees infinies", "",
          dxf::ligne(0, 0, 1, 1) + dxf::paire(0, "POINT") + dxf::attr({}) + dxf::paire(10, "1e400") +
              dxf::paire(20, "0"),
@@ -85,6 +102,18 @@ TEST(Vue, AjusterEtZoomerAutourDUnPoint) {
     EXPECT_NEAR(ay, 456, 1e-6);
     EXPECT_FALSE(z.zoomer(1e12, 0, 0, 600));
     EXPECT_EQ(ajuster(Boite{}, 100, 100, 0).echelle, 1);
+    // Room for the figures of points: half of $PDSIZE at each edge, or half
+    // the share of the view's height.
+    for (const auto& [taille, echelle] : {std::pair{"20", 80.0 / 120}, {"-10", 70.0 / 100}}) {
+        std::istringstream f(dxf::fichier(
+            dxf::section("HEADER", dxf::paire(9, "$PDMODE") + dxf::paire(70, 34) +
+                                       dxf::paire(9, "$PDSIZE") + dxf::paire(40, taille)) +
+            dxf::section("ENTITIES", dxf::point(0, 0) + dxf::point(100, 0))));
+        std::ostringstream trace;
+        DXFHandler h(trace);
+        lireDXF(f, h);
+        EXPECT_DOUBLE_EQ(ajusterDessin(*h.getDessin(), 100, 100, 10).echelle, echelle) << taille;
+    }
 }
 
 TEST(Vue, PasDeZoom) {

@@ -652,6 +652,62 @@ def ordre_dessin():
     return fichier("", bloc("B", 0, 0, b), e)
 
 
+@dessin
+def couleur_vraie_blanche():
+    # Outlines in true-colour white (420) as drawn for a black background,
+    # and within 4 levels of it, painted as colour 7; 6 levels off, pale.
+    e = (enr("LWPOLYLINE", (420, 0xFFFFFF), (90, 4), (70, 1), *points(10, [(10, 10), (230, 10), (230, 230), (10, 230)])) +
+         enr("CIRCLE", (420, 0xFCFBFF), (10, 80), (20, 120), (40, 50)) +
+         enr("LINE", (420, 0xF9F9F9), *points(10, [(150, 40)]), *points(11, [(210, 200)])) +
+         mtexte(140, 220, 12, "{\\c16777215;Blanc}", couleur=1))
+    return fichier("", "", e)
+
+
+@dessin
+def etendues():
+    # Fitted whole: an ellipse ending at 6.28318530718, a hair over 2 pi; an
+    # arc of no radius far off, which bounds nothing; an MTEXT whose word is
+    # wider than its box; points drawn as crosses in circles at the edges.
+    e = (enr("ELLIPSE", (10, 100), (20, 100), (11, 80), (21, 0), (40, 0.5), (41, 0.0), (42, 6.28318530718)) +
+         arc(9000, 9000, 0, 0, 90) + mtexte(40, 160, 12, "Etiquettes", largeur=20, attache=2) +
+         point(20, 20) + point(180, 20))
+    return fichier(entites=e, entete=paire(9, "$PDMODE") + paire(70, 34) + paire(9, "$PDSIZE") + paire(40, 30))
+
+
+@dessin
+def mtexte_objet_embarque():
+    # An MTEXT in columns as recent programs write it: the pairs after 101
+    # "Embedded Object" are its columns', not its place, height or direction.
+    colonnes = [(101, "Embedded Object"), (70, 1), (10, 1.0), (20, 0.0), (11, 10.0), (21, 200.0), (40, 200.0),
+                (41, 0.0), (42, 80.0), (43, 20.0), (71, 2), (72, 1), (44, 100.0), (45, 10.0), (73, 0), (46, 0.0)]
+    t = mtexte(10, 200, 12, "Titre\\Pen colonnes", largeur=200) + "".join(paire(c, v) for c, v in colonnes)
+    return fichier("", "", t + lwpolyline([(0, 0), (220, 0), (220, 220), (0, 220)], True))
+
+
+@dessin
+def hachure_chemins():
+    # Filled: one path of edges holding two loops (a frame and its hole);
+    # one whose edges come out of order, one backwards. Hatched: a path
+    # whose arc comes backwards.
+    def l(x1, y1, x2, y2):
+        return (1, points(10, [(x1, y1)]) + points(11, [(x2, y2)]))
+    deux = [l(10, 10, 110, 10), l(110, 10, 110, 110), l(110, 110, 10, 110), l(10, 110, 10, 10),
+            l(40, 40, 80, 40), l(80, 40, 60, 80), l(60, 80, 40, 40)]
+    desordre = [l(130, 10, 230, 10), l(130, 110, 130, 10), l(230, 110, 230, 10), l(230, 110, 130, 110)]
+    demi = [l(110, 140, 10, 140), (2, [(10, 60), (20, 140), (40, 50), (50, 0), (51, 180), (73, 1)])]
+    return fichier("", "", hachure([("aretes", deux)], couleur=5) + hachure([("aretes", desordre)], couleur=1) +
+                   hachure([("aretes", demi)], False, [(45, 0, 0, -3, 3, [])], couleur=3))
+
+
+@dessin
+def polyline_couleur():
+    # POLYLINEs in their own colours (red, magenta by layer, with a bulge),
+    # their VERTEX records black: the vertices' colours do not count.
+    tables = calques(("0", 7, "CONTINUOUS"), ("MAGENTA", 6, "CONTINUOUS"))
+    return fichier(tables, "", polyline([(20, 20, 7), (120, 20, 7), (120, 120, 7)], True, couleur=1) +
+                   polyline([(140, 20, 7, 0.6), (220, 20, 7), (220, 120, 7)], calque="MAGENTA"))
+
+
 def ecrire():
     for nom, f in DESSINS.items():
         contenu = f()

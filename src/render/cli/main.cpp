@@ -13,7 +13,6 @@
 #include "fichiers/fichier_provisoire.h"
 #include "import/dxfhandler.h"
 #include "import/lecture.h"
-#include "model/etendue.h"
 #include "model/trace.h"
 #include "render/cli/limites.h"
 #include "render/exportation.h"
@@ -203,7 +202,7 @@ int main(int argc, char** argv) {
     else if (fenetre)
         vue = ajuster(*fenetre, largeur, hauteur, 0);
     else
-        vue = ajuster(etendue(*handler.getDessin()), largeur, hauteur, kMargeAjustement);
+        vue = ajusterDessin(*handler.getDessin(), largeur, hauteur, kMargeAjustement);
     ResultatExport r;
     bool tronque = false;
     {
