@@ -97,6 +97,7 @@ bool Peintre::peindreMasques(const Cairo::RefPtr<Cairo::Context>& cr, const Dess
         trace_->limiter(limiteTrace_, kTraceCoupee);
         TraceDessin passe(*trace_, options_);
         passe.setCalquesMasques(calquesMasques_);
+        passe.setAnnulation(annulation_);
         passe.ecrire(dessin);
         trace_->vider();
     }

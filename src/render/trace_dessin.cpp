@@ -44,7 +44,7 @@ bool TraceDessin::fini() {
     if (sortie_ == &tampon_ && tampon_.size() >= kTampon) {
         trace_.lignes(tampon_);
         tampon_.clear();
-        coupee_ = trace_.coupee();
+        coupee_ = trace_.coupee() || (annulation_ && annulation_->load(std::memory_order_relaxed));
     }
     return coupee_;
 }

@@ -16,6 +16,7 @@
 // after the trace is cut (see Trace::limiter).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -32,6 +33,8 @@ class TraceDessin : private Imbrication {
 
     // Writes the trace of one repaint of `dessin`.
     void ecrire(const Dessin& dessin);
+    // A flag that stops the pass soon after it is set (null: never).
+    void setAnnulation(const std::atomic<bool>* annulation) { annulation_ = annulation; }
 
     // How many passes this process has made (for the tests of what does
     // not trace).
@@ -72,6 +75,7 @@ class TraceDessin : private Imbrication {
     bool fini();
 
     Trace& trace_;
+    const std::atomic<bool>* annulation_ = nullptr;
     // Where lines go: the pass's own buffer, or a definition's lines being
     // made for the cache.
     std::string tampon_;

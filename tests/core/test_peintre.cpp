@@ -18,6 +18,7 @@
 #include "model/objects.h"
 #include "model/trace.h"
 #include "render/peintre.h"
+#include "render/trace_dessin.h"
 #include "support/dxf.h"
 #include "support/fichiers.h"
 
@@ -899,6 +900,19 @@ TEST(PeintreLimites, IndentationEtTraceBorneesParRepeinte) {
     EXPECT_LE(kept, 4096u);
     EXPECT_EQ(a.substr(0, kept), entiere.substr(0, kept));
     EXPECT_EQ(a.substr(kept), std::string(Peintre::kTraceCoupee) + "\n");
+}
+
+TEST(PeintreLimites, SansTraceDemandeeAucunePasseDeTrace) {
+    // A painter given no trace (tarsin-render --quiet, export, printing)
+    // makes no trace pass at all; given one, one per repaint.
+    Chaine c(3, 10);
+    for (const bool trace : {false, true, false}) {
+        Peintre p;
+        if (trace) p.setTrace(c.t.trace);
+        const std::uint64_t avant = TraceDessin::nombrePasses();
+        p.peindre(c.t.cr, c.d.racine(), 1, c.t.hauteur, Zone{0, 0, 300, 300}, {});
+        EXPECT_EQ(TraceDessin::nombrePasses() - avant, trace ? 1u : 0u) << trace;
+    }
 }
 
 TEST(PeintreLimites, BlocsQuiSeMultiplientTraceBorneeEtAnnulation) {
