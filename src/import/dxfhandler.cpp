@@ -50,6 +50,7 @@ T& DXFHandler::ajouter(A&&... args) {
     ++entitesRecues_;
     appliquerAttributs(e);
     blocCourant->ajouter(e);
+    tri_.noterEntite(*blocCourant, attributes.getHandle());
     return e;
 }
 
@@ -110,6 +111,8 @@ void DXFHandler::endSection() {
             if (q.code == 2) nom = std::string(q.valeur);
         }
         if (!poignee.empty()) noms[poignee] = nom;
+    } else if (genreEnregistrement == "SORTENTSTABLE") {
+        tri_.lireTable(paires());
     } else if (genreEnregistrement == "DIMSTYLE") {
         // What the leaders of that style take: DIMASZ (41) and DIMSCALE
         // (40), the header's when it has none.
@@ -480,8 +483,10 @@ void DXFHandler::addAttribute(const DL_AttributeData& data) {
     // Attributes follow their insertion, in the same space as it.
     if (insertionAttributs)
         insertionAttributs->addAttribut(a);
-    else
+    else {
         blocCourant->ajouter(a);
+        tri_.noterEntite(*blocCourant, attributes.getHandle());
+    }
 }
 
 void DXFHandler::ajouterDefinitionAttribut() {

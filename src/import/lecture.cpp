@@ -66,6 +66,7 @@ ResultatLecture lire(std::string_view texte, const std::string& nom, DXFHandler&
         return resultat(ResultatLecture::Echec, controle.refus(), nom, controle.ligneTropLongue());
     const ResultatLecture::Cause lu = lireAvecDxflib(controle.texte(), handler, fichier, &handler);
     handler.viderTrace();
+    handler.ordonnerSelonTables();
     // The extents of every block, once, while the drawing is still the
     // reader's alone: afterwards painters on several threads only read them.
     etendue(*handler.getDessin());
