@@ -26,7 +26,11 @@ bool majusculesEgales(const std::string& a, const char* b) {
 void TablesDeTri::noterEntite(const Block& bloc, int p) {
     // Only worth keeping while a file may still hold a table; the cost is
     // four bytes an entity for the time of the reading.
-    poignees_[&bloc].push_back(static_cast<std::uint32_t>(p));
+    if (&bloc != dernierBloc_) {
+        dernierBloc_ = &bloc;
+        notees_ = &poignees_[&bloc];
+    }
+    notees_->push_back(static_cast<std::uint32_t>(p));
 }
 
 void TablesDeTri::lireTable(const std::vector<Paire>& paires) {
@@ -72,4 +76,5 @@ void TablesDeTri::appliquer(Dessin& dessin,
     }
     tables_.clear();
     poignees_.clear();
+    dernierBloc_ = nullptr;
 }

@@ -29,6 +29,9 @@ class TablesDeTri {
 
   private:
     std::unordered_map<const Block*, std::vector<std::uint32_t>> poignees_;
+    // The list of the block noted last (entities come block after block).
+    const Block* dernierBloc_ = nullptr;
+    std::vector<std::uint32_t>* notees_ = nullptr;
     // The tables by the handle of their block record: entity, sort handle.
     std::unordered_map<std::string, std::vector<std::pair<std::uint32_t, std::uint32_t>>> tables_;
 };
