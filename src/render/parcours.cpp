@@ -26,7 +26,19 @@ constexpr double kHauteurLisible = 1.0;
 // The most bars of one text (its first lines).
 constexpr int kBarresMax = 16;
 
+// Arcs whose circle reaches further than this from the device origin are
+// handed over as the chords of what is seen (cairo's numbers hold 2^23).
+constexpr double kArcLoin = 1 << 20;
+
 bool fini(double v) { return std::isfinite(v); }
+
+// A stroke that starts `longueur` device pixels further along its line:
+// its dashes so far on in their pattern.
+Trait decale(Trait t, double longueur) {
+    if (t.tirets && longueur != 0 && t.echelleTirets > 0)
+        t.departTirets += longueur / t.echelleTirets;
+    return t;
+}
 bool fini(const PointPlan& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 PointPlan porte(const Matrice& m, double x, double y) {
@@ -186,7 +198,7 @@ void Parcours::segment(double x1, double y1, double x2, double y2, const F& trai
         rendu_->pixel((x1 + x2) / 2, (y1 + y2) / 2, trait().couleur);
         return;
     }
-    rendu_->segment(x1, y1, x2, y2, trait());
+    segmentCoupe({x1, y1}, {x2, y2}, trait());
 }
 
 void Parcours::segment(double x1, double y1, double x2, double y2, const Trait& t) {
@@ -197,7 +209,63 @@ void Parcours::segmentDevice(const PointPlan& a, const PointPlan& b, const Trait
     if (!fini(a) || !fini(b) || (a.x == b.x && a.y == b.y)) return;
     if (!visible(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)))
         return;
-    rendu_->segment(a.x, a.y, b.x, b.y, trait);
+    segmentCoupe(a, b, trait);
+}
+
+void Parcours::segmentCoupe(PointPlan a, PointPlan b, const Trait& trait) {
+    const double longueur = std::hypot(b.x - a.x, b.y - a.y);
+    double t0 = 0;
+    if (!couperSegment(zone(), a, b, t0)) return;
+    rendu_->segment(a.x, a.y, b.x, b.y, decale(trait, t0 * longueur));
+}
+
+void Parcours::arcCoupe(const Matrice& m, double cx, double cy, double rayon, double a1, double a2,
+                        const Trait& trait) {
+    double dx = cx, dy = cy;
+    m.appliquer(dx, dy);
+    const double r = rayon * m.etirementMax();
+    if (dx - r >= zx0_ && dx + r <= zx1_ && dy - r >= zy0_ && dy + r <= zy1_) {
+        rendu_->arc(m, cx, cy, rayon, a1, a2, trait);
+        return;
+    }
+    // The unit circle carried onto the arc, and the ranges of it seen.
+    const Matrice unite = m.apres(Matrice{rayon, 0, 0, rayon, cx, cy});
+    couperArc(unite, a1, a2, zone(), plages_);
+    for (const Plage& p : plages_) {
+        const Trait t = decale(trait, longueurArc(unite, a1, p.debut));
+        if (std::max(std::fabs(dx), std::fabs(dy)) + r <= kArcLoin) {
+            rendu_->arc(m, cx, cy, rayon, p.debut, p.fin, t);
+            continue;
+        }
+        // Too far for the backend: the chords of what is seen.
+        coupes_.clear();
+        aplatirEllipse({0, 0}, {1, 0}, {0, 1}, p.debut, p.fin, unite, kToleranceCourbes, coupes_);
+        morceaux(coupes_.data(), coupes_.size(), false, t);
+    }
+}
+
+void Parcours::morceaux(const PointPlan* p, std::size_t n, bool fermee, const Trait& trait) {
+    if (n <= kPointsMorceau) {
+        rendu_->polyligne(p, n, fermee, trait);
+        return;
+    }
+    double parcouru = 0;
+    for (std::size_t i = 0; i + 1 < n;) {
+        const std::size_t k = std::min(kPointsMorceau, n - i);
+        rendu_->polyligne(p + i, k, false, decale(trait, parcouru));
+        for (std::size_t j = i + 1; j < i + k; ++j)
+            parcouru += std::hypot(p[j].x - p[j - 1].x, p[j].y - p[j - 1].y);
+        i += k - 1;
+        surveiller();
+    }
+    if (fermee) {
+        const PointPlan bout[2] = {p[n - 1], p[0]};
+        rendu_->polyligne(bout, 2, false, decale(trait, parcouru));
+    }
+}
+
+void Parcours::surveiller() const {
+    if (annulation_ && annulation_->load(std::memory_order_relaxed)) throw Annulee{};
 }
 
 template <class F>
@@ -223,7 +291,14 @@ void Parcours::polyligne(bool fermee, const Trait& trait) {
         rendu_->pixel((b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2, trait.couleur);
         return;
     }
-    rendu_->polyligne(points_.data(), points_.size(), fermee, trait);
+    if (b.x0 >= zx0_ && b.x1 <= zx1_ && b.y0 >= zy0_ && b.y1 <= zy1_) {
+        morceaux(points_.data(), points_.size(), fermee, trait);
+        return;
+    }
+    coupes_.clear();
+    couperPolyligne(points_.data(), points_.size(), fermee, zone(), coupes_, troncons_);
+    for (const Troncon& t : troncons_)
+        morceaux(coupes_.data() + t.debut, t.nombre, false, decale(trait, t.avant));
 }
 
 void Parcours::remplir(const CouleurRVB& couleur, RegleRemplissage regle) {
@@ -253,7 +328,7 @@ void Parcours::arcOuCercle(double cx, double cy, double rayon, double a1, double
         return;
     }
     ramenerAngles(a1, a2, false);
-    rendu_->arc(matrice_, cx, cy, rayon, a1, a2, trait());
+    arcCoupe(matrice_, cx, cy, rayon, a1, a2, trait());
 }
 
 bool Parcours::admise(const Block& definition) {
@@ -769,7 +844,7 @@ void Parcours::dessiner(const Ellipse& e) {
         const PointPlan c = porte(matrice_, e.getX(), e.getY());
         const double r = m.etirementMax();
         if (!fini(c) || !fini(r) || !disqueVisible(c.x, c.y, r)) return;
-        rendu_->arc(m, 0, 0, 1, t1, t2, t);
+        arcCoupe(m, 0, 0, 1, t1, t2, t);
         return;
     }
     // Flat: a line of its points.

@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "model/decoupe.h"
 #include "model/dessin.h"
 #include "render/imbrication.h"
 #include "render/rendu.h"
@@ -44,6 +45,8 @@ class Parcours : private Imbrication {
   public:
     // Lines of a hatch pattern painted at most, per hatch and repaint.
     static constexpr long kTraitsHachureMax = 10000;
+    // The most points of a polyline handed to the backend at once.
+    static constexpr std::size_t kPointsMorceau = 1024;
 
     explicit Parcours(OptionsPeinture options = {});
 
@@ -156,6 +159,20 @@ class Parcours : private Imbrication {
     void segment(double x1, double y1, double x2, double y2, const Trait& t);
     // The same for a segment of device points.
     void segmentDevice(const PointPlan& a, const PointPlan& b, const Trait& trait);
+    // Hands what lies in the zone of the device segment a-b to the backend,
+    // its dashes where the whole segment would have them.
+    void segmentCoupe(PointPlan a, PointPlan b, const Trait& trait);
+    // Hands what lies in the zone of the arc of (cx, cy, rayon) of user
+    // space `m`, from a1 to a2 (a1 <= a2), to the backend.
+    void arcCoupe(const Matrice& m, double cx, double cy, double rayon, double a1, double a2,
+                  const Trait& trait);
+    // Hands a device polyline to the backend in pieces of at most
+    // kPointsMorceau points, its dashes running on from one to the next,
+    // looking at the annulation flag after each.
+    void morceaux(const PointPlan* p, std::size_t n, bool fermee, const Trait& trait);
+    // Stops the walk when its annulation flag is set.
+    void surveiller() const;
+    Boite zone() const { return Boite{zx0_, zy0_, zx1_, zy1_}; }
     template <class F>
     void arcOuCercle(double cx, double cy, double rayon, double a1, double a2, const F& trait);
     // The segment from vertex `a` to `b` with the bulge of `a`.
@@ -212,4 +229,8 @@ class Parcours : private Imbrication {
     std::vector<PointPlan> points_;
     std::vector<std::size_t> tailles_;
     std::vector<double> coupures_;
+    // What a stroke cut to the zone keeps.
+    std::vector<PointPlan> coupes_;
+    std::vector<Troncon> troncons_;
+    std::vector<Plage> plages_;
 };

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "model/decoupe.h"
 #include "model/disposition.h"
 #include "model/objects.h"
 
@@ -412,29 +413,14 @@ void RenduCairo::remplir(const PointPlan* p, const std::size_t* tailles, std::si
 void RenduCairo::segment(double x1, double y1, double x2, double y2, const Trait& trait) {
     double decalage = 0;
     if (std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) > kLoin) {
-        // Cut the segment to the clip (Liang-Barsky) so that its ends fit
-        // cairo's numbers; the dashes start where the cut end would be.
-        double t0 = 0, t1 = 1;
-        const double dx = x2 - x1, dy = y2 - y1;
-        const double p[4] = {-dx, dx, -dy, dy};
-        const double q[4] = {x1 - zx0_, zx1_ - x1, y1 - zy0_, zy1_ - y1};
-        for (int i = 0; i < 4; ++i) {
-            if (p[i] == 0) {
-                if (q[i] < 0) return;
-                continue;
-            }
-            const double t = q[i] / p[i];
-            if (p[i] < 0)
-                t0 = std::max(t0, t);
-            else
-                t1 = std::min(t1, t);
-        }
-        if (t0 >= t1) return;
-        decalage = t0 * std::hypot(dx, dy);
-        x2 = x1 + t1 * dx;
-        y2 = y1 + t1 * dy;
-        x1 = x1 + t0 * dx;
-        y1 = y1 + t0 * dy;
+        // Cut the segment to the clip so that its ends fit cairo's
+        // numbers; the dashes start where the cut end would be.
+        PointPlan a{x1, y1}, b{x2, y2};
+        const double longueur = std::hypot(x2 - x1, y2 - y1);
+        double t0 = 0;
+        if (!couperSegment(Boite{zx0_, zy0_, zx1_, zy1_}, a, b, t0)) return;
+        decalage = t0 * longueur;
+        x1 = a.x, y1 = a.y, x2 = b.x, y2 = b.y;
     }
     if (directs_) {
         // Drawn at once, after what cairo still holds back.

@@ -10,6 +10,7 @@
 #include "render/parcours.h"
 #include "render/trace_dessin.h"
 #include "support/dxf.h"
+#include "support/hostiles.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ struct Primitive {
     std::vector<PointPlan> points;
     const MotifTirets* motif = nullptr;
     double echelleTirets = 1;
+    double depart = 0;
 };
 
 class RenduEnregistre : public Rendu {
@@ -39,7 +41,8 @@ class RenduEnregistre : public Rendu {
                          {},
                          {},
                          t.tirets,
-                         t.echelleTirets});
+                         t.echelleTirets,
+                         t.departTirets});
     }
     void arc(const Matrice& m, double cx, double cy, double r, double, double,
              const Trait& t) override {
@@ -428,4 +431,24 @@ TEST(Parcours, PointsSelonPdmodeEtPdsize) {
             EXPECT_EQ(r[0].x2, k.demi);  // the circle's radius
         }
     }
+}
+
+TEST(Parcours, TraitsCoupesALaZoneAvecLeursTirets) {
+    // 1,000 dashed lines 4,000 units long through a zone of 2 by 2: what is
+    // handed over lies within it, its dashes where the whole line has them.
+    Parcours p;
+    p.setZone(-1, -1, 1, 1);
+    const auto recus = parcourir(hostiles::lignesParUnPoint(1000, 4000, "CACHE"), nullptr, &p);
+    ASSERT_EQ(recus.size(), 1000u);
+    for (const Primitive& r : recus)
+        EXPECT_LE(std::max({std::fabs(r.x1), std::fabs(r.y1), std::fabs(r.x2), std::fabs(r.y2)}),
+                  1 + 1e-9);
+    EXPECT_NEAR(recus[0].depart, 1999, 1e-9);
+    // A circle whose radius is beyond what the backend takes: the chords
+    // of what is seen.
+    const auto cercle = parcourir(dxf::entites(dxf::cercle(1e7, 0, 1e7)), nullptr, &p);
+    ASSERT_EQ(cercle.size(), 1u);
+    EXPECT_EQ(cercle[0].genre, "polyligne");
+    EXPECT_NEAR(cercle[0].x1, 0, 1e-6);
+    EXPECT_NEAR(cercle[0].y1, 1, 1e-6);
 }

@@ -2,8 +2,11 @@
 // benchmarks rather than committed.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
+
+#include "support/dxf.h"
 
 namespace hostiles {
 
@@ -76,6 +79,40 @@ inline std::string mtextOrdinaire(std::size_t octets) {
     for (std::size_t i = 0; t.size() < octets; ++i)
         t += i % 40 == 39 ? "\\P" : kMots[i % (sizeof kMots / sizeof *kMots)];
     return t.substr(0, octets);
+}
+
+// `n` lines through the origin, each `longueur` long, of line type `type`
+// ("" continuous): zoomed in to a few units, millions of pixels each.
+inline std::string lignesParUnPoint(int n, double longueur, const std::string& type = "") {
+    std::string e;
+    for (int i = 0; i < n; ++i) {
+        const double a = 3.141592653589793 * i / n, c = std::cos(a) * longueur / 2,
+                     s = std::sin(a) * longueur / 2;
+        e += dxf::ligne(-c, -s, c, s, {"0", 256, type});
+    }
+    return dxf::entites(e);
+}
+
+// One SPLINE of `n` control points zig-zagging across a square of 100
+// units (knots left to the reader).
+inline std::string splineZigZag(int n) {
+    std::string e = dxf::paire(0, "SPLINE") + dxf::paire(8, "0") + dxf::paire(70, 8) +
+                    dxf::paire(71, 3) + dxf::paire(72, 0) + dxf::paire(73, n);
+    for (int i = 0; i < n; ++i)
+        e += dxf::paire(10, 100.0 * i / n) + dxf::paire(20, i % 2 ? 100.0 : 0.0) +
+             dxf::paire(30, 0.0);
+    return dxf::entites(e);
+}
+
+// A MINSERT of a block holding one line, `colonnes` x `lignes` copies
+// `pas` units apart.
+inline std::string minsert(int colonnes, int lignes, double pas) {
+    const std::string bloc = dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 1, 1));
+    const std::string m = dxf::paire(0, "INSERT") + dxf::paire(8, "0") + dxf::paire(2, "B") +
+                          dxf::paire(10, 0.0) + dxf::paire(20, 0.0) + dxf::paire(30, 0.0) +
+                          dxf::paire(70, colonnes) + dxf::paire(71, lignes) + dxf::paire(44, pas) +
+                          dxf::paire(45, pas);
+    return dxf::fichier(dxf::blocs(bloc) + dxf::section("ENTITIES", m));
 }
 
 }  // namespace hostiles
