@@ -9,7 +9,9 @@
 //   with that scan once.
 //   drawings painted on an image of 1000 x 1000 pixels (Peintre, no trace):
 //   1,000 lines through a point seen in a window of 2 x 2 units (each line
-//   2 million pixels long) against the whole drawing fitted.
+//   2 million pixels long) against the whole drawing fitted; a MINSERT of
+//   2^31 x 2^31 copies fitted, and seen in 10 x 10 units, against one of
+//   100 x 100 copies fitted.
 // Each figure is the median of a few runs (TARSIN_BENCH_REPETITIONS,
 // default 3), with the peak memory of one run (in a child process).
 #include <malloc.h>
@@ -154,6 +156,14 @@ int main() {
                  mesurer([&] { peindreVue(*lignes, Boite{}); }));
         comparer("1000 tirets zoomes", mesurer([&] { peindreVue(*tirets, zoom); }),
                  mesurer([&] { peindreVue(*tirets, Boite{}); }));
+        const auto geant = lire(hostiles::minsert(2147483647, 2147483647, 1));
+        const auto cent = lire(hostiles::minsert(100, 100, 1));
+        const Cout ordinaire = mesurer([&] { peindreVue(*cent, Boite{}); });
+        comparer("MINSERT 2^31 ajuste", mesurer([&] { peindreVue(*geant, Boite{}); }), ordinaire);
+        comparer("MINSERT 2^31 zoome", mesurer([&] {
+                     peindreVue(*geant, Boite{0, 0, 10, 10});
+                 }),
+                 ordinaire);
     }
 
     std::printf("== JPEG progressif 2048 x 2048, 1000 scans repetes, contre 1 scan\n");

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <tuple>
 
 bool couperSegment(const Boite& zone, PointPlan& a, PointPlan& b, double& t0) {
     double debut = 0, fin = 1;
@@ -115,4 +117,89 @@ double longueurArc(const Matrice& m, double a1, double a2) {
         }
     }
     return somme * pas / 2;
+}
+
+void couperPolygone(std::vector<PointPlan>& p, std::vector<PointPlan>& tampon, const Boite& zone) {
+    const double x0 = zone.x0, y0 = zone.y0, x1 = zone.x1, y1 = zone.y1;
+    auto cote = [&](int k, const PointPlan& q) {
+        switch (k) {
+            case 0:
+                return q.x >= x0;
+            case 1:
+                return q.x <= x1;
+            case 2:
+                return q.y >= y0;
+            default:
+                return q.y <= y1;
+        }
+    };
+    auto croisement = [&](int k, const PointPlan& a, const PointPlan& b) {
+        const double limite = k == 0 ? x0 : k == 1 ? x1 : k == 2 ? y0 : y1;
+        const double t = k < 2 ? (limite - a.x) / (b.x - a.x) : (limite - a.y) / (b.y - a.y);
+        return PointPlan{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+    };
+    for (int k = 0; k < 4 && !p.empty(); ++k) {
+        tampon.clear();
+        for (std::size_t i = 0; i < p.size(); ++i) {
+            const PointPlan& a = p[i];
+            const PointPlan& b = p[(i + 1) % p.size()];
+            const bool ia = cote(k, a), ib = cote(k, b);
+            if (ia) tampon.push_back(a);
+            if (ia != ib) tampon.push_back(croisement(k, a, b));
+        }
+        p.swap(tampon);
+    }
+}
+
+namespace {
+
+// The range of t where t w lies in the box `r`; false when empty.
+bool intervalle(const PointPlan& w, const Boite& r, double& debut, double& fin) {
+    debut = -std::numeric_limits<double>::infinity();
+    fin = -debut;
+    for (const auto& [composante, bas, haut] :
+         {std::tuple{w.x, r.x0, r.x1}, std::tuple{w.y, r.y0, r.y1}}) {
+        if (composante == 0) {
+            if (!(bas <= 0 && 0 <= haut)) return false;
+            continue;
+        }
+        const double a = bas / composante, b = haut / composante;
+        debut = std::max(debut, std::min(a, b));
+        fin = std::min(fin, std::max(a, b));
+    }
+    return debut <= fin;
+}
+
+}  // namespace
+
+bool copiesVues(const Boite& boite, const PointPlan& u, const PointPlan& v, double colonnes,
+                double lignes, const Boite& zone, double& c0, double& c1, double& r0, double& r1) {
+    // The moves that bring the first copy's box into the zone.
+    const Boite r{zone.x0 - boite.x1, zone.y0 - boite.y1, zone.x1 - boite.x0, zone.y1 - boite.y0};
+    c0 = 0, c1 = colonnes - 1, r0 = 0, r1 = lignes - 1;
+    if (!std::isfinite(r.x0) || !std::isfinite(r.y0) || !std::isfinite(r.x1) ||
+        !std::isfinite(r.y1))
+        return !r.vide();
+    double cb = 0, ch = 0, rb = 0, rh = 0;
+    const double d = u.x * v.y - u.y * v.x;
+    if (lignes == 1 || colonnes == 1) {
+        if (lignes == 1 && !intervalle(u, r, cb, ch)) return false;
+        if (colonnes == 1 && !intervalle(v, r, rb, rh)) return false;
+        if (colonnes == 1 && lignes == 1) cb = ch = rb = rh = 0;
+    } else if (std::fabs(d) > 1e-12 * std::hypot(u.x, u.y) * std::hypot(v.x, v.y)) {
+        // The corners of the moves, in columns and rows.
+        cb = rb = std::numeric_limits<double>::infinity();
+        ch = rh = -cb;
+        for (double x : {r.x0, r.x1})
+            for (double y : {r.y0, r.y1}) {
+                const double c = (x * v.y - y * v.x) / d, l = (u.x * y - u.y * x) / d;
+                cb = std::min(cb, c), ch = std::max(ch, c);
+                rb = std::min(rb, l), rh = std::max(rh, l);
+            }
+    } else {
+        return true;  // rows and columns along one line: all of them
+    }
+    c0 = std::max(c0, std::floor(cb) - 1), c1 = std::min(c1, std::ceil(ch) + 1);
+    r0 = std::max(r0, std::floor(rb) - 1), r1 = std::min(r1, std::ceil(rh) + 1);
+    return c0 <= c1 && r0 <= r1;
 }

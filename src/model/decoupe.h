@@ -28,6 +28,18 @@ struct Troncon {
 void couperPolyligne(const PointPlan* p, std::size_t n, bool fermee, const Boite& zone,
                      std::vector<PointPlan>& sortie, std::vector<Troncon>& troncons);
 
+// Cuts the closed polygon `p` to `zone` (Sutherland-Hodgman), side by
+// side, with `tampon` for work; the even-odd filling of polygons so cut is
+// that of the polygons within it.
+void couperPolygone(std::vector<PointPlan>& p, std::vector<PointPlan>& tampon, const Boite& zone);
+
+// The copies of a grid of `colonnes` x `lignes` (copy (c, r) moved by
+// c u + r v from the first, whose box is `boite`) that may meet `zone`:
+// columns c0 to c1 and rows r0 to r1 (whole numbers; a copy more on each
+// side, for the rounding); false when none may.
+bool copiesVues(const Boite& boite, const PointPlan& u, const PointPlan& v, double colonnes,
+                double lignes, const Boite& zone, double& c0, double& c1, double& r0, double& r1);
+
 // A range [debut, fin] of the parameter of an arc.
 struct Plage {
     double debut, fin;

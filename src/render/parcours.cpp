@@ -29,6 +29,9 @@ constexpr int kBarresMax = 16;
 // Arcs whose circle reaches further than this from the device origin are
 // handed over as the chords of what is seen (cairo's numbers hold 2^23).
 constexpr double kArcLoin = 1 << 20;
+// The copies of a multiple insertion met at most, whatever the zone's
+// pixels.
+constexpr double kCopiesMin = 1 << 16, kCopiesMax = 1 << 22;
 
 bool fini(double v) { return std::isfinite(v); }
 
@@ -82,6 +85,7 @@ bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu)
     comptesTotal_ = 0;
     tronque_ = false;
     signaleHachure_ = false;
+    signaleCopies_ = false;
     plume_ = Plume{couleurDXF(7), &racine_->getType()};
     fixerMatrice(vue);
     // The size of points: in drawing units of the model space when above
@@ -418,12 +422,12 @@ void Parcours::entite(const Insertion& b) {
         compter(objetsDeplies(b));
         return;
     }
-    // Placed as DXF places an insertion, copy by copy.
-    for (int r = 0; r < b.getLignes(); ++r)
-        for (int c = 0; c < b.getColonnes(); ++c) {
-            compter();
-            placer(b, def, b.placeeDans(matrice_, c, r));
-        }
+    if (b.getLignes() == 1 && b.getColonnes() == 1) {
+        compter();
+        placer(b, def, b.placeeDans(matrice_));
+    } else {
+        copies(b, def);
+    }
     // The insertion's attributes lie in the space of the insertion itself;
     // their by-block properties are the insertion's.
     if (!b.getAttributs().empty()) {
@@ -433,6 +437,66 @@ void Parcours::entite(const Insertion& b) {
             if (!masque(*a)) dessiner(*a);
         plume_ = plumeAvant;
     }
+}
+
+void Parcours::copies(const Insertion& b, const Block& def) {
+    const double colonnes = b.getColonnes(), lignes = b.getLignes();
+    const double objets = 1 + def.cacheEtendue.objets, total = colonnes * lignes;
+    // Copy (c, r) is the first moved by c u + r v on the device.
+    const Matrice m = b.placeeDans(matrice_), mc = b.placeeDans(matrice_, 1, 0),
+                  mr = b.placeeDans(matrice_, 0, 1);
+    const PointPlan u{mc.x0 - m.x0, mc.y0 - m.y0}, v{mr.x0 - m.x0, mr.y0 - m.y0};
+    Boite boite = etenduePeinte(def).transformee(m);
+    if (!boite.vide() && margePoints_ > 0)
+        boite = Boite{boite.x0 - margePoints_, boite.y0 - margePoints_, boite.x1 + margePoints_,
+                      boite.y1 + margePoints_};
+    double c0, c1, r0, r1;
+    if (def.cacheEtendue.tropProfond) tropProfond();
+    if (boite.vide() || !m.inversible() || !fini(u) || !fini(v) ||
+        !copiesVues(boite, u, v, colonnes, lignes, zone(), c0, c1, r0, r1)) {
+        compter(total * objets);
+        return;
+    }
+    // Copies met at most: as many as the zone has pixels, within bounds.
+    const double aire = (zx1_ - zx0_) * (zy1_ - zy0_);
+    const double limite = fini(aire) ? std::clamp(aire, kCopiesMin, kCopiesMax) : kCopiesMax;
+    const double vues = (c1 - c0 + 1) * (r1 - r0 + 1);
+    double pas = 1;
+    if (vues > limite) {
+        if (boite.largeur() < 1 && boite.hauteur() < 1) {
+            // Copies under a pixel, more than pixels: one block where their
+            // middles lie.
+            const PointPlan o{(boite.x0 + boite.x1) / 2, (boite.y0 + boite.y1) / 2};
+            const double c = colonnes - 1, l = lignes - 1;
+            points_ = {o,
+                       {o.x + c * u.x, o.y + c * u.y},
+                       {o.x + c * u.x + l * v.x, o.y + c * u.y + l * v.y},
+                       {o.x + l * v.x, o.y + l * v.y}};
+            couperPolygone(points_, coupes_, zone());
+            tailles_.assign(1, points_.size());
+            Trait t;
+            t.couleur = couleur(b);
+            remplir(t.couleur, RegleRemplissage::NonNul);
+            polyligne(true, t);
+            compter(total * objets);
+            return;
+        }
+        // Copies over a pixel, packed closer: one in pas x pas is walked.
+        pas = std::ceil(std::sqrt(vues / limite));
+        if (erreurs_ && !signaleCopies_)
+            *erreurs_ << "Insertion multiple trop dense : une copie sur " << pas * pas
+                      << " est dessinee." << std::endl;
+        signaleCopies_ = true;
+        tronque_ = true;
+    }
+    double faites = 0;
+    for (double r = r0; r <= r1; r += pas)
+        for (double c = c0; c <= c1; c += pas) {
+            compter();
+            ++faites;
+            placer(b, def, b.placeeDans(matrice_, static_cast<int>(c), static_cast<int>(r)));
+        }
+    compter((total - faites) * objets);
 }
 
 void Parcours::entite(const Dimension& d) {

@@ -19,7 +19,9 @@
 // those that would close a circle of blocks are left out; a hatch whose
 // pattern would take more than kTraitsHachureMax lines in the zone (or
 // whose lines would meet its boundary's edges more than 5,000 times as
-// often) is drawn by its boundary, said once a repaint.
+// often) is drawn by its boundary, said once a repaint. Of a multiple
+// insertion, only the copies that meet the zone are met, and never more
+// than about the zone's pixels (see copies).
 //
 // The paint trace is not the walk's: see TraceDessin.
 #pragma once
@@ -136,6 +138,10 @@ class Parcours : private Imbrication {
     // One copy of a definition placed by `m`: walked only when seen;
     // smaller than a pixel, the pixel of its box.
     void placer(const Entity& porteur, const Block& definition, const Matrice& m);
+    // The copies of a multiple insertion that meet the zone, in its order;
+    // more of them than the zone has pixels: one block when each is under
+    // a pixel, otherwise one in so many (said once a walk).
+    void copies(const Insertion& b, const Block& definition);
 
     CouleurRVB couleur(const Entity& e) const;
     CouleurRVB couleurCalque(const Layer& c) const;
@@ -220,7 +226,7 @@ class Parcours : private Imbrication {
     // The places an index found, for each depth being walked.
     std::vector<std::vector<std::uint32_t>> places_;
     bool tronque_ = false;
-    bool signaleProfondeur_ = false, signaleHachure_ = false;
+    bool signaleProfondeur_ = false, signaleHachure_ = false, signaleCopies_ = false;
     const std::string* dernierStyle_ = nullptr;
     const std::string* dernierePolice_ = nullptr;
 

@@ -332,44 +332,6 @@ void RenduCairo::polyligne(const PointPlan* p, std::size_t n, bool fermee, const
     ajouteAuLot();
 }
 
-namespace {
-
-// Cuts a closed polygon to the rectangle (Sutherland-Hodgman), side by side;
-// the even-odd filling of polygons so cut is that of the polygons within it.
-void couperPolygone(std::vector<PointPlan>& p, std::vector<PointPlan>& tampon, double x0, double y0,
-                    double x1, double y1) {
-    auto cote = [&](int k, const PointPlan& q) {
-        switch (k) {
-            case 0:
-                return q.x >= x0;
-            case 1:
-                return q.x <= x1;
-            case 2:
-                return q.y >= y0;
-            default:
-                return q.y <= y1;
-        }
-    };
-    auto croisement = [&](int k, const PointPlan& a, const PointPlan& b) {
-        const double limite = k == 0 ? x0 : k == 1 ? x1 : k == 2 ? y0 : y1;
-        const double t = k < 2 ? (limite - a.x) / (b.x - a.x) : (limite - a.y) / (b.y - a.y);
-        return PointPlan{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
-    };
-    for (int k = 0; k < 4 && !p.empty(); ++k) {
-        tampon.clear();
-        for (std::size_t i = 0; i < p.size(); ++i) {
-            const PointPlan& a = p[i];
-            const PointPlan& b = p[(i + 1) % p.size()];
-            const bool ia = cote(k, a), ib = cote(k, b);
-            if (ia) tampon.push_back(a);
-            if (ia != ib) tampon.push_back(croisement(k, a, b));
-        }
-        p.swap(tampon);
-    }
-}
-
-}  // namespace
-
 void RenduCairo::remplir(const PointPlan* p, const std::size_t* tailles, std::size_t contours,
                          const CouleurRVB& couleur, RegleRemplissage regle) {
     // Filled on their own (the even-odd rule of one shape must not meet
@@ -392,7 +354,7 @@ void RenduCairo::remplir(const PointPlan* p, const std::size_t* tailles, std::si
             loin = std::max({loin, std::fabs(q[i].x), std::fabs(q[i].y)});
         if (loin > kLoin) {
             coupe_.assign(q, q + n);
-            couperPolygone(coupe_, tampon_, zx0_, zy0_, zx1_, zy1_);
+            couperPolygone(coupe_, tampon_, Boite{zx0_, zy0_, zx1_, zy1_});
             if (coupe_.size() < 3) continue;
             q = coupe_.data();
             cairo_move_to(cr_, q[0].x, q[0].y);

@@ -452,3 +452,26 @@ TEST(Parcours, TraitsCoupesALaZoneAvecLeursTirets) {
     EXPECT_NEAR(cercle[0].x1, 0, 1e-6);
     EXPECT_NEAR(cercle[0].y1, 1, 1e-6);
 }
+
+TEST(Parcours, InsertionMultipleBorneeParLesPixelsDeLaZone) {
+    // 2^31 x 2^31 copies: those that meet a zone of 100 x 100 pixels are
+    // met, each a stroke; packed under a pixel apart, one in so many; each
+    // under a pixel, more than pixels, one block.
+    const int n = 2147483647;
+    Parcours p;
+    p.setZone(0, 0, 100, 100);
+    std::ostringstream erreurs;
+    p.setErreurs(erreurs);
+    auto recus = parcourir(hostiles::minsert(n, n, 1), nullptr, &p);
+    EXPECT_EQ(recus.size(), 100u * 100);
+    EXPECT_FALSE(p.estTronque());
+    recus = parcourir(hostiles::minsert(n, n, 0.001), nullptr, &p);
+    EXPECT_LE(recus.size(), 1u << 16);
+    EXPECT_TRUE(p.estTronque());
+    EXPECT_EQ(erreurs.str(),
+              "Insertion multiple trop dense : une copie sur 152881 est dessinee.\n");
+    recus = parcourir(hostiles::minsert(n, n, 0.25, 0.5), nullptr, &p);
+    ASSERT_EQ(recus.size(), 2u);
+    EXPECT_EQ(recus[0].genre, "remplir");
+    EXPECT_EQ(recus[1].genre, "polyligne");
+}

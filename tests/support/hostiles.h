@@ -104,10 +104,10 @@ inline std::string splineZigZag(int n) {
     return dxf::entites(e);
 }
 
-// A MINSERT of a block holding one line, `colonnes` x `lignes` copies
-// `pas` units apart.
-inline std::string minsert(int colonnes, int lignes, double pas) {
-    const std::string bloc = dxf::bloc("B", 0, 0, dxf::ligne(0, 0, 1, 1));
+// A MINSERT of a block holding one line `taille` units long on each axis,
+// `colonnes` x `lignes` copies `pas` units apart.
+inline std::string minsert(int colonnes, int lignes, double pas, double taille = 1) {
+    const std::string bloc = dxf::bloc("B", 0, 0, dxf::ligne(0, 0, taille, taille));
     const std::string m = dxf::paire(0, "INSERT") + dxf::paire(8, "0") + dxf::paire(2, "B") +
                           dxf::paire(10, 0.0) + dxf::paire(20, 0.0) + dxf::paire(30, 0.0) +
                           dxf::paire(70, colonnes) + dxf::paire(71, lignes) + dxf::paire(44, pas) +
