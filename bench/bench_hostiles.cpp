@@ -11,7 +11,9 @@
 //   1,000 lines through a point seen in a window of 2 x 2 units (each line
 //   2 million pixels long) against the whole drawing fitted; a MINSERT of
 //   2^31 x 2^31 copies fitted, and seen in 10 x 10 units, against one of
-//   100 x 100 copies fitted.
+//   100 x 100 copies fitted; a SPLINE of 100,000 control points zig-zagging
+//   across the view against the same spline flat, and how long its paint
+//   takes to stop once its annulation flag is set 50 ms in.
 // Each figure is the median of a few runs (TARSIN_BENCH_REPETITIONS,
 // default 3), with the peak memory of one run (in a child process).
 #include <malloc.h>
@@ -19,6 +21,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +31,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "import/dxfhandler.h"
@@ -108,14 +112,31 @@ std::shared_ptr<const Dessin> lire(const std::string& texte) {
 // Paints a drawing on an image of 1000 x 1000 pixels: the rectangle
 // (x0, y0, x1, y1) of the drawing, or the whole drawing fitted when it is
 // empty.
-void peindreVue(const Dessin& dessin, const Boite& fenetre) {
+void peindreVue(const Dessin& dessin, const Boite& fenetre,
+                const std::atomic<bool>* annulation = nullptr) {
     constexpr int kCote = 1000;
     auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_RGB24, kCote, kCote);
     auto cr = Cairo::Context::create(surface);
     const Vue vue = fenetre.vide() ? ajusterDessin(dessin, kCote, kCote, 10)
                                    : ajuster(fenetre, kCote, kCote, 0);
     Peintre peintre;
+    peintre.setAnnulation(annulation);
     peintre.peindre(cr, dessin, vue, kCote, Zone{0, 0, kCote, kCote}, {});
+}
+
+// Seconds from the annulation flag set, 50 ms into a paint, to its end.
+double delaiAnnulation(const Dessin& dessin) {
+    std::atomic<bool> annulation{false};
+    std::chrono::steady_clock::time_point marque;
+    std::thread drapeau([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        marque = std::chrono::steady_clock::now();
+        annulation = true;
+    });
+    peindreVue(dessin, Boite{}, &annulation);
+    const auto fin = std::chrono::steady_clock::now();
+    drapeau.join();
+    return std::max(0.0, std::chrono::duration<double>(fin - marque).count());
 }
 
 void comparer(const char* nom, const Cout& hostile, const Cout& ordinaire) {
@@ -160,6 +181,12 @@ int main() {
         const auto cent = lire(hostiles::minsert(100, 100, 1));
         const Cout ordinaire = mesurer([&] { peindreVue(*cent, Boite{}); });
         comparer("MINSERT 2^31 ajuste", mesurer([&] { peindreVue(*geant, Boite{}); }), ordinaire);
+        const auto zigzag = lire(hostiles::splineZigZag(100'000));
+        const auto plate = lire(hostiles::splineZigZag(100'000, 0));
+        comparer("SPLINE zig-zag 100000", mesurer([&] { peindreVue(*zigzag, Boite{}); }),
+                 mesurer([&] { peindreVue(*plate, Boite{}); }));
+        std::printf("SPLINE zig-zag 100000: arretee %.3f s apres le drapeau d'annulation\n",
+                    delaiAnnulation(*zigzag));
         comparer("MINSERT 2^31 zoome", mesurer([&] {
                      peindreVue(*geant, Boite{0, 0, 10, 10});
                  }),

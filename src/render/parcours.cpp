@@ -286,6 +286,8 @@ void Parcours::segmentRenfle(const Sommet& a, const Sommet& b, const Trait& t) {
 }
 
 void Parcours::polyligne(bool fermee, const Trait& trait) {
+    // A curve flattened in part when the flag was set is not painted.
+    surveiller();
     if (points_.size() < 2) return;
     for (const PointPlan& p : points_)
         if (!fini(p)) return;
@@ -928,7 +930,7 @@ void Parcours::dessiner(const Spline& s) {
     if (b.vide() || !visible(b.x0 - marge, b.y0 - marge, b.x1 + marge, b.y1 + marge)) return;
     points_.clear();
     aplatirSpline(s.getDegre(), s.isFermee(), s.getNoeuds(), s.getControles(), s.getPoids(),
-                  s.getAjustes(), matrice_, kToleranceCourbes, points_);
+                  s.getAjustes(), matrice_, kToleranceCourbes, points_, annulation_);
     polyligne(false, trait(s));
 }
 
@@ -954,7 +956,7 @@ void Parcours::dessiner(const Leader& l) {
     const Trait t = trait(l);
     points_.clear();
     if (l.isCourbe())
-        aplatirSpline(3, false, {}, {}, {}, v, matrice_, kToleranceCourbes, points_);
+        aplatirSpline(3, false, {}, {}, {}, v, matrice_, kToleranceCourbes, points_, annulation_);
     else
         for (const PointPlan& p : v) points_.push_back(porte(matrice_, p.x, p.y));
     polyligne(false, t);
@@ -990,7 +992,8 @@ void Parcours::dessiner(const MultiLeader& m) {
     for (const auto& ligne : f.lignes) {
         points_.clear();
         if (m.getGenreLignes() == 2)
-            aplatirSpline(3, false, {}, {}, {}, ligne, matrice_, kToleranceCourbes, points_);
+            aplatirSpline(3, false, {}, {}, {}, ligne, matrice_, kToleranceCourbes, points_,
+                          annulation_);
         else
             for (const PointPlan& p : ligne) points_.push_back(porte(matrice_, p.x, p.y));
         polyligne(false, t);

@@ -475,3 +475,30 @@ TEST(Parcours, InsertionMultipleBorneeParLesPixelsDeLaZone) {
     EXPECT_EQ(recus[0].genre, "remplir");
     EXPECT_EQ(recus[1].genre, "polyligne");
 }
+
+TEST(Parcours, UnLongCheminSArreteAuDrapeauDAnnulation) {
+    // A spline of 20,000 zig-zagging control points: handed over in pieces
+    // of at most kPointsMorceau points, the walk stops within one once its
+    // flag is set, in the middle of the entity.
+    struct RenduAnnule : RenduEnregistre {
+        std::atomic<bool> annulation{false};
+        void polyligne(const PointPlan* p, std::size_t n, bool f, const Trait& t) override {
+            EXPECT_LE(n, Parcours::kPointsMorceau);
+            RenduEnregistre::polyligne(p, n, f, t);
+            annulation = true;
+        }
+    };
+    std::ostringstream importation;
+    DXFHandler handler(importation);
+    std::istringstream flux(hostiles::splineZigZag(20000));
+    ASSERT_TRUE(lireDXF(flux, handler).utilisable());
+    RenduAnnule rendu;
+    Parcours p;
+    EXPECT_TRUE(p.parcourir(*handler.getDessin(), Matrice{}, rendu));
+    EXPECT_GT(rendu.recus.size(), 10u);
+    rendu.recus.clear();
+    rendu.annulation = false;
+    p.setAnnulation(&rendu.annulation);
+    EXPECT_FALSE(p.parcourir(*handler.getDessin(), Matrice{}, rendu));
+    EXPECT_EQ(rendu.recus.size(), 1u);
+}

@@ -93,13 +93,13 @@ inline std::string lignesParUnPoint(int n, double longueur, const std::string& t
     return dxf::entites(e);
 }
 
-// One SPLINE of `n` control points zig-zagging across a square of 100
-// units (knots left to the reader).
-inline std::string splineZigZag(int n) {
+// One SPLINE of `n` control points zig-zagging across a rectangle 100
+// units wide and `hauteur` high (knots left to the reader).
+inline std::string splineZigZag(int n, double hauteur = 100) {
     std::string e = dxf::paire(0, "SPLINE") + dxf::paire(8, "0") + dxf::paire(70, 8) +
                     dxf::paire(71, 3) + dxf::paire(72, 0) + dxf::paire(73, n);
     for (int i = 0; i < n; ++i)
-        e += dxf::paire(10, 100.0 * i / n) + dxf::paire(20, i % 2 ? 100.0 : 0.0) +
+        e += dxf::paire(10, 100.0 * i / n) + dxf::paire(20, i % 2 ? hauteur : 0.0) +
              dxf::paire(30, 0.0);
     return dxf::entites(e);
 }
