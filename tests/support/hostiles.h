@@ -82,15 +82,26 @@ inline std::string mtextOrdinaire(std::size_t octets) {
 }
 
 // `n` lines through the origin, each `longueur` long, of line type `type`
-// ("" continuous): zoomed in to a few units, millions of pixels each.
-inline std::string lignesParUnPoint(int n, double longueur, const std::string& type = "") {
+// ("" continuous): zoomed in to a few units, millions of pixels each. With
+// a `periode`, the file defines the type: a dash of two thirds of it, a
+// gap of one third.
+inline std::string lignesParUnPoint(int n, double longueur, const std::string& type = "",
+                                    double periode = 0) {
+    using dxf::paire;
+    const std::string tables =
+        periode > 0 ? dxf::section("TABLES", paire(0, "TABLE") + paire(2, "LTYPE") +
+                                                 paire(0, "LTYPE") + paire(2, type) + paire(70, 0) +
+                                                 paire(72, 65) + paire(73, 2) + paire(40, periode) +
+                                                 paire(49, periode * 2 / 3) +
+                                                 paire(49, -periode / 3) + paire(0, "ENDTAB"))
+                    : "";
     std::string e;
     for (int i = 0; i < n; ++i) {
         const double a = 3.141592653589793 * i / n, c = std::cos(a) * longueur / 2,
                      s = std::sin(a) * longueur / 2;
         e += dxf::ligne(-c, -s, c, s, {"0", 256, type});
     }
-    return dxf::entites(e);
+    return dxf::fichier(tables + dxf::section("ENTITIES", e));
 }
 
 // One SPLINE of `n` control points zig-zagging across a rectangle 100
