@@ -17,7 +17,10 @@ int main(int argc, char** argv) {
     if (const auto fin = repondreAideOuVersion(argc, argv, "tarsin", kAideTarsin)) return *fin;
     std::unique_ptr<TamponJournal> journal = ouvrirJournal(std::cerr);
     std::streambuf* sortieTerminal = nullptr;
-    if (journal) sortieTerminal = std::cout.rdbuf(journal.get());
+    if (journal) {
+        Trace::declarerDescripteur(journal.get(), journal->descripteur());
+        sortieTerminal = std::cout.rdbuf(journal.get());
+    }
     Trace::installerVidageSurSignal();
     // A picture being exported leaves no temporary file when the window is
     // ended by a signal.

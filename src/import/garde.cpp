@@ -384,18 +384,23 @@ ResultatLecture::Cause chargerFlux(std::istream& flux, std::string& contenu) {
     return ResultatLecture::Aucune;
 }
 
-GardeLocale::GardeLocale() {
-    if (const char* c = std::setlocale(LC_ALL, nullptr)) {
-        c_ = c;
-        cConnue_ = true;
+GardeLocale::GardeLocale() : c_(newlocale(LC_ALL_MASK, "C", nullptr)) {
+    if (c_) ancienne_ = uselocale(c_);
+    if (cpp_ != std::locale::classic()) {
+        if (const char* c = std::setlocale(LC_ALL, nullptr)) cGlobale_ = c;
+        std::locale::global(std::locale::classic());
+        cppChangee_ = true;
     }
-    // A named locale also sets the C locale: both are "C" from here.
-    std::locale::global(std::locale::classic());
 }
 
 GardeLocale::~GardeLocale() {
-    std::locale::global(cpp_);
-    if (cConnue_) std::setlocale(LC_ALL, c_.c_str());
+    if (cppChangee_) {
+        std::locale::global(cpp_);
+        if (!cGlobale_.empty()) std::setlocale(LC_ALL, cGlobale_.c_str());
+    }
+    if (!c_) return;
+    uselocale(ancienne_);
+    freelocale(c_);
 }
 
 namespace {
