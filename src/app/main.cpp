@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
         fenetre.maximize();
         // Taken after the toolkit has removed the options it knows.
         const std::string dessin = dessinDemande(argc, argv);
-        if (!dessin.empty()) fenetre.ouvrir(dessin);
+        if (!dessin.empty()) fenetre.lancerOuverture(dessin);
         Gtk::Main::run(fenetre);
     }
     // The window wrote its last trace lines as it was destroyed.

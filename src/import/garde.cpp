@@ -411,9 +411,13 @@ namespace {
 // reports its end. Behind the window, the pages of a file are given back.
 class TamponMemoire : public std::streambuf, public SourcePaires {
   public:
-    TamponMemoire(std::string_view texte, TexteFichier* fichier)
-        : debut_(const_cast<char*>(texte.data())), taille_(texte.size()), fichier_(fichier) {
+    TamponMemoire(std::string_view texte, TexteFichier* fichier, SuiviLecture* suivi)
+        : debut_(const_cast<char*>(texte.data())),
+          taille_(texte.size()),
+          fichier_(fichier),
+          suivi_(suivi) {
         setg(debut_, debut_, debut_);
+        if (suivi_) suivi_->total = taille_;
     }
     std::string_view texte() const override { return std::string_view(debut_, taille_); }
     std::size_t position() const override { return static_cast<std::size_t>(gptr() - debut_); }
@@ -423,6 +427,10 @@ class TamponMemoire : public std::streambuf, public SourcePaires {
     int_type underflow() override {
         if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
         const std::size_t lu = static_cast<std::size_t>(egptr() - debut_);
+        if (suivi_) {
+            suivi_->lus = lu;
+            if (suivi_->annulation) return traits_type::eof();
+        }
         if (lu >= taille_) return traits_type::eof();
         // The record being read stays readable for the handler.
         if (fichier_)
@@ -441,6 +449,7 @@ class TamponMemoire : public std::streambuf, public SourcePaires {
     char* debut_;
     std::size_t taille_;
     TexteFichier* fichier_;
+    SuiviLecture* suivi_;
     std::size_t garde_ = static_cast<std::size_t>(-1);
 };
 
@@ -462,7 +471,8 @@ void abandonner(DL_Dxf* dxf) {
 }  // namespace
 
 ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci,
-                                      TexteFichier* fichier, LecteurPaires* lecteur) {
+                                      TexteFichier* fichier, LecteurPaires* lecteur,
+                                      SuiviLecture* suivi) {
     const std::string_view octets = fichier ? fichier->vue() : std::string_view();
     const std::less<const char*> avant;
     if (fichier && (avant(texte.data(), octets.data()) ||
@@ -472,7 +482,7 @@ ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterfa
         fichier = nullptr;
     }
     GardeLocale locale;
-    TamponMemoire tampon(texte, fichier);
+    TamponMemoire tampon(texte, fichier, suivi);
     std::istream flux(&tampon);
     std::unique_ptr<DL_Dxf> dxf;
     // The reader sees the text only while dxflib reads it.

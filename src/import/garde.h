@@ -144,7 +144,9 @@ class GardeLocale {
 // under the C locale. Returns Aucune, Memoire when memory ran out, or
 // ErreurInterne for any other exception; no exception leaves it. When
 // `texte` lies in `fichier`, its pages are given back as dxflib passes them
-// (but those of the record `lecteur`, when given, still reads).
+// (but those of the record `lecteur`, when given, still reads). `suivi`,
+// when given, is told the bytes passed; its flag ends the text for dxflib.
 ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci,
                                       TexteFichier* fichier = nullptr,
-                                      LecteurPaires* lecteur = nullptr);
+                                      LecteurPaires* lecteur = nullptr,
+                                      SuiviLecture* suivi = nullptr);
