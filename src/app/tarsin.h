@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include <gtkmm/comboboxtext.h>
 #include <gtkmm/recentaction.h>
 #include <gtkmm/recentfilter.h>
 #include <gtkmm/recentmanager.h>
@@ -92,6 +93,7 @@ class Tarsin : public FenetreVisionneuse {
     void on_dessin_pointeur(double x, double y);
     void on_dessin_etat();
     void on_child_toggled(const Glib::ustring& chemin);
+    void on_choix_presentation_changed();
     void on_treeview_row_activated(const Gtk::TreePath& chemin, Gtk::TreeViewColumn* colonne);
 
   private:
@@ -106,6 +108,9 @@ class Tarsin : public FenetreVisionneuse {
     void signaler(const std::string& message);
     // The name of the open drawing's file, for the user.
     std::string nomDessin() const;
+    // Lists the open drawing's layouts above the drawing pane (hidden when
+    // it has none), the one shown chosen.
+    void remplirPresentations();
 
     ModelColumns colonnes;
     Gtk::HBox barreOutils;
@@ -140,6 +145,9 @@ class Tarsin : public FenetreVisionneuse {
     // The open drawing; null until the first one is opened.
     std::shared_ptr<const Dessin> dessinOuvert;
     DXFArea dessin;
+    Gtk::VBox boiteDessin;
+    Gtk::ComboBoxText choixPresentation;
+    bool remplissagePresentations = false;
 
     friend struct AccesTest;
 };

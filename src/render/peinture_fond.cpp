@@ -112,6 +112,7 @@ void PeintureDeFond::boucle() {
             // Each picture has its own budget for decoding new raster images.
             peintre_->cacheImages().nouvelleRepeinte();
             const CalquesMasques aucun;
+            peintre_->setPresentation(c->presentation);
             fini = peintre_->peindreMasques(cr, *c->dessin, c->vue, hauteur,
                                             Zone{0, 0, double(largeur), double(hauteur)},
                                             c->masques ? *c->masques : aucun);

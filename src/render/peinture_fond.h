@@ -38,11 +38,13 @@ struct Commande {
     std::shared_ptr<const CalquesMasques> masques;
     // Whether the picture's paint trace is wanted.
     bool trace = true;
+    // The layout shown (see Peintre::setPresentation).
+    std::size_t presentation = 0;
 
     bool operator==(const Commande& c) const {
         return dessin == c.dessin && vue.echelle == c.vue.echelle && vue.x == c.vue.x &&
                vue.y == c.vue.y && largeur == c.largeur && hauteur == c.hauteur &&
-               masques == c.masques && trace == c.trace;
+               masques == c.masques && trace == c.trace && presentation == c.presentation;
     }
     bool operator!=(const Commande& c) const { return !(*this == c); }
 };
