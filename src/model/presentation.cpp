@@ -87,6 +87,14 @@ const Polyline* EspacePapier::contour(const std::string& poignee) const {
     return c == contours_.end() ? nullptr : c->second;
 }
 
+void preparerPresentations(const Dessin& dessin) {
+    for (const Presentation& p : dessin.getEspacePapier().presentations())
+        if (p.bloc) {
+            etendue(*p.bloc);
+            etendueFeuille(*p.bloc, p.racine);
+        }
+}
+
 Boite etenduePresentation(const Dessin& dessin, std::size_t rang) {
     const Presentation* p = dessin.getEspacePapier().presentation(rang);
     if (!p) return etendue(dessin);

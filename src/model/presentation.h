@@ -105,3 +105,6 @@ class Dessin;
 // sheet, its viewports and its entities; model space's extents for rank 0
 // or a rank the drawing has not.
 Boite etenduePresentation(const Dessin& dessin, std::size_t rang);
+// Computes the extents of the blocks only the layouts reach (see
+// etendue(const Block&)), while the drawing is still its reader's alone.
+void preparerPresentations(const Dessin& dessin);
