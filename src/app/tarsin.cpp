@@ -24,6 +24,7 @@
 #include "import/lecture.h"
 #include "model/trace.h"
 #include "render/peintre.h"
+#include "render/presentation_peinte.h"
 
 namespace {
 
@@ -161,7 +162,13 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
                 dessin.figerVue();
                 return false;
             });
-    boitePrincipale.pack_start(defilDessin);
+    choixPresentation.set_no_show_all(true);
+    choixPresentation.set_tooltip_text("Présentation affichée : l'espace objet ou une feuille");
+    choixPresentation.signal_changed().connect(
+        sigc::mem_fun(*this, &Tarsin::on_choix_presentation_changed));
+    boiteDessin.pack_start(choixPresentation, Gtk::PACK_SHRINK);
+    boiteDessin.pack_start(defilDessin);
+    boitePrincipale.pack_start(boiteDessin);
     boiteFenetre.pack_start(boitePrincipale);
     boiteFenetre.pack_start(barreEtat, Gtk::PACK_SHRINK);
     dessin.signal_pointeur().connect(sigc::mem_fun(*this, &Tarsin::on_dessin_pointeur));
@@ -239,6 +246,7 @@ bool Tarsin::ouvrirLu(Lu& lu) {
     if (!lu.lecture.dessin) return false;
     dessinOuvert = std::move(lu.lecture.dessin);
     dessin.setDessin(dessinOuvert);
+    remplirPresentations();
     fichier_annot = cheminAnnotations(chemin);
     sortie << "le fichier_annot : " << fichier_annot << std::endl;
     // The new drawing's layers are shown as the file leaves them: those off
@@ -318,10 +326,29 @@ bool Tarsin::rechargerLu(Lu& lu) {
     signaler(lu.lecture.resultat.message);
     dessinOuvert = std::move(lu.lecture.dessin);
     dessin.setDessin(dessinOuvert, true);
+    remplirPresentations();
     construireArbre();
     dessin.reDessiner();
     if (lu.lecture.resultat.message.empty()) direEtat(nomDessin() + " a changé : relu.");
     return true;
+}
+
+void Tarsin::remplirPresentations() {
+    // Filling the list changes its choice: not a choice of the user's.
+    remplissagePresentations = true;
+    choixPresentation.clear_items();
+    const std::vector<std::string> noms = dessinOuvert->getEspacePapier().noms();
+    for (const std::string& nom : noms) choixPresentation.append_text(nom);
+    choixPresentation.set_active(static_cast<int>(dessin.getPresentation()));
+    choixPresentation.set_visible(noms.size() > 1);
+    remplissagePresentations = false;
+}
+
+void Tarsin::on_choix_presentation_changed() {
+    const int rang = choixPresentation.get_active_row_number();
+    if (remplissagePresentations || rang < 0) return;
+    dessin.setPresentation(static_cast<std::size_t>(rang));
+    dessin.reDessiner();
 }
 
 std::string Tarsin::nomDessin() const { return Glib::filename_display_basename(cheminDessin); }
@@ -377,10 +404,13 @@ bool Tarsin::exporter(const std::string& chemin, FormatImage format, bool toutLe
     if (!dessinOuvert) return false;
     int largeur = 1, hauteur = 1;
     Vue vue = dessin.vueVisible(largeur, hauteur);
-    if (toutLeDessin) vue = ajusterDessin(*dessinOuvert, largeur, hauteur, kMargeAjustement);
+    if (toutLeDessin)
+        vue = ajusterPresentation(*dessinOuvert, dessin.getPresentation(), largeur, hauteur,
+                                  kMargeAjustement);
     ResultatExport r;
     {
         Peintre peintre;
+        peintre.setPresentation(dessin.getPresentation());
         r = ::exporter(peintre, *dessinOuvert, vue, largeur, hauteur, dessin.getCalquesMasques(),
                        format, chemin);
     }
@@ -406,6 +436,7 @@ bool Tarsin::imprimer(Gtk::PrintOperationAction action, const std::string& fichi
     // anew: the one printed is held until printing is over.
     const std::shared_ptr<const Dessin> imprime = dessinOuvert;
     const std::list<std::string> masques = dessin.getCalquesMasques();
+    impression.setPresentation(dessin.getPresentation());
     const std::string erreur = impression.imprimer(*this, *imprime, boiteVue(vue, largeur, hauteur),
                                                    masques, nomDessin(), action, fichier);
     if (erreur.empty()) return true;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include <glibmm/dispatcher.h>
+#include <gtkmm/comboboxtext.h>
 #include <gtkmm/recentaction.h>
 #include <gtkmm/recentfilter.h>
 #include <gtkmm/recentmanager.h>
@@ -103,6 +104,7 @@ class Tarsin : public FenetreVisionneuse {
     void on_dessin_pointeur(double x, double y);
     void on_dessin_etat();
     void on_child_toggled(const Glib::ustring& chemin);
+    void on_choix_presentation_changed();
     void on_treeview_row_activated(const Gtk::TreePath& chemin, Gtk::TreeViewColumn* colonne);
 
   private:
@@ -131,6 +133,9 @@ class Tarsin : public FenetreVisionneuse {
     void signaler(const std::string& message);
     // The name of the open drawing's file, for the user.
     std::string nomDessin() const;
+    // Lists the open drawing's layouts above the drawing pane (hidden when
+    // it has none), the one shown chosen.
+    void remplirPresentations();
 
     ModelColumns colonnes;
     Gtk::HBox barreOutils;
@@ -176,6 +181,9 @@ class Tarsin : public FenetreVisionneuse {
     bool derniereLue = false;
     // Said once the drawing being read is shown.
     std::string messageOuverture;
+    Gtk::VBox boiteDessin;
+    Gtk::ComboBoxText choixPresentation;
+    bool remplissagePresentations = false;
 
     friend struct AccesTest;
 };

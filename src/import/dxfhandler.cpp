@@ -103,14 +103,21 @@ void DXFHandler::endSection() {
         ajouterFace(paires());
     } else if (genreEnregistrement == "MULTILEADER") {
         ajouterMultiLeader();
-    } else if (genreEnregistrement == "BLOCK_RECORD" || genreEnregistrement == "STYLE") {
+    } else if (genreEnregistrement == "LAYOUT" || genreEnregistrement == "VIEWPORT" ||
+               genreEnregistrement == "LAYER" || genreEnregistrement == "LWPOLYLINE" ||
+               genreEnregistrement == "POLYLINE") {
+        lireEspacePapier();
+    }
+    if (genreEnregistrement == "BLOCK_RECORD" || genreEnregistrement == "STYLE") {
         auto& noms = genreEnregistrement == "STYLE" ? nomsStyles : nomsBlocs;
-        std::string poignee, nom;
+        std::string poignee, nom, presentation;
         for (const Paire& q : paires()) {
             if (q.code == 5) poignee = std::string(q.valeur);
             if (q.code == 2) nom = std::string(q.valeur);
+            if (q.code == 340) presentation = std::string(q.valeur);
         }
         if (!poignee.empty()) noms[poignee] = nom;
+        if (!presentation.empty()) blocsPresentations[presentation] = nom;
     } else if (genreEnregistrement == "SORTENTSTABLE") {
         tri_.lireTable(paires());
     } else if (genreEnregistrement == "DIMSTYLE") {

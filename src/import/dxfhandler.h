@@ -134,6 +134,9 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     void ajouterDimension();
     void ajouterMultiLeader();
     void ajouterFace(const std::vector<Paire>& paires);
+    // The records of paper space (presentations.cpp): layouts, viewports,
+    // the polylines that may clip them, the layers they freeze by handle.
+    void lireEspacePapier();
     // The polyline being read, its mirror and its default widths.
     DetailsPolyligne& details(Polyline& p);
 
@@ -182,4 +185,7 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     std::unordered_map<std::string, std::string> nomsBlocs, nomsStyles;
     std::unordered_map<std::string, std::pair<const Attribut*, int>> definitionsAttributs;
     TablesDeTri tri_;
+    // Layer names by handle (what viewports freeze), block names by the
+    // handle of the layout their BLOCK_RECORD names (340).
+    std::unordered_map<std::string, std::string> nomsCalques, blocsPresentations;
 };

@@ -75,6 +75,7 @@ ResultatLecture lire(std::string_view texte, const std::string& nom, DXFHandler&
     // The extents of every block, once, while the drawing is still the
     // reader's alone: afterwards painters on several threads only read them.
     etendue(*handler.getDessin());
+    preparerPresentations(*handler.getDessin());
     if (lu != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, lu, nom);
     // Entities in the file and none in the drawing: the file is not what it
     // seems, and an empty drawing shown for it would say otherwise.

@@ -137,12 +137,16 @@ const std::string& Dessin::policeDuStyle(const std::string& nom) const {
 }
 
 CalquesMasques::CalquesMasques(const Dessin& dessin, const std::list<std::string>& noms) {
+    masquer(dessin, noms);
+}
+
+void CalquesMasques::masquer(const Dessin& dessin, const std::list<std::string>& noms) {
     if (noms.empty()) return;
     const std::unordered_set<std::string_view> cherches(noms.begin(), noms.end());
     const auto& calques = dessin.objets<Layer>();
-    masques_.assign(calques.size(), false);
+    masques_.resize(calques.size(), false);
     for (const Layer& c : calques)
-        if (cherches.count(c.nomRef()) != 0) {
+        if (cherches.count(c.nomRef()) != 0 && !masques_[c.getIndex()]) {
             masques_[c.getIndex()] = true;
             ++nombre_;
         }

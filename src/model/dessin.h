@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "model/objects.h"
+#include "model/presentation.h"
 
 class Dessin {
   public:
@@ -120,6 +121,10 @@ class Dessin {
     // The font of the style of that name; "" for a style never defined.
     const std::string& policeDuStyle(const std::string& nom) const;
 
+    // Its layouts and viewports.
+    EspacePapier& getEspacePapier() { return espacePapier; }
+    const EspacePapier& getEspacePapier() const { return espacePapier; }
+
     // The folder of the file the drawing was read from ("" if none).
     const std::string& getDossier() const { return dossier; }
     void setDossier(std::string d) { dossier = std::move(d); }
@@ -144,6 +149,7 @@ class Dessin {
     Insertion* insertionRacine;
     std::unordered_map<std::string, std::string> polices;  // by upper-case style name
     std::string dossier;
+    EspacePapier espacePapier;
 };
 
 // Which layers of one drawing are hidden: a flag per layer, by its index in
@@ -156,6 +162,8 @@ class CalquesMasques {
     // The layers of `dessin` named in `noms` (every layer of such a name,
     // those replaced by a later definition too).
     CalquesMasques(const Dessin& dessin, const std::list<std::string>& noms);
+    // Hides the layers of those names too.
+    void masquer(const Dessin& dessin, const std::list<std::string>& noms);
 
     bool masque(const Layer& calque) const {
         const std::size_t i = calque.getIndex();

@@ -280,6 +280,15 @@ const Boite& etendue(const Block& bloc) { return etendues(bloc, 0).boite; }
 
 const Boite& etenduePeinte(const Block& bloc) { return etendues(bloc, 0).boiteTout; }
 
+Boite etendueFeuille(const Block& bloc, bool racine) {
+    Boites b;
+    bloc.pourChaqueEntite([&](const auto& e) {
+        if (!racine || e.isEspacePapier())
+            ajouter(b, e, 0, !(e.getCalque()->isEteint() && !e.getCalque()->isZero()));
+    });
+    return b.vue;
+}
+
 double nombreDeplie(const Block& bloc) {
     etendue(bloc);
     return bloc.cacheEtendue.objets;

@@ -22,6 +22,10 @@ inline const Boite& etendue(const Dessin& dessin) { return etendue(dessin.getBlo
 // frozen in the file included (a viewer may show them): what culls.
 const Boite& etenduePeinte(const Block& bloc);
 
+// The box of a layout's paper-space entities: those of the root flagged as
+// paper space when `racine`, every one of `bloc` otherwise.
+Boite etendueFeuille(const Block& bloc, bool racine);
+
 // How many objects walking the block's contents meets, through every
 // insertion (nested ones counted as often as they are placed); computed with
 // the extents.

@@ -17,7 +17,8 @@ bool Imbrication::masqueCalque(const Layer* calque) const {
 }
 
 void Imbrication::commencer(const Dessin& dessin) {
-    racine_ = &dessin.getInsertionRacine();
+    racine_ = feuille_ ? feuille_ : &dessin.getInsertionRacine();
+    blocRacine_ = &dessin.getBlocRoot();
     niveau = 0;
     chemin_.clear();
     calques_.clear();

@@ -24,6 +24,11 @@ class Imbrication {
     // The hidden layers (null: those off or frozen in the file), read while
     // walking; resolved for the drawing walked.
     void setCalquesMasques(const CalquesMasques* masques) { masques_ = masques; }
+    // A layout's walk starts from the insertion of its block (null: model
+    // space, from the drawing's root): at the top level, only paper-space
+    // entities are seen when that block is the drawing's root, every one
+    // otherwise.
+    void setFeuille(const Insertion* racine) { feuille_ = racine; }
 
   protected:
     // Whether an insertion of `definition` may be walked here: not when it
@@ -37,7 +42,11 @@ class Imbrication {
         return calqueBloc_ && c && c->isZero() ? calqueBloc_ : c;
     }
     // Whether an entity is left out: on a hidden layer, or in paper space.
-    bool masque(const Entity& e) const { return e.isEspacePapier() || masqueCalque(calqueDe(e)); }
+    bool masque(const Entity& e) const { return !espaceVu(e) || masqueCalque(calqueDe(e)); }
+    bool espaceVu(const Entity& e) const {
+        if (!feuille_ || niveau != 1) return !e.isEspacePapier();
+        return e.isEspacePapier() || &feuille_->getDefinition() != blocRacine_;
+    }
     bool masqueCalque(const Layer* calque) const;
 
     // Enters the contents of `definition`, placed by `porteur` (the root
@@ -50,6 +59,8 @@ class Imbrication {
     OptionsPeinture options_;
     const CalquesMasques* masques_ = nullptr;
     const Insertion* racine_ = nullptr;
+    const Insertion* feuille_ = nullptr;
+    const Block* blocRacine_ = nullptr;  // the drawing's root block
     int niveau = 0;
     std::vector<const Block*> chemin_;   // the definitions being walked
     std::vector<const Layer*> calques_;  // calqueBloc_ of the levels above

@@ -370,7 +370,10 @@ void Parcours::parcourirDefinition(const Entity& porteur, const Block& def, cons
     // In a block of many entities seen in part, only those its index finds
     // near the zone are met; the others are counted.
     Boite zone;
-    const IndexSpatial* index = index_ ? def.cacheEtendue.index.get() : nullptr;
+    // A layout's own block is not culled: its paper-space entities have no
+    // place in the extents.
+    const bool feuille = feuille_ && niveau == 1;
+    const IndexSpatial* index = index_ && !feuille ? def.cacheEtendue.index.get() : nullptr;
     if (index && zoneLocale(zone) &&
         zone.largeur() * zone.hauteur() <
             kPartIndex * index->getBoite().largeur() * index->getBoite().hauteur()) {
@@ -403,7 +406,8 @@ void Parcours::placer(const Entity& porteur, const Block& def, const Matrice& m)
         boite.y1 += margePoints_;
     }
     const bool vue =
-        m.inversible() && !boite.vide() && visible(boite.x0, boite.y0, boite.x1, boite.y1);
+        m.inversible() && ((feuille_ && niveau == 0) ||
+                           (!boite.vide() && visible(boite.x0, boite.y0, boite.x1, boite.y1)));
     const bool petit = niveau > 0 && boite.largeur() < 1 && boite.hauteur() < 1;
     // What lies too deep within has no box: the picture lacks it wherever
     // it would be.

@@ -57,6 +57,7 @@ class Parcours : private Imbrication {
     void setErreurs(std::ostream& erreurs) { erreurs_ = &erreurs; }
     void setSilencieux() { erreurs_ = nullptr; }
     using Imbrication::setCalquesMasques;
+    using Imbrication::setFeuille;
     // The device rectangle where primitives are seen (by default everything).
     void setZone(double x0, double y0, double x1, double y1);
     // Only the rows of the bands of rank `rang` among `nombre`, each

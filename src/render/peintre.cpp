@@ -93,6 +93,12 @@ bool Peintre::peindreMasques(const Cairo::RefPtr<Cairo::Context>& cr, const Dess
     // The walks read the blocks' boxes; computed here, before any thread
     // shares them (once per drawing, then kept).
     etendue(dessin);
+    tronqueFenetres_ = false;
+    if (const Presentation* p = dessin.getEspacePapier().presentation(presentation_)) {
+        const bool complet = peindreFeuille(cr->cobj(), dessin, *p, m, z);
+        calquesMasques_ = nullptr;
+        return complet;
+    }
     if (trace_) {
         trace_->limiter(limiteTrace_, kTraceCoupee);
         TraceDessin passe(*trace_, options_);

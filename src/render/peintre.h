@@ -60,6 +60,12 @@ class Peintre {
         return peindre(cr, dessin, vue, hauteur, zone, calquesMasques);
     }
 
+    // Which layout the next repaints show: its rank in the drawing's list
+    // (EspacePapier::noms), 0 (the default) or a rank the drawing has not
+    // for model space. A layout writes no paint trace.
+    void setPresentation(std::size_t rang) { presentation_ = rang; }
+    std::size_t getPresentation() const { return presentation_; }
+
     // Where the paint trace goes from the next repaint on (null: nowhere,
     // and no trace pass is made).
     void setTrace(Trace& trace) { trace_ = &trace; }
@@ -79,7 +85,7 @@ class Peintre {
     // Where the limits of the walk are said (see Parcours).
     void setErreurs(std::ostream& erreurs) { principal_.setErreurs(erreurs); }
     // Whether a limit left something out of the last repaint.
-    bool estTronque() const { return principal_.estTronque(); }
+    bool estTronque() const { return principal_.estTronque() || tronqueFenetres_; }
     // Whether the last repaint lacks texts (or, on a vector surface,
     // strokes) that cairo failed on; everything else was painted.
     bool estIncomplet() const { return incomplet_; }
@@ -105,6 +111,10 @@ class Peintre {
     void setIndex(bool oui) { index_ = oui; }
 
   private:
+    // A layout: its sheet, what its viewports show, its own entities
+    // (presentation_peinte.cpp).
+    bool peindreFeuille(cairo_t* c, const Dessin& dessin, const Presentation& p, const Matrice& vue,
+                        const Zone& zone);
     // `etendue`: where the walk cuts its strokes, when not the extents of
     // the clip of `c` (a band's walk takes those of the whole zone).
     bool peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, const Matrice& vue,
@@ -128,4 +138,6 @@ class Peintre {
     bool directs_ = true;
     bool index_ = true;
     std::atomic<bool> incomplet_{false};
+    std::size_t presentation_ = 0;
+    bool tronqueFenetres_ = false;
 };

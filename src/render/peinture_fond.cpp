@@ -135,6 +135,7 @@ bool PeintureDeFond::peindre(const Commande& c, Tableau& tableau, int largeur, i
     // Each picture has its own budget for decoding new raster images.
     peintre_->cacheImages().nouvelleRepeinte();
     const CalquesMasques aucun;
+    peintre_->setPresentation(c.presentation);
     const int bandes = c.progressive ? kBandesProgressives : 1;
     bool fini = true, complet = true;
     for (int i = 0; i < bandes && fini; ++i) {

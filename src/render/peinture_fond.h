@@ -44,11 +44,13 @@ struct Commande {
     // nothing of the drawing to show meanwhile. Not part of what the
     // picture shows: left out of the comparisons.
     bool progressive = false;
+    // The layout shown (see Peintre::setPresentation).
+    std::size_t presentation = 0;
 
     bool operator==(const Commande& c) const {
         return dessin == c.dessin && vue.echelle == c.vue.echelle && vue.x == c.vue.x &&
                vue.y == c.vue.y && largeur == c.largeur && hauteur == c.hauteur &&
-               masques == c.masques && trace == c.trace;
+               masques == c.masques && trace == c.trace && presentation == c.presentation;
     }
     bool operator!=(const Commande& c) const { return !(*this == c); }
 };

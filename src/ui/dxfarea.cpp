@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "fichiers/journal.h"
+#include "render/presentation_peinte.h"
 
 namespace {
 
@@ -139,7 +140,13 @@ void DXFArea::setDessin(std::shared_ptr<const Dessin> d, bool garderVue) {
     dessin = d ? std::move(d) : std::make_shared<const Dessin>();
     resoudreMasques();
     dessinRelu = garderVue;
+    if (!garderVue || !dessin->getEspacePapier().presentation(presentation)) presentation = 0;
     if (navigable && !garderVue) ajuster();
+}
+
+void DXFArea::setPresentation(std::size_t rang) {
+    presentation = dessin->getEspacePapier().presentation(rang) ? rang : 0;
+    ajuster();
 }
 
 std::list<std::string> DXFArea::getCalques() const { return dessin->getCalques(); }
@@ -187,6 +194,7 @@ Commande DXFArea::commandeCourante() const {
     c.largeur = std::max(1, a.get_width());
     c.hauteur = std::max(1, a.get_height());
     c.masques = masquesResolus;
+    c.presentation = presentation;
     // No paint trace once the log can take no more.
     const auto* journal = dynamic_cast<const TamponJournal*>(sortie.rdbuf());
     c.trace = !(journal && journal->tronque());
@@ -289,7 +297,8 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
         const Gdk::Rectangle r = partieVisible();
         largeurAjustee = r.get_width();
         hauteurAjustee = r.get_height();
-        const Vue v = ajusterDessin(*dessin, r.get_width(), r.get_height(), kMargeAjustement);
+        const Vue v = ajusterPresentation(*dessin, presentation, r.get_width(), r.get_height(),
+                                          kMargeAjustement);
         vue.echelle = v.echelle;
         vue.x = v.x - r.get_x() / v.echelle;
         vue.y = v.y + (r.get_y() + r.get_height() - get_allocation().get_height()) / v.echelle;

@@ -74,6 +74,10 @@ class DXFArea : public Gtk::DrawingArea {
     // repaint; the hidden layers stay.
     void setDessin(std::shared_ptr<const Dessin> dessin, bool garderVue = false);
     const Dessin& getDessin() const { return *dessin; }
+    // Shows the layout of that rank in the drawing's list (0: model space),
+    // fitted; a drawing read anew keeps it while it has that many.
+    void setPresentation(std::size_t rang);
+    std::size_t getPresentation() const { return presentation; }
 
     // The layer names of the drawing painted, in ascending byte order.
     std::list<std::string> getCalques() const;
@@ -147,6 +151,7 @@ class DXFArea : public Gtk::DrawingArea {
     // The drawing is its file read anew: its previous picture may stand in.
     bool dessinRelu = false;
     std::list<std::string> calquesMasques;
+    std::size_t presentation = 0;
     // The same resolved for the drawing painted, made anew when either
     // changes.
     std::shared_ptr<const CalquesMasques> masquesResolus;

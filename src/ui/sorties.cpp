@@ -10,6 +10,7 @@
 
 #include "model/etendue.h"
 #include "render/peintre.h"
+#include "render/presentation_peinte.h"
 #include "ui/fenetre.h"
 
 namespace {
@@ -84,7 +85,7 @@ std::string Impression::imprimer(Gtk::Window& parent, const Dessin& dessin, cons
     if (!fichier.empty()) operation->set_export_filename(fichier);
 
     bool tout = toutLeDessin;
-    auto cadre = [&]() -> const Boite& { return tout ? etendue(dessin) : vue; };
+    auto cadre = [&]() { return tout ? etenduePresentation(dessin, presentation) : vue; };
     operation->set_custom_tab_label("Dessin");
     operation->signal_create_custom_widget().connect([&tout]() -> Gtk::Widget* {
         auto* boite = Gtk::manage(new Gtk::CheckButton("Tout le dessin, plutôt que la vue"));
@@ -97,7 +98,7 @@ std::string Impression::imprimer(Gtk::Window& parent, const Dessin& dessin, cons
     });
     operation->signal_request_page_setup().connect(
         [&](const Glib::RefPtr<Gtk::PrintContext>&, int, const Glib::RefPtr<Gtk::PageSetup>& p) {
-            const Boite& b = cadre();
+            const Boite b = cadre();
             p->set_orientation(b.largeur() > b.hauteur() ? Gtk::PAGE_ORIENTATION_LANDSCAPE
                                                          : Gtk::PAGE_ORIENTATION_PORTRAIT);
         });
@@ -105,7 +106,9 @@ std::string Impression::imprimer(Gtk::Window& parent, const Dessin& dessin, cons
         [&](const Glib::RefPtr<Gtk::PrintContext>& contexte, int) {
             const double l = contexte->get_width(), h = contexte->get_height();
             Peintre peintre;
-            const Vue v = tout ? ajusterDessin(dessin, l, h, 0) : ajuster(vue, l, h, 0);
+            peintre.setPresentation(presentation);
+            const Vue v =
+                tout ? ajusterPresentation(dessin, presentation, l, h, 0) : ajuster(vue, l, h, 0);
             peintre.peindre(contexte->get_cairo_context(), dessin, v, h, Zone{0, 0, l, h}, masques);
         });
 

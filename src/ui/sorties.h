@@ -46,9 +46,12 @@ class Impression {
         Gtk::PrintOperationAction action = Gtk::PRINT_OPERATION_ACTION_PRINT_DIALOG,
         const std::string& fichier = {});
     bool getToutLeDessin() const { return toutLeDessin; }
+    // The layout printed (see Peintre::setPresentation).
+    void setPresentation(std::size_t rang) { presentation = rang; }
     void setToutLeDessin(bool oui) { toutLeDessin = oui; }
 
   private:
     Glib::RefPtr<Gtk::PrintSettings> reglages;
     bool toutLeDessin = false;
+    std::size_t presentation = 0;
 };

@@ -17,6 +17,7 @@
 #include "render/cli/limites.h"
 #include "render/exportation.h"
 #include "render/peintre.h"
+#include "render/presentation_peinte.h"
 
 namespace {
 
@@ -26,7 +27,8 @@ constexpr long kPixelsMax = 200'000'000;
 const char* const kUsage =
     "usage : tarsin-render DESSIN.dxf SORTIE.png|SORTIE.svg|SORTIE.pdf [--scale ECHELLE | "
     "--window X0 Y0 X1 Y1] [--size LARGEURxHAUTEUR|COTE] [--max-seconds S] [--max-memory MIO] "
-    "[--quiet] [--no-images] [--accept-incomplete]\n"
+    "[--quiet] [--no-images] [--accept-incomplete] [--layout NOM|N]\n"
+    "       tarsin-render DESSIN.dxf --list-layouts\n"
     "  Par defaut le dessin entier est ajuste a l'image, avec une petite marge.\n"
     "  --scale        pixels par unite du dessin (entre 1e-06 et 1e+06), l'origine du\n"
     "                 dessin au coin inferieur gauche de l'image\n"
@@ -37,6 +39,9 @@ const char* const kUsage =
     "  --max-memory   abandonne le dessin s'il demande plus de MIO Mio de memoire\n"
     "  --quiet        n'ecrit pas les traces de lecture et de dessin\n"
     "  --no-images    ne peint aucune image raster (dessins de source douteuse, vignettes)\n"
+    "  --layout       peint cette présentation (son nom, ou son rang dans la liste de\n"
+    "                 --list-layouts, 0 pour l'espace objet) au lieu de l'espace objet\n"
+    "  --list-layouts écrit les noms des présentations, un par ligne, \"Objet\" d'abord\n"
     "  --accept-incomplete\n"
     "                 une image incomplete sort avec le statut 0 (vignettes)\n"
     "  --help         affiche cette aide\n"
@@ -104,7 +109,8 @@ int main(int argc, char** argv) {
     std::optional<double> echelle;
     std::optional<Boite> fenetre;
     int largeur = 1000, hauteur = 1000;
-    bool silencieux = false, accepterIncomplet = false;
+    bool silencieux = false, accepterIncomplet = false, listerPresentations = false;
+    std::optional<std::string> presentation;
     unsigned secondesMax = 0, mioMax = 0;
     // No list of hidden layers: those off or frozen in the file are hidden.
     OptionsPeinture options;
@@ -140,6 +146,11 @@ int main(int argc, char** argv) {
             if (!(b.largeur() > 0) && !(b.hauteur() > 0))
                 return erreurUsage("--window : le rectangle est vide.");
             fenetre = b;
+        } else if (a == "--layout") {
+            if (i + 1 >= argc) return erreurUsage("il manque la valeur de " + a + ".");
+            presentation = argv[++i];
+        } else if (a == "--list-layouts") {
+            listerPresentations = silencieux = true;
         } else if (a == "--quiet") {
             silencieux = true;
         } else if (a == "--no-images") {
@@ -158,17 +169,20 @@ int main(int argc, char** argv) {
             positionnels.push_back(a);
         }
     }
+    if (listerPresentations && (positionnels.size() != 1 || presentation))
+        return erreurUsage("--list-layouts ne prend qu'un dessin.");
+    if (listerPresentations) positionnels.push_back("");
     if (positionnels.size() != 2) return erreurUsage("il faut un dessin et un fichier de sortie.");
     if (echelle && fenetre) return erreurUsage("--scale et --window s'excluent.");
     const std::string& dessin = positionnels[0];
     const std::string& sortie = positionnels[1];
     const std::optional<FormatImage> format = formatDuNom(sortie);
-    if (!format)
+    if (!format && !listerPresentations)
         return erreurUsage("extension de sortie inconnue : " + sortie +
                            " (.png, .svg ou .pdf attendu).");
 
     std::string raison;
-    if (!sortieInscriptible(sortie, raison))
+    if (!listerPresentations && !sortieInscriptible(sortie, raison))
         return erreur("impossible d'ecrire " + sortie + " : " + raison + ".");
 
     // The traces are written out on a crash, after the temporary file is
@@ -196,18 +210,30 @@ int main(int argc, char** argv) {
         std::cerr << "tarsin-render : " << lecture.message << std::endl;
     }
 
+    const EspacePapier& papier = handler.getDessin()->getEspacePapier();
+    if (listerPresentations) {
+        for (const std::string& nom : papier.noms()) std::cout << nom << '\n';
+        return 0;
+    }
+    const long rang = presentation ? papier.chercher(*presentation) : 0;
+    if (rang < 0)
+        return erreur("présentation inconnue : \"" + *presentation +
+                      "\" (--list-layouts les nomme).");
+
     Vue vue;
     if (echelle)
         vue.echelle = *echelle;
     else if (fenetre)
         vue = ajuster(*fenetre, largeur, hauteur, 0);
     else
-        vue = ajusterDessin(*handler.getDessin(), largeur, hauteur, kMargeAjustement);
+        vue = ajusterPresentation(*handler.getDessin(), static_cast<std::size_t>(rang), largeur,
+                                  hauteur, kMargeAjustement);
     ResultatExport r;
     bool tronque = false;
     {
         Trace trace(traces);
         Peintre peintre(options);
+        peintre.setPresentation(static_cast<std::size_t>(rang));
         if (!silencieux) peintre.setTrace(trace);
         r = exporter(peintre, *handler.getDessin(), vue, largeur, hauteur, {}, *format, sortie);
         tronque = peintre.estTronque();
