@@ -137,6 +137,7 @@ bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
         cairo_clip_extents(c, &x0, &y0, &x1, &y1);
         // The walks of bands cut strokes where a single walk would, so
         // that they paint the same pixels.
+        if (!etendue && coupe_) etendue = &*coupe_;
         if (etendue) x0 = etendue->x0, y0 = etendue->y0, x1 = etendue->x1, y1 = etendue->y1;
         parcours.setZone(x0 - kMargeDevice, y0 - kMargeDevice, x1 + kMargeDevice,
                          y1 + kMargeDevice);
@@ -206,6 +207,7 @@ bool Peintre::peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& v
     cairo_clip(c);
     cairo_clip_extents(c, &etendue.x0, &etendue.y0, &etendue.x1, &etendue.y1);
     cairo_restore(c);
+    if (coupe_) etendue = *coupe_;
     std::mutex verrou;
     std::atomic<bool> tousComplets{true};
     auto peindreBandes = [&](Parcours& p, int rang) {

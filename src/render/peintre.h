@@ -13,6 +13,7 @@
 #include <iostream>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "model/dessin.h"
@@ -109,6 +110,11 @@ class Peintre {
     // where the view shows a part of them (the default); off, every entity
     // is met, the reference the index is checked against.
     void setIndex(bool oui) { index_ = oui; }
+    // Where strokes are cut, for a picture painted in several zones that
+    // must give the pixels of one paint (null: each zone's own clip).
+    void setCoupe(const Boite* coupe) {
+        coupe_ = coupe ? std::optional<Boite>(*coupe) : std::nullopt;
+    }
 
   private:
     // A layout: its sheet, what its viewports show, its own entities
@@ -137,6 +143,7 @@ class Peintre {
     bool regrouper_ = true;
     bool directs_ = true;
     bool index_ = true;
+    std::optional<Boite> coupe_;
     std::atomic<bool> incomplet_{false};
     std::size_t presentation_ = 0;
     bool tronqueFenetres_ = false;

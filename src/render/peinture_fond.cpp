@@ -136,6 +136,9 @@ bool PeintureDeFond::peindre(const Commande& c, Tableau& tableau, int largeur, i
     peintre_->cacheImages().nouvelleRepeinte();
     const CalquesMasques aucun;
     peintre_->setPresentation(c.presentation);
+    // Bands cut strokes where the whole picture's paint would.
+    const Boite toute{0, 0, double(largeur), double(hauteur)};
+    peintre_->setCoupe(&toute);
     const int bandes = c.progressive ? kBandesProgressives : 1;
     bool fini = true, complet = true;
     for (int i = 0; i < bandes && fini; ++i) {
@@ -149,6 +152,7 @@ bool PeintureDeFond::peindre(const Commande& c, Tableau& tableau, int largeur, i
         if (fini && bandes > 1 && i + 1 < bandes) livrerBande(tableau, y0, y1);
     }
     peintre_->setTrace(nullptr);
+    peintre_->setCoupe(nullptr);
     trace.vider();
     tableau.trace = texte.str();
     tableau.complet = complet;
