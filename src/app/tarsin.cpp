@@ -23,6 +23,9 @@
 #include "import/lecture.h"
 #include "model/trace.h"
 #include "render/peintre.h"
+#include "render/rendu.h"
+
+#include <gdk/gdkkeysyms.h>
 
 namespace {
 
@@ -64,7 +67,10 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
       boiteZoom(false, 0),
       recentsPossibles(preparerRecents(erreurs)),
       recents(Gtk::RecentManager::get_default()),
-      dessin(sortie) {
+      dessin(sortie),
+      outils(*this, dessin, [this](const std::string& s) { direEtat(s); }),
+      boutonToutAfficher("Tout afficher"),
+      boutonToutMasquer("Tout masquer") {
     set_title("Tarsin");
     // Until a drawing is opened, the file chooser starts in the working
     // folder (the toolkit's own first choice is the recent files, empty on
@@ -127,6 +133,7 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
         boiteCommandes.pack_start(*bouton, Gtk::PACK_SHRINK);
     }
     colonneGauche.pack_start(boiteCommandes, Gtk::PACK_SHRINK);
+    colonneGauche.pack_start(outils.barre(), Gtk::PACK_SHRINK);
     colonneGauche.set_size_request(300, -1);
 
     modeleArbre = Gtk::TreeStore::create(colonnes);
@@ -138,12 +145,44 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     arbre.signal_row_activated().connect(sigc::mem_fun(*this, &Tarsin::on_treeview_row_activated));
     preparerArbre();
     colonneGauche.pack_start(defilArbre);
+    // Each layer's colour, a swatch after its name.
+    if (Gtk::TreeViewColumn* calques = arbre.get_column(0)) {
+        calques->pack_start(pastille, false);
+        calques->set_cell_data_func(pastille, [this](Gtk::CellRenderer*,
+                                                     const Gtk::TreeModel::iterator& i) {
+            const Layer* c = modeleArbre->iter_depth(i) == 0 && dessinOuvert
+                                 ? dessinOuvert->getCalque((*i)[colonnes.colCalque])
+                                 : nullptr;
+            pastille.property_text() = c ? "\u25A0" : "";
+            if (!c) return;
+            const CouleurRVB k = couleurDXF(c->getCouleur());
+            Gdk::Color g;
+            g.set_rgb_p(k.r, k.g, k.b);
+            pastille.property_foreground_gdk() = g;
+        });
+    }
+    boutonToutAfficher.set_tooltip_text("Afficher tous les calques");
+    boutonToutMasquer.set_tooltip_text("Masquer tous les calques");
+    boutonToutAfficher.signal_clicked().connect([this] { basculerCalques(true); });
+    boutonToutMasquer.signal_clicked().connect([this] { basculerCalques(false); });
+    boiteCalques.pack_start(boutonToutAfficher, Gtk::PACK_SHRINK);
+    boiteCalques.pack_start(boutonToutMasquer, Gtk::PACK_SHRINK);
+    colonneGauche.pack_start(boiteCalques, Gtk::PACK_SHRINK);
 
     preparerBoutons();
     colonneGauche.pack_start(boiteBoutons, Gtk::PACK_SHRINK);
 
     preparerAnnotation("\n-------- Aucune annotation sélectionnée --------");
     colonneGauche.pack_start(defilAnnotation);
+    colonneGauche.pack_start(outils.panneau(), Gtk::PACK_SHRINK);
+    // Each key in its button's tooltip (the actions keep their own).
+    for (auto [chemin, texte] :
+         {std::pair{"/ToolBar/Open", "Ouvrir un fichier .dxf (Ctrl+O)"},
+          std::pair{"/ToolBar/Quit", "Quitter (Ctrl+Q)"}})
+        if (Gtk::Widget* w = gestionnaireUI ? gestionnaireUI->get_widget(chemin) : nullptr)
+            w->set_tooltip_text(texte);
+    boutonExporter.set_tooltip_text("Enregistrer la vue en image PNG, SVG ou PDF (Ctrl+E)");
+    boutonImprimer.set_tooltip_text("Imprimer la vue ou tout le dessin (Ctrl+P)");
 
     boitePrincipale.pack_start(colonneGauche, false, true);
     defilDessin.add(dessin);
@@ -236,6 +275,7 @@ bool Tarsin::lireDXF(const std::string& chemin) {
     if (!lu.dessin) return false;
     dessinOuvert = std::move(lu.dessin);
     dessin.setDessin(dessinOuvert);
+    outils.nouveauDessin();
     return true;
 }
 
@@ -256,6 +296,7 @@ bool Tarsin::recharger() {
     signaler(lu.resultat.message);
     dessinOuvert = std::move(lu.dessin);
     dessin.setDessin(dessinOuvert, true);
+    outils.nouveauDessin();
     construireArbre();
     dessin.reDessiner();
     if (lu.resultat.message.empty()) direEtat(nomDessin() + " a changé : relu.");
@@ -453,3 +494,44 @@ void Tarsin::on_treeview_row_activated(const Gtk::TreePath& chemin, Gtk::TreeVie
 void Tarsin::on_button_add() {}
 void Tarsin::on_button_edit() {}
 void Tarsin::on_button_delete() {}
+
+void Tarsin::basculerCalques(bool afficher) {
+    dessin.toutAfficher();
+    for (Gtk::TreeRow r : modeleArbre->children()) {
+        r[colonnes.colAffichage] = afficher;
+        if (!afficher) dessin.masquerCalque(r[colonnes.colCalque]);
+    }
+    outils.effacer();
+    dessin.reDessiner();
+}
+
+bool Tarsin::on_key_press_event(GdkEventKey* event) {
+    const bool ctrl = event && (event->state & GDK_CONTROL_MASK);
+    const guint touche = event ? gdk_keyval_to_lower(event->keyval) : 0;
+    // A text being typed keeps its keys.
+    const bool saisie = dynamic_cast<Gtk::Editable*>(get_focus()) != nullptr;
+    if (ctrl && touche == GDK_o) {
+        on_menu_file_open();
+    } else if (ctrl && touche == GDK_q) {
+        on_menu_file_quit();
+    } else if (ctrl && touche == GDK_p) {
+        if (actionImprimer->is_sensitive()) on_menu_file_print();
+    } else if (ctrl && touche == GDK_e) {
+        if (actionExporter->is_sensitive()) on_menu_file_export();
+    } else if (ctrl && touche == GDK_f) {
+        outils.rechercher();
+    } else if (touche == GDK_F5) {
+        if (!cheminDessin.empty()) recharger();
+    } else if (touche == GDK_Escape) {
+        outils.effacer();
+    } else if ((touche == GDK_Home || touche == GDK_KP_Home) && !saisie) {
+        on_button_Ajuster();
+    } else if (touche == GDK_BackSpace && !saisie) {
+        if (!dessin.vuePrecedente()) direEtat("Pas de vue précédente.");
+    } else if ((touche == GDK_Return || touche == GDK_KP_Enter) && !saisie &&
+               outils.terminerMesure()) {
+    } else {
+        return Gtk::Window::on_key_press_event(event);
+    }
+    return true;
+}

@@ -18,6 +18,7 @@
 #include "render/exportation.h"
 #include "ui/dxfarea.h"
 #include "ui/fenetre.h"
+#include "ui/outils.h"
 #include "ui/sorties.h"
 #include "ui/surveillance.h"
 
@@ -93,6 +94,11 @@ class Tarsin : public FenetreVisionneuse {
     void on_dessin_etat();
     void on_child_toggled(const Glib::ustring& chemin);
     void on_treeview_row_activated(const Gtk::TreePath& chemin, Gtk::TreeViewColumn* colonne);
+    // The window's keys: Ctrl+O, Ctrl+Q, Ctrl+P, Ctrl+E, Ctrl+F, F5, Escape,
+    // Home, Backspace (the previous view), Enter (closes a measure).
+    bool on_key_press_event(GdkEventKey* event) override;
+    // "Tout afficher" (`afficher`) or "Tout masquer": every layer's box.
+    void basculerCalques(bool afficher);
 
   private:
     // Fills the emptied layer list with the layers `noms` and their
@@ -140,6 +146,10 @@ class Tarsin : public FenetreVisionneuse {
     // The open drawing; null until the first one is opened.
     std::shared_ptr<const Dessin> dessinOuvert;
     DXFArea dessin;
+    OutilsDessin outils;
+    Gtk::HBox boiteCalques;
+    Gtk::Button boutonToutAfficher, boutonToutMasquer;
+    Gtk::CellRendererText pastille;
 
     friend struct AccesTest;
 };

@@ -69,6 +69,7 @@ DXFArea::~DXFArea() {
 
 bool DXFArea::setEchelle(double e) {
     if (!echelleValide(e) || e == vue.echelle) return false;
+    noterVue();
     suivreAjustement = false;
     const Gdk::Rectangle r = partieVisible();
     vue.changerEchelle(e, r.get_x() + r.get_width() / 2.0, r.get_y() + r.get_height() / 2.0,
@@ -80,6 +81,7 @@ bool DXFArea::setEchelle(double e) {
 void DXFArea::setVue(const Vue& v) {
     Vue nouvelle = v;
     if (!echelleValide(nouvelle.echelle) || !std::isfinite(v.x) || !std::isfinite(v.y)) return;
+    noterVue();
     vue = nouvelle;
     vueChangee();
 }
@@ -92,21 +94,58 @@ void DXFArea::vueChangee() {
 }
 
 void DXFArea::ajuster() {
+    if (dessin && !dessin->getBlocRoot().getOrdre().empty()) noterVue();
     ajusterAuPremierDessin = true;
     suivreAjustement = true;
     queue_draw();
 }
 
 bool DXFArea::zoomer(double facteur, double px, double py) {
+    noterVue();
     if (!vue.zoomer(facteur, px, py, get_allocation().get_height())) return false;
     vueChangee();
     return true;
 }
 
 void DXFArea::deplacer(double dx, double dy) {
+    noterVue();
     vue.x -= dx / vue.echelle;
     vue.y += dy / vue.echelle;
     vueChangee();
+}
+
+void DXFArea::noterVue() {
+    // Changes less than this apart make one.
+    constexpr std::chrono::milliseconds kEcart(500);
+    constexpr std::size_t kVuesMax = 64;
+    const auto maintenant = std::chrono::steady_clock::now();
+    if (maintenant - dernierChangement > kEcart) {
+        historique.push_back(vue);
+        if (historique.size() > kVuesMax) historique.erase(historique.begin());
+    }
+    dernierChangement = maintenant;
+}
+
+bool DXFArea::vuePrecedente() {
+    if (historique.empty()) return false;
+    vue = historique.back();
+    historique.pop_back();
+    vueChangee();
+    return true;
+}
+
+Vue DXFArea::vuePourVisible(const Vue& v) const {
+    const Gdk::Rectangle r = partieVisible();
+    Vue n = v;
+    n.x = v.x - r.get_x() / v.echelle;
+    n.y = v.y + (r.get_y() + r.get_height() - get_allocation().get_height()) / v.echelle;
+    return n;
+}
+
+void DXFArea::montrer(const Boite& b) {
+    if (b.vide()) return;
+    const Gdk::Rectangle r = partieVisible();
+    setVue(vuePourVisible(::ajuster(b, r.get_width(), r.get_height(), kMargeAjustement)));
 }
 
 Gdk::Rectangle DXFArea::partieVisible() const {
@@ -264,10 +303,8 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
         const Gdk::Rectangle r = partieVisible();
         largeurAjustee = r.get_width();
         hauteurAjustee = r.get_height();
-        const Vue v = ajusterDessin(*dessin, r.get_width(), r.get_height(), kMargeAjustement);
-        vue.echelle = v.echelle;
-        vue.x = v.x - r.get_x() / v.echelle;
-        vue.y = v.y + (r.get_y() + r.get_height() - get_allocation().get_height()) / v.echelle;
+        vue = vuePourVisible(
+            ajusterDessin(*dessin, r.get_width(), r.get_height(), kMargeAjustement));
         etat.emit();
     }
     const Commande c = commandeCourante();
@@ -284,11 +321,12 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
     if (copieServeur && commandeServeur == c) {
         gdk_cairo_set_source_pixmap(k, copieServeur->gobj(), 0, 0);
         cairo_paint(k);
-        return true;
+    } else {
+        cairo_set_source_rgb(k, 1, 1, 1);
+        cairo_paint(k);
     }
-    cairo_set_source_rgb(k, 1, 1, 1);
-    cairo_paint(k);
-    if (copieServeur && (commandeServeur.dessin == c.dessin || dessinRelu)) {
+    if (copieServeur && commandeServeur != c &&
+        (commandeServeur.dessin == c.dessin || dessinRelu)) {
         // Until the new picture is ready: the previous one (of the drawing
         // read anew, if so), moved and scaled to the new view.
         const Matrice ancienne = commandeServeur.vue.matrice(commandeServeur.hauteur);
@@ -300,6 +338,22 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
             cairo_pattern_set_filter(cairo_get_source(k), CAIRO_FILTER_FAST);
             cairo_paint(k);
         }
+    }
+    cairo_identity_matrix(k);
+    if (surcouche) {
+        cairo_save(k);
+        surcouche(k, vue.matrice(c.hauteur));
+        cairo_restore(k);
+    }
+    if (cadre) {
+        // The zoom window being drawn.
+        cairo_rectangle(k, std::min(appuiX, glisseX) + 0.5, std::min(appuiY, glisseY) + 0.5,
+                        std::fabs(glisseX - appuiX), std::fabs(glisseY - appuiY));
+        cairo_set_source_rgba(k, 0.2, 0.4, 1, 0.15);
+        cairo_fill_preserve(k);
+        cairo_set_source_rgb(k, 0.2, 0.4, 1);
+        cairo_set_line_width(k, 1);
+        cairo_stroke(k);
     }
     return true;
 }
@@ -347,16 +401,43 @@ bool DXFArea::on_scroll_event(GdkEventScroll* event) {
 bool DXFArea::on_button_press_event(GdkEventButton* event) {
     if (!navigable || !event) return false;
     grab_focus();
+    if (event->type == GDK_2BUTTON_PRESS && event->button == 1) {
+        double X = event->x, Y = event->y;
+        vue.versDessin(get_allocation().get_height(), X, Y);
+        clic.emit(X, Y, 2);
+        return true;
+    }
+    if (event->type != GDK_BUTTON_PRESS) return true;
     if (event->button == 1 || event->button == 2) {
-        glisse = true;
-        glisseX = event->x;
-        glisseY = event->y;
+        glisseX = appuiX = event->x;
+        glisseY = appuiY = event->y;
+        bouge = false;
+        cadre = event->button == 1 && (event->state & GDK_SHIFT_MASK);
+        glisse = !cadre;
     }
     return true;
 }
 
 bool DXFArea::on_button_release_event(GdkEventButton* event) {
     if (!navigable || !event) return false;
+    if (event->button == 1 && cadre) {
+        cadre = false;
+        queue_draw();
+        Boite b;
+        for (const auto& [x, y] : {std::pair{appuiX, appuiY}, std::pair{event->x, event->y}}) {
+            double X = x, Y = y;
+            vue.versDessin(get_allocation().get_height(), X, Y);
+            b.ajouter(X, Y);
+        }
+        // A rectangle of a few pixels is a slip, not a window.
+        if (std::fabs(event->x - appuiX) > 3 && std::fabs(event->y - appuiY) > 3) montrer(b);
+        return true;
+    }
+    if (event->button == 1 && glisse && !bouge) {
+        double X = event->x, Y = event->y;
+        vue.versDessin(get_allocation().get_height(), X, Y);
+        clic.emit(X, Y, 1);
+    }
     if (event->button == 1 || event->button == 2) glisse = false;
     return true;
 }
@@ -366,7 +447,15 @@ bool DXFArea::on_motion_notify_event(GdkEventMotion* event) {
     double X = event->x, Y = event->y;
     vue.versDessin(get_allocation().get_height(), X, Y);
     pointeur.emit(X, Y);
+    if (cadre) {
+        glisseX = event->x;
+        glisseY = event->y;
+        queue_draw();
+        return true;
+    }
+    if (glisse && !bouge && std::hypot(event->x - appuiX, event->y - appuiY) < 3) return true;
     if (glisse) {
+        bouge = true;
         const double dx = event->x - glisseX, dy = event->y - glisseY;
         glisseX = event->x;
         glisseY = event->y;
