@@ -144,22 +144,21 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
         boite->signal_toggled().connect(sigc::mem_fun(*this, &Tarsin::on_child_toggled));
     arbre.signal_row_activated().connect(sigc::mem_fun(*this, &Tarsin::on_treeview_row_activated));
     preparerArbre();
-    colonneGauche.pack_start(defilArbre);
     // Each layer's colour, a swatch after its name.
     if (Gtk::TreeViewColumn* calques = arbre.get_column(0)) {
         calques->pack_start(pastille, false);
-        calques->set_cell_data_func(pastille, [this](Gtk::CellRenderer*,
-                                                     const Gtk::TreeModel::iterator& i) {
-            const Layer* c = modeleArbre->iter_depth(i) == 0 && dessinOuvert
-                                 ? dessinOuvert->getCalque((*i)[colonnes.colCalque])
-                                 : nullptr;
-            pastille.property_text() = c ? "\u25A0" : "";
-            if (!c) return;
-            const CouleurRVB k = couleurDXF(c->getCouleur());
-            Gdk::Color g;
-            g.set_rgb_p(k.r, k.g, k.b);
-            pastille.property_foreground_gdk() = g;
-        });
+        calques->set_cell_data_func(
+            pastille, [this](Gtk::CellRenderer*, const Gtk::TreeModel::iterator& i) {
+                const Layer* c = modeleArbre->iter_depth(i) == 0 && dessinOuvert
+                                     ? dessinOuvert->getCalque((*i)[colonnes.colCalque])
+                                     : nullptr;
+                pastille.property_text() = c ? "\u25A0" : "";
+                if (!c) return;
+                const CouleurRVB k = couleurDXF(c->getCouleur());
+                Gdk::Color g;
+                g.set_rgb_p(k.r, k.g, k.b);
+                pastille.property_foreground_gdk() = g;
+            });
     }
     boutonToutAfficher.set_tooltip_text("Afficher tous les calques");
     boutonToutMasquer.set_tooltip_text("Masquer tous les calques");
@@ -167,7 +166,10 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     boutonToutMasquer.signal_clicked().connect([this] { basculerCalques(false); });
     boiteCalques.pack_start(boutonToutAfficher, Gtk::PACK_SHRINK);
     boiteCalques.pack_start(boutonToutMasquer, Gtk::PACK_SHRINK);
+    // Above the list: the keys that follow it (its buttons, the
+    // annotation) stay next to it.
     colonneGauche.pack_start(boiteCalques, Gtk::PACK_SHRINK);
+    colonneGauche.pack_start(defilArbre);
 
     preparerBoutons();
     colonneGauche.pack_start(boiteBoutons, Gtk::PACK_SHRINK);
@@ -176,9 +178,8 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     colonneGauche.pack_start(defilAnnotation);
     colonneGauche.pack_start(outils.panneau(), Gtk::PACK_SHRINK);
     // Each key in its button's tooltip (the actions keep their own).
-    for (auto [chemin, texte] :
-         {std::pair{"/ToolBar/Open", "Ouvrir un fichier .dxf (Ctrl+O)"},
-          std::pair{"/ToolBar/Quit", "Quitter (Ctrl+Q)"}})
+    for (auto [chemin, texte] : {std::pair{"/ToolBar/Open", "Ouvrir un fichier .dxf (Ctrl+O)"},
+                                 std::pair{"/ToolBar/Quit", "Quitter (Ctrl+Q)"}})
         if (Gtk::Widget* w = gestionnaireUI ? gestionnaireUI->get_widget(chemin) : nullptr)
             w->set_tooltip_text(texte);
     boutonExporter.set_tooltip_text("Enregistrer la vue en image PNG, SVG ou PDF (Ctrl+E)");

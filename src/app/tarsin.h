@@ -77,6 +77,9 @@ class Tarsin : public FenetreVisionneuse {
     // annotations.h), so an activated row shows the file as it is now.
     std::string lireAnnot(std::string cle, Gtk::TreeRow rang);
 
+    // The background of the drawing pane, black or white.
+    void setFondNoir(bool noir) { outils.setFondNoir(noir); }
+
   protected:
     void on_menu_file_open() override;
     void on_menu_file_recent();

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "fichiers/journal.h"
 
@@ -112,6 +113,40 @@ void DXFArea::deplacer(double dx, double dy) {
     vue.x -= dx / vue.echelle;
     vue.y += dy / vue.echelle;
     vueChangee();
+}
+
+namespace {
+
+// The picture as on a black background: its neutral pixels (the white
+// background, colour 7 in black and their antialiased greys) turned over,
+// the coloured ones kept.
+void retournerNeutres(cairo_surface_t* s) {
+    cairo_surface_flush(s);
+    unsigned char* donnees = cairo_image_surface_get_data(s);
+    if (!donnees) return;
+    const int l = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+    const int pas = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < h; ++y) {
+        auto* p = reinterpret_cast<std::uint32_t*>(donnees + static_cast<std::ptrdiff_t>(y) * pas);
+        for (int x = 0; x < l; ++x) {
+            const std::uint32_t v = p[x];
+            const std::uint32_t r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
+            const std::uint32_t a = v >> 24;
+            if (r == g && g == b && a == 0xFF) p[x] = 0xFF000000u | (0xFFFFFFu - (v & 0xFFFFFFu));
+        }
+    }
+    cairo_surface_mark_dirty(s);
+}
+
+}  // namespace
+
+void DXFArea::setFondNoir(bool noir) {
+    fondNoir = noir;
+    Gdk::Color fond;
+    fond.set_rgb_p(noir ? 0 : kFond.r, noir ? 0 : kFond.g, noir ? 0 : kFond.b);
+    modify_bg(Gtk::STATE_NORMAL, fond);
+    if (get_window()) demander(true);
+    queue_draw();
 }
 
 void DXFArea::noterVue() {
@@ -253,6 +288,7 @@ void DXFArea::surTableauPret() {
     if (!t) return;
     sortie.write(t->trace.data(), static_cast<std::streamsize>(t->trace.size()));
     sortie.flush();
+    if (fondNoir && t->surface) retournerNeutres(t->surface);
     tableau = std::move(t);
     envoi.reset();
     aEnvoyer = true;
@@ -303,8 +339,8 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
         const Gdk::Rectangle r = partieVisible();
         largeurAjustee = r.get_width();
         hauteurAjustee = r.get_height();
-        vue = vuePourVisible(
-            ajusterDessin(*dessin, r.get_width(), r.get_height(), kMargeAjustement));
+        vue =
+            vuePourVisible(ajusterDessin(*dessin, r.get_width(), r.get_height(), kMargeAjustement));
         etat.emit();
     }
     const Commande c = commandeCourante();
@@ -322,7 +358,8 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
         gdk_cairo_set_source_pixmap(k, copieServeur->gobj(), 0, 0);
         cairo_paint(k);
     } else {
-        cairo_set_source_rgb(k, 1, 1, 1);
+        const double f = fondNoir ? 0 : 1;
+        cairo_set_source_rgb(k, f, f, f);
         cairo_paint(k);
     }
     if (copieServeur && commandeServeur != c &&

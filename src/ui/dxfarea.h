@@ -106,6 +106,11 @@ class DXFArea : public Gtk::DrawingArea {
     // there is none.
     bool vuePrecedente();
 
+    // A black background (white by default): colour 7, black on white, is
+    // then white, the other colours stay. Queues a new picture.
+    void setFondNoir(bool noir);
+    bool isFondNoir() const { return fondNoir; }
+
     // A click of the left button without drag (1), or a double click (2),
     // at a drawing point (drawing units), with the modifier keys' state.
     sigc::signal<void, double, double, int>& signal_clic() { return clic; }
@@ -195,6 +200,7 @@ class DXFArea : public Gtk::DrawingArea {
     bool bouge = false;
     // A zoom window being drawn (shift and drag).
     bool cadre = false;
+    bool fondNoir = false;
     // The view `v` (fitted to the visible part) for the whole area.
     Vue vuePourVisible(const Vue& v) const;
     // Keeps the view for vuePrecedente before it changes.

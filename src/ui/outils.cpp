@@ -7,6 +7,7 @@
 
 #include "model/mesures.h"
 #include "render/proprietes.h"
+#include "ui/reglages.h"
 
 namespace {
 
@@ -37,15 +38,27 @@ OutilsDessin::OutilsDessin(Gtk::Window& f, DXFArea& z, std::function<void(const 
       boutonMesurer("Mesurer"),
       boutonRechercher("Rechercher"),
       boutonPrecedente("Vue précédente"),
+      caseFondNoir("Fond noir"),
       cadreProprietes("Propriétés") {
     boutonMesurer.set_tooltip_text(
         "Mesurer une distance (deux clics) ou une surface (clic par point, double clic ou "
         "Entrée pour fermer), accroché aux objets");
     boutonRechercher.set_tooltip_text("Rechercher un texte du dessin (Ctrl+F)");
     boutonPrecedente.set_tooltip_text("Revenir à la vue précédente (Retour arrière)");
-    for (Gtk::Button* b : {static_cast<Gtk::Button*>(&boutonMesurer), &boutonRechercher,
-                           &boutonPrecedente})
+    for (Gtk::Button* b :
+         {static_cast<Gtk::Button*>(&boutonMesurer), &boutonRechercher, &boutonPrecedente})
         boiteBoutons.pack_start(*b, Gtk::PACK_SHRINK);
+    caseFondNoir.set_tooltip_text(
+        "Fond noir : la couleur 7 y est blanche ; le choix est gardé d'une fois sur l'autre");
+    boiteBoutons.pack_start(caseFondNoir, Gtk::PACK_SHRINK);
+    caseFondNoir.signal_toggled().connect([this] {
+        if (caseFondNoir.get_active() == zone.isFondNoir()) return;
+        zone.setFondNoir(caseFondNoir.get_active());
+        Reglages r = lireReglages();
+        r.fondNoir = caseFondNoir.get_active();
+        if (!ecrireReglages(r))
+            dire("Le choix du fond n'a pas pu être gardé : " + cheminReglages());
+    });
     boutonMesurer.signal_toggled().connect(sigc::mem_fun(*this, &OutilsDessin::on_mesurer_toggled));
     boutonRechercher.signal_clicked().connect(sigc::mem_fun(*this, &OutilsDessin::rechercher));
     boutonPrecedente.signal_clicked().connect([this] {
@@ -137,8 +150,9 @@ void OutilsDessin::on_mesurer_toggled() {
     mesureFinie = false;
     accroche.reset();
     if (boutonMesurer.get_active())
-        dire("Mesurer : cliquez les points ; double clic ou Entrée ferme la surface, Échap "
-             "efface.");
+        dire(
+            "Mesurer : cliquez les points ; double clic ou Entrée ferme la surface, Échap "
+            "efface.");
     zone.queue_draw();
 }
 
@@ -183,9 +197,10 @@ void OutilsDessin::direMesure() {
     else if (points.size() == 2)
         s = texteDistance(points[0], points[1], u);
     else if (points.size() > 2)
-        s = texteSurface(points, u) + (mesureFinie ? "" : "   Dernier côté : " +
-                                                              texteDistance(points[points.size() - 2],
-                                                                            points.back(), u));
+        s = texteSurface(points, u) +
+            (mesureFinie ? ""
+                         : "   Dernier côté : " +
+                               texteDistance(points[points.size() - 2], points.back(), u));
     ligneMesure.set_text(s);
     dire(s);
 }

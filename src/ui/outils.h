@@ -8,6 +8,7 @@
 
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
+#include <gtkmm/checkbutton.h>
 #include <gtkmm/dialog.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/expander.h>
@@ -46,6 +47,9 @@ class OutilsDessin {
     void effacer();
     // Closes the polygon being measured; false when no measure is under way.
     bool terminerMesure();
+    // The background, black or white (the box "Fond noir"); the choice is
+    // kept between runs (reglages.h).
+    void setFondNoir(bool noir) { caseFondNoir.set_active(noir); }
     // A new drawing: nothing selected, found or measured stays.
     void nouveauDessin();
 
@@ -98,6 +102,7 @@ class OutilsDessin {
     Gtk::HBox boiteBoutons;
     Gtk::ToggleButton boutonMesurer;
     Gtk::Button boutonRechercher, boutonPrecedente;
+    Gtk::CheckButton caseFondNoir;
     Gtk::Expander cadreProprietes;
     Gtk::VBox boitePanneau;
     Gtk::Entry ligneMesure;

@@ -42,6 +42,9 @@ struct AccesTest {
     static Gtk::Button& ajuster(Tarsin& t) { return t.boutonAjuster; }
     static Gtk::Statusbar& barreEtat(Tarsin& t) { return t.barreEtat; }
     static const Dessin* dessinOuvert(Tarsin& t) { return t.dessinOuvert.get(); }
+    static OutilsDessin& outils(Tarsin& t) { return t.outils; }
+    static Gtk::HBox& boiteCalques(Tarsin& t) { return t.boiteCalques; }
+    static Gtk::ToggleButton& mesurer(Tarsin& t) { return t.outils.boutonMesurer; }
     // What the status bar says.
     static std::string etat(Tarsin& t) {
         return gtk_label_get_text(GTK_LABEL(t.barreEtat.gobj()->label));

@@ -1,0 +1,82 @@
+// The pane's tools in the real window: a click designates a line and the
+// panel tells its properties; a measure snaps to its ends.
+#include <gtest/gtest.h>
+
+#include <gdk/gdkkeysyms.h>
+
+#include <sstream>
+
+#include "acces.h"
+#include "ecran.h"
+#include "support/dxf.h"
+#include "support/fichiers.h"
+
+using A = AccesTest;
+
+namespace {
+
+class Outils : public ::testing::Test {
+  protected:
+    std::ostringstream sortie, erreurs;
+    DossierTemporaire dossier;
+    Tarsin t{sortie, erreurs};
+
+    void SetUp() override {
+        t.set_default_size(1000, 800);
+        t.show();
+        const std::string entete =
+            dxf::section("HEADER", dxf::paire(9, "$INSUNITS") + dxf::paire(70, 4));
+        ASSERT_TRUE(t.ouvrir(dossier.ecrire(
+            "mur.dxf",
+            dxf::fichier(entete + dxf::tables(dxf::calque("MURS", 1)) +
+                         dxf::section("ENTITIES", dxf::ligne(0, 0, 100, 0, {"MURS", 256, ""}) +
+                                                      dxf::ligne(0, 50, 0, 60))))));
+        attendrePeinture(A::dessin(t));
+    }
+    void TearDown() override { t.hide(); }
+
+    // A click at the drawing point (X, Y), `dx` pixels to its right.
+    void cliquer(double X, double Y, double dx = 0) {
+        DXFArea& d = A::dessin(t);
+        d.getVue().matrice(d.get_allocation().get_height()).appliquer(X, Y);
+        for (GdkEventType genre : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+            GdkEvent e{};
+            e.button.type = genre;
+            e.button.button = 1;
+            e.button.x = X + dx;
+            e.button.y = Y;
+            e.any.window = d.get_window()->gobj();
+            e.any.send_event = TRUE;
+            d.event(&e);
+        }
+    }
+    std::string valeur(const std::string& libelle) {
+        for (const auto& [a, b] : A::outils(t).getProprietes())
+            if (a == libelle) return b;
+        return "(absent)";
+    }
+};
+
+}  // namespace
+
+TEST_F(Outils, UnClicDesigneLaLigneEtLePanneauLaDecrit) {
+    cliquer(40, 0, 2);
+    EXPECT_EQ(valeur("Type"), "Ligne");
+    EXPECT_EQ(valeur("Calque"), "MURS");
+    EXPECT_EQ(valeur("Longueur"), "100,0000 mm");
+    GdkEvent e{};
+    e.key.type = GDK_KEY_PRESS;
+    e.key.keyval = GDK_Escape;
+    e.any.window = t.get_window()->gobj();
+    t.event(&e);
+    EXPECT_TRUE(A::outils(t).getProprietes().empty());
+}
+
+TEST_F(Outils, MesurerUneDistanceAccrocheeAuxExtremites) {
+    A::mesurer(t).set_active(true);
+    cliquer(0, 0, 3);
+    cliquer(100, 0, -3);
+    EXPECT_EQ(A::outils(t).getMesure(),
+              "Distance : 100,0000 mm   Angle : 0,0000°   ΔX : 100,0000 mm   ΔY : 0,0000 mm");
+    EXPECT_NE(A::etat(t).find("Distance : 100,0000 mm"), std::string::npos);
+}
