@@ -18,6 +18,39 @@ Boite autour(const PointPlan& p, double r) {
 // with a point, for a tolerance of reach.
 double precision(double tolerance) { return tolerance > 0 ? tolerance / 8 : 1e-9; }
 
+// Whether an entity may meet the zone, by a box found without flattening
+// it (true for the kinds that have none so cheap): the index answers by
+// groups, most of whose entities lie elsewhere.
+template <class T>
+bool peutToucher(const T&, const Matrice&, const Boite&) {
+    return true;
+}
+bool peutToucher(const Boite& locale, const Matrice& m, const Boite& zone) {
+    return locale.transformee(m).touche(zone);
+}
+bool peutToucher(const Line& l, const Matrice& m, const Boite& zone) {
+    Boite b;
+    b.ajouter(l.getX(), l.getY());
+    b.ajouter(l.getX2(), l.getY2());
+    return peutToucher(b, m, zone);
+}
+bool peutToucher(const Circle& c, const Matrice& m, const Boite& zone) {
+    const double r = std::fabs(c.getRayon());
+    Boite b;
+    b.ajouter(c.getX() - r, c.getY() - r);
+    b.ajouter(c.getX() + r, c.getY() + r);
+    return peutToucher(b, m, zone);
+}
+bool peutToucher(const Arc& a, const Matrice& m, const Boite& zone) {
+    return peutToucher(static_cast<const Circle&>(a), m, zone);
+}
+bool peutToucher(const Polyline& p, const Matrice& m, const Boite& zone) {
+    if (p.getDetails()) return true;  // bulges, widths, meshes
+    Boite b;
+    for (const Point* s : p.getPoints()) b.ajouter(s->getX(), s->getY());
+    return peutToucher(b, m, zone);
+}
+
 bool memesPorteurs(const std::vector<Porteur>& a, const std::vector<Porteur>& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](auto& x, auto& y) {
                return x.ref.entite == y.ref.entite;
@@ -33,6 +66,7 @@ std::vector<Designe> designer(const Dessin& dessin, const CalquesMasques* masque
     const Boite zone = autour(p, tolerance);
     Visite visite(masques);
     visite.parcourir(dessin, &zone, [&](const auto& e, const Matrice& m, bool) {
+        if (!peutToucher(e, m, zone)) return;
         Forme f;
         former(e, m, precision(tolerance), f);
         const double d = distanceForme(f, p, tolerance);
@@ -146,7 +180,7 @@ bool accrocher(const Dessin& dessin, const CalquesMasques* masques, PointPlan p,
     std::vector<Forme> formes;
     Visite visite(masques);
     visite.parcourir(dessin, &zone, [&](const auto& e, const Matrice& m, bool) {
-        if (formes.size() >= kFormesMax) return;
+        if (formes.size() >= kFormesMax || !peutToucher(e, m, zone)) return;
         Forme f;
         former(e, m, precision(ouverture), f);
         if (!(distanceForme(f, p, inf) <= ouverture)) return;

@@ -441,6 +441,8 @@ bool DXFArea::on_button_press_event(GdkEventButton* event) {
     if (event->type == GDK_2BUTTON_PRESS && event->button == 1) {
         double X = event->x, Y = event->y;
         vue.versDessin(get_allocation().get_height(), X, Y);
+        // The release that follows is no click of its own.
+        glisse = false;
         clic.emit(X, Y, 2);
         return true;
     }
