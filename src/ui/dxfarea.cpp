@@ -102,14 +102,14 @@ void DXFArea::ajuster() {
 }
 
 bool DXFArea::zoomer(double facteur, double px, double py) {
-    noterVue();
+    noterVue(true);
     if (!vue.zoomer(facteur, px, py, get_allocation().get_height())) return false;
     vueChangee();
     return true;
 }
 
 void DXFArea::deplacer(double dx, double dy) {
-    noterVue();
+    noterVue(true);
     vue.x -= dx / vue.echelle;
     vue.y += dy / vue.echelle;
     vueChangee();
@@ -149,12 +149,12 @@ void DXFArea::setFondNoir(bool noir) {
     queue_draw();
 }
 
-void DXFArea::noterVue() {
-    // Changes less than this apart make one.
+void DXFArea::noterVue(bool suite) {
+    // Changes of a run less than this apart make one.
     constexpr std::chrono::milliseconds kEcart(500);
     constexpr std::size_t kVuesMax = 64;
     const auto maintenant = std::chrono::steady_clock::now();
-    if (maintenant - dernierChangement > kEcart) {
+    if (!suite || maintenant - dernierChangement > kEcart) {
         historique.push_back(vue);
         if (historique.size() > kVuesMax) historique.erase(historique.begin());
     }
@@ -214,6 +214,8 @@ void DXFArea::setDessin(std::shared_ptr<const Dessin> d, bool garderVue) {
     resoudreMasques();
     dessinRelu = garderVue;
     if (navigable && !garderVue) ajuster();
+    // The views of another drawing are no way back.
+    if (!garderVue) historique.clear();
 }
 
 std::list<std::string> DXFArea::getCalques() const { return dessin->getCalques(); }

@@ -203,8 +203,9 @@ class DXFArea : public Gtk::DrawingArea {
     bool fondNoir = false;
     // The view `v` (fitted to the visible part) for the whole area.
     Vue vuePourVisible(const Vue& v) const;
-    // Keeps the view for vuePrecedente before it changes.
-    void noterVue();
+    // Keeps the view for vuePrecedente before it changes; the steps of a
+    // run (`suite`: a drag, the turns of the wheel) keep it once.
+    void noterVue(bool suite = false);
     std::vector<Vue> historique;
     std::chrono::steady_clock::time_point dernierChangement;
     std::function<void(cairo_t*, const Matrice&)> surcouche;

@@ -339,9 +339,9 @@ void OutilsDessin::montrerTrouvaille(std::size_t i) {
         vueTrouvailles.get_selection()->select(Gtk::TreePath(std::to_string(i)));
     Designe d{t.objet, t.porteurs, t.matrice, {}, 0};
     formerGenre(t.objet.genre, *t.objet.entite, t.matrice, pixels(1), d.forme);
-    // The text with room around it: ten times its size.
+    // The text with room around it: twice its size.
     Boite b = t.boite;
-    const double marge = 5 * std::max(b.largeur(), b.hauteur());
+    const double marge = std::max(b.largeur(), b.hauteur()) / 2;
     if (!b.vide()) {
         b.ajouter(b.x0 - marge, b.y0 - marge);
         b.ajouter(b.x1 + marge, b.y1 + marge);

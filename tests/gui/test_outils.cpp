@@ -30,21 +30,28 @@ class Outils : public ::testing::Test {
             "mur.dxf",
             dxf::fichier(entete + dxf::tables(dxf::calque("MURS", 1)) +
                          dxf::section("ENTITIES", dxf::ligne(0, 0, 100, 0, {"MURS", 256, ""}) +
-                                                      dxf::ligne(0, 50, 0, 60))))));
+                                                      dxf::ligne(0, 50, 0, 60) +
+                                                      dxf::texte(50, 55, 2, "Salle 12"))))));
         attendrePeinture(A::dessin(t));
     }
     void TearDown() override { t.hide(); }
 
-    // A click at the drawing point (X, Y), `dx` pixels to its right.
-    void cliquer(double X, double Y, double dx = 0) {
+    // A click at the drawing point (X, Y), `dx` pixels to its right; with
+    // Shift, a drag to (X2, Y2).
+    void cliquer(double X, double Y, double dx = 0, bool maj = false, double X2 = 0,
+                 double Y2 = 0) {
         DXFArea& d = A::dessin(t);
-        d.getVue().matrice(d.get_allocation().get_height()).appliquer(X, Y);
+        const Matrice m = d.getVue().matrice(d.get_allocation().get_height());
+        m.appliquer(X, Y);
+        m.appliquer(X2, Y2);
         for (GdkEventType genre : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
             GdkEvent e{};
             e.button.type = genre;
             e.button.button = 1;
-            e.button.x = X + dx;
-            e.button.y = Y;
+            e.button.state = maj ? GDK_SHIFT_MASK : 0;
+            const bool fin = maj && genre == GDK_BUTTON_RELEASE;
+            e.button.x = fin ? X2 : X + dx;
+            e.button.y = fin ? Y2 : Y;
             e.any.window = d.get_window()->gobj();
             e.any.send_event = TRUE;
             d.event(&e);
@@ -79,4 +86,20 @@ TEST_F(Outils, MesurerUneDistanceAccrocheeAuxExtremites) {
     EXPECT_EQ(A::outils(t).getMesure(),
               "Distance : 100,0000 mm   Angle : 0,0000°   ΔX : 100,0000 mm   ΔY : 0,0000 mm");
     EXPECT_NE(A::etat(t).find("Distance : 100,0000 mm"), std::string::npos);
+}
+
+TEST_F(Outils, RechercherZoomeSurLeTexteEtLeSelectionne) {
+    const double avant = A::dessin(t).getEchelle();
+    A::chercher(t, "SALLE");
+    EXPECT_EQ(valeur("Texte"), "Salle 12");
+    EXPECT_GT(A::dessin(t).getEchelle(), 2 * avant);
+}
+
+TEST_F(Outils, ZoomFenetreEtVuePrecedente) {
+    const Vue avant = A::dessin(t).getVue();
+    cliquer(10, -10, 0, true, 30, 10);
+    EXPECT_GT(A::dessin(t).getEchelle(), 4 * avant.echelle);
+    ASSERT_TRUE(A::dessin(t).vuePrecedente());
+    EXPECT_EQ(A::dessin(t).getEchelle(), avant.echelle);
+    EXPECT_FALSE(A::dessin(t).vuePrecedente());
 }
