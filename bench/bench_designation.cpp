@@ -67,6 +67,9 @@ Mesures& mesures() {
     }
     m.importMs = ms(Horloge::now() - t0);
     m.importOctets = resident() - avant;
+    // The import computed the extents and indexes as it ended: forgotten,
+    // then computed again alone.
+    for (const Block& bloc : m.dessin->objets<Block>()) bloc.cacheEtendue = {};
     t0 = Horloge::now();
     const Boite b = etendue(*m.dessin);
     etenduePeinte(m.dessin->getBlocRoot());

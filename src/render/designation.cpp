@@ -36,6 +36,14 @@ bool peutToucher(const Line& l, const Matrice& m, const Boite& zone) {
 }
 bool peutToucher(const Circle& c, const Matrice& m, const Boite& zone) {
     const double r = std::fabs(c.getRayon());
+    // Kept in shape: the ring within reach of the zone's centre.
+    const double eMax = m.etirementMax(), eMin = m.etirementMin();
+    if (eMax - eMin <= 1e-9 * eMax) {
+        double cx = c.getX(), cy = c.getY();
+        m.appliquer(cx, cy);
+        const double d = std::hypot(cx - (zone.x0 + zone.x1) / 2, cy - (zone.y0 + zone.y1) / 2);
+        if (std::fabs(d - r * eMax) > zone.largeur() / 2 * std::sqrt(2.0)) return false;
+    }
     Boite b;
     b.ajouter(c.getX() - r, c.getY() - r);
     b.ajouter(c.getX() + r, c.getY() + r);
