@@ -6,6 +6,9 @@
 
 namespace {
 
+// Objects a designation or a snap meets at most, insertions unfolded.
+constexpr long kVisitesMax = 5'000'000;
+
 // The zone around a point.
 Boite autour(const PointPlan& p, double r) {
     Boite b;
@@ -73,6 +76,7 @@ std::vector<Designe> designer(const Dessin& dessin, const CalquesMasques* masque
     if (!(tolerance >= 0) || !std::isfinite(p.x) || !std::isfinite(p.y)) return trouves;
     const Boite zone = autour(p, tolerance);
     Visite visite(masques);
+    visite.setBudget(kVisitesMax);
     visite.parcourir(dessin, &zone, [&](const auto& e, const Matrice& m, bool) {
         if (!peutToucher(e, m, zone)) return;
         Forme f;
@@ -187,6 +191,7 @@ bool accrocher(const Dessin& dessin, const CalquesMasques* masques, PointPlan p,
     const double inf = std::numeric_limits<double>::infinity();
     std::vector<Forme> formes;
     Visite visite(masques);
+    visite.setBudget(kVisitesMax);
     visite.parcourir(dessin, &zone, [&](const auto& e, const Matrice& m, bool) {
         if (formes.size() >= kFormesMax || !peutToucher(e, m, zone)) return;
         Forme f;

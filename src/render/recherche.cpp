@@ -87,6 +87,7 @@ ResultatRecherche rechercher(const Dessin& dessin, const CalquesMasques* masques
     const std::string aiguille = replier(cherche);
     if (aiguille.empty()) return r;
     Visite visite(masques, true);
+    visite.setBudget(kVisitesMax);
     visite.parcourir(dessin, nullptr, [&](const auto& e, const Matrice& m, bool masque) {
         using T = std::decay_t<decltype(e)>;
         if constexpr (std::is_base_of_v<Text, T>) {
@@ -114,5 +115,6 @@ ResultatRecherche rechercher(const Dessin& dessin, const CalquesMasques* masques
             r.trouvailles.push_back(std::move(f));
         }
     });
+    r.arretee = visite.isEpuise();
     return r;
 }

@@ -32,7 +32,13 @@ struct Trouvaille {
 struct ResultatRecherche {
     std::vector<Trouvaille> trouvailles;  // in the drawing's order
     std::size_t total = 0;                // found, those past `max` too
+    // Whether the search stopped before the end of the drawing (kVisitesMax
+    // objects met, insertions unfolded).
+    bool arretee = false;
 };
+
+// Objects a search meets at most.
+constexpr long kVisitesMax = 50'000'000;
 
 // The texts that hold `cherche`, at most `max` of them kept; nothing for an
 // empty string.

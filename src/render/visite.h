@@ -71,6 +71,13 @@ class Visite : private Imbrication {
         sortir();
     }
 
+    // At most `n` entities met (insertions unfolded, each copy counted) by
+    // the next walks; the others are left out (a drawing whose blocks
+    // insert one another many times over unfolds into billions).
+    void setBudget(long n) { budget_ = n; }
+    // Whether the last walk stopped at its budget.
+    bool isEpuise() const { return budget_ == 0; }
+
     // The carriers of the entity being visited, outermost first.
     const std::vector<Porteur>& getPorteurs() const { return porteurs_; }
     // The layer the entity being visited is seen on (for layer "0" in a
@@ -104,7 +111,8 @@ class Visite : private Imbrication {
 
     template <class T, class F>
     void entite(const T& e, const Matrice& m, bool masqueAuDessus, F& f) {
-        if (e.isEspacePapier()) return;
+        if (budget_ == 0 || e.isEspacePapier()) return;
+        if (budget_ > 0) --budget_;
         const bool cache = masqueAuDessus || masque(e);
         if (cache && !avecMasques_) return;
         if constexpr (std::is_same_v<T, Insertion>) {
@@ -129,6 +137,7 @@ class Visite : private Imbrication {
     }
 
     bool avecMasques_;
+    long budget_ = -1;
     const Boite* zone_ = nullptr;
     std::vector<Porteur> porteurs_;
 };

@@ -311,6 +311,9 @@ void OutilsDessin::on_recherche_activate() {
     if (masquees) bilan += ", dont " + std::to_string(masquees) + " sur des calques masqués";
     if (trouvailles.total > trouvailles.trouvailles.size())
         bilan += " ; les " + std::to_string(trouvailles.trouvailles.size()) + " premiers gardés";
+    if (trouvailles.arretee)
+        bilan += " ; recherche arrêtée après " + std::to_string(kVisitesMax) +
+                 " objets (blocs insérés les uns dans les autres)";
     if (trouvailles.trouvailles.size() > kLignesTrouvailles)
         bilan += " ; les " + std::to_string(kLignesTrouvailles) + " premiers listés";
     bilanRecherche.set_text(bilan + ".");

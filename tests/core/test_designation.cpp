@@ -2,6 +2,8 @@
 // the core alone.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "model/mesures.h"
 #include "render/designation.h"
 #include "render/proprietes.h"
@@ -157,3 +159,25 @@ TEST_F(Essai, Recherche) {
 }
 
 }  // namespace
+
+TEST(Visite, SArreteASonBudget) {
+    // 10^4 lines through four levels of ten insertions each.
+    std::string blocs = bloc("B0", 0, 0, ligne(0, 0, 1, 0));
+    for (int n = 1; n <= 4; ++n) {
+        std::string corps;
+        for (int i = 0; i < 10; ++i)
+            corps += insert("B" + std::to_string(n - 1), i * std::pow(10, n), 0);
+        blocs += bloc("B" + std::to_string(n), 0, 0, corps);
+    }
+    Import import(fichier(section("BLOCKS", blocs) + section("ENTITIES", insert("B4", 0, 0))));
+    for (const long budget : {-1L, 100L}) {
+        Visite v(nullptr);
+        v.setBudget(budget);
+        long lignes = 0;
+        v.parcourir(*import.handler.getDessin(), nullptr,
+                    [&](const auto&, const Matrice&, bool) { ++lignes; });
+        // Each insertion met counts too.
+        EXPECT_EQ(lignes, budget < 0 ? 10000 : 46);
+        EXPECT_EQ(v.isEpuise(), budget > 0);
+    }
+}
