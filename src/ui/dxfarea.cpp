@@ -453,7 +453,7 @@ bool DXFArea::on_button_press_event(GdkEventButton* event) {
         glisseX = appuiX = event->x;
         glisseY = appuiY = event->y;
         bouge = false;
-        cadre = event->button == 1 && (event->state & GDK_SHIFT_MASK);
+        cadre = event->button == 1 && (modeCadre || (event->state & GDK_SHIFT_MASK));
         glisse = !cadre;
     }
     return true;

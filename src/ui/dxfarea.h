@@ -111,6 +111,10 @@ class DXFArea : public Gtk::DrawingArea {
     void setFondNoir(bool noir);
     bool isFondNoir() const { return fondNoir; }
 
+    // Whether a drag with the left button draws a zoom window even without
+    // Shift ("Zoom fenêtre").
+    void setModeCadre(bool oui) { modeCadre = oui; }
+
     // A click of the left button without drag (1), or a double click (2),
     // at a drawing point (drawing units), with the modifier keys' state.
     sigc::signal<void, double, double, int>& signal_clic() { return clic; }
@@ -201,6 +205,7 @@ class DXFArea : public Gtk::DrawingArea {
     // A zoom window being drawn (shift and drag).
     bool cadre = false;
     bool fondNoir = false;
+    bool modeCadre = false;
     // The view `v` (fitted to the visible part) for the whole area.
     Vue vuePourVisible(const Vue& v) const;
     // Keeps the view for vuePrecedente before it changes; the steps of a

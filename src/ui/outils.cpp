@@ -34,8 +34,8 @@ OutilsDessin::OutilsDessin(Gtk::Window& f, DXFArea& z, std::function<void(const 
     : fenetre(f),
       zone(z),
       dire(std::move(d)),
-      boiteBoutons(false, 0),
       boutonMesurer("Mesurer"),
+      boutonCadre("Zoom fenêtre"),
       boutonRechercher("Rechercher"),
       boutonPrecedente("Vue précédente"),
       caseFondNoir("Fond noir"),
@@ -45,12 +45,17 @@ OutilsDessin::OutilsDessin(Gtk::Window& f, DXFArea& z, std::function<void(const 
         "Entrée pour fermer), accroché aux objets");
     boutonRechercher.set_tooltip_text("Rechercher un texte du dessin (Ctrl+F)");
     boutonPrecedente.set_tooltip_text("Revenir à la vue précédente (Retour arrière)");
-    for (Gtk::Button* b :
-         {static_cast<Gtk::Button*>(&boutonMesurer), &boutonRechercher, &boutonPrecedente})
+    boutonCadre.set_tooltip_text("Zoomer sur un rectangle tiré à la souris (ou Maj et glisser)");
+    boutonCadre.signal_toggled().connect([this] { zone.setModeCadre(boutonCadre.get_active()); });
+    for (Gtk::Button* b : {static_cast<Gtk::Button*>(&boutonMesurer), &boutonRechercher,
+                           static_cast<Gtk::Button*>(&boutonCadre)})
         boiteBoutons.pack_start(*b, Gtk::PACK_SHRINK);
+    boiteVue.pack_start(boutonPrecedente, Gtk::PACK_SHRINK);
+    boiteOutils.pack_start(boiteBoutons, Gtk::PACK_SHRINK);
+    boiteOutils.pack_start(boiteVue, Gtk::PACK_SHRINK);
     caseFondNoir.set_tooltip_text(
         "Fond noir : la couleur 7 y est blanche ; le choix est gardé d'une fois sur l'autre");
-    boiteBoutons.pack_start(caseFondNoir, Gtk::PACK_SHRINK);
+    boiteVue.pack_start(caseFondNoir, Gtk::PACK_SHRINK);
     caseFondNoir.signal_toggled().connect([this] {
         if (caseFondNoir.get_active() == zone.isFondNoir()) return;
         zone.setFondNoir(caseFondNoir.get_active());

@@ -38,7 +38,7 @@ class OutilsDessin {
 
     // The row of buttons ("Mesurer", "Rechercher", "Vue précédente") and
     // the panel ("Propriétés", with the measure's line) for the left column.
-    Gtk::Widget& barre() { return boiteBoutons; }
+    Gtk::Widget& barre() { return boiteOutils; }
     Gtk::Widget& panneau() { return cadreProprietes; }
 
     // Opens the dialog "Rechercher".
@@ -99,8 +99,11 @@ class OutilsDessin {
     std::function<void(const std::string&)> dire;
     std::shared_ptr<CalquesMasques> masques_;
 
-    Gtk::HBox boiteBoutons;
-    Gtk::ToggleButton boutonMesurer;
+    // Two rows: "Mesurer", "Rechercher", "Zoom fenêtre"; "Vue précédente",
+    // "Fond noir".
+    Gtk::VBox boiteOutils;
+    Gtk::HBox boiteBoutons, boiteVue;
+    Gtk::ToggleButton boutonMesurer, boutonCadre;
     Gtk::Button boutonRechercher, boutonPrecedente;
     Gtk::CheckButton caseFondNoir;
     Gtk::Expander cadreProprietes;

@@ -103,3 +103,11 @@ TEST_F(Outils, ZoomFenetreEtVuePrecedente) {
     EXPECT_EQ(A::dessin(t).getEchelle(), avant.echelle);
     EXPECT_FALSE(A::dessin(t).vuePrecedente());
 }
+
+TEST_F(Outils, ChaqueToucheDansLaBulleDeSonBouton) {
+    auto* ouvrir = A::ui(t)->get_widget("/ToolBar/Open");
+    ASSERT_NE(ouvrir, nullptr);
+    EXPECT_EQ(ouvrir->get_tooltip_text(), "Ouvrir un fichier .dxf (Ctrl+O)");
+    EXPECT_EQ(A::actions(t)->get_action("Open")->property_tooltip().get_value(),
+              "Ouvrir un fichier .dxf");
+}
