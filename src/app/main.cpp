@@ -11,6 +11,7 @@
 #include "fichiers/fichier_provisoire.h"
 #include "fichiers/journal.h"
 #include "model/trace.h"
+#include "ui/reglages.h"
 
 int main(int argc, char** argv) {
     // Answered before the log is opened and without a display.
@@ -28,12 +29,20 @@ int main(int argc, char** argv) {
     {
         Gtk::Main kit(argc, argv);
         Tarsin fenetre;
+        // What the last run kept: the background, the window's size when
+        // it is not maximized.
+        const Reglages reglages = lireReglages();
+        if (reglages.largeur > 0) fenetre.set_default_size(reglages.largeur, reglages.hauteur);
+        fenetre.setFondNoir(reglages.fondNoir);
         poserIcone(fenetre, cheminIcone());
         fenetre.maximize();
         // Taken after the toolkit has removed the options it knows.
         const std::string dessin = dessinDemande(argc, argv);
         if (!dessin.empty()) fenetre.lancerOuverture(dessin);
         Gtk::Main::run(fenetre);
+        Reglages fin = lireReglages();
+        fenetre.get_size(fin.largeur, fin.hauteur);
+        ecrireReglages(fin);
     }
     // The window wrote its last trace lines as it was destroyed.
     std::cout.flush();

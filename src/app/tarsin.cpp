@@ -25,6 +25,9 @@
 #include "model/trace.h"
 #include "render/peintre.h"
 #include "render/presentation_peinte.h"
+#include "render/rendu.h"
+
+#include <gdk/gdkkeysyms.h>
 
 namespace {
 
@@ -70,7 +73,10 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
       recentsPossibles(preparerRecents(erreurs)),
       recents(Gtk::RecentManager::get_default()),
       dessin(sortie),
-      lecteur([this] { lectureFinie.emit(); }) {
+      lecteur([this] { lectureFinie.emit(); }),
+      outils(*this, dessin, [this](const std::string& s) { direEtat(s); }),
+      boutonToutAfficher("Tout afficher"),
+      boutonToutMasquer("Tout masquer") {
     set_title("Tarsin");
     // Until a drawing is opened, the file chooser starts in the working
     // folder (the toolkit's own first choice is the recent files, empty on
@@ -133,6 +139,7 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
         boiteCommandes.pack_start(*bouton, Gtk::PACK_SHRINK);
     }
     colonneGauche.pack_start(boiteCommandes, Gtk::PACK_SHRINK);
+    colonneGauche.pack_start(outils.barre(), Gtk::PACK_SHRINK);
     colonneGauche.set_size_request(300, -1);
 
     modeleArbre = Gtk::TreeStore::create(colonnes);
@@ -143,6 +150,31 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
         boite->signal_toggled().connect(sigc::mem_fun(*this, &Tarsin::on_child_toggled));
     arbre.signal_row_activated().connect(sigc::mem_fun(*this, &Tarsin::on_treeview_row_activated));
     preparerArbre();
+    // Each layer's colour, a swatch after its name.
+    if (Gtk::TreeViewColumn* calques = arbre.get_column(0)) {
+        calques->pack_start(pastille, false);
+        calques->set_cell_data_func(
+            pastille, [this](Gtk::CellRenderer*, const Gtk::TreeModel::iterator& i) {
+                const Layer* c = modeleArbre->iter_depth(i) == 0 && dessinOuvert
+                                     ? dessinOuvert->getCalque((*i)[colonnes.colCalque])
+                                     : nullptr;
+                pastille.property_text() = c ? "\u25A0" : "";
+                if (!c) return;
+                const CouleurRVB k = couleurDXF(c->getCouleur());
+                Gdk::Color g;
+                g.set_rgb_p(k.r, k.g, k.b);
+                pastille.property_foreground_gdk() = g;
+            });
+    }
+    boutonToutAfficher.set_tooltip_text("Afficher tous les calques");
+    boutonToutMasquer.set_tooltip_text("Masquer tous les calques");
+    boutonToutAfficher.signal_clicked().connect([this] { basculerCalques(true); });
+    boutonToutMasquer.signal_clicked().connect([this] { basculerCalques(false); });
+    boiteCalques.pack_start(boutonToutAfficher, Gtk::PACK_SHRINK);
+    boiteCalques.pack_start(boutonToutMasquer, Gtk::PACK_SHRINK);
+    // Above the list: the keys that follow it (its buttons, the
+    // annotation) stay next to it.
+    colonneGauche.pack_start(boiteCalques, Gtk::PACK_SHRINK);
     colonneGauche.pack_start(defilArbre);
 
     preparerBoutons();
@@ -150,6 +182,14 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
 
     preparerAnnotation("\n-------- Aucune annotation sélectionnée --------");
     colonneGauche.pack_start(defilAnnotation);
+    colonneGauche.pack_start(outils.panneau(), Gtk::PACK_SHRINK);
+    // Each key in its button's tooltip (the actions keep their own).
+    for (auto [chemin, texte] : {std::pair{"/ToolBar/Open", "Ouvrir un fichier .dxf (Ctrl+O)"},
+                                 std::pair{"/ToolBar/Quit", "Quitter (Ctrl+Q)"}})
+        if (Gtk::Widget* w = gestionnaireUI ? gestionnaireUI->get_widget(chemin) : nullptr)
+            w->set_tooltip_text(texte);
+    boutonExporter.set_tooltip_text("Enregistrer la vue en image PNG, SVG ou PDF (Ctrl+E)");
+    boutonImprimer.set_tooltip_text("Imprimer la vue ou tout le dessin (Ctrl+P)");
 
     boitePrincipale.pack_start(colonneGauche, false, true);
     defilDessin.add(dessin);
@@ -247,6 +287,7 @@ bool Tarsin::ouvrirLu(Lu& lu) {
     dessinOuvert = std::move(lu.lecture.dessin);
     dessin.setDessin(dessinOuvert);
     remplirPresentations();
+    outils.nouveauDessin();
     fichier_annot = cheminAnnotations(chemin);
     sortie << "le fichier_annot : " << fichier_annot << std::endl;
     // The new drawing's layers are shown as the file leaves them: those off
@@ -327,6 +368,7 @@ bool Tarsin::rechargerLu(Lu& lu) {
     dessinOuvert = std::move(lu.lecture.dessin);
     dessin.setDessin(dessinOuvert, true);
     remplirPresentations();
+    outils.nouveauDessin();
     construireArbre();
     dessin.reDessiner();
     if (lu.lecture.resultat.message.empty()) direEtat(nomDessin() + " a changé : relu.");
@@ -558,3 +600,44 @@ void Tarsin::on_treeview_row_activated(const Gtk::TreePath& chemin, Gtk::TreeVie
 void Tarsin::on_button_add() {}
 void Tarsin::on_button_edit() {}
 void Tarsin::on_button_delete() {}
+
+void Tarsin::basculerCalques(bool afficher) {
+    dessin.toutAfficher();
+    for (Gtk::TreeRow r : modeleArbre->children()) {
+        r[colonnes.colAffichage] = afficher;
+        if (!afficher) dessin.masquerCalque(r[colonnes.colCalque]);
+    }
+    outils.effacer();
+    dessin.reDessiner();
+}
+
+bool Tarsin::on_key_press_event(GdkEventKey* event) {
+    const bool ctrl = event && (event->state & GDK_CONTROL_MASK);
+    const guint touche = event ? gdk_keyval_to_lower(event->keyval) : 0;
+    // A text being typed keeps its keys.
+    const bool saisie = dynamic_cast<Gtk::Editable*>(get_focus()) != nullptr;
+    if (ctrl && touche == GDK_o) {
+        on_menu_file_open();
+    } else if (ctrl && touche == GDK_q) {
+        on_menu_file_quit();
+    } else if (ctrl && touche == GDK_p) {
+        if (actionImprimer->is_sensitive()) on_menu_file_print();
+    } else if (ctrl && touche == GDK_e) {
+        if (actionExporter->is_sensitive()) on_menu_file_export();
+    } else if (ctrl && touche == GDK_f) {
+        outils.rechercher();
+    } else if (touche == GDK_F5) {
+        if (!cheminDessin.empty()) recharger();
+    } else if (touche == GDK_Escape) {
+        outils.effacer();
+    } else if ((touche == GDK_Home || touche == GDK_KP_Home) && !saisie) {
+        on_button_Ajuster();
+    } else if (touche == GDK_BackSpace && !saisie) {
+        if (!dessin.vuePrecedente()) direEtat("Pas de vue précédente.");
+    } else if ((touche == GDK_Return || touche == GDK_KP_Enter) && !saisie &&
+               outils.terminerMesure()) {
+    } else {
+        return Gtk::Window::on_key_press_event(event);
+    }
+    return true;
+}

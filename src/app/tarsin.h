@@ -21,6 +21,7 @@
 #include "render/exportation.h"
 #include "ui/dxfarea.h"
 #include "ui/fenetre.h"
+#include "ui/outils.h"
 #include "ui/sorties.h"
 #include "ui/surveillance.h"
 
@@ -86,6 +87,9 @@ class Tarsin : public FenetreVisionneuse {
     // annotations.h), so an activated row shows the file as it is now.
     std::string lireAnnot(std::string cle, Gtk::TreeRow rang);
 
+    // The background of the drawing pane, black or white.
+    void setFondNoir(bool noir) { outils.setFondNoir(noir); }
+
   protected:
     // A close request stops the reading in progress.
     void on_hide() override;
@@ -106,6 +110,11 @@ class Tarsin : public FenetreVisionneuse {
     void on_child_toggled(const Glib::ustring& chemin);
     void on_choix_presentation_changed();
     void on_treeview_row_activated(const Gtk::TreePath& chemin, Gtk::TreeViewColumn* colonne);
+    // The window's keys: Ctrl+O, Ctrl+Q, Ctrl+P, Ctrl+E, Ctrl+F, F5, Escape,
+    // Home, Backspace (the previous view), Enter (closes a measure).
+    bool on_key_press_event(GdkEventKey* event) override;
+    // "Tout afficher" (`afficher`) or "Tout masquer": every layer's box.
+    void basculerCalques(bool afficher);
 
   private:
     enum Motif { Ouverture, Rechargement };
@@ -184,6 +193,10 @@ class Tarsin : public FenetreVisionneuse {
     Gtk::VBox boiteDessin;
     Gtk::ComboBoxText choixPresentation;
     bool remplissagePresentations = false;
+    OutilsDessin outils;
+    Gtk::HBox boiteCalques;
+    Gtk::Button boutonToutAfficher, boutonToutMasquer;
+    Gtk::CellRendererText pastille;
 
     friend struct AccesTest;
 };

@@ -14,14 +14,14 @@ const char* const kAideTarsin =
     "Visionneuse de dessins DXF en deux dimensions.\n"
     "  -h, --help  affiche cette aide\n"
     "  --version   affiche la version\n"
-    "Les options de GTK (--display, --sync...) sont acceptees. Les traces de lecture et\n"
+    "Les options de GTK (--display, --sync...) sont acceptées. Les traces de lecture et\n"
     "de dessin vont dans tarsin.log, dans le dossier de travail (dans\n"
     "$XDG_STATE_HOME/tarsin quand il n'est pas inscriptible), 256 Mio au plus.\n";
 
 const char* const kAidePlan =
     "usage : tarsin-plan DESSIN.dxf [ECHELLE]\n"
-    "Visionneuse simple : montre DESSIN.dxf a ECHELLE pixels par unite du dessin (1 par "
-    "defaut).\n"
+    "Visionneuse simple : montre DESSIN.dxf à ECHELLE pixels par unité du dessin (1 par "
+    "défaut).\n"
     "  -h, --help  affiche cette aide\n"
     "  --version   affiche la version\n"
     "Les traces de lecture et de dessin vont sur la sortie standard.\n";

@@ -204,6 +204,8 @@ void DXFHandler::setVariableDouble(const std::string& cle, double valeur, int) {
 
 void DXFHandler::setVariableInt(const std::string& cle, int valeur, int) {
     if (cle == "$PDMODE") dessin->setModePoints(valeur);
+    if (cle == "$INSUNITS") dessin->setUnites(valeur);
+    if (cle == "$LUPREC") dessin->setPrecision(valeur);
 }
 
 void DXFHandler::addBlock(const DL_BlockData& data) {

@@ -79,6 +79,17 @@ class Dessin {
     double getTaillePoints() const { return taillePoints; }
     void setTaillePoints(double taille) { taillePoints = taille; }
 
+    // The drawing's units ($INSUNITS: 0 none, 4 mm, 6 m, …) and the
+    // decimals its lengths are shown with ($LUPREC, 0 to 8).
+    int getUnites() const { return unites; }
+    void setUnites(int u) {
+        if (u >= 0 && u <= 20) unites = u;
+    }
+    int getPrecision() const { return precision; }
+    void setPrecision(int p) {
+        if (p >= 0 && p <= 8) precision = p;
+    }
+
     // The size of arrowheads of a dimension style (its DIMASZ times its
     // DIMSCALE), or of the header ($DIMASZ times $DIMSCALE) for a style the
     // DIMSTYLE table does not hold.
@@ -140,6 +151,7 @@ class Dessin {
     double echelleTypesLigne = 1;
     double dimasz = 2.5, dimscale = 1;
     int modePoints = 0;
+    int unites = 0, precision = 4;
     double taillePoints = 0;
     std::unordered_map<std::string, double> flechesStyles;
     std::map<std::string, Layer*> calques_;

@@ -156,10 +156,10 @@ Matrice placementEstime(const Text& t, double& largeur, double& hauteur) {
                        hauteur);
 }
 
-Boite boiteEstimee(const Text& t) {
+Boite boiteLocaleEstimee(const Text& t, Matrice& placement) {
     const double h = std::fabs(t.getTaille());
     double largeur, hauteur;
-    const Matrice m = placementEstime(t, largeur, hauteur);
+    placement = placementEstime(t, largeur, hauteur);
     Boite locale;
     const DispositionTexte& d = t.getDisposition();
     if (d.isMultiligne()) {
@@ -173,5 +173,10 @@ Boite boiteEstimee(const Text& t) {
         locale.ajouter(0, -kDescente * h);
         locale.ajouter(largeur, h);
     }
-    return locale.transformee(m);
+    return locale;
+}
+
+Boite boiteEstimee(const Text& t) {
+    Matrice m;
+    return boiteLocaleEstimee(t, m).transformee(m);
 }

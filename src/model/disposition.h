@@ -39,3 +39,7 @@ Matrice placementEstime(const Text& t, double& largeur, double& hauteur);
 // An estimate of the box of a text in its block's units, from its length in
 // bytes: glyphs about 0.75 of the height wide, descenders a third of it.
 Boite boiteEstimee(const Text& t);
+// The same box in the text's local space, and the placement that carries
+// it into its block's units (its four corners there are the text's
+// estimated outline, turned as the text is).
+Boite boiteLocaleEstimee(const Text& t, Matrice& placement);

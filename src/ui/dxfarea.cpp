@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "fichiers/journal.h"
 #include "render/presentation_peinte.h"
@@ -70,6 +71,7 @@ DXFArea::~DXFArea() {
 
 bool DXFArea::setEchelle(double e) {
     if (!echelleValide(e) || e == vue.echelle) return false;
+    noterVue();
     suivreAjustement = false;
     const Gdk::Rectangle r = partieVisible();
     vue.changerEchelle(e, r.get_x() + r.get_width() / 2.0, r.get_y() + r.get_height() / 2.0,
@@ -81,6 +83,7 @@ bool DXFArea::setEchelle(double e) {
 void DXFArea::setVue(const Vue& v) {
     Vue nouvelle = v;
     if (!echelleValide(nouvelle.echelle) || !std::isfinite(v.x) || !std::isfinite(v.y)) return;
+    noterVue();
     vue = nouvelle;
     vueChangee();
 }
@@ -93,21 +96,92 @@ void DXFArea::vueChangee() {
 }
 
 void DXFArea::ajuster() {
+    if (dessin && !dessin->getBlocRoot().getOrdre().empty()) noterVue();
     ajusterAuPremierDessin = true;
     suivreAjustement = true;
     queue_draw();
 }
 
 bool DXFArea::zoomer(double facteur, double px, double py) {
+    noterVue(true);
     if (!vue.zoomer(facteur, px, py, get_allocation().get_height())) return false;
     vueChangee();
     return true;
 }
 
 void DXFArea::deplacer(double dx, double dy) {
+    noterVue(true);
     vue.x -= dx / vue.echelle;
     vue.y += dy / vue.echelle;
     vueChangee();
+}
+
+namespace {
+
+// The picture as on a black background: its neutral pixels (the white
+// background, colour 7 in black and their antialiased greys) turned over,
+// the coloured ones kept.
+void retournerNeutres(cairo_surface_t* s) {
+    cairo_surface_flush(s);
+    unsigned char* donnees = cairo_image_surface_get_data(s);
+    if (!donnees) return;
+    const int l = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
+    const int pas = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < h; ++y) {
+        auto* p = reinterpret_cast<std::uint32_t*>(donnees + static_cast<std::ptrdiff_t>(y) * pas);
+        for (int x = 0; x < l; ++x) {
+            const std::uint32_t v = p[x];
+            const std::uint32_t r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
+            const std::uint32_t a = v >> 24;
+            if (r == g && g == b && a == 0xFF) p[x] = 0xFF000000u | (0xFFFFFFu - (v & 0xFFFFFFu));
+        }
+    }
+    cairo_surface_mark_dirty(s);
+}
+
+}  // namespace
+
+void DXFArea::setFondNoir(bool noir) {
+    fondNoir = noir;
+    Gdk::Color fond;
+    fond.set_rgb_p(noir ? 0 : kFond.r, noir ? 0 : kFond.g, noir ? 0 : kFond.b);
+    modify_bg(Gtk::STATE_NORMAL, fond);
+    if (get_window()) demander(true);
+    queue_draw();
+}
+
+void DXFArea::noterVue(bool suite) {
+    // Changes of a run less than this apart make one.
+    constexpr std::chrono::milliseconds kEcart(500);
+    constexpr std::size_t kVuesMax = 64;
+    const auto maintenant = std::chrono::steady_clock::now();
+    if (!suite || maintenant - dernierChangement > kEcart) {
+        historique.push_back(vue);
+        if (historique.size() > kVuesMax) historique.erase(historique.begin());
+    }
+    dernierChangement = maintenant;
+}
+
+bool DXFArea::vuePrecedente() {
+    if (historique.empty()) return false;
+    vue = historique.back();
+    historique.pop_back();
+    vueChangee();
+    return true;
+}
+
+Vue DXFArea::vuePourVisible(const Vue& v) const {
+    const Gdk::Rectangle r = partieVisible();
+    Vue n = v;
+    n.x = v.x - r.get_x() / v.echelle;
+    n.y = v.y + (r.get_y() + r.get_height() - get_allocation().get_height()) / v.echelle;
+    return n;
+}
+
+void DXFArea::montrer(const Boite& b) {
+    if (b.vide()) return;
+    const Gdk::Rectangle r = partieVisible();
+    setVue(vuePourVisible(::ajuster(b, r.get_width(), r.get_height(), kMargeAjustement)));
 }
 
 Gdk::Rectangle DXFArea::partieVisible() const {
@@ -142,6 +216,8 @@ void DXFArea::setDessin(std::shared_ptr<const Dessin> d, bool garderVue) {
     dessinRelu = garderVue;
     if (!garderVue || !dessin->getEspacePapier().presentation(presentation)) presentation = 0;
     if (navigable && !garderVue) ajuster();
+    // The views of another drawing are no way back.
+    if (!garderVue) historique.clear();
 }
 
 void DXFArea::setPresentation(std::size_t rang) {
@@ -246,6 +322,7 @@ void DXFArea::surTableauPret() {
     if (!t) return;
     sortie.write(t->trace.data(), static_cast<std::streamsize>(t->trace.size()));
     sortie.flush();
+    if (fondNoir && t->surface) retournerNeutres(t->surface);
     tableau = std::move(t);
     envoi.reset();
     aEnvoyer = true;
@@ -297,11 +374,8 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
         const Gdk::Rectangle r = partieVisible();
         largeurAjustee = r.get_width();
         hauteurAjustee = r.get_height();
-        const Vue v = ajusterPresentation(*dessin, presentation, r.get_width(), r.get_height(),
-                                          kMargeAjustement);
-        vue.echelle = v.echelle;
-        vue.x = v.x - r.get_x() / v.echelle;
-        vue.y = v.y + (r.get_y() + r.get_height() - get_allocation().get_height()) / v.echelle;
+        vue = vuePourVisible(ajusterPresentation(*dessin, presentation, r.get_width(),
+                                                 r.get_height(), kMargeAjustement));
         etat.emit();
     }
     const Commande c = commandeCourante();
@@ -315,19 +389,23 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
     }
     // A picture painted before the window was there.
     demarrerEnvoi();
+    // The picture of this view; else the bands of it painted so far (a new
+    // drawing's first picture); else the background and the previous
+    // picture moved and scaled to the new view.
+    const bool partielDeC = partiel && commandePartielle == c;
     if (copieServeur && commandeServeur == c) {
         gdk_cairo_set_source_pixmap(k, copieServeur->gobj(), 0, 0);
         cairo_paint(k);
-        return true;
-    }
-    if (partiel && commandePartielle == c) {
+    } else if (partielDeC) {
         gdk_cairo_set_source_pixmap(k, partiel->gobj(), 0, 0);
         cairo_paint(k);
-        return true;
+    } else {
+        const double f = fondNoir ? 0 : 1;
+        cairo_set_source_rgb(k, f, f, f);
+        cairo_paint(k);
     }
-    cairo_set_source_rgb(k, 1, 1, 1);
-    cairo_paint(k);
-    if (copieServeur && (commandeServeur.dessin == c.dessin || dessinRelu)) {
+    if (copieServeur && commandeServeur != c && !partielDeC &&
+        (commandeServeur.dessin == c.dessin || dessinRelu)) {
         // Until the new picture is ready: the previous one (of the drawing
         // read anew, if so), moved and scaled to the new view.
         const Matrice ancienne = commandeServeur.vue.matrice(commandeServeur.hauteur);
@@ -339,6 +417,22 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
             cairo_pattern_set_filter(cairo_get_source(k), CAIRO_FILTER_FAST);
             cairo_paint(k);
         }
+    }
+    cairo_identity_matrix(k);
+    if (surcouche) {
+        cairo_save(k);
+        surcouche(k, vue.matrice(c.hauteur));
+        cairo_restore(k);
+    }
+    if (cadre) {
+        // The zoom window being drawn.
+        cairo_rectangle(k, std::min(appuiX, glisseX) + 0.5, std::min(appuiY, glisseY) + 0.5,
+                        std::fabs(glisseX - appuiX), std::fabs(glisseY - appuiY));
+        cairo_set_source_rgba(k, 0.2, 0.4, 1, 0.15);
+        cairo_fill_preserve(k);
+        cairo_set_source_rgb(k, 0.2, 0.4, 1);
+        cairo_set_line_width(k, 1);
+        cairo_stroke(k);
     }
     return true;
 }
@@ -386,16 +480,45 @@ bool DXFArea::on_scroll_event(GdkEventScroll* event) {
 bool DXFArea::on_button_press_event(GdkEventButton* event) {
     if (!navigable || !event) return false;
     grab_focus();
+    if (event->type == GDK_2BUTTON_PRESS && event->button == 1) {
+        double X = event->x, Y = event->y;
+        vue.versDessin(get_allocation().get_height(), X, Y);
+        // The release that follows is no click of its own.
+        glisse = false;
+        clic.emit(X, Y, 2);
+        return true;
+    }
+    if (event->type != GDK_BUTTON_PRESS) return true;
     if (event->button == 1 || event->button == 2) {
-        glisse = true;
-        glisseX = event->x;
-        glisseY = event->y;
+        glisseX = appuiX = event->x;
+        glisseY = appuiY = event->y;
+        bouge = false;
+        cadre = event->button == 1 && (modeCadre || (event->state & GDK_SHIFT_MASK));
+        glisse = !cadre;
     }
     return true;
 }
 
 bool DXFArea::on_button_release_event(GdkEventButton* event) {
     if (!navigable || !event) return false;
+    if (event->button == 1 && cadre) {
+        cadre = false;
+        queue_draw();
+        Boite b;
+        for (const auto& [x, y] : {std::pair{appuiX, appuiY}, std::pair{event->x, event->y}}) {
+            double X = x, Y = y;
+            vue.versDessin(get_allocation().get_height(), X, Y);
+            b.ajouter(X, Y);
+        }
+        // A rectangle of a few pixels is a slip, not a window.
+        if (std::fabs(event->x - appuiX) > 3 && std::fabs(event->y - appuiY) > 3) montrer(b);
+        return true;
+    }
+    if (event->button == 1 && glisse && !bouge) {
+        double X = event->x, Y = event->y;
+        vue.versDessin(get_allocation().get_height(), X, Y);
+        clic.emit(X, Y, 1);
+    }
     if (event->button == 1 || event->button == 2) glisse = false;
     return true;
 }
@@ -405,7 +528,15 @@ bool DXFArea::on_motion_notify_event(GdkEventMotion* event) {
     double X = event->x, Y = event->y;
     vue.versDessin(get_allocation().get_height(), X, Y);
     pointeur.emit(X, Y);
+    if (cadre) {
+        glisseX = event->x;
+        glisseY = event->y;
+        queue_draw();
+        return true;
+    }
+    if (glisse && !bouge && std::hypot(event->x - appuiX, event->y - appuiY) < 3) return true;
     if (glisse) {
+        bouge = true;
         const double dx = event->x - glisseX, dy = event->y - glisseY;
         glisseX = event->x;
         glisseY = event->y;

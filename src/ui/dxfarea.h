@@ -21,6 +21,8 @@
 #include <gdkmm/pixmap.h>
 #include <gtkmm/drawingarea.h>
 
+#include <chrono>
+#include <functional>
 #include <iostream>
 #include <list>
 #include <memory>
@@ -100,6 +102,29 @@ class DXFArea : public Gtk::DrawingArea {
     // Whether a picture is being painted, or sent to the X server.
     bool peintureEnCours() const { return atelier.enCours() || envoiEnCours.connected(); }
 
+    // Shows the box `b` (drawing units) whole in the visible part; the view
+    // left is kept for vuePrecedente.
+    void montrer(const Boite& b);
+    // Goes back to the view before the last change (a run of changes close
+    // in time, a drag or the turns of the wheel, counts as one); false when
+    // there is none.
+    bool vuePrecedente();
+
+    // A black background (white by default): colour 7, black on white, is
+    // then white, the other colours stay. Queues a new picture.
+    void setFondNoir(bool noir);
+    bool isFondNoir() const { return fondNoir; }
+
+    // Whether a drag with the left button draws a zoom window even without
+    // Shift ("Zoom fenêtre").
+    void setModeCadre(bool oui) { modeCadre = oui; }
+
+    // A click of the left button without drag (1), or a double click (2),
+    // at a drawing point (drawing units), with the modifier keys' state.
+    sigc::signal<void, double, double, int>& signal_clic() { return clic; }
+    // Drawn over the picture at every expose, in the area's pixels, given
+    // the transform from drawing units to them.
+    void setSurcouche(std::function<void(cairo_t*, const Matrice&)> f) { surcouche = std::move(f); }
     // The drawing point under the pointer (drawing units), when it moves.
     sigc::signal<void, double, double>& signal_pointeur() { return pointeur; }
     // The view changed, or the painting progressed (getProgression).
@@ -184,6 +209,22 @@ class DXFArea : public Gtk::DrawingArea {
 
     bool glisse = false;
     double glisseX = 0, glisseY = 0;
+    // Where the left button went down, and whether it moved since.
+    double appuiX = 0, appuiY = 0;
+    bool bouge = false;
+    // A zoom window being drawn (shift and drag).
+    bool cadre = false;
+    bool fondNoir = false;
+    bool modeCadre = false;
+    // The view `v` (fitted to the visible part) for the whole area.
+    Vue vuePourVisible(const Vue& v) const;
+    // Keeps the view for vuePrecedente before it changes; the steps of a
+    // run (`suite`: a drag, the turns of the wheel) keep it once.
+    void noterVue(bool suite = false);
+    std::vector<Vue> historique;
+    std::chrono::steady_clock::time_point dernierChangement;
+    std::function<void(cairo_t*, const Matrice&)> surcouche;
+    sigc::signal<void, double, double, int> clic;
 
     sigc::signal<void, double, double> pointeur;
     sigc::signal<void> etat;

@@ -42,6 +42,16 @@ struct AccesTest {
     static Gtk::Button& ajuster(Tarsin& t) { return t.boutonAjuster; }
     static Gtk::Statusbar& barreEtat(Tarsin& t) { return t.barreEtat; }
     static const Dessin* dessinOuvert(Tarsin& t) { return t.dessinOuvert.get(); }
+    static OutilsDessin& outils(Tarsin& t) { return t.outils; }
+    static Gtk::HBox& boiteCalques(Tarsin& t) { return t.boiteCalques; }
+    static Gtk::ToggleButton& mesurer(Tarsin& t) { return t.outils.boutonMesurer; }
+    // Searches `s` in the dialog "Rechercher" and shows the first text found.
+    static void chercher(Tarsin& t, const std::string& s) {
+        t.outils.rechercher();
+        t.outils.champRecherche.set_text(s);
+        t.outils.on_recherche_activate();
+        t.outils.on_recherche_suivant(1);
+    }
     // What the status bar says.
     static std::string etat(Tarsin& t) {
         return gtk_label_get_text(GTK_LABEL(t.barreEtat.gobj()->label));

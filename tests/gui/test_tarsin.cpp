@@ -125,9 +125,10 @@ TEST_F(FenetreTarsin, ArbreDesWidgets) {
     // tree and the text share the extra height.
     Gtk::VBox& gauche = A::colonneGauche(t);
     // Exporter and Imprimer on a row of their own under the toolbar.
-    EXPECT_EQ(enfants(gauche), (std::vector<Gtk::Widget*>{&A::barreOutils(t), &A::boiteCommandes(t),
-                                                          &A::defilArbre(t), &A::boiteBoutons(t),
-                                                          &A::defilAnnotation(t)}));
+    EXPECT_EQ(enfants(gauche), (std::vector<Gtk::Widget*>{
+                                   &A::barreOutils(t), &A::boiteCommandes(t), &A::outils(t).barre(),
+                                   &A::boiteCalques(t), &A::defilArbre(t), &A::boiteBoutons(t),
+                                   &A::defilAnnotation(t), &A::outils(t).panneau()}));
     EXPECT_FALSE(emballage(gauche, A::barreOutils(t)).expand);
     EXPECT_TRUE(emballage(gauche, A::defilArbre(t)).expand);
     EXPECT_FALSE(emballage(gauche, A::boiteBoutons(t)).expand);
