@@ -338,7 +338,9 @@ bool Tarsin::ouvrirUri(const Glib::ustring& uri) {
 }
 
 void Tarsin::lancerRechargement() {
-    if (cheminDessin.empty()) return;
+    // Nothing to read anew, or another drawing is being opened: it is not
+    // given up for the one it replaces.
+    if (cheminDessin.empty() || (lecteur.enCours() && cheminLu != cheminDessin)) return;
     cheminLu = cheminDessin;
     lecteur.lire(cheminDessin, Rechargement);
     if (!suiviLecture.connected())

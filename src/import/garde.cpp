@@ -119,9 +119,29 @@ std::string_view Controle::texte() const {
     return estCorrige_ ? std::string_view(corrige_) : source_.substr(0, longueur_);
 }
 
+// The state of one pass of the guard over a text.
+struct Controle::Etat {
+    const char* base;
+    std::vector<Modification> modifications;
+    std::vector<Compte> comptes;
+    std::size_t elements[kNombreElements] = {};
+    Genre genre = Genre::Autre;
+    bool section = false;
+    std::string_view sectionCourante;
+    bool nomDeSection = false;  // the pair after "0 SECTION" names the section
+};
+
+// A value line as the guard judges it.
+struct Controle::Valeur {
+    const char* debut;
+    const char* finLue;        // where dxflib's reading of it ends (cut when too long)
+    const char* finRemplacee;  // what a new value replaces
+    bool longue;
+    std::string_view mot;  // as dxflib keeps it
+    bool remplacee = false;
+};
+
 void Controle::analyser() {
-    const char* const base = source_.data();
-    const char* const fin = base + source_.size();
     if (source_.empty()) {
         refus_ = ResultatLecture::Vide;
         return;
@@ -131,142 +151,126 @@ void Controle::analyser() {
         refus_ = ResultatLecture::DXFBinaire;
         return;
     }
-
-    std::vector<Modification> modifications;
-    std::vector<Compte> comptes;
-    std::size_t elements[kNombreElements] = {};
-    Genre genre = Genre::Autre;
-    bool section = false;
-    std::size_t numero = 0;
-
-    // Ends the current record: every count is brought into [0, elements that
-    // follow it]. dxflib skips negative counts and keeps the smaller of the
-    // count and the elements for LWPOLYLINE, so the drawing stays the same.
-    auto finirEnregistrement = [&] {
-        for (Compte& c : comptes) {
-            const std::size_t presents = elements[c.element] - c.depart;
-            if (c.annonce >= 0 && static_cast<std::size_t>(c.annonce) <= presents) {
-                if (c.longue) modifications.push_back({c.debut, c.longueur, std::move(c.coupee)});
-                continue;
-            }
-            const std::size_t juste = c.annonce < 0 ? 0 : presents;
-            modifications.push_back({c.debut, c.longueur, std::to_string(juste)});
-            ++comptesCorriges_;
-        }
-        comptes.clear();
-        std::fill(std::begin(elements), std::end(elements), 0);
-    };
-
-    // A line from `p`: its end (without the line feed) and the start of the
-    // next one (`fin` when there is none).
-    auto ligne = [&](const char* p, const char*& finLigne) -> const char* {
-        const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(fin - p));
-        finLigne = lf ? static_cast<const char*>(lf) : fin;
-        ++numero;
-        return lf ? finLigne + 1 : fin;
-    };
-    auto trop = [](const char* d, const char* f) {
-        return static_cast<std::size_t>(f - d) > kLigneMaxDXF;
-    };
-
-    // Pairs as dxflib reads them from a stream: a group code line, then a
-    // value line; a code line ended by a line feed at the very end of the
-    // text still makes a pair, with an empty value.
-    std::string_view sectionCourante;
-    bool nomDeSection = false;  // the pair after "0 SECTION" names the section
-    const char* p = base;
-    while (p < fin) {
-        const char* finCode;
-        const char* v = ligne(p, finCode);
+    Etat e;
+    e.base = source_.data();
+    CurseurPaires curseur(source_);
+    PaireBrute b;
+    while (curseur.suivante(b)) {
         // A code line too long is no DXF pair: the file is refused.
-        if (trop(p, finCode) && ligneTropLongue_ == 0) ligneTropLongue_ = numero;
-        if (finCode == fin) break;  // a code with no value line: never read
-        const char* finValeur = fin;
-        const char* suite = v < fin ? ligne(v, finValeur) : fin;
-        const int code = entierDxflib(p, finCode);
-
-        // A value line too long for dxflib is cut to what it reads whole, at
-        // a character boundary; the pairs after it keep their places. The
-        // value is judged as it is cut.
-        const bool longue = trop(v, finValeur);
-        const char* finLue = finValeur;
-        if (longue) {
-            if (ligneCoupee_ == 0) ligneCoupee_ = numero;
-            finLue = v + coupureUtf8(std::string_view(v, static_cast<std::size_t>(finValeur - v)),
-                                     kLigneMaxDXF);
-        }
-        // The new value line: a cut line loses its carriage return with the
-        // rest, a shorter one keeps it.
-        const char* finRemplacee = finValeur;
-        if (!longue)
-            while (finRemplacee > v && finRemplacee[-1] == '\r') --finRemplacee;
-        auto remplacer = [&](std::string valeur) {
-            modifications.push_back({static_cast<std::size_t>(v - base),
-                                     static_cast<std::size_t>(finRemplacee - v),
-                                     std::move(valeur)});
-        };
-        bool remplacee = false;
-        const std::string_view valeur = valeurDxflib(v, finLue);
-
-        if (code == 999) {
-            // dxflib reads a version after "dxflib " and throws on the bare word.
-            if (valeur == "dxflib") {
-                remplacer("dxflib 0.0.0");
-                remplacee = true;
-            }
-        } else if (code == 0 || code == 9 || (code == 2 && nomDeSection)) {
-            // Record types and section names are compared as they stand by
-            // dxflib: "LINE " would be no line at all. They are handed to it
-            // without their blanks.
-            const std::string_view mot = code == 9 ? valeur : motNu(valeur);
-            if (mot.size() != valeur.size()) {
-                remplacer(std::string(mot));
-                remplacee = true;
-            }
-            if (code == 2) {
-                sectionCourante = mot;
-            } else {
-                finirEnregistrement();
-                genre = genreDe(mot);
-            }
-            if (code == 0) {
-                if (mot == "SECTION") section = true;
-                if (mot == "SECTION" || mot == "ENDSEC") sectionCourante = {};
-                if ((sectionCourante == "ENTITIES" || sectionCourante == "BLOCKS") &&
-                    estEntite(mot))
-                    ++entites_;
-                if (mot == "EOF") {
-                    complet_ = true;
-                    p = suite;
-                    break;
-                }
-            }
-        } else if (genre != Genre::Autre && code < kCodeMaxDxflib) {
-            const Element annonce = compteDe(genre, code);
-            if (annonce != EAucun) {
-                comptes.push_back({static_cast<std::size_t>(v - base),
-                                   static_cast<std::size_t>(finRemplacee - v),
-                                   entierDxflib(v, finLue), annonce, elements[annonce],
-                                   longue ? std::string(v, finLue) : std::string(), longue});
-                // Its cut, if any, is made with its correction, if any.
-                remplacee = true;
-            } else {
-                const Element e = elementDe(code);
-                if (e != EAucun) ++elements[e];
-            }
-        }
-        if (longue && !remplacee) remplacer(std::string(v, finLue));
-        nomDeSection = code == 0 && motNu(valeur) == "SECTION";
-        p = suite;
+        if (static_cast<std::size_t>(b.finCode - b.code) > kLigneMaxDXF && ligneTropLongue_ == 0)
+            ligneTropLongue_ = b.ligne;
+        if (!b.entiere) break;  // a code with no value line: never read
+        if (examiner(e, b)) break;
     }
-    finirEnregistrement();
-    longueur_ = complet_ ? static_cast<std::size_t>(p - base) : source_.size();
+    finirEnregistrement(e);
+    longueur_ = complet_ ? static_cast<std::size_t>(curseur.position() - e.base) : source_.size();
 
-    if (!section)
+    if (!e.section)
         refus_ = ResultatLecture::PasDXF;
     else if (ligneTropLongue_ != 0)
         refus_ = ResultatLecture::LigneTropLongue;
-    if (refus_ == ResultatLecture::Aucune && !modifications.empty()) appliquer(modifications);
+    if (refus_ == ResultatLecture::Aucune && !e.modifications.empty()) appliquer(e.modifications);
+}
+
+bool Controle::examiner(Etat& e, const PaireBrute& b) {
+    // A value line too long for dxflib is cut to what it reads whole, at a
+    // character boundary; the pairs after it keep their places. The value is
+    // judged as it is cut.
+    Valeur v{b.valeur,
+             b.finValeur,
+             b.finValeur,
+             static_cast<std::size_t>(b.finValeur - b.valeur) > kLigneMaxDXF,
+             {}};
+    if (v.longue) {
+        if (ligneCoupee_ == 0) ligneCoupee_ = b.ligne + 1;
+        v.finLue =
+            v.debut +
+            coupureUtf8(std::string_view(v.debut, static_cast<std::size_t>(b.finValeur - v.debut)),
+                        kLigneMaxDXF);
+    } else {
+        // The new value line: a cut line loses its carriage return with the
+        // rest, a shorter one keeps it.
+        while (v.finRemplacee > v.debut && v.finRemplacee[-1] == '\r') --v.finRemplacee;
+    }
+    v.mot = valeurDxflib(v.debut, v.finLue);
+    const int code = b.getCode();
+    bool eof = false;
+    if (code == 999)
+        commentaire(e, v);
+    else if (code == 0 || code == 9 || (code == 2 && e.nomDeSection))
+        eof = structure(e, code, v);
+    else if (e.genre != Genre::Autre && code < kCodeMaxDxflib)
+        champ(e, code, v);
+    if (v.longue && !v.remplacee) remplacer(e, v, std::string(v.debut, v.finLue));
+    e.nomDeSection = code == 0 && motNu(v.mot) == "SECTION";
+    return eof;
+}
+
+void Controle::remplacer(Etat& e, Valeur& v, std::string valeur) {
+    e.modifications.push_back({static_cast<std::size_t>(v.debut - e.base),
+                               static_cast<std::size_t>(v.finRemplacee - v.debut),
+                               std::move(valeur)});
+    v.remplacee = true;
+}
+
+void Controle::commentaire(Etat& e, Valeur& v) {
+    // dxflib reads a version after "dxflib " and throws on the bare word.
+    if (v.mot == "dxflib") remplacer(e, v, "dxflib 0.0.0");
+}
+
+bool Controle::structure(Etat& e, int code, Valeur& v) {
+    // Record types and section names are compared as they stand by dxflib:
+    // "LINE " would be no line at all. They are handed to it without their
+    // blanks.
+    const std::string_view mot = code == 9 ? v.mot : motNu(v.mot);
+    if (mot.size() != v.mot.size()) remplacer(e, v, std::string(mot));
+    if (code == 2) {
+        e.sectionCourante = mot;
+        return false;
+    }
+    finirEnregistrement(e);
+    e.genre = genreDe(mot);
+    if (code != 0) return false;
+    if (mot == "SECTION") e.section = true;
+    if (mot == "SECTION" || mot == "ENDSEC") e.sectionCourante = {};
+    if ((e.sectionCourante == "ENTITIES" || e.sectionCourante == "BLOCKS") && estEntite(mot))
+        ++entites_;
+    if (mot != "EOF") return false;
+    complet_ = true;
+    return true;
+}
+
+void Controle::champ(Etat& e, int code, Valeur& v) {
+    const Element annonce = compteDe(e.genre, code);
+    if (annonce == EAucun) {
+        const Element el = elementDe(code);
+        if (el != EAucun) ++e.elements[el];
+        return;
+    }
+    e.comptes.push_back({static_cast<std::size_t>(v.debut - e.base),
+                         static_cast<std::size_t>(v.finRemplacee - v.debut),
+                         entierDxflib(v.debut, v.finLue), annonce, e.elements[annonce],
+                         v.longue ? std::string(v.debut, v.finLue) : std::string(), v.longue});
+    // Its cut, if any, is made with its correction, if any.
+    v.remplacee = true;
+}
+
+// Ends the current record: every count is brought into [0, elements that
+// follow it]. dxflib skips negative counts and keeps the smaller of the
+// count and the elements for LWPOLYLINE, so the drawing stays the same.
+void Controle::finirEnregistrement(Etat& e) {
+    for (Compte& c : e.comptes) {
+        const std::size_t presents = e.elements[c.element] - c.depart;
+        if (c.annonce >= 0 && static_cast<std::size_t>(c.annonce) <= presents) {
+            if (c.longue) e.modifications.push_back({c.debut, c.longueur, std::move(c.coupee)});
+            continue;
+        }
+        const std::size_t juste = c.annonce < 0 ? 0 : presents;
+        e.modifications.push_back({c.debut, c.longueur, std::to_string(juste)});
+        ++comptesCorriges_;
+    }
+    e.comptes.clear();
+    std::fill(std::begin(e.elements), std::end(e.elements), 0);
 }
 
 void Controle::appliquer(const std::vector<Modification>& modifications) {

@@ -67,7 +67,17 @@ class Controle {
         std::size_t debut, longueur;
         std::string valeur;
     };
+    struct Etat;
+    struct Valeur;
+    // The pass: a loop over the pairs, each examined by the checks of its
+    // kind; true at the EOF marker.
     void analyser();
+    bool examiner(Etat& e, const PaireBrute& paire);
+    void commentaire(Etat& e, Valeur& v);
+    bool structure(Etat& e, int code, Valeur& v);
+    void champ(Etat& e, int code, Valeur& v);
+    void finirEnregistrement(Etat& e);
+    void remplacer(Etat& e, Valeur& v, std::string valeur);
     void appliquer(const std::vector<Modification>& modifications);
 
     std::string_view source_;

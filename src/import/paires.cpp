@@ -44,20 +44,35 @@ double reelDxflib(std::string_view v) {
     return erreur == std::errc() ? r : 0;
 }
 
+const char* CurseurPaires::ligne(const char* p, const char*& finLigne) const {
+    const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(fin_ - p));
+    finLigne = lf ? static_cast<const char*>(lf) : fin_;
+    return lf ? finLigne + 1 : fin_;
+}
+
+bool CurseurPaires::suivante(PaireBrute& paire) {
+    if (p_ >= fin_) return false;
+    paire.code = p_;
+    paire.ligne = ++ligne_;
+    paire.valeur = ligne(p_, paire.finCode);
+    paire.entiere = paire.finCode != fin_;
+    paire.finValeur = fin_;
+    if (!paire.entiere) {
+        p_ = fin_;
+        return true;
+    }
+    p_ = paire.valeur < fin_ ? ligne(paire.valeur, paire.finValeur) : fin_;
+    ++ligne_;
+    return true;
+}
+
 void lirePaires(std::string_view texte, std::size_t debut, std::vector<Paire>& paires) {
-    const char* p = texte.data() + std::min(debut, texte.size());
-    const char* const fin = texte.data() + texte.size();
-    while (p < fin) {
-        const char* finCode = static_cast<const char*>(std::memchr(p, '\n', fin - p));
-        if (!finCode) return;
-        const char* v = finCode + 1;
-        const char* finValeur =
-            v < fin ? static_cast<const char*>(std::memchr(v, '\n', fin - v)) : nullptr;
-        if (!finValeur) finValeur = fin;
-        const int code = entierDxflib(p, finCode);
+    CurseurPaires curseur(texte, debut);
+    PaireBrute b;
+    while (curseur.suivante(b) && b.entiere) {
+        const int code = b.getCode();
         if (code == 0 || code == 9) return;
-        paires.push_back({code, valeurDxflib(v, finValeur)});
-        p = finValeur < fin ? finValeur + 1 : fin;
+        paires.push_back({code, valeurDxflib(b.valeur, b.finValeur)});
     }
 }
 

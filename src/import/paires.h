@@ -6,6 +6,7 @@
 // without reading the file a second time.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,42 @@ std::string_view valeurDxflib(const char* debut, const char* fin);
 // A real as dxflib reads it (blanks first skipped, a comma taken for the
 // point); 0 when the value is not a number.
 double reelDxflib(std::string_view v);
+
+// One pair as dxflib reads it from a stream: a group code line, then a value
+// line. A code line ended by a line feed at the very end of the text still
+// makes a pair, with an empty value; a code line without its line feed
+// makes none (`entiere` false: the text ends there).
+struct PaireBrute {
+    const char* code;
+    const char* finCode;  // without the line feed
+    const char* valeur;
+    const char* finValeur;  // without the line feed
+    std::size_t ligne;      // of the code line, counted from 1
+    bool entiere;
+    int getCode() const { return entierDxflib(code, finCode); }
+};
+
+// The one reader of pairs, for the guard and the import alike: lexes the
+// lines of `texte` from `debut` (the start of a group code line), pair by
+// pair.
+class CurseurPaires {
+  public:
+    explicit CurseurPaires(std::string_view texte, std::size_t debut = 0)
+        : p_(texte.data() + std::min(debut, texte.size())), fin_(texte.data() + texte.size()) {}
+    // The next pair; false at the end of the text.
+    bool suivante(PaireBrute& paire);
+    // Where the next pair starts.
+    const char* position() const { return p_; }
+
+  private:
+    // The end of the line from `p` (without its line feed), and the start
+    // of the next one (`fin_` when there is none).
+    const char* ligne(const char* p, const char*& finLigne) const;
+
+    const char* p_;
+    const char* const fin_;
+    std::size_t ligne_ = 0;
+};
 
 // Appends the pairs of `texte` from `debut` (the start of a group code line)
 // up to the next pair of code 0 or 9, which starts the next record, or to

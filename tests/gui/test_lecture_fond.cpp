@@ -62,7 +62,7 @@ TEST(LectureTarsin, OuvertureEtRelecturePendantUnePeinture) {
     ASSERT_NE(b1, std::string::npos);
     const auto compter = [&s](std::size_t debut, std::size_t fin) {
         std::size_t n = 0;
-        for (std::size_t i = s.find("\nLINE:", debut); i < fin; i = s.find("\nLINE:", i + 1)) ++n;
+        for (std::size_t i = s.find("LINE:\t", debut); i < fin; i = s.find("LINE:\t", i + 1)) ++n;
         return n;
     };
     EXPECT_EQ(compter(0, a), 12000u);

@@ -180,6 +180,8 @@ TEST(Reactivite, PendantUnePeintureLaFenetreRepondEtSeFerme) {
     t->set_default_size(1000, 800);
     t->show();
     ASSERT_TRUE(t->ouvrir(dossier.ecrire("lent.dxf", dxf::entites(lignes))));
+    // (The empty pane may be painted while the file is read, and a fast
+    // paint may finish the first picture before the click: no line after.)
     DXFArea& d = A::dessin(*t);
     double avant = 0;
     bool pris = false, peintureAuClic = false;
@@ -198,5 +200,5 @@ TEST(Reactivite, PendantUnePeintureLaFenetreRepondEtSeFerme) {
     // Closed: the pictures under way are given up, none written to the trace.
     t->hide();
     t.reset();
-    EXPECT_EQ(sortie.str().find("bloc : __root__", traceAuClic), std::string::npos);
+    EXPECT_EQ(sortie.str().find("	ligne", traceAuClic), std::string::npos);
 }
