@@ -108,7 +108,7 @@ class Tarsin : public FenetreVisionneuse {
     void signaler(const std::string& message);
     // The name of the open drawing's file, for the user.
     std::string nomDessin() const;
-    // Lists the open drawing's layouts above the drawing pane (hidden when
+    // Lists the open drawing's layouts beside "Imprimer" (hidden when
     // it has none), the one shown chosen.
     void remplirPresentations();
 
@@ -145,7 +145,6 @@ class Tarsin : public FenetreVisionneuse {
     // The open drawing; null until the first one is opened.
     std::shared_ptr<const Dessin> dessinOuvert;
     DXFArea dessin;
-    Gtk::VBox boiteDessin;
     Gtk::ComboBoxText choixPresentation;
     bool remplissagePresentations = false;
 

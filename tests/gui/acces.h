@@ -42,6 +42,7 @@ struct AccesTest {
     static Gtk::Button& ajuster(Tarsin& t) { return t.boutonAjuster; }
     static Gtk::Statusbar& barreEtat(Tarsin& t) { return t.barreEtat; }
     static const Dessin* dessinOuvert(Tarsin& t) { return t.dessinOuvert.get(); }
+    static Gtk::ComboBoxText& presentations(Tarsin& t) { return t.choixPresentation; }
     // What the status bar says.
     static std::string etat(Tarsin& t) {
         return gtk_label_get_text(GTK_LABEL(t.barreEtat.gobj()->label));
