@@ -25,34 +25,12 @@
 #include <fstream>
 #include <string>
 
+#include "boucle.h"
 #include "generer_dxf.h"
 #include "import/lecture.h"
 #include "ui/dxfarea.h"
 
 namespace {
-
-using Horloge = std::chrono::steady_clock;
-
-double ms(Horloge::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-// Runs the main loop until `fini` or `secondes` pass; returns the longest
-// gap between two turns of the loop (a timeout every millisecond tells).
-double tourner(const std::function<bool()>& fini, double secondes) {
-    double ecartMax = 0;
-    auto dernier = Horloge::now();
-    sigc::connection c = Glib::signal_timeout().connect(
-        [&] {
-            const auto t = Horloge::now();
-            ecartMax = std::max(ecartMax, ms(t - dernier));
-            dernier = t;
-            return true;
-        },
-        1);
-    const auto limite = Horloge::now() + std::chrono::duration<double>(secondes);
-    while (!fini() && Horloge::now() < limite) Gtk::Main::iteration(true);
-    c.disconnect();
-    return ecartMax;
-}
 
 long picKio(const std::string& champ) {
     std::ifstream f("/proc/self/status");

@@ -7,6 +7,13 @@
 //   a progressive JPEG of 2048 x 2048 pixels whose AC scan repeats 1,000
 //   times, decoded as the drawings' pictures are, against the same JPEG
 //   with that scan once.
+//   drawings painted on an image of 1000 x 1000 pixels (Peintre, no trace):
+//   1,000 lines through a point seen in a window of 2 x 2 units (each line
+//   2 million pixels long) against the whole drawing fitted; a MINSERT of
+//   2^31 x 2^31 copies fitted, and seen in 10 x 10 units, against one of
+//   100 x 100 copies fitted; a SPLINE of 100,000 control points zig-zagging
+//   across the view against the same spline flat, and how long its paint
+//   takes to stop once its annulation flag is set 50 ms in.
 // Each figure is the median of a few runs (TARSIN_BENCH_REPETITIONS,
 // default 3), with the peak memory of one run (in a child process).
 #include <malloc.h>
@@ -14,15 +21,21 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "import/dxfhandler.h"
+#include "import/lecture.h"
 #include "render/images.h"
 #include "render/mise_en_page.h"
 #include "render/peintre.h"
@@ -88,6 +101,44 @@ void mettreEnPageFroid(const std::string& codes) {
     if (mp.lignes < 0) std::abort();
 }
 
+std::shared_ptr<const Dessin> lire(const std::string& texte) {
+    std::ostringstream trace;
+    DXFHandler handler(trace);
+    std::istringstream flux(texte);
+    if (!lireDXF(flux, handler).utilisable()) std::abort();
+    return handler.getDessin();
+}
+
+// Paints a drawing on an image of 1000 x 1000 pixels: the rectangle
+// (x0, y0, x1, y1) of the drawing, or the whole drawing fitted when it is
+// empty.
+void peindreVue(const Dessin& dessin, const Boite& fenetre,
+                const std::atomic<bool>* annulation = nullptr) {
+    constexpr int kCote = 1000;
+    auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_RGB24, kCote, kCote);
+    auto cr = Cairo::Context::create(surface);
+    const Vue vue = fenetre.vide() ? ajusterDessin(dessin, kCote, kCote, 10)
+                                   : ajuster(fenetre, kCote, kCote, 0);
+    Peintre peintre;
+    peintre.setAnnulation(annulation);
+    peintre.peindre(cr, dessin, vue, kCote, Zone{0, 0, kCote, kCote}, {});
+}
+
+// Seconds from the annulation flag set, 50 ms into a paint, to its end.
+double delaiAnnulation(const Dessin& dessin) {
+    std::atomic<bool> annulation{false};
+    std::chrono::steady_clock::time_point marque;
+    std::thread drapeau([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        marque = std::chrono::steady_clock::now();
+        annulation = true;
+    });
+    peindreVue(dessin, Boite{}, &annulation);
+    const auto fin = std::chrono::steady_clock::now();
+    drapeau.join();
+    return std::max(0.0, std::chrono::duration<double>(fin - marque).count());
+}
+
 void comparer(const char* nom, const Cout& hostile, const Cout& ordinaire) {
     std::printf(
         "%-22s %9.3f s %8.1f Mio | ordinaire %9.3f s %8.1f Mio | x%.2f temps, x%.2f memoire\n", nom,
@@ -115,6 +166,31 @@ int main() {
         const Cout h = mesurer([&] { mettreEnPageFroid(c.codes); });
         const Cout o = mesurer([&] { mettreEnPageFroid(ordinaire); });
         comparer(c.nom, h, o);
+    }
+
+    std::printf("== Dessins peints sur 1000 x 1000 pixels, contre le dessin ajuste\n");
+    {
+        const auto lignes = lire(hostiles::lignesParUnPoint(1000, 4010));
+        const auto tirets = lire(hostiles::lignesParUnPoint(1000, 4010, "CACHE"));
+        const Boite zoom{-1, -1, 1, 1};
+        comparer("1000 lignes zoomees", mesurer([&] { peindreVue(*lignes, zoom); }),
+                 mesurer([&] { peindreVue(*lignes, Boite{}); }));
+        comparer("1000 tirets zoomes", mesurer([&] { peindreVue(*tirets, zoom); }),
+                 mesurer([&] { peindreVue(*tirets, Boite{}); }));
+        const auto geant = lire(hostiles::minsert(2147483647, 2147483647, 1));
+        const auto cent = lire(hostiles::minsert(100, 100, 1));
+        const Cout ordinaire = mesurer([&] { peindreVue(*cent, Boite{}); });
+        comparer("MINSERT 2^31 ajuste", mesurer([&] { peindreVue(*geant, Boite{}); }), ordinaire);
+        const auto zigzag = lire(hostiles::splineZigZag(100'000));
+        const auto plate = lire(hostiles::splineZigZag(100'000, 0));
+        comparer("SPLINE zig-zag 100000", mesurer([&] { peindreVue(*zigzag, Boite{}); }),
+                 mesurer([&] { peindreVue(*plate, Boite{}); }));
+        std::printf("SPLINE zig-zag 100000: arretee %.3f s apres le drapeau d'annulation\n",
+                    delaiAnnulation(*zigzag));
+        comparer("MINSERT 2^31 zoome", mesurer([&] {
+                     peindreVue(*geant, Boite{0, 0, 10, 10});
+                 }),
+                 ordinaire);
     }
 
     std::printf("== JPEG progressif 2048 x 2048, 1000 scans repetes, contre 1 scan\n");

@@ -13,4 +13,4 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARSIN_SANITIZE_THREAD=ON >/dev/null
 cmake --build build-tsan -j "$(nproc)" --target tests_core tarsin-render
 (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 report_mutex_bugs=0 suppressions=$PWD/../tests/tsan.supp" \
-  ctest --output-on-failure -j 2 -R 'PeintureDeFond|Peintre|Parcours|References')
+  ctest --output-on-failure -j 2 -R 'PeintureDeFond|Peintre|Parcours|References|Lecture')

@@ -17,7 +17,10 @@ int main(int argc, char** argv) {
     if (const auto fin = repondreAideOuVersion(argc, argv, "tarsin", kAideTarsin)) return *fin;
     std::unique_ptr<TamponJournal> journal = ouvrirJournal(std::cerr);
     std::streambuf* sortieTerminal = nullptr;
-    if (journal) sortieTerminal = std::cout.rdbuf(journal.get());
+    if (journal) {
+        Trace::declarerDescripteur(journal.get(), journal->descripteur());
+        sortieTerminal = std::cout.rdbuf(journal.get());
+    }
     Trace::installerVidageSurSignal();
     // A picture being exported leaves no temporary file when the window is
     // ended by a signal.
@@ -29,7 +32,7 @@ int main(int argc, char** argv) {
         fenetre.maximize();
         // Taken after the toolkit has removed the options it knows.
         const std::string dessin = dessinDemande(argc, argv);
-        if (!dessin.empty()) fenetre.ouvrir(dessin);
+        if (!dessin.empty()) fenetre.lancerOuverture(dessin);
         Gtk::Main::run(fenetre);
     }
     // The window wrote its last trace lines as it was destroyed.

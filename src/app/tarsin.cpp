@@ -4,6 +4,7 @@
 #include <glibmm/convert.h>
 #include <glibmm/miscutils.h>
 #include <gtkmm/cellrenderertoggle.h>
+#include <gtkmm/main.h>
 #include <gtkmm/menutoolbutton.h>
 #include <gtkmm/recentfilter.h>
 #include <gtkmm/scrollbar.h>
@@ -33,6 +34,9 @@ const char* const kApplication = "tarsin";
 const char* const kCommande = "tarsin %f";
 // How many drawings the recent files menu lists.
 constexpr int kRecentsMax = 10;
+// How often a reading's trace is written out and its progress told, in
+// milliseconds.
+constexpr unsigned kPeriodeLecture = 100;
 
 // Makes the folder of the toolkit's list of recent files, GLib's user data
 // folder, if it is missing (mode 0700), as on a fresh account: without it
@@ -65,7 +69,8 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
       boiteZoom(false, 0),
       recentsPossibles(preparerRecents(erreurs)),
       recents(Gtk::RecentManager::get_default()),
-      dessin(sortie) {
+      dessin(sortie),
+      lecteur([this] { lectureFinie.emit(); }) {
     set_title("Tarsin");
     // Until a drawing is opened, the file chooser starts in the working
     // folder (the toolkit's own first choice is the recent files, empty on
@@ -178,21 +183,71 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     signal_drag_data_received().connect(
         sigc::mem_fun(*this, &Tarsin::on_fenetre_drag_data_received));
     vueAnnotation.drag_dest_unset();
-    surveillance.signal_change().connect(
-        sigc::hide_return(sigc::mem_fun(*this, &Tarsin::recharger)));
+    surveillance.signal_change().connect(sigc::mem_fun(*this, &Tarsin::lancerRechargement));
+    lectureFinie.connect(sigc::mem_fun(*this, &Tarsin::surLectureFinie));
 
     show_all_children();
 }
 
-Tarsin::~Tarsin() = default;
+Tarsin::~Tarsin() { suiviLecture.disconnect(); }
 
 void Tarsin::on_menu_file_open() {
+    // The reading in progress gives way to the file the user will choose.
+    lecteur.annuler();
     const Choix choix = {"Choisissez un fichier dxf", "Tous les fichiers"};
-    choisirFichier(choix, [this](const std::string& chemin) { ouvrir(chemin); });
+    choisirFichier(choix, [this](const std::string& chemin) { lancerOuverture(chemin); });
+}
+
+void Tarsin::on_hide() {
+    lecteur.annuler();
+    FenetreVisionneuse::on_hide();
+}
+
+void Tarsin::lancerOuverture(const std::string& chemin) {
+    cheminLu = chemin;
+    messageOuverture.clear();
+    lecteur.lire(chemin, Ouverture);
+    if (!suiviLecture.connected())
+        suiviLecture = Glib::signal_timeout().connect(
+            sigc::mem_fun(*this, &Tarsin::surProgressionLecture), kPeriodeLecture);
+    surProgressionLecture();
 }
 
 bool Tarsin::ouvrir(const std::string& chemin) {
-    if (!lireDXF(chemin)) return false;
+    lancerOuverture(chemin);
+    return attendreLecture();
+}
+
+bool Tarsin::attendreLecture() {
+    derniereLue = false;
+    // The dispatcher's turn takes the outcome.
+    while (lecteur.enCours()) Gtk::Main::iteration();
+    return derniereLue;
+}
+
+bool Tarsin::surProgressionLecture() {
+    const std::string trace = lecteur.prendreTrace();
+    sortie.write(trace.data(), static_cast<std::streamsize>(trace.size()));
+    if (!trace.empty()) sortie.flush();
+    on_dessin_etat();
+    return lecteur.enCours();
+}
+
+void Tarsin::surLectureFinie() {
+    std::unique_ptr<Lu> lu = lecteur.prendre();
+    // Every line of the reading goes out before anything said of it.
+    surProgressionLecture();
+    if (!lu) return;
+    derniereLue = lu->motif == Ouverture ? ouvrirLu(*lu) : rechargerLu(*lu);
+}
+
+bool Tarsin::ouvrirLu(Lu& lu) {
+    const std::string& chemin = lu.chemin;
+    signaler(lu.lecture.resultat.message);
+    if (!lu.lecture.dessin) return false;
+    dessinOuvert = std::move(lu.lecture.dessin);
+    dessin.setDessin(dessinOuvert);
+    remplirPresentations();
     fichier_annot = cheminAnnotations(chemin);
     sortie << "le fichier_annot : " << fichier_annot << std::endl;
     // The new drawing's layers are shown as the file leaves them: those off
@@ -209,6 +264,7 @@ bool Tarsin::ouvrir(const std::string& chemin) {
     actionExporter->set_sensitive(true);
     actionImprimer->set_sensitive(true);
     surveillance.surveiller(cheminDessin);
+    if (!messageOuverture.empty()) direEtat(messageOuverture);
     if (!recentsPossibles) return true;
     try {
         Gtk::RecentManager::Data d;
@@ -223,7 +279,7 @@ bool Tarsin::ouvrir(const std::string& chemin) {
     return true;
 }
 
-bool Tarsin::ouvrirUri(const Glib::ustring& uri) {
+std::string Tarsin::cheminLocal(const Glib::ustring& uri) {
     std::string chemin;
     Glib::ustring hote;
     try {
@@ -231,44 +287,50 @@ bool Tarsin::ouvrirUri(const Glib::ustring& uri) {
     } catch (const Glib::Error&) {
         chemin.clear();
     }
-    if (chemin.empty() || (!hote.empty() && hote != "localhost")) {
-        direEtat("Seuls les fichiers de cet ordinateur s'ouvrent : " + uri);
-        return false;
-    }
-    return ouvrir(chemin);
+    if (!chemin.empty() && (hote.empty() || hote == "localhost")) return chemin;
+    direEtat("Seuls les fichiers de cet ordinateur s'ouvrent : " + uri);
+    return {};
 }
 
-bool Tarsin::lireDXF(const std::string& chemin) {
-    LectureDessin lu = lireDessin(chemin, sortie);
-    signaler(lu.resultat.message);
-    if (!lu.dessin) return false;
-    dessinOuvert = std::move(lu.dessin);
-    dessin.setDessin(dessinOuvert);
-    remplirPresentations();
-    return true;
+bool Tarsin::ouvrirUri(const Glib::ustring& uri) {
+    const std::string chemin = cheminLocal(uri);
+    return !chemin.empty() && ouvrir(chemin);
+}
+
+void Tarsin::lancerRechargement() {
+    if (cheminDessin.empty()) return;
+    cheminLu = cheminDessin;
+    lecteur.lire(cheminDessin, Rechargement);
+    if (!suiviLecture.connected())
+        suiviLecture = Glib::signal_timeout().connect(
+            sigc::mem_fun(*this, &Tarsin::surProgressionLecture), kPeriodeLecture);
 }
 
 bool Tarsin::recharger() {
     if (cheminDessin.empty()) return false;
-    LectureDessin lu = lireDessin(cheminDessin, sortie);
+    lancerRechargement();
+    return attendreLecture();
+}
+
+bool Tarsin::rechargerLu(Lu& lu) {
     // Only a whole file replaces the drawing: one that stops before its end
     // is most likely still being written.
-    if (!lu.dessin || lu.resultat.issue != ResultatLecture::Reussie) {
-        const std::string raison = lu.resultat.issue == ResultatLecture::Incomplete
+    if (!lu.lecture.dessin || lu.lecture.resultat.issue != ResultatLecture::Reussie) {
+        const std::string raison = lu.lecture.resultat.issue == ResultatLecture::Incomplete
                                        ? "il s'arrête avant sa fin (en cours d'écriture ?)."
-                                       : lu.resultat.message;
+                                       : lu.lecture.resultat.message;
         signaler(
             nomDessin() +
             " a changé mais n'a pas pu être relu, le dessin précédent reste affiché : " + raison);
         return false;
     }
-    signaler(lu.resultat.message);
-    dessinOuvert = std::move(lu.dessin);
+    signaler(lu.lecture.resultat.message);
+    dessinOuvert = std::move(lu.lecture.dessin);
     dessin.setDessin(dessinOuvert, true);
     remplirPresentations();
     construireArbre();
     dessin.reDessiner();
-    if (lu.resultat.message.empty()) direEtat(nomDessin() + " a changé : relu.");
+    if (lu.lecture.resultat.message.empty()) direEtat(nomDessin() + " a changé : relu.");
     return true;
 }
 
@@ -303,7 +365,10 @@ void Tarsin::signaler(const std::string& message) {
     direEtat(message);
 }
 
-void Tarsin::on_menu_file_recent() { ouvrirUri(actionOuvrir->get_current_uri()); }
+void Tarsin::on_menu_file_recent() {
+    const std::string chemin = cheminLocal(actionOuvrir->get_current_uri());
+    if (!chemin.empty()) lancerOuverture(chemin);
+}
 
 void Tarsin::on_fenetre_drag_data_received(const Glib::RefPtr<Gdk::DragContext>&, int, int,
                                            const Gtk::SelectionData& donnees, guint, guint) {
@@ -311,8 +376,13 @@ void Tarsin::on_fenetre_drag_data_received(const Glib::RefPtr<Gdk::DragContext>&
     // list it is given.
     gchar** uris = gtk_selection_data_get_uris(const_cast<GtkSelectionData*>(donnees.gobj()));
     if (!uris) return;
-    if (uris[0] && ouvrirUri(uris[0]) && uris[1])
-        direEtat("Plusieurs fichiers déposés : seul " + nomDessin() + " est ouvert.");
+    const std::string chemin = uris[0] ? cheminLocal(uris[0]) : std::string();
+    if (!chemin.empty()) {
+        lancerOuverture(chemin);
+        if (uris[1])
+            messageOuverture = "Plusieurs fichiers déposés : seul " +
+                               Glib::filename_display_basename(chemin) + " est ouvert.";
+    }
     g_strfreev(uris);
 }
 
@@ -406,6 +476,10 @@ void Tarsin::on_dessin_etat() {
     texte += texteEchelle(dessin.getEchelle());
     const double p = dessin.getProgression();
     if (p >= 0) texte += "   Dessin en cours : " + std::to_string(static_cast<int>(p * 100)) + " %";
+    const double l = lecteur.progression();
+    if (l >= 0)
+        texte += "   Lecture de " + Glib::filename_display_basename(cheminLu) + " : " +
+                 std::to_string(static_cast<int>(l * 100)) + " %";
     if (!messageEtat.empty()) texte += "   " + messageEtat;
     barreEtat.pop();
     barreEtat.push(texte);

@@ -10,12 +10,14 @@
 #include <memory>
 #include <string>
 
+#include <glibmm/dispatcher.h>
 #include <gtkmm/comboboxtext.h>
 #include <gtkmm/recentaction.h>
 #include <gtkmm/recentfilter.h>
 #include <gtkmm/recentmanager.h>
 #include <gtkmm/statusbar.h>
 
+#include "import/lecture_fond.h"
 #include "render/exportation.h"
 #include "ui/dxfarea.h"
 #include "ui/fenetre.h"
@@ -39,17 +41,28 @@ class Tarsin : public FenetreVisionneuse {
     explicit Tarsin(std::ostream& sortie = std::cout, std::ostream& erreurs = std::cerr);
     ~Tarsin() override;
 
-    // Opens the drawing at `chemin` as the "Ouvrir" command does once a file
-    // is chosen: the title names it, the recent files list it, its file is
-    // watched. A file that cannot be read changes nothing; returns false.
+    // Starts reading the drawing at `chemin` on the reading thread, as the
+    // "Ouvrir" command does once a file is chosen; a reading in progress is
+    // stopped. The window goes on meanwhile, the drawing on screen stays and
+    // the status bar tells the share of the file read. Once read whole, the
+    // drawing is shown: the title names it, the recent files list it, its
+    // file is watched. A file that cannot be read changes nothing.
+    void lancerOuverture(const std::string& chemin);
+    // The same, the main loop turning until the reading is over; false when
+    // the file could not be read (or the reading was stopped).
     bool ouvrir(const std::string& chemin);
     // The same for a local file named by its URI (a file dropped, a recent
     // file); false, and a word in the status bar, for any other URI.
     bool ouvrirUri(const Glib::ustring& uri);
-    // Reads the open drawing's file anew, keeping the view and the hidden
-    // layers. A file that cannot be read whole (half written, broken, gone)
-    // leaves the drawing on screen as it was, and the status bar says so.
+    // Starts reading the open drawing's file anew, to replace the drawing
+    // keeping the view and the hidden layers. A file that cannot be read
+    // whole (half written, broken, gone) leaves the drawing on screen as it
+    // was, and the status bar says so.
+    void lancerRechargement();
+    // The same, waiting for the reading as ouvrir does.
     bool recharger();
+    // Whether a file is being read.
+    bool lectureEnCours() const { return lecteur.enCours(); }
 
     // Saves what the drawing pane shows, or the whole drawing fitted to a
     // picture of the pane's size, into `chemin` in `format`; the status bar
@@ -60,10 +73,6 @@ class Tarsin : public FenetreVisionneuse {
     bool imprimer(Gtk::PrintOperationAction action = Gtk::PRINT_OPERATION_ACTION_PRINT_DIALOG,
                   const std::string& fichier = {});
 
-    // Reads the drawing at `chemin` and gives it to the drawing area; the
-    // superseded drawing is released. On failure the message goes to the
-    // error stream and everything stays as it was.
-    bool lireDXF(const std::string& chemin);
     // Rebuilds the layer list, sizes the drawing area and repaints it.
     void reDessiner();
     void setEchelle(double echelle);
@@ -78,6 +87,8 @@ class Tarsin : public FenetreVisionneuse {
     std::string lireAnnot(std::string cle, Gtk::TreeRow rang);
 
   protected:
+    // A close request stops the reading in progress.
+    void on_hide() override;
     void on_menu_file_open() override;
     void on_menu_file_recent();
     void on_menu_file_export();
@@ -97,6 +108,20 @@ class Tarsin : public FenetreVisionneuse {
     void on_treeview_row_activated(const Gtk::TreePath& chemin, Gtk::TreeViewColumn* colonne);
 
   private:
+    enum Motif { Ouverture, Rechargement };
+    // Takes the reading finished (main thread) and shows its drawing.
+    void surLectureFinie();
+    // Writes the import trace read so far, and tells the progress.
+    bool surProgressionLecture();
+    // Shows the drawing read for "Ouvrir"; false when it is not usable.
+    bool ouvrirLu(Lu& lu);
+    // Replaces the drawing by the one read anew; false when it is not.
+    bool rechargerLu(Lu& lu);
+    // Turns the main loop until the reading is over; its outcome.
+    bool attendreLecture();
+    // The local path that `uri` names; empty, and a word in the status
+    // bar, for any other URI.
+    std::string cheminLocal(const Glib::ustring& uri);
     // Fills the emptied layer list with the layers `noms` and their
     // annotations; the box of a hidden layer is left unticked.
     void remplirArbre(const std::list<std::string>& noms);
@@ -145,6 +170,17 @@ class Tarsin : public FenetreVisionneuse {
     // The open drawing; null until the first one is opened.
     std::shared_ptr<const Dessin> dessinOuvert;
     DXFArea dessin;
+    // The reading thread, after the dispatcher it signals through (so that
+    // it is stopped first).
+    Glib::Dispatcher lectureFinie;
+    LectureDeFond lecteur;
+    sigc::connection suiviLecture;
+    // The file being read, for the status bar; the outcome of the last
+    // reading taken.
+    std::string cheminLu;
+    bool derniereLue = false;
+    // Said once the drawing being read is shown.
+    std::string messageOuverture;
     Gtk::ComboBoxText choixPresentation;
     bool remplissagePresentations = false;
 

@@ -31,6 +31,8 @@ class TamponJournal : public std::streambuf {
 
     // True once the limit has been reached.
     bool tronque() const { return tronque_; }
+    // The log file's descriptor.
+    int descripteur() const { return fd_.get(); }
     // The line written at the limit.
     static const char* const kLigneTronque;
 

@@ -50,6 +50,7 @@ T& DXFHandler::ajouter(A&&... args) {
     ++entitesRecues_;
     appliquerAttributs(e);
     blocCourant->ajouter(e);
+    tri_.noterEntite(*blocCourant, attributes.getHandle());
     return e;
 }
 
@@ -117,6 +118,8 @@ void DXFHandler::endSection() {
         }
         if (!poignee.empty()) noms[poignee] = nom;
         if (!presentation.empty()) blocsPresentations[presentation] = nom;
+    } else if (genreEnregistrement == "SORTENTSTABLE") {
+        tri_.lireTable(paires());
     } else if (genreEnregistrement == "DIMSTYLE") {
         // What the leaders of that style take: DIMASZ (41) and DIMSCALE
         // (40), the header's when it has none.
@@ -487,8 +490,10 @@ void DXFHandler::addAttribute(const DL_AttributeData& data) {
     // Attributes follow their insertion, in the same space as it.
     if (insertionAttributs)
         insertionAttributs->addAttribut(a);
-    else
+    else {
         blocCourant->ajouter(a);
+        tri_.noterEntite(*blocCourant, attributes.getHandle());
+    }
 }
 
 void DXFHandler::ajouterDefinitionAttribut() {

@@ -16,6 +16,7 @@
 
 #include "import/codage.h"
 #include "import/paires.h"
+#include "import/tri_entites.h"
 #include "model/dessin.h"
 #include "model/trace.h"
 
@@ -105,6 +106,9 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     // Where what the import mends is said, once a file (by default the
     // standard error).
     void setErreurs(std::ostream& erreurs) { erreurs_ = &erreurs; }
+    // Once the file is read: the painting order that its SORTENTSTABLE
+    // objects give.
+    void ordonnerSelonTables() { tri_.appliquer(*dessin, nomsBlocs); }
 
   private:
     // The placement of a TEXT or ATTRIB from dxflib's record and the pairs.
@@ -180,6 +184,7 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     // their flags.
     std::unordered_map<std::string, std::string> nomsBlocs, nomsStyles;
     std::unordered_map<std::string, std::pair<const Attribut*, int>> definitionsAttributs;
+    TablesDeTri tri_;
     // Layer names by handle (what viewports freeze), block names by the
     // handle of the layout their BLOCK_RECORD names (340).
     std::unordered_map<std::string, std::string> nomsCalques, blocsPresentations;

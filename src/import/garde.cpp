@@ -384,18 +384,23 @@ ResultatLecture::Cause chargerFlux(std::istream& flux, std::string& contenu) {
     return ResultatLecture::Aucune;
 }
 
-GardeLocale::GardeLocale() {
-    if (const char* c = std::setlocale(LC_ALL, nullptr)) {
-        c_ = c;
-        cConnue_ = true;
+GardeLocale::GardeLocale() : c_(newlocale(LC_ALL_MASK, "C", nullptr)) {
+    if (c_) ancienne_ = uselocale(c_);
+    if (cpp_ != std::locale::classic()) {
+        if (const char* c = std::setlocale(LC_ALL, nullptr)) cGlobale_ = c;
+        std::locale::global(std::locale::classic());
+        cppChangee_ = true;
     }
-    // A named locale also sets the C locale: both are "C" from here.
-    std::locale::global(std::locale::classic());
 }
 
 GardeLocale::~GardeLocale() {
-    std::locale::global(cpp_);
-    if (cConnue_) std::setlocale(LC_ALL, c_.c_str());
+    if (cppChangee_) {
+        std::locale::global(cpp_);
+        if (!cGlobale_.empty()) std::setlocale(LC_ALL, cGlobale_.c_str());
+    }
+    if (!c_) return;
+    uselocale(ancienne_);
+    freelocale(c_);
 }
 
 namespace {
@@ -406,9 +411,13 @@ namespace {
 // reports its end. Behind the window, the pages of a file are given back.
 class TamponMemoire : public std::streambuf, public SourcePaires {
   public:
-    TamponMemoire(std::string_view texte, TexteFichier* fichier)
-        : debut_(const_cast<char*>(texte.data())), taille_(texte.size()), fichier_(fichier) {
+    TamponMemoire(std::string_view texte, TexteFichier* fichier, SuiviLecture* suivi)
+        : debut_(const_cast<char*>(texte.data())),
+          taille_(texte.size()),
+          fichier_(fichier),
+          suivi_(suivi) {
         setg(debut_, debut_, debut_);
+        if (suivi_) suivi_->total = taille_;
     }
     std::string_view texte() const override { return std::string_view(debut_, taille_); }
     std::size_t position() const override { return static_cast<std::size_t>(gptr() - debut_); }
@@ -418,6 +427,10 @@ class TamponMemoire : public std::streambuf, public SourcePaires {
     int_type underflow() override {
         if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
         const std::size_t lu = static_cast<std::size_t>(egptr() - debut_);
+        if (suivi_) {
+            suivi_->lus = lu;
+            if (suivi_->annulation) return traits_type::eof();
+        }
         if (lu >= taille_) return traits_type::eof();
         // The record being read stays readable for the handler.
         if (fichier_)
@@ -436,6 +449,7 @@ class TamponMemoire : public std::streambuf, public SourcePaires {
     char* debut_;
     std::size_t taille_;
     TexteFichier* fichier_;
+    SuiviLecture* suivi_;
     std::size_t garde_ = static_cast<std::size_t>(-1);
 };
 
@@ -457,7 +471,8 @@ void abandonner(DL_Dxf* dxf) {
 }  // namespace
 
 ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci,
-                                      TexteFichier* fichier, LecteurPaires* lecteur) {
+                                      TexteFichier* fichier, LecteurPaires* lecteur,
+                                      SuiviLecture* suivi) {
     const std::string_view octets = fichier ? fichier->vue() : std::string_view();
     const std::less<const char*> avant;
     if (fichier && (avant(texte.data(), octets.data()) ||
@@ -467,7 +482,7 @@ ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterfa
         fichier = nullptr;
     }
     GardeLocale locale;
-    TamponMemoire tampon(texte, fichier);
+    TamponMemoire tampon(texte, fichier, suivi);
     std::istream flux(&tampon);
     std::unique_ptr<DL_Dxf> dxf;
     // The reader sees the text only while dxflib reads it.

@@ -116,8 +116,14 @@ ResultatLecture::Cause chargerFichier(const std::string& chemin, TexteFichier& c
 // Loads what `flux` holds, up to kTailleMaxDXF bytes.
 ResultatLecture::Cause chargerFlux(std::istream& flux, std::string& contenu);
 
-// Sets the C and C++ locales to "C" for its lifetime (dxflib reads numbers
-// through both) and puts back the exact locales it found.
+// dxflib reads numbers through the C library and through C++ streams made
+// with the global C++ locale. For its lifetime, the calling thread alone
+// reads under the C locale (newlocale and uselocale: the process locale and
+// the other threads, a painting thread among them, are left alone). The
+// global C++ locale is the classic one in the programs (none of them sets
+// another); a process that set one is single-threaded around its readings
+// (tests): there, and only there, it is set to the classic one meanwhile and
+// put back after.
 class GardeLocale {
   public:
     GardeLocale();
@@ -126,16 +132,21 @@ class GardeLocale {
     GardeLocale& operator=(const GardeLocale&) = delete;
 
   private:
-    std::string c_;
-    bool cConnue_ = false;
+    locale_t c_;
+    locale_t ancienne_ = nullptr;
     std::locale cpp_;
+    bool cppChangee_ = false;
+    // The process's C locale, which setting a named C++ locale sets too.
+    std::string cGlobale_;
 };
 
 // Makes dxflib read `texte` (checked by a Controle) into `ci`, from memory,
 // under the C locale. Returns Aucune, Memoire when memory ran out, or
 // ErreurInterne for any other exception; no exception leaves it. When
 // `texte` lies in `fichier`, its pages are given back as dxflib passes them
-// (but those of the record `lecteur`, when given, still reads).
+// (but those of the record `lecteur`, when given, still reads). `suivi`,
+// when given, is told the bytes passed; its flag ends the text for dxflib.
 ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci,
                                       TexteFichier* fichier = nullptr,
-                                      LecteurPaires* lecteur = nullptr);
+                                      LecteurPaires* lecteur = nullptr,
+                                      SuiviLecture* suivi = nullptr);

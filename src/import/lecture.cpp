@@ -40,6 +40,8 @@ std::string messagePour(ResultatLecture::Cause cause, const std::string& nom, st
             return nom + " n'a pas pu etre lu : memoire insuffisante.";
         case ResultatLecture::ErreurInterne:
             return nom + " n'a pas pu etre lu : erreur de dxflib.";
+        case ResultatLecture::Annulee:
+            return nom + " : lecture interrompue.";
     }
     return nom + " n'a pas pu etre lu.";
 }
@@ -60,12 +62,16 @@ namespace {
 // Checks `texte`, then has dxflib read it into `handler`; `fichier`, when
 // given, holds `texte` and is given back as it is read.
 ResultatLecture lire(std::string_view texte, const std::string& nom, DXFHandler& handler,
-                     TexteFichier* fichier) {
+                     TexteFichier* fichier, SuiviLecture* suivi = nullptr) {
     const Controle controle(texte);
     if (controle.refus() != ResultatLecture::Aucune)
         return resultat(ResultatLecture::Echec, controle.refus(), nom, controle.ligneTropLongue());
-    const ResultatLecture::Cause lu = lireAvecDxflib(controle.texte(), handler, fichier, &handler);
+    const ResultatLecture::Cause lu =
+        lireAvecDxflib(controle.texte(), handler, fichier, &handler, suivi);
     handler.viderTrace();
+    if (suivi && suivi->annulation)
+        return resultat(ResultatLecture::Echec, ResultatLecture::Annulee, nom);
+    handler.ordonnerSelonTables();
     // The extents of every block, once, while the drawing is still the
     // reader's alone: afterwards painters on several threads only read them.
     etendue(*handler.getDessin());
@@ -93,14 +99,14 @@ ResultatLecture lireTexteDXF(std::string_view texte, const std::string& nom, DXF
     return lire(texte, nom, handler, nullptr);
 }
 
-ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler) {
+ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler, SuiviLecture* suivi) {
     // Pictures named by relative paths may lie beside the drawing.
     const std::size_t barre = chemin.rfind('/');
     handler.getDessin()->setDossier(barre == std::string::npos ? "." : chemin.substr(0, barre + 1));
     TexteFichier contenu;
     const ResultatLecture::Cause charge = chargerFichier(chemin, contenu);
     if (charge != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, charge, chemin);
-    return lire(contenu.vue(), chemin, handler, &contenu);
+    return lire(contenu.vue(), chemin, handler, &contenu, suivi);
 }
 
 ResultatLecture lireDXF(std::istream& flux, DXFHandler& handler, const std::string& nom) {
@@ -111,10 +117,10 @@ ResultatLecture lireDXF(std::istream& flux, DXFHandler& handler, const std::stri
 }
 
 LectureDessin lireDessin(const std::string& chemin, std::ostream& trace,
-                         const DXFHandler::Options& options) {
+                         const DXFHandler::Options& options, SuiviLecture* suivi) {
     DXFHandler handler(trace, options);
     LectureDessin l;
-    l.resultat = lireDXF(chemin, handler);
+    l.resultat = lireDXF(chemin, handler, suivi);
     if (l.resultat.utilisable()) l.dessin = handler.getDessin();
     return l;
 }

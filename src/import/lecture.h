@@ -9,6 +9,8 @@
 // which nothing reaches the handler is a failure, not an empty drawing.
 #pragma once
 
+#include <atomic>
+#include <algorithm>
 #include <cstddef>
 #include <iostream>
 #include <istream>
@@ -40,6 +42,7 @@ struct ResultatLecture {
         RienLu,           // it holds entities, and none of them could be read
         Memoire,          // memory ran out while reading
         ErreurInterne,    // dxflib failed in some other way
+        Annulee,          // stopped by its annulation flag (SuiviLecture)
     };
     Issue issue = Echec;
     Cause cause = Aucune;
@@ -55,9 +58,23 @@ struct ResultatLecture {
 // it is read, and the model takes several times its size.
 constexpr std::size_t kTailleMaxDXF = std::size_t{1} << 30;
 
+// A reading followed from another thread: how many bytes of the text dxflib
+// has passed, of how many, and a flag that stops the reading soon after it
+// is set (at dxflib's next window of text, a megabyte at most).
+struct SuiviLecture {
+    std::atomic<std::size_t> lus{0}, total{0};
+    std::atomic<bool> annulation{false};
+    // The share of the bytes read, 0 to 1.
+    double part() const {
+        const std::size_t t = total;
+        return t ? std::min(1.0, static_cast<double>(lus) / static_cast<double>(t)) : 0;
+    }
+};
+
 // Reads the file at `chemin` through dxflib into `handler`, then writes out
-// the handler's buffered trace.
-ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler);
+// the handler's buffered trace; `suivi`, when given, follows it.
+ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler,
+                        SuiviLecture* suivi = nullptr);
 // The same from a stream (tests, fuzzing); `nom` stands for the path in the
 // messages.
 ResultatLecture lireDXF(std::istream& flux, DXFHandler& handler, const std::string& nom = "<flux>");
@@ -73,4 +90,4 @@ struct LectureDessin {
 // Reads the file at `chemin` into a new drawing; the import trace goes to
 // `trace`.
 LectureDessin lireDessin(const std::string& chemin, std::ostream& trace = std::cout,
-                         const DXFHandler::Options& options = {});
+                         const DXFHandler::Options& options = {}, SuiviLecture* suivi = nullptr);

@@ -172,8 +172,12 @@ PointPlan CourbeAjustee::point(std::size_t segment, double u) const {
 void aplatirSpline(int degre, bool fermee, const std::vector<double>& noeuds,
                    const std::vector<PointPlan>& controles, const std::vector<double>& poids,
                    const std::vector<PointPlan>& ajustes, const Matrice& m, double tolerance,
-                   std::vector<PointPlan>& sortie) {
+                   std::vector<PointPlan>& sortie, const std::atomic<bool>* arret) {
     long budget = kPointsMax;
+    // Looked at every so many spans.
+    auto arrete = [arret](std::size_t i) {
+        return arret && i % 1024 == 0 && arret->load(std::memory_order_relaxed);
+    };
     CourbeSpline courbe;
     if (courbe.preparer(degre, noeuds, controles, poids)) {
         auto f = [&](double t) {
@@ -183,7 +187,7 @@ void aplatirSpline(int degre, bool fermee, const std::vector<double>& noeuds,
         const std::vector<double> c = courbe.coupures();
         PointPlan p0 = f(c.front());
         sortie.push_back(p0);
-        for (std::size_t i = 1; i < c.size(); ++i) {
+        for (std::size_t i = 1; i < c.size() && !arrete(i); ++i) {
             const PointPlan p1 = f(c[i]);
             aplatir(f, c[i - 1], c[i], p0, p1, tolerance, 2, budget, sortie);
             p0 = p1;
@@ -200,7 +204,7 @@ void aplatirSpline(int degre, bool fermee, const std::vector<double>& noeuds,
     if (points.size() < 2) return;
     const CourbeAjustee ajustee(points, fermee);
     sortie.push_back(porte(m, points[0].x, points[0].y));
-    for (std::size_t s = 0; s < ajustee.segments(); ++s) {
+    for (std::size_t s = 0; s < ajustee.segments() && !arrete(s + 1); ++s) {
         auto f = [&](double t) {
             const PointPlan q = ajustee.point(s, t);
             return porte(m, q.x, q.y);

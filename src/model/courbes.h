@@ -6,6 +6,7 @@
 // the extents what they bound.
 #pragma once
 
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <vector>
@@ -107,11 +108,12 @@ void aplatir(const F& f, double t0, double t1, const PointPlan& p0, const PointP
 }
 
 // The points of a spline (its control points and knots, or else its fit
-// points), carried by `m`; empty when it has neither enough.
+// points), carried by `m`; empty when it has neither enough. Once `arret`
+// (when given) is seen set, it stops with the points it has.
 void aplatirSpline(int degre, bool fermee, const std::vector<double>& noeuds,
                    const std::vector<PointPlan>& controles, const std::vector<double>& poids,
                    const std::vector<PointPlan>& ajustes, const Matrice& m, double tolerance,
-                   std::vector<PointPlan>& sortie);
+                   std::vector<PointPlan>& sortie, const std::atomic<bool>* arret = nullptr);
 
 // The ends of the curve that aplatirSpline flattens; false when it has none.
 bool extremitesSpline(int degre, const std::vector<double>& noeuds,

@@ -5,33 +5,72 @@
 #include <csignal>
 #include <cstring>
 
+#include <unistd.h>
+
+#include <atomic>
+
+void ecrireTracesVivantes();
+
 namespace {
 
-// Intrusive list of live traces, for the fatal-signal handler.
-Trace* premiere = nullptr;
+// The live traces that write to a declared descriptor, in slots taken and
+// given back atomically: traces are made and destroyed on several threads,
+// and the fatal-signal handler reads the table without a lock.
+constexpr int kPlaces = 64;
+std::atomic<Trace*> vivantes[kPlaces];
+
+// Stream buffers and the descriptors their bytes end in; written before the
+// traces that look them up are made.
+struct Declaration {
+    std::atomic<const std::streambuf*> tampon{nullptr};
+    std::atomic<int> fd{-1};
+};
+Declaration declarations[Trace::kDescripteursMax];
+
+int descripteurDe(const std::streambuf* tampon) {
+    for (const Declaration& d : declarations)
+        if (tampon && d.tampon.load() == tampon) return d.fd.load();
+    return -1;
+}
 
 void surSignalFatal(int sig) {
-    Trace::viderTout();
+    ecrireTracesVivantes();
     std::signal(sig, SIG_DFL);
     std::raise(sig);
 }
 
 }  // namespace
 
+// Async-signal-safe: reads the live traces' buffers as they stand and
+// writes them with write(2).
+void ecrireTracesVivantes() {
+    for (std::atomic<Trace*>& place : vivantes) {
+        const Trace* t = place.load(std::memory_order_acquire);
+        if (!t) continue;
+        const char* octets = t->tampon_.data();
+        std::size_t reste = t->tampon_.size();
+        while (reste > 0) {
+            const ssize_t n = ::write(t->descripteur_, octets, reste);
+            if (n <= 0) break;
+            octets += n;
+            reste -= static_cast<std::size_t>(n);
+        }
+    }
+}
+
 Trace::Trace(std::ostream& sortie) : sortie_(&sortie) {
     tampon_.reserve(kSeuil + 4096);
-    suivant_ = premiere;
-    if (premiere) premiere->precedent_ = this;
-    premiere = this;
+    descripteur_ = descripteurDe(sortie.rdbuf());
+    if (descripteur_ < 0) return;
+    for (int i = 0; i < kPlaces && place_ < 0; ++i) {
+        Trace* libre = nullptr;
+        if (vivantes[i].compare_exchange_strong(libre, this, std::memory_order_acq_rel)) place_ = i;
+    }
 }
 
 Trace::~Trace() {
+    if (place_ >= 0) vivantes[place_].store(nullptr, std::memory_order_release);
     vider();
-    if (precedent_)
-        precedent_->suivant_ = suivant_;
-    else
-        premiere = suivant_;
-    if (suivant_) suivant_->precedent_ = precedent_;
 }
 
 Trace& Trace::operator<<(double v) {
@@ -129,10 +168,19 @@ void Trace::couper() {
     ecrits_ = limite_ > tampon_.size() ? limite_ - tampon_.size() : 0;
 }
 
-void Trace::viderTout() {
-    for (Trace* t = premiere; t; t = t->suivant_) t->vider();
+void Trace::declarerDescripteur(const std::streambuf* tampon, int fd) {
+    if (!tampon || descripteurDe(tampon) >= 0) return;
+    for (Declaration& d : declarations) {
+        const std::streambuf* libre = nullptr;
+        if (d.tampon.compare_exchange_strong(libre, tampon)) {
+            d.fd = fd;
+            return;
+        }
+    }
 }
 
 void Trace::installerVidageSurSignal() {
+    declarerDescripteur(std::cout.rdbuf(), STDOUT_FILENO);
+    declarerDescripteur(std::cerr.rdbuf(), STDERR_FILENO);
     for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) std::signal(sig, surSignalFatal);
 }

@@ -5,7 +5,9 @@
 // gathered here and handed to the output stream in large pieces: when the
 // buffer fills, when vider() is called (at the end of an import or a
 // repaint), when the Trace is destroyed, and, best effort, when the process
-// dies from a fatal signal (see installerVidageSurSignal).
+// dies from a fatal signal (see installerVidageSurSignal): then the buffer
+// goes with write(2) to the file descriptor behind its stream, when the
+// program declared one (declarerDescripteur).
 //
 // Numbers are written as the C++ stream's default format writes them (six
 // significant digits, like %g) whatever the process locale.
@@ -74,11 +76,16 @@ class Trace {
     std::ostream& sortie() { return *sortie_; }
 
     // Installs handlers of SIGSEGV, SIGBUS, SIGFPE, SIGILL and SIGABRT that
-    // write out the buffers of the live traces before the process dies.
+    // write out the buffers of the live traces before the process dies, and
+    // declares standard output and standard error as they stand (their
+    // stream buffers, descriptors 1 and 2) unless already declared. The
+    // handlers only read the traces' buffers and write(2) them.
     static void installerVidageSurSignal();
-    // Writes out the buffers of every live trace (used at exit and by the
-    // signal handlers).
-    static void viderTout();
+    // The file descriptor that the bytes sent to the stream buffer `tampon`
+    // end in: where a trace writing into it is written out on a fatal
+    // signal. Declared before the traces are made, at most kDescripteursMax.
+    static void declarerDescripteur(const std::streambuf* tampon, int fd);
+    static constexpr int kDescripteursMax = 8;
 
   private:
     static constexpr std::size_t kSeuil = 1 << 16;
@@ -89,6 +96,9 @@ class Trace {
     std::size_t limite_ = 0, ecrits_ = 0, debutLigne_ = 0;
     bool coupee_ = false;
     std::string messageCoupure_;
-    Trace* precedent_ = nullptr;
-    Trace* suivant_ = nullptr;
+    // Where the buffer goes on a fatal signal (-1: nowhere), and the slot
+    // of the live traces' table this one holds (-1: none free).
+    int descripteur_ = -1;
+    int place_ = -1;
+    friend void ecrireTracesVivantes();
 };

@@ -26,7 +26,22 @@ constexpr double kHauteurLisible = 1.0;
 // The most bars of one text (its first lines).
 constexpr int kBarresMax = 16;
 
+// Arcs whose circle reaches further than this from the device origin are
+// handed over as the chords of what is seen (cairo's numbers hold 2^23).
+constexpr double kArcLoin = 1 << 20;
+// The copies of a multiple insertion met at most, whatever the zone's
+// pixels.
+constexpr double kCopiesMin = 1 << 16, kCopiesMax = 1 << 22;
+
 bool fini(double v) { return std::isfinite(v); }
+
+// A stroke that starts `longueur` device pixels further along its line:
+// its dashes so far on in their pattern.
+Trait decale(Trait t, double longueur) {
+    if (t.tirets && longueur != 0 && t.echelleTirets > 0)
+        t.departTirets += longueur / t.echelleTirets;
+    return t;
+}
 bool fini(const PointPlan& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 PointPlan porte(const Matrice& m, double x, double y) {
@@ -70,6 +85,7 @@ bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu)
     comptesTotal_ = 0;
     tronque_ = false;
     signaleHachure_ = false;
+    signaleCopies_ = false;
     plume_ = Plume{couleurDXF(7), &racine_->getType()};
     fixerMatrice(vue);
     // The size of points: in drawing units of the model space when above
@@ -186,7 +202,7 @@ void Parcours::segment(double x1, double y1, double x2, double y2, const F& trai
         rendu_->pixel((x1 + x2) / 2, (y1 + y2) / 2, trait().couleur);
         return;
     }
-    rendu_->segment(x1, y1, x2, y2, trait());
+    segmentCoupe({x1, y1}, {x2, y2}, trait());
 }
 
 void Parcours::segment(double x1, double y1, double x2, double y2, const Trait& t) {
@@ -197,7 +213,63 @@ void Parcours::segmentDevice(const PointPlan& a, const PointPlan& b, const Trait
     if (!fini(a) || !fini(b) || (a.x == b.x && a.y == b.y)) return;
     if (!visible(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)))
         return;
-    rendu_->segment(a.x, a.y, b.x, b.y, trait);
+    segmentCoupe(a, b, trait);
+}
+
+void Parcours::segmentCoupe(PointPlan a, PointPlan b, const Trait& trait) {
+    const double longueur = std::hypot(b.x - a.x, b.y - a.y);
+    double t0 = 0;
+    if (!couperSegment(zone(), a, b, t0)) return;
+    rendu_->segment(a.x, a.y, b.x, b.y, decale(trait, t0 * longueur));
+}
+
+void Parcours::arcCoupe(const Matrice& m, double cx, double cy, double rayon, double a1, double a2,
+                        const Trait& trait) {
+    double dx = cx, dy = cy;
+    m.appliquer(dx, dy);
+    const double r = rayon * m.etirementMax();
+    if (dx - r >= zx0_ && dx + r <= zx1_ && dy - r >= zy0_ && dy + r <= zy1_) {
+        rendu_->arc(m, cx, cy, rayon, a1, a2, trait);
+        return;
+    }
+    // The unit circle carried onto the arc, and the ranges of it seen.
+    const Matrice unite = m.apres(Matrice{rayon, 0, 0, rayon, cx, cy});
+    couperArc(unite, a1, a2, zone(), plages_);
+    for (const Plage& p : plages_) {
+        const Trait t = decale(trait, longueurArc(unite, a1, p.debut));
+        if (std::max(std::fabs(dx), std::fabs(dy)) + r <= kArcLoin) {
+            rendu_->arc(m, cx, cy, rayon, p.debut, p.fin, t);
+            continue;
+        }
+        // Too far for the backend: the chords of what is seen.
+        coupes_.clear();
+        aplatirEllipse({0, 0}, {1, 0}, {0, 1}, p.debut, p.fin, unite, kToleranceCourbes, coupes_);
+        morceaux(coupes_.data(), coupes_.size(), false, t);
+    }
+}
+
+void Parcours::morceaux(const PointPlan* p, std::size_t n, bool fermee, const Trait& trait) {
+    if (n <= kPointsMorceau) {
+        rendu_->polyligne(p, n, fermee, trait);
+        return;
+    }
+    double parcouru = 0;
+    for (std::size_t i = 0; i + 1 < n;) {
+        const std::size_t k = std::min(kPointsMorceau, n - i);
+        rendu_->polyligne(p + i, k, false, decale(trait, parcouru));
+        for (std::size_t j = i + 1; j < i + k; ++j)
+            parcouru += std::hypot(p[j].x - p[j - 1].x, p[j].y - p[j - 1].y);
+        i += k - 1;
+        surveiller();
+    }
+    if (fermee) {
+        const PointPlan bout[2] = {p[n - 1], p[0]};
+        rendu_->polyligne(bout, 2, false, decale(trait, parcouru));
+    }
+}
+
+void Parcours::surveiller() const {
+    if (annulation_ && annulation_->load(std::memory_order_relaxed)) throw Annulee{};
 }
 
 template <class F>
@@ -214,6 +286,8 @@ void Parcours::segmentRenfle(const Sommet& a, const Sommet& b, const Trait& t) {
 }
 
 void Parcours::polyligne(bool fermee, const Trait& trait) {
+    // A curve flattened in part when the flag was set is not painted.
+    surveiller();
     if (points_.size() < 2) return;
     for (const PointPlan& p : points_)
         if (!fini(p)) return;
@@ -223,7 +297,14 @@ void Parcours::polyligne(bool fermee, const Trait& trait) {
         rendu_->pixel((b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2, trait.couleur);
         return;
     }
-    rendu_->polyligne(points_.data(), points_.size(), fermee, trait);
+    if (b.x0 >= zx0_ && b.x1 <= zx1_ && b.y0 >= zy0_ && b.y1 <= zy1_) {
+        morceaux(points_.data(), points_.size(), fermee, trait);
+        return;
+    }
+    coupes_.clear();
+    couperPolyligne(points_.data(), points_.size(), fermee, zone(), coupes_, troncons_);
+    for (const Troncon& t : troncons_)
+        morceaux(coupes_.data() + t.debut, t.nombre, false, decale(trait, t.avant));
 }
 
 void Parcours::remplir(const CouleurRVB& couleur, RegleRemplissage regle) {
@@ -253,7 +334,7 @@ void Parcours::arcOuCercle(double cx, double cy, double rayon, double a1, double
         return;
     }
     ramenerAngles(a1, a2, false);
-    rendu_->arc(matrice_, cx, cy, rayon, a1, a2, trait());
+    arcCoupe(matrice_, cx, cy, rayon, a1, a2, trait());
 }
 
 bool Parcours::admise(const Block& definition) {
@@ -347,12 +428,12 @@ void Parcours::entite(const Insertion& b) {
         compter(objetsDeplies(b));
         return;
     }
-    // Placed as DXF places an insertion, copy by copy.
-    for (int r = 0; r < b.getLignes(); ++r)
-        for (int c = 0; c < b.getColonnes(); ++c) {
-            compter();
-            placer(b, def, b.placeeDans(matrice_, c, r));
-        }
+    if (b.getLignes() == 1 && b.getColonnes() == 1) {
+        compter();
+        placer(b, def, b.placeeDans(matrice_));
+    } else {
+        copies(b, def);
+    }
     // The insertion's attributes lie in the space of the insertion itself;
     // their by-block properties are the insertion's.
     if (!b.getAttributs().empty()) {
@@ -362,6 +443,66 @@ void Parcours::entite(const Insertion& b) {
             if (!masque(*a)) dessiner(*a);
         plume_ = plumeAvant;
     }
+}
+
+void Parcours::copies(const Insertion& b, const Block& def) {
+    const double colonnes = b.getColonnes(), lignes = b.getLignes();
+    const double objets = 1 + def.cacheEtendue.objets, total = colonnes * lignes;
+    // Copy (c, r) is the first moved by c u + r v on the device.
+    const Matrice m = b.placeeDans(matrice_), mc = b.placeeDans(matrice_, 1, 0),
+                  mr = b.placeeDans(matrice_, 0, 1);
+    const PointPlan u{mc.x0 - m.x0, mc.y0 - m.y0}, v{mr.x0 - m.x0, mr.y0 - m.y0};
+    Boite boite = etenduePeinte(def).transformee(m);
+    if (!boite.vide() && margePoints_ > 0)
+        boite = Boite{boite.x0 - margePoints_, boite.y0 - margePoints_, boite.x1 + margePoints_,
+                      boite.y1 + margePoints_};
+    double c0, c1, r0, r1;
+    if (def.cacheEtendue.tropProfond) tropProfond();
+    if (boite.vide() || !m.inversible() || !fini(u) || !fini(v) ||
+        !copiesVues(boite, u, v, colonnes, lignes, zone(), c0, c1, r0, r1)) {
+        compter(total * objets);
+        return;
+    }
+    // Copies met at most: as many as the zone has pixels, within bounds.
+    const double aire = (zx1_ - zx0_) * (zy1_ - zy0_);
+    const double limite = fini(aire) ? std::clamp(aire, kCopiesMin, kCopiesMax) : kCopiesMax;
+    const double vues = (c1 - c0 + 1) * (r1 - r0 + 1);
+    double pas = 1;
+    if (vues > limite) {
+        if (boite.largeur() < 1 && boite.hauteur() < 1) {
+            // Copies under a pixel, more than pixels: one block where their
+            // middles lie.
+            const PointPlan o{(boite.x0 + boite.x1) / 2, (boite.y0 + boite.y1) / 2};
+            const double c = colonnes - 1, l = lignes - 1;
+            points_ = {o,
+                       {o.x + c * u.x, o.y + c * u.y},
+                       {o.x + c * u.x + l * v.x, o.y + c * u.y + l * v.y},
+                       {o.x + l * v.x, o.y + l * v.y}};
+            couperPolygone(points_, coupes_, zone());
+            tailles_.assign(1, points_.size());
+            Trait t;
+            t.couleur = couleur(b);
+            remplir(t.couleur, RegleRemplissage::NonNul);
+            polyligne(true, t);
+            compter(total * objets);
+            return;
+        }
+        // Copies over a pixel, packed closer: one in pas x pas is walked.
+        pas = std::ceil(std::sqrt(vues / limite));
+        if (erreurs_ && !signaleCopies_)
+            *erreurs_ << "Insertion multiple trop dense : une copie sur " << pas * pas
+                      << " est dessinee." << std::endl;
+        signaleCopies_ = true;
+        tronque_ = true;
+    }
+    double faites = 0;
+    for (double r = r0; r <= r1; r += pas)
+        for (double c = c0; c <= c1; c += pas) {
+            compter();
+            ++faites;
+            placer(b, def, b.placeeDans(matrice_, static_cast<int>(c), static_cast<int>(r)));
+        }
+    compter((total - faites) * objets);
 }
 
 void Parcours::entite(const Dimension& d) {
@@ -773,7 +914,7 @@ void Parcours::dessiner(const Ellipse& e) {
         const PointPlan c = porte(matrice_, e.getX(), e.getY());
         const double r = m.etirementMax();
         if (!fini(c) || !fini(r) || !disqueVisible(c.x, c.y, r)) return;
-        rendu_->arc(m, 0, 0, 1, t1, t2, t);
+        arcCoupe(m, 0, 0, 1, t1, t2, t);
         return;
     }
     // Flat: a line of its points.
@@ -793,7 +934,7 @@ void Parcours::dessiner(const Spline& s) {
     if (b.vide() || !visible(b.x0 - marge, b.y0 - marge, b.x1 + marge, b.y1 + marge)) return;
     points_.clear();
     aplatirSpline(s.getDegre(), s.isFermee(), s.getNoeuds(), s.getControles(), s.getPoids(),
-                  s.getAjustes(), matrice_, kToleranceCourbes, points_);
+                  s.getAjustes(), matrice_, kToleranceCourbes, points_, annulation_);
     polyligne(false, trait(s));
 }
 
@@ -819,7 +960,7 @@ void Parcours::dessiner(const Leader& l) {
     const Trait t = trait(l);
     points_.clear();
     if (l.isCourbe())
-        aplatirSpline(3, false, {}, {}, {}, v, matrice_, kToleranceCourbes, points_);
+        aplatirSpline(3, false, {}, {}, {}, v, matrice_, kToleranceCourbes, points_, annulation_);
     else
         for (const PointPlan& p : v) points_.push_back(porte(matrice_, p.x, p.y));
     polyligne(false, t);
@@ -855,7 +996,8 @@ void Parcours::dessiner(const MultiLeader& m) {
     for (const auto& ligne : f.lignes) {
         points_.clear();
         if (m.getGenreLignes() == 2)
-            aplatirSpline(3, false, {}, {}, {}, ligne, matrice_, kToleranceCourbes, points_);
+            aplatirSpline(3, false, {}, {}, {}, ligne, matrice_, kToleranceCourbes, points_,
+                          annulation_);
         else
             for (const PointPlan& p : ligne) points_.push_back(porte(matrice_, p.x, p.y));
         polyligne(false, t);

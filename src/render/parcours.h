@@ -19,7 +19,9 @@
 // those that would close a circle of blocks are left out; a hatch whose
 // pattern would take more than kTraitsHachureMax lines in the zone (or
 // whose lines would meet its boundary's edges more than 5,000 times as
-// often) is drawn by its boundary, said once a repaint.
+// often) is drawn by its boundary, said once a repaint. Of a multiple
+// insertion, only the copies that meet the zone are met, and never more
+// than about the zone's pixels (see copies).
 //
 // The paint trace is not the walk's: see TraceDessin.
 #pragma once
@@ -31,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "model/decoupe.h"
 #include "model/dessin.h"
 #include "render/imbrication.h"
 #include "render/rendu.h"
@@ -44,6 +47,8 @@ class Parcours : private Imbrication {
   public:
     // Lines of a hatch pattern painted at most, per hatch and repaint.
     static constexpr long kTraitsHachureMax = 10000;
+    // The most points of a polyline handed to the backend at once.
+    static constexpr std::size_t kPointsMorceau = 1024;
 
     explicit Parcours(OptionsPeinture options = {});
 
@@ -134,6 +139,10 @@ class Parcours : private Imbrication {
     // One copy of a definition placed by `m`: walked only when seen;
     // smaller than a pixel, the pixel of its box.
     void placer(const Entity& porteur, const Block& definition, const Matrice& m);
+    // The copies of a multiple insertion that meet the zone, in its order;
+    // more of them than the zone has pixels: one block when each is under
+    // a pixel, otherwise one in so many (said once a walk).
+    void copies(const Insertion& b, const Block& definition);
 
     CouleurRVB couleur(const Entity& e) const;
     CouleurRVB couleurCalque(const Layer& c) const;
@@ -157,6 +166,20 @@ class Parcours : private Imbrication {
     void segment(double x1, double y1, double x2, double y2, const Trait& t);
     // The same for a segment of device points.
     void segmentDevice(const PointPlan& a, const PointPlan& b, const Trait& trait);
+    // Hands what lies in the zone of the device segment a-b to the backend,
+    // its dashes where the whole segment would have them.
+    void segmentCoupe(PointPlan a, PointPlan b, const Trait& trait);
+    // Hands what lies in the zone of the arc of (cx, cy, rayon) of user
+    // space `m`, from a1 to a2 (a1 <= a2), to the backend.
+    void arcCoupe(const Matrice& m, double cx, double cy, double rayon, double a1, double a2,
+                  const Trait& trait);
+    // Hands a device polyline to the backend in pieces of at most
+    // kPointsMorceau points, its dashes running on from one to the next,
+    // looking at the annulation flag after each.
+    void morceaux(const PointPlan* p, std::size_t n, bool fermee, const Trait& trait);
+    // Stops the walk when its annulation flag is set.
+    void surveiller() const;
+    Boite zone() const { return Boite{zx0_, zy0_, zx1_, zy1_}; }
     template <class F>
     void arcOuCercle(double cx, double cy, double rayon, double a1, double a2, const F& trait);
     // The segment from vertex `a` to `b` with the bulge of `a`.
@@ -204,7 +227,7 @@ class Parcours : private Imbrication {
     // The places an index found, for each depth being walked.
     std::vector<std::vector<std::uint32_t>> places_;
     bool tronque_ = false;
-    bool signaleProfondeur_ = false, signaleHachure_ = false;
+    bool signaleProfondeur_ = false, signaleHachure_ = false, signaleCopies_ = false;
     const std::string* dernierStyle_ = nullptr;
     const std::string* dernierePolice_ = nullptr;
 
@@ -213,4 +236,8 @@ class Parcours : private Imbrication {
     std::vector<PointPlan> points_;
     std::vector<std::size_t> tailles_;
     std::vector<double> coupures_;
+    // What a stroke cut to the zone keeps.
+    std::vector<PointPlan> coupes_;
+    std::vector<Troncon> troncons_;
+    std::vector<Plage> plages_;
 };

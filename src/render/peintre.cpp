@@ -117,7 +117,7 @@ bool Peintre::peindreMasques(const Cairo::RefPtr<Cairo::Context>& cr, const Dess
 }
 
 bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, const Matrice& vue,
-                         const Zone& zone, std::mutex* verrou) {
+                         const Zone& zone, std::mutex* verrou, const Boite* etendue) {
     // The clip as it was, for the texts' own context (rectangles that the
     // zone's clip, off the pixel grid, would hide).
     cairo_rectangle_list_t* avant = cairo_copy_clip_rectangle_list(c);
@@ -135,6 +135,9 @@ bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
         rendu.setClipTextes(avant, zone.x, zone.y, zone.largeur, zone.hauteur);
         double x0, y0, x1, y1;
         cairo_clip_extents(c, &x0, &y0, &x1, &y1);
+        // The walks of bands cut strokes where a single walk would, so
+        // that they paint the same pixels.
+        if (etendue) x0 = etendue->x0, y0 = etendue->y0, x1 = etendue->x1, y1 = etendue->y1;
         parcours.setZone(x0 - kMargeDevice, y0 - kMargeDevice, x1 + kMargeDevice,
                          y1 + kMargeDevice);
         parcours.setCalquesMasques(calquesMasques_);
@@ -195,6 +198,14 @@ bool Peintre::peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& v
     cairo_surface_flush(cible);
     unsigned char* pixels = cairo_image_surface_get_data(cible);
     const int pas = cairo_image_surface_get_stride(cible);
+    // The extents of the clip a single walk would have.
+    Boite etendue;
+    cairo_save(c);
+    cairo_new_path(c);
+    cairo_rectangle(c, z.x, z.y, z.largeur, z.hauteur);
+    cairo_clip(c);
+    cairo_clip_extents(c, &etendue.x0, &etendue.y0, &etendue.x1, &etendue.y1);
+    cairo_restore(c);
     std::mutex verrou;
     std::atomic<bool> tousComplets{true};
     auto peindreBandes = [&](Parcours& p, int rang) {
@@ -205,7 +216,7 @@ bool Peintre::peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& v
         for (int k = rang; origine + k * hb < fin; k += n)
             cairo_rectangle(cb, 0, origine + k * hb, largeur, std::min(hb, fin - origine - k * hb));
         cairo_clip(cb);
-        if (!peindreSur(cb, p, dessin, vue, z, &verrou)) tousComplets = false;
+        if (!peindreSur(cb, p, dessin, vue, z, &verrou, &etendue)) tousComplets = false;
         cairo_destroy(cb);
         cairo_surface_destroy(s);
         p.setBandes(1, 0, 0, 0);

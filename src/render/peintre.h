@@ -115,8 +115,10 @@ class Peintre {
     // (presentation_peinte.cpp).
     bool peindreFeuille(cairo_t* c, const Dessin& dessin, const Presentation& p, const Matrice& vue,
                         const Zone& zone);
+    // `etendue`: where the walk cuts its strokes, when not the extents of
+    // the clip of `c` (a band's walk takes those of the whole zone).
     bool peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, const Matrice& vue,
-                    const Zone& zone, std::mutex* verrou);
+                    const Zone& zone, std::mutex* verrou, const Boite* etendue = nullptr);
     // Nothing painted when it returns false: the surface is not one that
     // bands suit. Otherwise `complet` tells whether every band was finished.
     bool peindreEnBandes(cairo_t* c, const Dessin& dessin, const Matrice& vue, const Zone& zone,

@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <sstream>
 
 #include "model/etendue.h"
@@ -46,6 +47,7 @@ void PeintureDeFond::demander(Commande c) {
         std::lock_guard<std::mutex> l(verrou_);
         demande_ = std::make_unique<Commande>(std::move(c));
         annulation_ = true;
+        bandes_.clear();
     }
     reveil_.notify_all();
 }
@@ -54,6 +56,12 @@ void PeintureDeFond::annuler() {
     std::lock_guard<std::mutex> l(verrou_);
     demande_.reset();
     annulation_ = true;
+    bandes_.clear();
+}
+
+std::vector<std::unique_ptr<Bande>> PeintureDeFond::prendreBandes() {
+    std::lock_guard<std::mutex> l(verrou_);
+    return std::move(bandes_);
 }
 
 std::unique_ptr<Tableau> PeintureDeFond::prendre() {
@@ -91,7 +99,8 @@ void PeintureDeFond::boucle() {
         occupe_ = true;
         annulation_ = false;
         progression_ = 0;
-        total_ = c->dessin ? nombreDeplie(c->dessin->getBlocRoot()) + 1 : 1;
+        total_ = (c->dessin ? nombreDeplie(c->dessin->getBlocRoot()) + 1 : 1) *
+                 (c->progressive ? kBandesProgressives : 1);
         l.unlock();
         if (fils_ > 0) peintre_->setFils(fils_);
         if (std::ostream* e = erreurs_.exchange(nullptr)) peintre_->setErreurs(*e);
@@ -100,28 +109,9 @@ void PeintureDeFond::boucle() {
         tableau->commande = *c;
         const int largeur = std::max(1, c->largeur), hauteur = std::max(1, c->hauteur);
         tableau->surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, largeur, hauteur);
-        bool fini = false;
-        if (c->dessin && cairo_surface_status(tableau->surface) == CAIRO_STATUS_SUCCESS) {
-            auto cr = Cairo::RefPtr<Cairo::Context>(
-                new Cairo::Context(cairo_create(tableau->surface), true));
-            cairo_set_source_rgb(cr->cobj(), 1, 1, 1);
-            cairo_paint(cr->cobj());
-            std::ostringstream texte;
-            Trace trace(texte);
-            peintre_->setTrace(c->trace ? &trace : nullptr);
-            // Each picture has its own budget for decoding new raster images.
-            peintre_->cacheImages().nouvelleRepeinte();
-            const CalquesMasques aucun;
-            peintre_->setPresentation(c->presentation);
-            fini = peintre_->peindreMasques(cr, *c->dessin, c->vue, hauteur,
-                                            Zone{0, 0, double(largeur), double(hauteur)},
-                                            c->masques ? *c->masques : aucun);
-            peintre_->setTrace(nullptr);
-            trace.vider();
-            tableau->trace = texte.str();
-            tableau->complet = !peintre_->estTronque();
-            cr->get_target()->flush();
-        }
+        const bool fini = c->dessin &&
+                          cairo_surface_status(tableau->surface) == CAIRO_STATUS_SUCCESS &&
+                          peindre(*c, *tableau, largeur, hauteur);
 
         l.lock();
         occupe_ = false;
@@ -133,4 +123,60 @@ void PeintureDeFond::boucle() {
         }
         if (!demande_) fini_.notify_all();
     }
+}
+
+bool PeintureDeFond::peindre(const Commande& c, Tableau& tableau, int largeur, int hauteur) {
+    auto cr =
+        Cairo::RefPtr<Cairo::Context>(new Cairo::Context(cairo_create(tableau.surface), true));
+    cairo_set_source_rgb(cr->cobj(), 1, 1, 1);
+    cairo_paint(cr->cobj());
+    std::ostringstream texte;
+    Trace trace(texte);
+    // Each picture has its own budget for decoding new raster images.
+    peintre_->cacheImages().nouvelleRepeinte();
+    const CalquesMasques aucun;
+    peintre_->setPresentation(c.presentation);
+    const int bandes = c.progressive ? kBandesProgressives : 1;
+    bool fini = true, complet = true;
+    for (int i = 0; i < bandes && fini; ++i) {
+        const int y0 = hauteur * i / bandes, y1 = hauteur * (i + 1) / bandes;
+        // The trace, which does not depend on the view, with the first band.
+        peintre_->setTrace(c.trace && i == 0 ? &trace : nullptr);
+        fini = peintre_->peindreMasques(cr, *c.dessin, c.vue, hauteur,
+                                        Zone{0, double(y0), double(largeur), double(y1 - y0)},
+                                        c.masques ? *c.masques : aucun);
+        complet = complet && !peintre_->estTronque();
+        if (fini && bandes > 1 && i + 1 < bandes) livrerBande(tableau, y0, y1);
+    }
+    peintre_->setTrace(nullptr);
+    trace.vider();
+    tableau.trace = texte.str();
+    tableau.complet = complet;
+    cr->get_target()->flush();
+    return fini;
+}
+
+void PeintureDeFond::livrerBande(const Tableau& tableau, int y0, int y1) {
+    cairo_surface_flush(tableau.surface);
+    const int largeur = cairo_image_surface_get_width(tableau.surface);
+    auto bande = std::make_unique<Bande>();
+    bande->commande = tableau.commande;
+    bande->y = y0;
+    bande->surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, largeur, std::max(1, y1 - y0));
+    if (cairo_surface_status(bande->surface) != CAIRO_STATUS_SUCCESS) return;
+    const int pas = cairo_image_surface_get_stride(tableau.surface);
+    const int pasBande = cairo_image_surface_get_stride(bande->surface);
+    const unsigned char* source = cairo_image_surface_get_data(tableau.surface);
+    unsigned char* cible = cairo_image_surface_get_data(bande->surface);
+    for (int y = y0; y < y1; ++y)
+        std::memcpy(cible + static_cast<std::size_t>(y - y0) * pasBande,
+                    source + static_cast<std::size_t>(y) * pas,
+                    static_cast<std::size_t>(largeur) * 4);
+    cairo_surface_mark_dirty(bande->surface);
+    {
+        std::lock_guard<std::mutex> l(verrou_);
+        if (annulation_) return;
+        bandes_.push_back(std::move(bande));
+    }
+    pret_();
 }

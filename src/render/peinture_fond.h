@@ -21,6 +21,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "model/dessin.h"
 #include "render/parcours.h"
@@ -38,6 +39,11 @@ struct Commande {
     std::shared_ptr<const CalquesMasques> masques;
     // Whether the picture's paint trace is wanted.
     bool trace = true;
+    // Painted as kBandesProgressives bands of rows, top to bottom, each
+    // handed over as soon as it is finished (Bande): for a pane that has
+    // nothing of the drawing to show meanwhile. Not part of what the
+    // picture shows: left out of the comparisons.
+    bool progressive = false;
     // The layout shown (see Peintre::setPresentation).
     std::size_t presentation = 0;
 
@@ -66,8 +72,24 @@ struct Tableau {
     }
 };
 
+// A finished part of a picture being painted: its rows from `y` down.
+struct Bande {
+    Commande commande;
+    int y = 0;
+    cairo_surface_t* surface = nullptr;
+
+    Bande() = default;
+    Bande(const Bande&) = delete;
+    Bande& operator=(const Bande&) = delete;
+    ~Bande() {
+        if (surface) cairo_surface_destroy(surface);
+    }
+};
+
 class PeintureDeFond {
   public:
+    static constexpr int kBandesProgressives = 4;
+
     PeintureDeFond(OptionsPeinture options, std::function<void()> pret);
     ~PeintureDeFond();
     PeintureDeFond(const PeintureDeFond&) = delete;
@@ -79,6 +101,9 @@ class PeintureDeFond {
     void annuler();
     // The newest finished picture not yet taken, or null.
     std::unique_ptr<Tableau> prendre();
+    // The bands of the progressive picture in progress finished since the
+    // last call (`pret` is called after each).
+    std::vector<std::unique_ptr<Bande>> prendreBandes();
     // Whether a paint is asked for or running.
     bool enCours() const;
     // The share of the drawing's objects met by the paint in progress
@@ -94,6 +119,11 @@ class PeintureDeFond {
 
   private:
     void boucle();
+    // Paints `c` into `tableau`, in bands when it is progressive; false
+    // when stopped.
+    bool peindre(const Commande& c, Tableau& tableau, int largeur, int hauteur);
+    // Hands over the rows [y0, y1) of `tableau` as a band.
+    void livrerBande(const Tableau& tableau, int y0, int y1);
 
     std::function<void()> pret_;
     std::unique_ptr<Peintre> peintre_;
@@ -104,6 +134,7 @@ class PeintureDeFond {
     bool occupe_ = false;                // a paint runs
     bool arret_ = false;
     std::unique_ptr<Tableau> resultat_;
+    std::vector<std::unique_ptr<Bande>> bandes_;
     std::atomic<bool> annulation_{false};
     std::atomic<std::uint64_t> progression_{0};
     std::atomic<double> total_{0};

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "model/decoupe.h"
 #include "model/disposition.h"
 #include "model/objects.h"
 
@@ -331,44 +332,6 @@ void RenduCairo::polyligne(const PointPlan* p, std::size_t n, bool fermee, const
     ajouteAuLot();
 }
 
-namespace {
-
-// Cuts a closed polygon to the rectangle (Sutherland-Hodgman), side by side;
-// the even-odd filling of polygons so cut is that of the polygons within it.
-void couperPolygone(std::vector<PointPlan>& p, std::vector<PointPlan>& tampon, double x0, double y0,
-                    double x1, double y1) {
-    auto cote = [&](int k, const PointPlan& q) {
-        switch (k) {
-            case 0:
-                return q.x >= x0;
-            case 1:
-                return q.x <= x1;
-            case 2:
-                return q.y >= y0;
-            default:
-                return q.y <= y1;
-        }
-    };
-    auto croisement = [&](int k, const PointPlan& a, const PointPlan& b) {
-        const double limite = k == 0 ? x0 : k == 1 ? x1 : k == 2 ? y0 : y1;
-        const double t = k < 2 ? (limite - a.x) / (b.x - a.x) : (limite - a.y) / (b.y - a.y);
-        return PointPlan{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
-    };
-    for (int k = 0; k < 4 && !p.empty(); ++k) {
-        tampon.clear();
-        for (std::size_t i = 0; i < p.size(); ++i) {
-            const PointPlan& a = p[i];
-            const PointPlan& b = p[(i + 1) % p.size()];
-            const bool ia = cote(k, a), ib = cote(k, b);
-            if (ia) tampon.push_back(a);
-            if (ia != ib) tampon.push_back(croisement(k, a, b));
-        }
-        p.swap(tampon);
-    }
-}
-
-}  // namespace
-
 void RenduCairo::remplir(const PointPlan* p, const std::size_t* tailles, std::size_t contours,
                          const CouleurRVB& couleur, RegleRemplissage regle) {
     // Filled on their own (the even-odd rule of one shape must not meet
@@ -391,7 +354,7 @@ void RenduCairo::remplir(const PointPlan* p, const std::size_t* tailles, std::si
             loin = std::max({loin, std::fabs(q[i].x), std::fabs(q[i].y)});
         if (loin > kLoin) {
             coupe_.assign(q, q + n);
-            couperPolygone(coupe_, tampon_, zx0_, zy0_, zx1_, zy1_);
+            couperPolygone(coupe_, tampon_, Boite{zx0_, zy0_, zx1_, zy1_});
             if (coupe_.size() < 3) continue;
             q = coupe_.data();
             cairo_move_to(cr_, q[0].x, q[0].y);
@@ -412,29 +375,14 @@ void RenduCairo::remplir(const PointPlan* p, const std::size_t* tailles, std::si
 void RenduCairo::segment(double x1, double y1, double x2, double y2, const Trait& trait) {
     double decalage = 0;
     if (std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) > kLoin) {
-        // Cut the segment to the clip (Liang-Barsky) so that its ends fit
-        // cairo's numbers; the dashes start where the cut end would be.
-        double t0 = 0, t1 = 1;
-        const double dx = x2 - x1, dy = y2 - y1;
-        const double p[4] = {-dx, dx, -dy, dy};
-        const double q[4] = {x1 - zx0_, zx1_ - x1, y1 - zy0_, zy1_ - y1};
-        for (int i = 0; i < 4; ++i) {
-            if (p[i] == 0) {
-                if (q[i] < 0) return;
-                continue;
-            }
-            const double t = q[i] / p[i];
-            if (p[i] < 0)
-                t0 = std::max(t0, t);
-            else
-                t1 = std::min(t1, t);
-        }
-        if (t0 >= t1) return;
-        decalage = t0 * std::hypot(dx, dy);
-        x2 = x1 + t1 * dx;
-        y2 = y1 + t1 * dy;
-        x1 = x1 + t0 * dx;
-        y1 = y1 + t0 * dy;
+        // Cut the segment to the clip so that its ends fit cairo's
+        // numbers; the dashes start where the cut end would be.
+        PointPlan a{x1, y1}, b{x2, y2};
+        const double longueur = std::hypot(x2 - x1, y2 - y1);
+        double t0 = 0;
+        if (!couperSegment(Boite{zx0_, zy0_, zx1_, zy1_}, a, b, t0)) return;
+        decalage = t0 * longueur;
+        x1 = a.x, y1 = a.y, x2 = b.x, y2 = b.y;
     }
     if (directs_) {
         // Drawn at once, after what cairo still holds back.

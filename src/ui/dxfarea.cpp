@@ -198,6 +198,8 @@ Commande DXFArea::commandeCourante() const {
     // No paint trace once the log can take no more.
     const auto* journal = dynamic_cast<const TamponJournal*>(sortie.rdbuf());
     c.trace = !(journal && journal->tronque());
+    // Nothing of this drawing to show meanwhile: shown band by band.
+    c.progressive = !dessinRelu && !(copieServeur && commandeServeur.dessin == dessin);
     return c;
 }
 
@@ -217,7 +219,29 @@ bool DXFArea::surProgression() {
     return atelier.enCours();
 }
 
+void DXFArea::montrerBandes() {
+    Glib::RefPtr<Gdk::Window> fenetre = get_window();
+    for (const std::unique_ptr<Bande>& b : atelier.prendreBandes()) {
+        if (!fenetre || b->commande != demandee) continue;
+        const int l = std::max(1, b->commande.largeur), h = std::max(1, b->commande.hauteur);
+        if (!partiel || commandePartielle != b->commande) {
+            partiel = Gdk::Pixmap::create(fenetre, l, h);
+            commandePartielle = b->commande;
+            Cairo::RefPtr<Cairo::Context> cr = partiel->create_cairo_context();
+            cairo_set_source_rgb(cr->cobj(), 1, 1, 1);
+            cairo_paint(cr->cobj());
+        }
+        Cairo::RefPtr<Cairo::Context> cr = partiel->create_cairo_context();
+        cairo_set_source_surface(cr->cobj(), b->surface, 0, b->y);
+        cairo_set_operator(cr->cobj(), CAIRO_OPERATOR_SOURCE);
+        cairo_rectangle(cr->cobj(), 0, b->y, l, cairo_image_surface_get_height(b->surface));
+        cairo_fill(cr->cobj());
+        queue_draw_area(0, b->y, l, cairo_image_surface_get_height(b->surface));
+    }
+}
+
 void DXFArea::surTableauPret() {
+    montrerBandes();
     std::unique_ptr<Tableau> t = atelier.prendre();
     if (!t) return;
     sortie.write(t->trace.data(), static_cast<std::streamsize>(t->trace.size()));
@@ -259,6 +283,7 @@ bool DXFArea::envoyerBande() {
     copieServeur = envoi;
     commandeServeur = tableau->commande;
     envoi.reset();
+    partiel.reset();
     aEnvoyer = false;
     queue_draw();
     return false;
@@ -292,6 +317,11 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
     demarrerEnvoi();
     if (copieServeur && commandeServeur == c) {
         gdk_cairo_set_source_pixmap(k, copieServeur->gobj(), 0, 0);
+        cairo_paint(k);
+        return true;
+    }
+    if (partiel && commandePartielle == c) {
+        gdk_cairo_set_source_pixmap(k, partiel->gobj(), 0, 0);
         cairo_paint(k);
         return true;
     }

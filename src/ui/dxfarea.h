@@ -168,6 +168,11 @@ class DXFArea : public Gtk::DrawingArea {
     // The next one, sent a band of rows per turn of the main loop (which
     // stays free for events meanwhile), shown once whole.
     Glib::RefPtr<Gdk::Pixmap> envoi;
+    // The bands of a progressive picture already painted (the rest white),
+    // shown until the picture is whole, and the picture they belong to.
+    Glib::RefPtr<Gdk::Pixmap> partiel;
+    Commande commandePartielle;
+    void montrerBandes();
     int lignesEnvoyees = 0;
     bool aEnvoyer = false;
     sigc::connection envoiEnCours;

@@ -10,6 +10,7 @@
 #include "import/dxfhandler.h"
 #include "import/lecture.h"
 #include "model/courbes.h"
+#include "model/decoupe.h"
 #include "model/etendue.h"
 #include "model/multileader.h"
 #include "support/dxf.h"
@@ -331,4 +332,38 @@ TEST(Etendue, NouveauxGenres) {
     Boite e = etendueEllipse({0, 0}, {2, 0}, {0, 1}, 0, 2 * 3.141592653589793);
     EXPECT_NEAR(e.x0, -2, 1e-12);
     EXPECT_NEAR(e.y1, 1, 1e-12);
+}
+
+TEST(Decoupe, SegmentsPolylignesEtArcsALaZone) {
+    const Boite zone{-1, -1, 1, 1};
+    PointPlan a{-3, 0}, b{3, 0};
+    double t0 = -1;
+    ASSERT_TRUE(couperSegment(zone, a, b, t0));
+    EXPECT_EQ(t0, 1.0 / 3);
+    EXPECT_EQ(a.x, -1);
+    EXPECT_EQ(b.x, 1);
+    a = {2, 2}, b = {3, -3};
+    EXPECT_FALSE(couperSegment(zone, a, b, t0));
+    // A polyline in and out and in again: two runs, each with the length
+    // before it.
+    const PointPlan p[] = {{-2, 0}, {0, 0}, {0, 5}, {0.5, 5}, {0.5, 0}};
+    std::vector<PointPlan> sortie;
+    std::vector<Troncon> troncons;
+    couperPolyligne(p, 5, false, zone, sortie, troncons);
+    ASSERT_EQ(troncons.size(), 2u);
+    EXPECT_EQ(troncons[0].nombre, 3u);
+    EXPECT_EQ(troncons[0].avant, 1);
+    EXPECT_EQ(sortie[2].y, 1);
+    EXPECT_EQ(troncons[1].avant, 11.5);
+    EXPECT_EQ(sortie[troncons[1].debut + troncons[1].nombre - 1].y, 0);
+    // The unit circle right of x = 0.5: its turn from 0 cut at pi / 3.
+    std::vector<Plage> plages;
+    couperArc(Matrice{}, 0, kDeuxPi, Boite{0.5, -2, 2, 2}, plages);
+    ASSERT_EQ(plages.size(), 2u);
+    EXPECT_NEAR(plages[0].fin, kPi / 3, 1e-12);
+    EXPECT_NEAR(plages[1].debut, 5 * kPi / 3, 1e-12);
+    EXPECT_EQ(plages[1].fin, kDeuxPi);
+    EXPECT_NEAR(longueurArc(Matrice::echelle(2, 2), 0, 1), 2, 1e-12);
+    // An ellipse of axes 2 and 1: its perimeter.
+    EXPECT_NEAR(longueurArc(Matrice::echelle(2, 1), 0, kDeuxPi), 9.688448220547675, 1e-9);
 }

@@ -10,6 +10,7 @@
 #include "render/parcours.h"
 #include "render/trace_dessin.h"
 #include "support/dxf.h"
+#include "support/hostiles.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ struct Primitive {
     std::vector<PointPlan> points;
     const MotifTirets* motif = nullptr;
     double echelleTirets = 1;
+    double depart = 0;
 };
 
 class RenduEnregistre : public Rendu {
@@ -39,7 +41,8 @@ class RenduEnregistre : public Rendu {
                          {},
                          {},
                          t.tirets,
-                         t.echelleTirets});
+                         t.echelleTirets,
+                         t.departTirets});
     }
     void arc(const Matrice& m, double cx, double cy, double r, double, double,
              const Trait& t) override {
@@ -428,4 +431,74 @@ TEST(Parcours, PointsSelonPdmodeEtPdsize) {
             EXPECT_EQ(r[0].x2, k.demi);  // the circle's radius
         }
     }
+}
+
+TEST(Parcours, TraitsCoupesALaZoneAvecLeursTirets) {
+    // 1,000 dashed lines 4,000 units long through a zone of 2 by 2: what is
+    // handed over lies within it, its dashes where the whole line has them.
+    Parcours p;
+    p.setZone(-1, -1, 1, 1);
+    const auto recus = parcourir(hostiles::lignesParUnPoint(1000, 4000, "CACHE"), nullptr, &p);
+    ASSERT_EQ(recus.size(), 1000u);
+    for (const Primitive& r : recus)
+        EXPECT_LE(std::max({std::fabs(r.x1), std::fabs(r.y1), std::fabs(r.x2), std::fabs(r.y2)}),
+                  1 + 1e-9);
+    EXPECT_NEAR(recus[0].depart, 1999, 1e-9);
+    // A circle whose radius is beyond what the backend takes: the chords
+    // of what is seen.
+    const auto cercle = parcourir(dxf::entites(dxf::cercle(1e7, 0, 1e7)), nullptr, &p);
+    ASSERT_EQ(cercle.size(), 1u);
+    EXPECT_EQ(cercle[0].genre, "polyligne");
+    EXPECT_NEAR(cercle[0].x1, 0, 1e-6);
+    EXPECT_NEAR(cercle[0].y1, 1, 1e-6);
+}
+
+TEST(Parcours, InsertionMultipleBorneeParLesPixelsDeLaZone) {
+    // 2^31 x 2^31 copies: those that meet a zone of 100 x 100 pixels are
+    // met, each a stroke; packed under a pixel apart, one in so many; each
+    // under a pixel, more than pixels, one block.
+    const int n = 2147483647;
+    Parcours p;
+    p.setZone(0, 0, 100, 100);
+    std::ostringstream erreurs;
+    p.setErreurs(erreurs);
+    auto recus = parcourir(hostiles::minsert(n, n, 1), nullptr, &p);
+    EXPECT_EQ(recus.size(), 100u * 100);
+    EXPECT_FALSE(p.estTronque());
+    recus = parcourir(hostiles::minsert(n, n, 0.001), nullptr, &p);
+    EXPECT_LE(recus.size(), 1u << 16);
+    EXPECT_TRUE(p.estTronque());
+    EXPECT_EQ(erreurs.str(),
+              "Insertion multiple trop dense : une copie sur 152881 est dessinee.\n");
+    recus = parcourir(hostiles::minsert(n, n, 0.25, 0.5), nullptr, &p);
+    ASSERT_EQ(recus.size(), 2u);
+    EXPECT_EQ(recus[0].genre, "remplir");
+    EXPECT_EQ(recus[1].genre, "polyligne");
+}
+
+TEST(Parcours, UnLongCheminSArreteAuDrapeauDAnnulation) {
+    // A spline of 20,000 zig-zagging control points: handed over in pieces
+    // of at most kPointsMorceau points, the walk stops within one once its
+    // flag is set, in the middle of the entity.
+    struct RenduAnnule : RenduEnregistre {
+        std::atomic<bool> annulation{false};
+        void polyligne(const PointPlan* p, std::size_t n, bool f, const Trait& t) override {
+            EXPECT_LE(n, Parcours::kPointsMorceau);
+            RenduEnregistre::polyligne(p, n, f, t);
+            annulation = true;
+        }
+    };
+    std::ostringstream importation;
+    DXFHandler handler(importation);
+    std::istringstream flux(hostiles::splineZigZag(20000));
+    ASSERT_TRUE(lireDXF(flux, handler).utilisable());
+    RenduAnnule rendu;
+    Parcours p;
+    EXPECT_TRUE(p.parcourir(*handler.getDessin(), Matrice{}, rendu));
+    EXPECT_GT(rendu.recus.size(), 10u);
+    rendu.recus.clear();
+    rendu.annulation = false;
+    p.setAnnulation(&rendu.annulation);
+    EXPECT_FALSE(p.parcourir(*handler.getDessin(), Matrice{}, rendu));
+    EXPECT_EQ(rendu.recus.size(), 1u);
 }

@@ -12,13 +12,15 @@
 #include "import/lecture.h"
 #include "render/peintre.h"
 #include "render/peinture_fond.h"
+#include "import/lecture_fond.h"
 #include "support/dxf.h"
+#include "support/fichiers.h"
 
 namespace {
 
 // Many lines, arcs and insertions across the picture: long enough to paint
 // that a paint can be stopped half-way.
-std::shared_ptr<const Dessin> dessinCharge() {
+std::string texteCharge() {
     std::string blocs = dxf::bloc("R", 0, 0, dxf::cercle(0, 0, 3) + dxf::ligne(-3, -3, 3, 3));
     std::string e;
     for (int i = 0; i < 20000; ++i) {
@@ -26,9 +28,13 @@ std::shared_ptr<const Dessin> dessinCharge() {
         e += dxf::ligne(x, y, x + 13, y + (i % 7), {"0", 1 + i % 6, i % 5 ? "" : "DASHED"});
         if (i % 10 == 0) e += dxf::insert("R", x, y, 1, 1, i % 90);
     }
+    return dxf::fichier(dxf::blocs(blocs) + dxf::section("ENTITIES", e));
+}
+
+std::shared_ptr<const Dessin> dessinCharge() {
     std::ostringstream trace;
     DXFHandler h(trace);
-    std::istringstream flux(dxf::fichier(dxf::blocs(blocs) + dxf::section("ENTITIES", e)));
+    std::istringstream flux(texteCharge());
     EXPECT_TRUE(lireDXF(flux, h).utilisable());
     return h.getDessin();
 }
@@ -116,4 +122,43 @@ TEST(PeintureDeFond, UneAnnulationNeLaisseNiTableauNiTrace) {
     EXPECT_EQ(atelier.prendre(), nullptr);
     EXPECT_EQ(prets, 0);
     EXPECT_LT(atelier.progression(), 0);
+}
+
+TEST(PeintureDeFond, LectureDeFondPendantUnePeintureEnBandes) {
+    // A file read twice on the reading thread (the first reading stopped by
+    // the second) while a picture is painted band by band.
+    DossierTemporaire dossier;
+    const std::string chemin = dossier.ecrire("plan.dxf", texteCharge());
+    std::ostringstream traceSeule;
+    ASSERT_TRUE(lireDessin(chemin, traceSeule).dessin);
+    Commande c = commande(dessinCharge());
+    c.progressive = true;
+    std::string traceReference;
+    cairo_surface_t* ref = reference(c, traceReference);
+
+    PeintureDeFond atelier(OptionsPeinture{}, [] {});
+    atelier.demander(c);
+    std::atomic<int> lues{0};
+    LectureDeFond lecteur([&] { ++lues; });
+    lecteur.lire(chemin);
+    lecteur.lire(chemin);
+    std::string trace;
+    while (lecteur.enCours() && !lues) trace += lecteur.prendreTrace();
+    std::unique_ptr<Lu> lu = lecteur.prendre();
+    trace += lecteur.prendreTrace();
+    ASSERT_NE(lu, nullptr);
+    ASSERT_TRUE(lu->lecture.dessin);
+    EXPECT_EQ(lu->lecture.dessin->getBlocRoot().getLignes().size(), 20000u);
+    EXPECT_EQ(lues, 1);
+    // The stopped reading's lines, then the whole reading's, in order.
+    ASSERT_GE(trace.size(), traceSeule.str().size());
+    EXPECT_TRUE(trace.substr(trace.size() - traceSeule.str().size()) == traceSeule.str());
+
+    atelier.attendre();
+    const std::unique_ptr<Tableau> t = atelier.prendre();
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(atelier.prendreBandes().size(), PeintureDeFond::kBandesProgressives - 1u);
+    EXPECT_TRUE(memesPixels(t->surface, ref));
+    EXPECT_TRUE(t->trace == traceReference);
+    cairo_surface_destroy(ref);
 }

@@ -10,6 +10,7 @@
 
 #include "support/dxf.h"
 #include "support/fichiers.h"
+#include "support/hostiles.h"
 
 namespace fs = std::filesystem;
 
@@ -197,5 +198,20 @@ TEST(TarsinRenderSortie, BorneDeMemoireSansPlantage) {
         EXPECT_EQ(e.statut, 1) << mio << e.erreurs;
         EXPECT_NE(e.erreurs.find("memoire"), std::string::npos) << mio << e.erreurs;
         EXPECT_EQ(contenu(d.chemin()), seul) << mio;
+    }
+}
+
+// 1,000 lines 2 million pixels long in a line type of a period of 3.75
+// pixels: cut to the view, their dashes as cairo's dash arrays; the files
+// stay small (cairo once ran out of memory on them).
+TEST(TarsinRenderSortie, TiretsFinsEnPdfEtSvg) {
+    DossierTemporaire d;
+    const std::string dessin =
+        d.ecrire("fin.dxf", hostiles::lignesParUnPoint(1000, 4010, "FIN", 0.0075));
+    for (const std::string nom : {"/v.pdf", "/v.svg"}) {
+        const Execution e =
+            rendre({"--quiet", "--window", "-1", "-1", "1", "1", dessin, d.chemin() + nom});
+        EXPECT_EQ(e.statut, 0) << e.erreurs;
+        EXPECT_LT(fs::file_size(d.chemin() + nom), 1u << 20) << nom;
     }
 }

@@ -227,6 +227,7 @@ TEST_F(FichiersTarsin, FichiersDeposesEtRecents) {
         ASSERT_TRUE(gtk_selection_data_set_uris(&donnees, liste.data()));
         g_signal_emit_by_name(t.gobj(), "drag-data-received", nullptr, 10, 10, &donnees, 0u, 0u);
         g_free(donnees.data);
+        attendre([&] { return !t.lectureEnCours(); });
     };
 
     // A file from elsewhere opens nothing.

@@ -2,8 +2,11 @@
 // benchmarks rather than committed.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
+
+#include "support/dxf.h"
 
 namespace hostiles {
 
@@ -76,6 +79,51 @@ inline std::string mtextOrdinaire(std::size_t octets) {
     for (std::size_t i = 0; t.size() < octets; ++i)
         t += i % 40 == 39 ? "\\P" : kMots[i % (sizeof kMots / sizeof *kMots)];
     return t.substr(0, octets);
+}
+
+// `n` lines through the origin, each `longueur` long, of line type `type`
+// ("" continuous): zoomed in to a few units, millions of pixels each. With
+// a `periode`, the file defines the type: a dash of two thirds of it, a
+// gap of one third.
+inline std::string lignesParUnPoint(int n, double longueur, const std::string& type = "",
+                                    double periode = 0) {
+    using dxf::paire;
+    const std::string tables =
+        periode > 0 ? dxf::section("TABLES", paire(0, "TABLE") + paire(2, "LTYPE") +
+                                                 paire(0, "LTYPE") + paire(2, type) + paire(70, 0) +
+                                                 paire(72, 65) + paire(73, 2) + paire(40, periode) +
+                                                 paire(49, periode * 2 / 3) +
+                                                 paire(49, -periode / 3) + paire(0, "ENDTAB"))
+                    : "";
+    std::string e;
+    for (int i = 0; i < n; ++i) {
+        const double a = 3.141592653589793 * i / n, c = std::cos(a) * longueur / 2,
+                     s = std::sin(a) * longueur / 2;
+        e += dxf::ligne(-c, -s, c, s, {"0", 256, type});
+    }
+    return dxf::fichier(tables + dxf::section("ENTITIES", e));
+}
+
+// One SPLINE of `n` control points zig-zagging across a rectangle 100
+// units wide and `hauteur` high (knots left to the reader).
+inline std::string splineZigZag(int n, double hauteur = 100) {
+    std::string e = dxf::paire(0, "SPLINE") + dxf::paire(8, "0") + dxf::paire(70, 8) +
+                    dxf::paire(71, 3) + dxf::paire(72, 0) + dxf::paire(73, n);
+    for (int i = 0; i < n; ++i)
+        e += dxf::paire(10, 100.0 * i / n) + dxf::paire(20, i % 2 ? hauteur : 0.0) +
+             dxf::paire(30, 0.0);
+    return dxf::entites(e);
+}
+
+// A MINSERT of a block holding one line `taille` units long on each axis,
+// `colonnes` x `lignes` copies `pas` units apart.
+inline std::string minsert(int colonnes, int lignes, double pas, double taille = 1) {
+    const std::string bloc = dxf::bloc("B", 0, 0, dxf::ligne(0, 0, taille, taille));
+    const std::string m = dxf::paire(0, "INSERT") + dxf::paire(8, "0") + dxf::paire(2, "B") +
+                          dxf::paire(10, 0.0) + dxf::paire(20, 0.0) + dxf::paire(30, 0.0) +
+                          dxf::paire(70, colonnes) + dxf::paire(71, lignes) + dxf::paire(44, pas) +
+                          dxf::paire(45, pas);
+    return dxf::fichier(dxf::blocs(bloc) + dxf::section("ENTITIES", m));
 }
 
 }  // namespace hostiles
