@@ -138,6 +138,13 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
         action->connect_proxy(*bouton);
         boiteCommandes.pack_start(*bouton, Gtk::PACK_SHRINK);
     }
+    // The layouts of a drawing that has some, at the end of that row.
+    choixPresentation.set_no_show_all(true);
+    choixPresentation.set_sensitive(false);
+    choixPresentation.set_tooltip_text("Présentation affichée : l'espace objet ou une feuille");
+    choixPresentation.signal_changed().connect(
+        sigc::mem_fun(*this, &Tarsin::on_choix_presentation_changed));
+    boiteCommandes.pack_start(choixPresentation);
     colonneGauche.pack_start(boiteCommandes, Gtk::PACK_SHRINK);
     colonneGauche.pack_start(outils.barre(), Gtk::PACK_SHRINK);
     colonneGauche.set_size_request(300, -1);
@@ -202,13 +209,7 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
                 dessin.figerVue();
                 return false;
             });
-    choixPresentation.set_no_show_all(true);
-    choixPresentation.set_tooltip_text("Présentation affichée : l'espace objet ou une feuille");
-    choixPresentation.signal_changed().connect(
-        sigc::mem_fun(*this, &Tarsin::on_choix_presentation_changed));
-    boiteDessin.pack_start(choixPresentation, Gtk::PACK_SHRINK);
-    boiteDessin.pack_start(defilDessin);
-    boitePrincipale.pack_start(boiteDessin);
+    boitePrincipale.pack_start(defilDessin);
     boiteFenetre.pack_start(boitePrincipale);
     boiteFenetre.pack_start(barreEtat, Gtk::PACK_SHRINK);
     dessin.signal_pointeur().connect(sigc::mem_fun(*this, &Tarsin::on_dessin_pointeur));
@@ -385,6 +386,7 @@ void Tarsin::remplirPresentations() {
     for (const std::string& nom : noms) choixPresentation.append_text(nom);
     choixPresentation.set_active(static_cast<int>(dessin.getPresentation()));
     choixPresentation.set_visible(noms.size() > 1);
+    choixPresentation.set_sensitive(true);
     remplissagePresentations = false;
 }
 

@@ -142,7 +142,7 @@ class Tarsin : public FenetreVisionneuse {
     void signaler(const std::string& message);
     // The name of the open drawing's file, for the user.
     std::string nomDessin() const;
-    // Lists the open drawing's layouts above the drawing pane (hidden when
+    // Lists the open drawing's layouts beside "Imprimer" (hidden when
     // it has none), the one shown chosen.
     void remplirPresentations();
 
@@ -190,7 +190,6 @@ class Tarsin : public FenetreVisionneuse {
     bool derniereLue = false;
     // Said once the drawing being read is shown.
     std::string messageOuverture;
-    Gtk::VBox boiteDessin;
     Gtk::ComboBoxText choixPresentation;
     bool remplissagePresentations = false;
     OutilsDessin outils;

@@ -207,6 +207,20 @@ TEST_F(FenetreTarsin, ArbreDesWidgets) {
     EXPECT_FALSE(t.get_visible());
 }
 
+TEST_F(FenetreTarsin, PresentationsListeesEtChoisies) {
+    Gtk::ComboBoxText& liste = A::presentations(t);
+    ASSERT_TRUE(t.ouvrir(dossier.ecrire("plan.dxf", dessinAvecCalques({"a"}))));
+    EXPECT_FALSE(liste.get_visible());
+    ASSERT_TRUE(t.ouvrir(source("tests/references/presentations-plan.dxf")));
+    EXPECT_TRUE(liste.get_visible());
+    EXPECT_EQ(liste.get_active_text(), "Objet");
+    liste.set_active(2);
+    EXPECT_EQ(A::dessin(t).getPresentation(), 2u);
+    // Read anew, the drawing keeps the layout shown.
+    ASSERT_TRUE(t.recharger());
+    EXPECT_EQ(liste.get_active_text(), "Detail");
+}
+
 TEST_F(FenetreTarsin, ArbreDesCalquesEnOrdreDOctets) {
     const std::string plan = dossier.ecrire("plan.DXF", dessinAvecCalques({"b", "A", "a"}));
     dossier.ecrire("plan.ann", "0:0 Fissure\nFissure au pied du mur\n2:0 Regard\nA deplacer\n");
