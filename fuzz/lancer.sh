@@ -18,7 +18,8 @@ shift $(($# < 2 ? $# : 2))
 nouveaux="$dossier/nouveaux"
 mkdir -p "$dossier/artefacts" "$nouveaux"
 # Fontconfig keeps the fonts it has looked up until the process ends.
-export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+cat tests/lsan.supp fuzz/lsan.supp > "$dossier/lsan.supp"
+export LSAN_OPTIONS="suppressions=$PWD/$dossier/lsan.supp:print_suppressions=0"
 "$dossier/fuzz/fuzz_lecture" -max_total_time="$secondes" -timeout=10 -rss_limit_mb=2048 \
     -max_len=65536 -print_final_stats=1 -artifact_prefix="$dossier/artefacts/" \
     -dict=fuzz/dxf.dict "$@" "$nouveaux" fuzz/corpus tests/regressions
