@@ -49,10 +49,7 @@ struct Mesures {
 Mesures& mesures() {
     static Mesures m;
     if (m.dessin) return m;
-    const char* n = std::getenv("TARSIN_BENCH_N");
-    const char* dossier = std::getenv("TARSIN_BENCH_DIR");
-    const std::string chemin = fichierDXFSynthetique(dossier && *dossier ? dossier : "/tmp",
-                                                     n && *n ? std::atol(n) : 1000000);
+    const std::string chemin = fichierDXFDuBanc();
     std::ofstream rien;
     rien.setstate(std::ios::badbit);
     const double avant = resident();

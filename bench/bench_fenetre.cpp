@@ -59,10 +59,7 @@ long picImport(const std::string& chemin, const char* programme) {
 
 int main(int argc, char** argv) {
     Gtk::Main kit(argc, argv);
-    const char* dossier = std::getenv("TARSIN_BENCH_DIR");
-    const char* n = std::getenv("TARSIN_BENCH_N");
-    const std::string chemin = fichierDXFSynthetique(dossier && *dossier ? dossier : "/tmp",
-                                                     n && *n ? std::atol(n) : 1000000);
+    const std::string chemin = fichierDXFDuBanc();
     std::ofstream rien;
     rien.setstate(std::ios::badbit);
     LectureDessin lu = lireDessin(chemin, rien);

@@ -36,6 +36,7 @@
 #include <string>
 
 #include "generer_dxf.h"
+#include "surface_banc.h"
 #include "import/dxfhandler.h"
 #include "import/lecture.h"
 #include "model/trace.h"
@@ -79,21 +80,7 @@ Synthese& dessin(Melange melange = Melange::Ordinaire) {
     return d;
 }
 
-struct Surface {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kCote, kCote);
-    Cairo::RefPtr<Cairo::Context> cr{new Cairo::Context(cairo_create(s), true)};
-    ~Surface() {
-        cr.clear();
-        cairo_surface_destroy(s);
-    }
-    void blanchir() {
-        cairo_t* c = cr->cobj();
-        cairo_save(c);
-        cairo_set_source_rgb(c, 1, 1, 1);
-        cairo_paint(c);
-        cairo_restore(c);
-    }
-};
+using Surface = SurfaceBanc<kCote>;
 
 // The one-by-one painting, as the viewers used to do it: every primitive
 // built and stroked on its own with the insertion's transform as the user

@@ -36,6 +36,7 @@
 #include "model/trace.h"
 #include "render/parcours.h"
 #include "render/peintre.h"
+#include "surface_banc.h"
 
 namespace {
 
@@ -114,14 +115,7 @@ const Dessin& calques() {
     return *d;
 }
 
-struct Surface {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kCote, kCote);
-    Cairo::RefPtr<Cairo::Context> cr{new Cairo::Context(cairo_create(s), true)};
-    ~Surface() {
-        cr.clear();
-        cairo_surface_destroy(s);
-    }
-};
+using Surface = SurfaceBanc<kCote>;
 
 std::map<std::string, double> meilleurs;
 

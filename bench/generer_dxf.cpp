@@ -503,6 +503,13 @@ std::string fichierDXFSynthetique(const std::string& dossier, long n, std::uint6
     return genererFichierDXF(chemin, n, seed, melange) ? chemin : std::string();
 }
 
+std::string fichierDXFDuBanc() {
+    const char* dossier = std::getenv("TARSIN_BENCH_DIR");
+    const char* n = std::getenv("TARSIN_BENCH_N");
+    return fichierDXFSynthetique(dossier && *dossier ? dossier : "/tmp",
+                                 n && *n ? std::atol(n) : 1000000);
+}
+
 #ifdef GENERER_DXF_MAIN
 
 namespace {

@@ -40,3 +40,7 @@ std::string cheminDXFSynthetique(const std::string& dossier, long n, std::uint64
 // already there; returns its path, or an empty string on failure.
 std::string fichierDXFSynthetique(const std::string& dossier, long n, std::uint64_t seed = 1,
                                   Melange melange = Melange::Ordinaire);
+
+// The benchmarks' cached drawing: in $TARSIN_BENCH_DIR (default /tmp), of
+// $TARSIN_BENCH_N entities (default 1,000,000).
+std::string fichierDXFDuBanc();
