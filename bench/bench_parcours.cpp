@@ -31,7 +31,7 @@
 #include <sstream>
 #include <string>
 
-#include "import/lecture.h"
+#include "import/dxfhandler.h"
 #include "model/etendue.h"
 #include "model/trace.h"
 #include "render/parcours.h"

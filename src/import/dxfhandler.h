@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "import/codage.h"
+#include "import/lecture.h"
 #include "import/paires.h"
 #include "import/tri_entites.h"
 #include "model/dessin.h"
@@ -22,11 +23,7 @@
 
 class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
   public:
-    struct Options {
-        // The earlier viewer ignores IMAGE entities and image definitions:
-        // no trace line and nothing in the model.
-        bool images = true;
-    };
+    using Options = OptionsImport;
 
     explicit DXFHandler(std::ostream& sortie = std::cout);
     DXFHandler(std::ostream& sortie, Options options);

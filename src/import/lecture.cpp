@@ -117,7 +117,7 @@ ResultatLecture lireDXF(std::istream& flux, DXFHandler& handler, const std::stri
 }
 
 LectureDessin lireDessin(const std::string& chemin, std::ostream& trace,
-                         const DXFHandler::Options& options, SuiviLecture* suivi) {
+                         const OptionsImport& options, SuiviLecture* suivi) {
     DXFHandler handler(trace, options);
     LectureDessin l;
     l.resultat = lireDXF(chemin, handler, suivi);

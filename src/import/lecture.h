@@ -18,7 +18,15 @@
 #include <string>
 #include <string_view>
 
-#include "import/dxfhandler.h"
+class Dessin;
+class DXFHandler;
+
+// What an import takes beyond the file.
+struct OptionsImport {
+    // The earlier viewer ignores IMAGE entities and image definitions:
+    // no trace line and nothing in the model.
+    bool images = true;
+};
 
 struct ResultatLecture {
     enum Issue {
@@ -71,6 +79,8 @@ struct SuiviLecture {
     }
 };
 
+// The readings into a handler of one's own (tests, the reader below) need
+// import/dxfhandler.h; the drawing alone needs nothing of dxflib.
 // Reads the file at `chemin` through dxflib into `handler`, then writes out
 // the handler's buffered trace; `suivi`, when given, follows it.
 ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler,
@@ -90,4 +100,4 @@ struct LectureDessin {
 // Reads the file at `chemin` into a new drawing; the import trace goes to
 // `trace`.
 LectureDessin lireDessin(const std::string& chemin, std::ostream& trace = std::cout,
-                         const DXFHandler::Options& options = {}, SuiviLecture* suivi = nullptr);
+                         const OptionsImport& options = {}, SuiviLecture* suivi = nullptr);

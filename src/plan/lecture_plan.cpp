@@ -1,25 +1,24 @@
 #include "plan/lecture_plan.h"
 
-#include "import/dxfhandler.h"
+#include "model/dessin.h"
 
 void usage(std::ostream& sortie) { sortie << "\nUsage: test <DXF file>\n\n" << std::flush; }
 
-std::unique_ptr<DXFHandler> testReading(const char* path, ResultatLecture& lu, std::ostream& sortie,
-                                        std::ostream& erreurs) {
+std::shared_ptr<Dessin> testReading(const char* path, ResultatLecture& lu, std::ostream& sortie,
+                                    std::ostream& erreurs) {
     sortie << "Reading file " << path << "...\n" << std::flush;
-    DXFHandler::Options options;
+    OptionsImport options;
     options.images = false;
-    auto handler = std::make_unique<DXFHandler>(sortie, options);
-    lu = lireDXF(path, *handler);
+    LectureDessin lecture = lireDessin(path, sortie, options);
+    lu = lecture.resultat;
     if (lu.cause == ResultatLecture::Ouverture)
         erreurs << path << " could not be opened.\n" << std::flush;
     else if (!lu.message.empty())
         erreurs << lu.message << '\n' << std::flush;
-    return handler;
+    return lecture.dessin ? lecture.dessin : std::make_shared<Dessin>();
 }
 
-std::unique_ptr<DXFHandler> testReading(const char* path, std::ostream& sortie,
-                                        std::ostream& erreurs) {
+std::shared_ptr<Dessin> testReading(const char* path, std::ostream& sortie, std::ostream& erreurs) {
     ResultatLecture lu;
     return testReading(path, lu, sortie, erreurs);
 }

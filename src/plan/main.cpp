@@ -7,7 +7,6 @@
 
 #include "demarrage/icone.h"
 #include "demarrage/options.h"
-#include "import/dxfhandler.h"
 #include "model/trace.h"
 #include "plan/fenetre_plan.h"
 #include "plan/lecture_plan.h"
@@ -31,7 +30,7 @@ int main(int argc, char** argv) {
     }
     Trace::installerVidageSurSignal();
     ResultatLecture lu;
-    auto handler = testReading(argv[1], lu);
+    std::shared_ptr<const Dessin> dessinLu = testReading(argv[1], lu);
     // A refused file ends the program here, its message already written.
     if (lectureAbandonnee(lu)) return statutSortie(lu);
 
@@ -39,7 +38,7 @@ int main(int argc, char** argv) {
     FenetrePlan fenetre;
     fenetre.set_title("Plan");
     poserIcone(fenetre, cheminIcone());
-    DXFArea dessin(handler->getDessin(), echelle);
+    DXFArea dessin(dessinLu, echelle);
     fenetre.addArea(dessin);
     Gtk::Main::run(fenetre);
     return statutSortie(lu);

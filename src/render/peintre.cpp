@@ -1,7 +1,6 @@
 #include "render/peintre.h"
 
 #include <cairo.h>
-#include <dxflib/dl_codes.h>
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "import/couleurs_dxf.h"
 #include "model/etendue.h"
 #include "render/polices.h"
 #include "render/rendu_cairo.h"
@@ -58,7 +58,7 @@ int tiretsDevice(const Trait& trait, double (&longueurs)[kTiretsMax], double& de
 CouleurRVB couleurDXF(int indice) {
     long i = std::labs(static_cast<long>(indice));
     if (i > 255 || i == 7 || i == 255) return {0, 0, 0};
-    return {dxfColors[i][0], dxfColors[i][1], dxfColors[i][2]};
+    return couleurTableDXF(static_cast<int>(i));
 }
 
 void libererPolices() {

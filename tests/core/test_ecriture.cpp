@@ -9,7 +9,7 @@
 
 #include "import/dxfhandler.h"
 #include "import/lecture.h"
-#include "plan/core/ecriture.h"
+#include "import/ecriture.h"
 #include "support/fichiers.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "import/lecture.h"
+#include "import/dxfhandler.h"
 #include "render/parcours.h"
 #include "render/trace_dessin.h"
 #include "support/dxf.h"

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <thread>
 
-#include "import/lecture.h"
+#include "import/dxfhandler.h"
 #include "render/peintre.h"
 #include "render/peinture_fond.h"
 #include "import/lecture_fond.h"

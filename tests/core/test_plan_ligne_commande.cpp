@@ -24,7 +24,7 @@ TEST(PlanLigneDeCommande, LectureDUnFichierPuisSaTrace) {
                                 "...\nLINE:\t\t(0, 0) (10, 5)\n\tAttributes: Layer: 0, Color: "
                                 "BYLAYER, Width: BYLAYER, lineType: BYLAYER\n\n");
     EXPECT_EQ(erreurs.str(), "");
-    EXPECT_EQ(h->getBlocRoot()->getLignes().size(), 1u);
+    EXPECT_EQ(h->getBlocRoot().getLignes().size(), 1u);
 }
 
 TEST(PlanLigneDeCommande, FichierIllisible) {
@@ -33,5 +33,5 @@ TEST(PlanLigneDeCommande, FichierIllisible) {
     EXPECT_EQ(sortie.str(), "Reading file /pas/de/fichier.dxf...\n");
     EXPECT_EQ(erreurs.str(), "/pas/de/fichier.dxf could not be opened.\n");
     ASSERT_NE(h, nullptr);
-    EXPECT_TRUE(h->getBlocRoot()->getLignes().empty());
+    EXPECT_TRUE(h->getBlocRoot().getLignes().empty());
 }

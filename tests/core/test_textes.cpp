@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "import/codage.h"
-#include "import/lecture.h"
+#include "import/dxfhandler.h"
 #include "model/disposition.h"
 #include "render/mise_en_page.h"
 #include "render/peintre.h"

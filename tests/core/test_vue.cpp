@@ -4,7 +4,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "import/lecture.h"
+#include "import/dxfhandler.h"
 #include "model/etendue.h"
 #include "render/vue.h"
 #include "support/dxf.h"

@@ -11,7 +11,6 @@
 
 #include "demarrage/options.h"
 #include "fichiers/fichier_provisoire.h"
-#include "import/dxfhandler.h"
 #include "import/lecture.h"
 #include "model/trace.h"
 #include "render/cli/limites.h"
@@ -194,8 +193,8 @@ int main(int argc, char** argv) {
     std::ostream& traces = silencieux ? static_cast<std::ostream&>(rien) : std::cout;
     if (silencieux) rien.setstate(std::ios::badbit);
 
-    DXFHandler handler(traces, DXFHandler::Options{true});
-    const ResultatLecture lecture = lireDXF(dessin, handler);
+    const LectureDessin lu = lireDessin(dessin, traces);
+    const ResultatLecture& lecture = lu.resultat;
     if (!lecture.utilisable())
         return erreur(lecture.message.empty() ? dessin + " n'a pas pu etre lu." : lecture.message);
     // What the picture lacks, said in one line once it is written: the
@@ -210,7 +209,7 @@ int main(int argc, char** argv) {
         std::cerr << "tarsin-render : " << lecture.message << std::endl;
     }
 
-    const EspacePapier& papier = handler.getDessin()->getEspacePapier();
+    const EspacePapier& papier = lu.dessin->getEspacePapier();
     if (listerPresentations) {
         for (const std::string& nom : papier.noms()) std::cout << nom << '\n';
         return 0;
@@ -226,8 +225,8 @@ int main(int argc, char** argv) {
     else if (fenetre)
         vue = ajuster(*fenetre, largeur, hauteur, 0);
     else
-        vue = ajusterPresentation(*handler.getDessin(), static_cast<std::size_t>(rang), largeur,
-                                  hauteur, kMargeAjustement);
+        vue = ajusterPresentation(*lu.dessin, static_cast<std::size_t>(rang), largeur, hauteur,
+                                  kMargeAjustement);
     ResultatExport r;
     bool tronque = false;
     {
@@ -235,7 +234,7 @@ int main(int argc, char** argv) {
         Peintre peintre(options);
         peintre.setPresentation(static_cast<std::size_t>(rang));
         if (!silencieux) peintre.setTrace(trace);
-        r = exporter(peintre, *handler.getDessin(), vue, largeur, hauteur, {}, *format, sortie);
+        r = exporter(peintre, *lu.dessin, vue, largeur, hauteur, {}, *format, sortie);
         tronque = peintre.estTronque();
     }
     if (tronque) manques.push_back("des blocs imbriques trop profondement ne sont pas dessines");

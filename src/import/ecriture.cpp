@@ -1,4 +1,4 @@
-#include "plan/core/ecriture.h"
+#include "import/ecriture.h"
 
 #include <dxflib/dl_dxf.h>
 
