@@ -7,11 +7,6 @@ namespace {
 // Points one curve may become at most.
 constexpr long kPointsMax = 200000;
 
-PointPlan porte(const Matrice& m, double x, double y) {
-    m.appliquer(x, y);
-    return {x, y};
-}
-
 }  // namespace
 
 bool arcDeRenflement(double x1, double y1, double x2, double y2, double b, double& cx, double& cy,

@@ -8,11 +8,6 @@
 
 namespace {
 
-PointPlan porte(const Matrice& m, double x, double y) {
-    m.appliquer(x, y);
-    return {x, y};
-}
-
 // The tolerance in the entity's own units, for a tolerance where `m`
 // carries them.
 double toleranceLocale(const Matrice& m, double tolerance) {

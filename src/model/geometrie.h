@@ -114,6 +114,12 @@ struct Matrice {
     }
 };
 
+// The point (x, y) carried by `m`.
+inline PointPlan porte(const Matrice& m, double x, double y) {
+    m.appliquer(x, y);
+    return {x, y};
+}
+
 // An axis-aligned box; empty until a point is added.
 struct Boite {
     double x0 = std::numeric_limits<double>::infinity();

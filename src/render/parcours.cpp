@@ -7,6 +7,7 @@
 #include "model/etendue.h"
 #include "model/disposition.h"
 #include "model/courbes.h"
+#include "model/figures.h"
 #include "model/index_spatial.h"
 #include "model/multileader.h"
 
@@ -43,11 +44,6 @@ Trait decale(Trait t, double longueur) {
     return t;
 }
 bool fini(const PointPlan& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
-
-PointPlan porte(const Matrice& m, double x, double y) {
-    m.appliquer(x, y);
-    return {x, y};
-}
 
 Boite boiteDe(const PointPlan* p, std::size_t n) {
     Boite b;
@@ -529,36 +525,23 @@ void Parcours::dessiner(const Circle& c) {
 }
 
 void Parcours::dessiner(const Point& p) {
-    const int mode = dessin_->getModePoints();
-    const int figure = mode & 7;
-    const bool cercle = mode & 32, carre = mode & 64;
     // Half the figure's size in device pixels: the same for every point of
     // the view, whatever block holds it.
     const double h = taillePoint_ / 2;
-    if (figure == 1 && !cercle && !carre) return;
+    const FigurePoint f = figurePoint(dessin_->getModePoints(), h);
+    if (f.vide) return;
     double dx = p.getX(), dy = p.getY();
     matrice_.appliquer(dx, dy);
     if (!fini(dx) || !fini(dy) || !disqueVisible(dx, dy, std::max(h * 1.5, 1.0))) return;
     const CouleurRVB c = couleur(p);
-    // A dot, or a figure too small to be told from one.
-    if (!(h >= 0.5) || figure == 0 || figure > 4) rendu_->pixel(dx, dy, c);
-    if (!(h >= 0.5)) return;
+    if (f.point) rendu_->pixel(dx, dy, c);
     Trait t;
     t.couleur = c;
-    auto trait = [&](double x1, double y1, double x2, double y2) {
-        segmentDevice({dx + x1, dy + y1}, {dx + x2, dy + y2}, t);
-    };
-    if (figure == 2) {
-        trait(-h, 0, h, 0);
-        trait(0, -h, 0, h);
-    } else if (figure == 3) {
-        trait(-h, -h, h, h);
-        trait(-h, h, h, -h);
-    } else if (figure == 4) {
-        trait(0, 0, 0, -h);  // upwards: device rows grow downwards
-    }
-    if (cercle) rendu_->arc(Matrice{}, dx, dy, h, 0, kDeuxPi, t);
-    if (carre) {
+    for (std::size_t i = 0; i < f.traits; ++i)
+        segmentDevice({dx + f.bouts[i][0].x, dy + f.bouts[i][0].y},
+                      {dx + f.bouts[i][1].x, dy + f.bouts[i][1].y}, t);
+    if (f.cercle) rendu_->arc(Matrice{}, dx, dy, h, 0, kDeuxPi, t);
+    if (f.carre) {
         points_.assign({{dx - h, dy - h}, {dx + h, dy - h}, {dx + h, dy + h}, {dx - h, dy + h}});
         polyligne(true, t);
     }
@@ -593,126 +576,28 @@ void Parcours::dessiner(const Polyline& p) {
     }
 }
 
-namespace {
-
-// Appends a polygon (the points from `debut` on) turned counter-clockwise,
-// so that polygons filled together by the nonzero rule add up.
-void tournerDirect(std::vector<PointPlan>& p, std::size_t debut) {
-    double aire = 0;
-    for (std::size_t i = debut; i < p.size(); ++i) {
-        const PointPlan& a = p[i];
-        const PointPlan& b = p[i + 1 < p.size() ? i + 1 : debut];
-        aire += a.x * b.y - b.x * a.y;
-    }
-    if (aire < 0) std::reverse(p.begin() + static_cast<long>(debut), p.end());
-}
-
-}  // namespace
-
 bool Parcours::bandes(const Polyline& p) {
-    const DetailsPolyligne& d = *p.getDetails();
+    const BandesPolyligne b(p, matrice_);
+    if (!b.visibles()) return false;
     const auto& s = p.getPoints();
-    const std::size_t n = s.size();
-    if (d.largeurs.empty() || n < 2) return false;
-    double plusLarge = 0;
-    for (double l : d.largeurs)
-        if (fini(l)) plusLarge = std::max(plusLarge, std::fabs(l));
-    // Bands thinner than a pixel are painted as lines.
-    if (!(plusLarge * matrice_.etirementMin() >= 1.0)) return false;
-    auto largeur = [&](std::size_t k) {
-        return k < d.largeurs.size() && fini(d.largeurs[k]) ? std::fabs(d.largeurs[k]) : 0.0;
-    };
-    const std::size_t segments = p.isFermee() ? n : n - 1;
-    const double echelle = matrice_.etirementMax();
     const Trait t = trait(p);
-    for (std::size_t i = 0; i < segments; ++i) {
-        const std::size_t j = (i + 1) % n;
-        const Sommet a{s[i]->getX(), s[i]->getY(), p.getRenflement(i)};
-        const Sommet b{s[j]->getX(), s[j]->getY(), 0};
-        const double w0 = largeur(2 * i), w1 = largeur(2 * i + 1);
-        if (w0 == 0 && w1 == 0) {
-            segmentRenfle(a, b, t);
+    for (std::size_t i = 0; i < b.segments(); ++i) {
+        if (b.bande(i, points_, tailles_)) {
+            if (!tailles_.empty()) remplir(t.couleur, RegleRemplissage::NonNul);
             continue;
         }
-        points_.clear();
-        tailles_.clear();
-        double cx, cy, r, a1, a2;
-        if (arcDeRenflement(a.x, a.y, b.x, b.y, a.renflement, cx, cy, r, a1, a2)) {
-            // Along the arc, from a to b, the width going from w0 to w1.
-            const int k =
-                cordesPourArc(a2 - a1, (r + std::max(w0, w1) / 2) * echelle, kToleranceCourbes);
-            for (int cote : {1, -1})
-                for (int q = 0; q <= k; ++q) {
-                    const double u =
-                        cote > 0 ? static_cast<double>(q) / k : static_cast<double>(k - q) / k;
-                    const double angle = a.renflement > 0 ? a1 + (a2 - a1) * u : a2 - (a2 - a1) * u;
-                    const double rayon = r + cote * (w0 + (w1 - w0) * u) / 2;
-                    points_.push_back(porte(matrice_, cx + rayon * std::cos(angle),
-                                            cy + rayon * std::sin(angle)));
-                }
-        } else {
-            const double l = std::hypot(b.x - a.x, b.y - a.y);
-            if (!(l > 0)) continue;
-            const double nx = -(b.y - a.y) / l, ny = (b.x - a.x) / l;
-            points_.push_back(porte(matrice_, a.x + nx * w0 / 2, a.y + ny * w0 / 2));
-            points_.push_back(porte(matrice_, b.x + nx * w1 / 2, b.y + ny * w1 / 2));
-            points_.push_back(porte(matrice_, b.x - nx * w1 / 2, b.y - ny * w1 / 2));
-            points_.push_back(porte(matrice_, a.x - nx * w0 / 2, a.y - ny * w0 / 2));
-        }
-        tournerDirect(points_, 0);
-        tailles_.push_back(points_.size());
-        // A round join where the band meets the next one.
-        const double joint = std::min(w1, largeur(2 * ((i + 1) % n)));
-        if (joint > 0 && (i + 1 < segments)) {
-            const std::size_t debut = points_.size();
-            const int k = cordesPourArc(kDeuxPi, joint / 2 * echelle, kToleranceCourbes);
-            for (int q = 0; q < k; ++q)
-                points_.push_back(porte(matrice_, b.x + joint / 2 * std::cos(kDeuxPi * q / k),
-                                        b.y + joint / 2 * std::sin(kDeuxPi * q / k)));
-            tournerDirect(points_, debut);
-            tailles_.push_back(points_.size() - debut);
-        }
-        remplir(t.couleur, RegleRemplissage::NonNul);
+        const std::size_t j = (i + 1) % s.size();
+        segmentRenfle({s[i]->getX(), s[i]->getY(), p.getRenflement(i)},
+                      {s[j]->getX(), s[j]->getY(), 0}, t);
     }
     return true;
 }
 
 void Parcours::maillage(const Polyline& p, const Trait& base) {
     const auto& s = p.getPoints();
-    const DetailsPolyligne& d = *p.getDetails();
-    auto arete = [&](std::size_t i, std::size_t j) {
-        if (i >= s.size() || j >= s.size()) return;
+    aretesMaillage(p, aretes_);
+    for (const auto& [i, j] : aretes_)
         segment(s[i]->getX(), s[i]->getY(), s[j]->getX(), s[j]->getY(), base);
-    };
-    if (p.isFacettes()) {
-        // The edges of each face that start at a vertex numbered positively.
-        for (const auto& f : d.faces) {
-            std::size_t k = 0;
-            while (k < 4 && f[k] != 0) ++k;
-            for (std::size_t e = 0; e < k; ++e) {
-                const long v0 = f[e], v1 = std::labs(f[(e + 1) % k]);
-                if (v0 > 0 && k > 1)
-                    arete(static_cast<std::size_t>(v0 - 1), static_cast<std::size_t>(v1 - 1));
-            }
-        }
-        return;
-    }
-    // m rows of n vertices, rows and columns closed by bits 1 and 32.
-    const std::size_t m = static_cast<std::size_t>(std::max(d.m, 0));
-    const std::size_t n = static_cast<std::size_t>(std::max(d.n, 0));
-    if (m == 0 || n == 0 || m > s.size() || n > s.size()) return;
-    for (std::size_t i = 0; i < m; ++i)
-        for (std::size_t j = 0; j < n; ++j) {
-            const std::size_t k = i * n + j;
-            if (j + 1 < n)
-                arete(k, k + 1);
-            else if (p.isFermeeEnN() && n > 2)
-                arete(k, i * n);
-            if (i + 1 < m)
-                arete(k, k + n);
-            else if (p.isFermee() && m > 2)
-                arete(k, j);
-        }
 }
 
 const std::string& Parcours::police(const Text& t) {
@@ -965,18 +850,9 @@ void Parcours::dessiner(const Leader& l) {
         for (const PointPlan& p : v) points_.push_back(porte(matrice_, p.x, p.y));
     polyligne(false, t);
     // A closed filled arrowhead on the first vertex, along the first
-    // segment, a third as wide as it is long.
-    const double taille = l.getFleche();
-    const double dx = v[1].x - v[0].x, dy = v[1].y - v[0].y;
-    const double longueur = std::hypot(dx, dy);
-    if (!(longueur > 0) || !(taille > 0) || !fini(taille)) return;
-    const double ux = dx / longueur * taille, uy = dy / longueur * taille;
-    points_.clear();
-    points_.push_back(porte(matrice_, v[0].x, v[0].y));
-    points_.push_back(porte(matrice_, v[0].x + ux - uy / 6, v[0].y + uy + ux / 6));
-    points_.push_back(porte(matrice_, v[0].x + ux + uy / 6, v[0].y + uy - ux / 6));
-    tailles_.assign(1, 3);
-    remplir(t.couleur, RegleRemplissage::NonNul);
+    // segment.
+    std::array<PointPlan, 3> fleche;
+    if (flecheFermee(v[0], v[1], l.getFleche(), fleche)) remplirFleche(fleche, t.couleur);
 }
 
 void Parcours::entite(const MultiLeader& m) {
@@ -986,6 +862,13 @@ void Parcours::entite(const MultiLeader& m) {
         compter(objetsDeplies(m) - 1);
     else
         dessiner(m);
+}
+
+void Parcours::remplirFleche(const std::array<PointPlan, 3>& fleche, const CouleurRVB& couleur) {
+    points_.clear();
+    for (const PointPlan& p : fleche) points_.push_back(porte(matrice_, p.x, p.y));
+    tailles_.assign(1, 3);
+    remplir(couleur, RegleRemplissage::NonNul);
 }
 
 void Parcours::dessiner(const MultiLeader& m) {
@@ -1003,12 +886,7 @@ void Parcours::dessiner(const MultiLeader& m) {
         polyligne(false, t);
     }
     for (const auto& p : f.paliers) segment(p[0].x, p[0].y, p[1].x, p[1].y, t);
-    for (const auto& fleche : f.fleches) {
-        points_.clear();
-        for (const PointPlan& p : fleche) points_.push_back(porte(matrice_, p.x, p.y));
-        tailles_.assign(1, 3);
-        remplir(t.couleur, RegleRemplissage::NonNul);
-    }
+    for (const auto& fleche : f.fleches) remplirFleche(fleche, t.couleur);
     // Its blocks are walked as those of dimensions are.
     const Block* fleche = m.getBlocFleche();
     if (fleche && admise(*fleche))

@@ -26,11 +26,13 @@
 // The paint trace is not the walk's: see TraceDessin.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/decoupe.h"
@@ -194,6 +196,8 @@ class Parcours : private Imbrication {
     // a pixel, to be stroked as lines.
     bool bandes(const Polyline& p);
     void maillage(const Polyline& p, const Trait& base);
+    // A closed arrowhead in the block's units, filled.
+    void remplirFleche(const std::array<PointPlan, 3>& fleche, const CouleurRVB& couleur);
     // The lines of a hatch's pattern over its boundary polygons (points_).
     void motif(const Hatch& h, const CouleurRVB& couleur);
     // Hands a text to the backend when it is seen; a text whose capitals
@@ -235,6 +239,7 @@ class Parcours : private Imbrication {
     // polygons.
     std::vector<PointPlan> points_;
     std::vector<std::size_t> tailles_;
+    std::vector<std::pair<std::size_t, std::size_t>> aretes_;
     std::vector<double> coupures_;
     // What a stroke cut to the zone keeps.
     std::vector<PointPlan> coupes_;

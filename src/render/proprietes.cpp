@@ -76,11 +76,6 @@ std::string typeResolu(const Entity& e, const Layer* calque, std::size_t porteur
     return t.getNom();
 }
 
-PointPlan porte(const Matrice& m, double x, double y) {
-    m.appliquer(x, y);
-    return {x, y};
-}
-
 // The factor by which `m` scales lengths (that of areas is its square).
 double facteur(const Matrice& m) { return std::sqrt(std::fabs(m.determinant())); }
 
