@@ -113,7 +113,10 @@ struct Compte {
 
 }  // namespace
 
-Controle::Controle(std::string_view source) : source_(source) { analyser(); }
+Controle::Controle(std::string_view source, const std::atomic<bool>* annulation)
+    : source_(source), annulation_(annulation) {
+    analyser();
+}
 
 std::string_view Controle::texte() const {
     return estCorrige_ ? std::string_view(corrige_) : source_.substr(0, longueur_);
@@ -155,7 +158,12 @@ void Controle::analyser() {
     e.base = source_.data();
     CurseurPaires curseur(source_);
     PaireBrute b;
+    std::size_t paires = 0;
     while (curseur.suivante(b)) {
+        if (annulation_ && ++paires % kPairesEntreAnnulations == 0 && *annulation_) {
+            refus_ = ResultatLecture::Annulee;
+            return;
+        }
         // A code line too long is no DXF pair: the file is refused.
         if (static_cast<std::size_t>(b.finCode - b.code) > kLigneMaxDXF && ligneTropLongue_ == 0)
             ligneTropLongue_ = b.ligne;
@@ -324,7 +332,8 @@ void TexteFichier::oublierAvant(std::size_t position) {
     oublies_ = fin;
 }
 
-ResultatLecture::Cause chargerFichier(const std::string& chemin, TexteFichier& contenu) {
+ResultatLecture::Cause chargerFichier(const std::string& chemin, TexteFichier& contenu,
+                                      const std::atomic<bool>* annulation) {
     // A pipe or a device is never read: nothing blocks.
     Acces acces;
     struct stat st;
@@ -354,7 +363,10 @@ ResultatLecture::Cause chargerFichier(const std::string& chemin, TexteFichier& c
             if (!contenu.reserver(std::min(2 * lu, kTailleMaxDXF + 1)))
                 return ResultatLecture::Memoire;
         }
-        const long n = lireMorceau(fd.get(), contenu.donnees_ + lu, contenu.capacite_ - lu);
+        // In pieces, so that an annulation is heard between them.
+        if (annulation && *annulation) return ResultatLecture::Annulee;
+        const long n = lireMorceau(fd.get(), contenu.donnees_ + lu,
+                                   std::min(contenu.capacite_ - lu, kMorceauChargement));
         if (n < 0) return ResultatLecture::ErreurLecture;
         if (n == 0) break;
         lu += static_cast<std::size_t>(n);

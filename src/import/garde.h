@@ -17,6 +17,7 @@
 
 #include <dxflib/dl_creationinterface.h>
 
+#include <atomic>
 #include <clocale>
 #include <cstddef>
 #include <istream>
@@ -28,20 +29,26 @@
 #include "import/lecture.h"
 #include "import/paires.h"
 
+// How much of a file is read at a time, and how many pairs the guard checks
+// between two looks at an annulation flag.
+constexpr std::size_t kMorceauChargement = std::size_t{16} << 20;
+constexpr std::size_t kPairesEntreAnnulations = 1 << 16;
+
 // The longest line (without its line feed) that dxflib reads whole.
 constexpr std::size_t kLigneMaxDXF = 1023;
 
 // What the guard made of a DXF text.
 class Controle {
   public:
-    // Checks `source`, which must outlive this object.
-    explicit Controle(std::string_view source);
+    // Checks `source`, which must outlive this object; stops soon after
+    // `annulation`, when given, is set (refus() is then Annulee).
+    explicit Controle(std::string_view source, const std::atomic<bool>* annulation = nullptr);
     Controle(std::string&&) = delete;  // the text would be gone before it is read
     Controle(const Controle&) = delete;
     Controle& operator=(const Controle&) = delete;
 
     // Aucune when dxflib may read the text; otherwise why it must not
-    // (Vide, DXFBinaire, PasDXF, LigneTropLongue).
+    // (Vide, DXFBinaire, PasDXF, LigneTropLongue, Annulee).
     ResultatLecture::Cause refus() const { return refus_; }
     // The first group code line too long for dxflib, counted from 1 (0 if
     // none): such a line makes no pair, and the file is refused.
@@ -85,6 +92,7 @@ class Controle {
     std::string corrige_;
     bool estCorrige_ = false;
     ResultatLecture::Cause refus_ = ResultatLecture::Aucune;
+    const std::atomic<bool>* annulation_;
     std::size_t ligneTropLongue_ = 0;
     std::size_t ligneCoupee_ = 0;
     std::size_t entites_ = 0;
@@ -108,7 +116,8 @@ class TexteFichier {
     void oublierAvant(std::size_t position);
 
   private:
-    friend ResultatLecture::Cause chargerFichier(const std::string&, TexteFichier&);
+    friend ResultatLecture::Cause chargerFichier(const std::string&, TexteFichier&,
+                                                 const std::atomic<bool>*);
     // Makes room for `capacite` bytes, keeping the bytes held; false when
     // memory is lacking.
     bool reserver(std::size_t capacite);
@@ -121,8 +130,11 @@ class TexteFichier {
 
 // Loads the whole regular file at `chemin` into `contenu`. Returns Aucune,
 // or Ouverture, Dossier, FichierSpecial, TropVolumineux, ErreurLecture,
-// Memoire. A pipe or a device is never opened for reading, so nothing blocks.
-ResultatLecture::Cause chargerFichier(const std::string& chemin, TexteFichier& contenu);
+// Memoire, or Annulee when `annulation` is set before it ends (it is heard
+// between pieces of kMorceauChargement bytes). A pipe or a device is never
+// opened for reading, so nothing blocks.
+ResultatLecture::Cause chargerFichier(const std::string& chemin, TexteFichier& contenu,
+                                      const std::atomic<bool>* annulation = nullptr);
 // Loads what `flux` holds, up to kTailleMaxDXF bytes.
 ResultatLecture::Cause chargerFlux(std::istream& flux, std::string& contenu);
 

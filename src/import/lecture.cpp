@@ -63,7 +63,7 @@ namespace {
 // given, holds `texte` and is given back as it is read.
 ResultatLecture lire(std::string_view texte, const std::string& nom, DXFHandler& handler,
                      TexteFichier* fichier, SuiviLecture* suivi = nullptr) {
-    const Controle controle(texte);
+    const Controle controle(texte, suivi ? &suivi->annulation : nullptr);
     if (controle.refus() != ResultatLecture::Aucune)
         return resultat(ResultatLecture::Echec, controle.refus(), nom, controle.ligneTropLongue());
     const ResultatLecture::Cause lu =
@@ -104,7 +104,8 @@ ResultatLecture lireDXF(const std::string& chemin, DXFHandler& handler, SuiviLec
     const std::size_t barre = chemin.rfind('/');
     handler.getDessin()->setDossier(barre == std::string::npos ? "." : chemin.substr(0, barre + 1));
     TexteFichier contenu;
-    const ResultatLecture::Cause charge = chargerFichier(chemin, contenu);
+    const ResultatLecture::Cause charge =
+        chargerFichier(chemin, contenu, suivi ? &suivi->annulation : nullptr);
     if (charge != ResultatLecture::Aucune) return resultat(ResultatLecture::Echec, charge, chemin);
     return lire(contenu.vue(), chemin, handler, &contenu, suivi);
 }

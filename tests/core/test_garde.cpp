@@ -268,3 +268,20 @@ TEST(GardeFichier, LesPagesLuesSontRenduesSansToucherALaSuite) {
         EXPECT_EQ(h.getBlocRoot()->getPolylines().at(0)->getPoints().size(), 2u);
     }
 }
+
+TEST(GardeAnnulation, LeChargementEtLaGardeSArretentAuDrapeau) {
+    // Set before the reading: the loading stops before its first piece;
+    // the guard itself, given the flag, stops within its first pairs.
+    DossierTemporaire d;
+    const std::string texte = dxf::entites(lwpolyline("70000", 70000));
+    const std::string chemin = d.ecrire("grand.dxf", texte);
+    std::ostringstream trace;
+    DXFHandler handler(trace);
+    SuiviLecture suivi;
+    suivi.annulation = true;
+    const ResultatLecture r = lireDXF(chemin, handler, &suivi);
+    EXPECT_EQ(r.cause, ResultatLecture::Annulee);
+    EXPECT_EQ(r.message, chemin + " : lecture interrompue.");
+    EXPECT_EQ(trace.str(), "");
+    EXPECT_EQ(Controle(texte, &suivi.annulation).refus(), ResultatLecture::Annulee);
+}
