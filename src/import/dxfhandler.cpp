@@ -105,7 +105,8 @@ void DXFHandler::endSection() {
         ajouterMultiLeader();
     } else if (genreEnregistrement == "LAYOUT" || genreEnregistrement == "VIEWPORT" ||
                genreEnregistrement == "LAYER" || genreEnregistrement == "LWPOLYLINE" ||
-               genreEnregistrement == "POLYLINE") {
+               genreEnregistrement == "POLYLINE" || genreEnregistrement == "CIRCLE" ||
+               genreEnregistrement == "ELLIPSE" || genreEnregistrement == "SPLINE") {
         lireEspacePapier();
     }
     if (genreEnregistrement == "BLOCK_RECORD" || genreEnregistrement == "STYLE") {

@@ -25,6 +25,14 @@ bool memeNom(const std::string& a, std::string_view b, bool prefixe) {
     return true;
 }
 
+// Notes the last entity of `bloc` under `poignee` when it is of kind T.
+template <class T>
+void ajouterContour(EspacePapier& papier, const std::string& poignee, const Block& bloc) {
+    const auto& ordre = bloc.getOrdre();
+    if (ordre.empty() || ordre.back().genre() != RangGenre<T, GenresEntites>::valeur) return;
+    papier.ajouterContour(poignee, *bloc.liste<T>()[ordre.back().rang()]);
+}
+
 }  // namespace
 
 bool estEspaceObjet(const std::string& nomBloc) { return memeNom(nomBloc, "*model_space", false); }
@@ -179,10 +187,18 @@ void DXFHandler::lireEspacePapier() {
                       << " ; seule sa feuille est dessinée." << std::endl;
         }
         papier.ajouter(std::move(p));
-    } else if (!blocCourant->getPolylines().empty() &&
-               (attributes.isInPaperSpace() || estBlocPapier(blocCourant->nomRef()))) {
-        // A polyline of paper space, which a viewport may be clipped to.
+    } else if (attributes.isInPaperSpace() || estBlocPapier(blocCourant->nomRef())) {
+        // An outline of paper space, which a viewport may be clipped to:
+        // what this record has just added, when it added one.
         const std::string poignee = texteDe(paires(), 5);
-        if (!poignee.empty()) papier.ajouterContour(poignee, *blocCourant->getPolylines().back());
+        if (poignee.empty()) return;
+        if (genreEnregistrement == "CIRCLE")
+            ajouterContour<Circle>(papier, poignee, *blocCourant);
+        else if (genreEnregistrement == "ELLIPSE")
+            ajouterContour<Ellipse>(papier, poignee, *blocCourant);
+        else if (genreEnregistrement == "SPLINE")
+            ajouterContour<Spline>(papier, poignee, *blocCourant);
+        else
+            ajouterContour<Polyline>(papier, poignee, *blocCourant);
     }
 }

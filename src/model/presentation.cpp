@@ -82,9 +82,9 @@ long EspacePapier::chercher(const std::string& nomOuRang) const {
     return static_cast<long>(rang);
 }
 
-const Polyline* EspacePapier::contour(const std::string& poignee) const {
+const EspacePapier::Contour* EspacePapier::contour(const std::string& poignee) const {
     const auto c = contours_.find(poignee);
-    return c == contours_.end() ? nullptr : c->second;
+    return c == contours_.end() ? nullptr : &c->second;
 }
 
 void preparerPresentations(const Dessin& dessin) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <variant>
 #include <vector>
 
 #include "model/geometrie.h"
@@ -90,14 +91,20 @@ class EspacePapier {
     const std::vector<FenetreVue>& fenetres() const { return fenetres_; }
     void ajouter(FenetreVue f) { fenetres_.push_back(std::move(f)); }
 
-    // The polylines of paper space by handle: what viewports are clipped to.
-    void ajouterContour(const std::string& poignee, const Polyline& p) { contours_[poignee] = &p; }
-    const Polyline* contour(const std::string& poignee) const;
+    // The outlines of paper space by handle, what viewports are clipped to:
+    // polylines, circles, ellipses, splines.
+    using Contour = std::variant<const Polyline*, const Circle*, const Ellipse*, const Spline*>;
+    template <class T>
+    void ajouterContour(const std::string& poignee, const T& e) {
+        contours_[poignee] = &e;
+    }
+    // Null when no outline has that handle.
+    const Contour* contour(const std::string& poignee) const;
 
   private:
     std::vector<Presentation> presentations_;
     std::vector<FenetreVue> fenetres_;
-    std::unordered_map<std::string, const Polyline*> contours_;
+    std::unordered_map<std::string, Contour> contours_;
 };
 
 class Dessin;

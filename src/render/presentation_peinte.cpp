@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <variant>
 #include <vector>
 
 #include "model/courbes.h"
@@ -15,20 +16,40 @@ namespace {
 // stray from its arcs.
 constexpr double kToleranceContour = 0.25;
 
+// The points of a clipping outline, carried by `vue` (fewer than three when
+// it makes no outline).
+void aplatirContourFenetre(const EspacePapier::Contour& contour, const Matrice& vue,
+                           std::vector<PointPlan>& sortie) {
+    if (const Polyline* const* pp = std::get_if<const Polyline*>(&contour)) {
+        const Polyline& p = **pp;
+        if (p.getPoints().size() < 3) return;
+        std::vector<Sommet> sommets;
+        for (std::size_t i = 0; i < p.getPoints().size(); ++i)
+            sommets.push_back(
+                {p.getPoints()[i]->getX(), p.getPoints()[i]->getY(), p.getRenflement(i)});
+        aplatirContour(sommets, vue, kToleranceContour, sortie);
+    } else if (const Circle* const* c = std::get_if<const Circle*>(&contour)) {
+        const double r = (*c)->getRayon();
+        aplatirEllipse({(*c)->getX(), (*c)->getY()}, {r, 0}, {0, r}, 0, kDeuxPi, vue,
+                       kToleranceContour, sortie);
+    } else if (const Ellipse* const* e = std::get_if<const Ellipse*>(&contour)) {
+        aplatirEllipse({(*e)->getX(), (*e)->getY()}, {(*e)->getAx(), (*e)->getAy()},
+                       {(*e)->getBx(), (*e)->getBy()}, 0, kDeuxPi, vue, kToleranceContour, sortie);
+    } else if (const Spline* const* sp = std::get_if<const Spline*>(&contour)) {
+        const Spline& s = **sp;
+        aplatirSpline(s.getDegre(), s.isFermee(), s.getNoeuds(), s.getControles(), s.getPoids(),
+                      s.getAjustes(), vue, kToleranceContour, sortie);
+    }
+}
+
 // The outline a viewport is clipped to, in device pixels: its clipping
-// polyline when it names one of three vertices or more, its rectangle
-// otherwise.
+// outline (a polyline, circle, ellipse or spline) when it names one that
+// encloses something, its rectangle otherwise.
 std::vector<PointPlan> contourFenetre(const EspacePapier& papier, const FenetreVue& f,
                                       const Matrice& vue) {
     std::vector<PointPlan> sortie;
-    const Polyline* p = f.decoupe.empty() ? nullptr : papier.contour(f.decoupe);
-    if (p && p->getPoints().size() >= 3) {
-        const DetailsPolyligne* d = p->getDetails();
-        std::vector<Sommet> sommets;
-        for (std::size_t i = 0; i < p->getPoints().size(); ++i)
-            sommets.push_back({p->getPoints()[i]->getX(), p->getPoints()[i]->getY(),
-                               d && i < d->renflements.size() ? d->renflements[i] : 0});
-        aplatirContour(sommets, vue, kToleranceContour, sortie);
+    if (const EspacePapier::Contour* c = f.decoupe.empty() ? nullptr : papier.contour(f.decoupe)) {
+        aplatirContourFenetre(*c, vue, sortie);
         if (sortie.size() >= 3) return sortie;
         sortie.clear();
     }

@@ -7,7 +7,7 @@ Model space: a house in blue, a dimension-like note in red on layer COTES, a
 table in green. "Plan" (the active layout, its entities in ENTITIES): an A4
 sheet with a title block, a viewport at 1.2 and one at 2, twisted 30 degrees,
 COTES frozen in it. "Detail" (in *Paper_Space0): a viewport clipped to a
-pentagon, and one switched off."""
+pentagon, one clipped to a circle, and one switched off."""
 import math
 import os
 
@@ -48,6 +48,10 @@ contour = detail.add_lwpolyline(pentagone, close=True)
 coupee = detail.add_viewport(center=(95, 140), size=(140, 140), view_center_point=(60, 30), view_height=70)
 coupee.dxf.clipping_boundary_handle = contour.dxf.handle
 coupee.dxf.flags = coupee.dxf.flags | 0x10000
+rond = detail.add_circle((160, 245), 28)
+ronde = detail.add_viewport(center=(160, 245), size=(60, 60), view_center_point=(95, 50), view_height=40)
+ronde.dxf.clipping_boundary_handle = rond.dxf.handle
+ronde.dxf.flags = ronde.dxf.flags | 0x10000
 eteinte = detail.add_viewport(center=(95, 30), size=(150, 40), view_center_point=(50, 30), view_height=40)
 eteinte.dxf.status = 0
 detail.add_text("Detail", dxfattribs={"height": 8}).set_placement((5, 260))
