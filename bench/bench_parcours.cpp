@@ -165,7 +165,9 @@ class RenduNul : public Rendu {
     void polyligne(const PointPlan*, std::size_t, bool, const Trait&) override {}
     void remplir(const PointPlan*, const std::size_t*, std::size_t, const CouleurRVB&,
                  RegleRemplissage) override {}
-    void texte(const Matrice&, const TexteAPeindre&) override {}
+    // The walk alone: texts are not laid out.
+    Mesureur* mesureur() override { return nullptr; }
+    void texte(const Matrice&, const TextePlace&) override {}
     void image(const Matrice&, const Image&, const CouleurRVB&) override {}
 };
 

@@ -266,6 +266,7 @@ struct Element {
     double emHaut = 1, emBas = 1;
     double largeur = 0;
     double x = 0;
+    std::string_view texte;  // of a word or spaces, in its run's text
 };
 
 double emDe(double hauteur, const Mesure& m) {
@@ -278,8 +279,9 @@ double emDe(double hauteur, const Mesure& m) {
 class Composition {
   public:
     Composition(Mesureur& mesureur, bool multiligne, double largeurCadre, double interligne,
-                int colonne)
+                int colonne, const CouleursTexte& couleurs)
         : mesureur_(mesureur),
+          couleurs_(couleurs),
           multiligne_(multiligne),
           cadre_(largeurCadre > 0 && fini(largeurCadre) ? largeurCadre : 0),
           interligne_(interligne),
@@ -296,7 +298,7 @@ class Composition {
             return;
         }
         if (m.genre == Morceau::Pile) {
-            Element e{Element::Pile, &m, {}, {}, 1, 1, 0, 0};
+            Element e{Element::Pile, &m, {}, {}, 1, 1, 0, 0, {}};
             const double h = m.style.hauteur * kPile;
             mesureur_.mesurer(m.style, m.texte, e.haut);
             mesureur_.mesurer(m.style, m.bas, e.bas);
@@ -314,8 +316,9 @@ class Composition {
             const bool espace = t[debut] == ' ';
             std::size_t fin = debut;
             while (fin < t.size() && (t[fin] == ' ') == espace) ++fin;
-            Element e{espace ? Element::Espace : Element::Mot, &m, {}, {}, 1, 1, 0, 0};
-            mesureur_.mesurer(m.style, std::string_view(t).substr(debut, fin - debut), e.haut);
+            const std::string_view morceau = std::string_view(t).substr(debut, fin - debut);
+            Element e{espace ? Element::Espace : Element::Mot, &m, {}, {}, 1, 1, 0, 0, morceau};
+            mesureur_.mesurer(m.style, morceau, e.haut);
             e.emHaut = emDe(m.style.hauteur, e.haut);
             e.largeur = e.haut.avance * e.emHaut * m.style.largeur * m.style.espacement;
             placer(std::move(e), debut == 0 ? motOuvert_ : false);
@@ -404,32 +407,50 @@ class Composition {
         coupee_ = false;
     }
 
-    static void regle(MiseEnPage& r, const StyleCaracteres& s, double x1, double x2, double y) {
-        Filet f{x1, y, x2, y, kEpaisseur * s.hauteur, s.couleur, s.rvb, s.aRvb};
+    // The colour code of a style: runs and rules of different codes stay
+    // apart, even when the codes come to the same colour.
+    struct Code {
+        int couleur = -1;
+        std::uint32_t rvb = 0;
+        bool aRvb = false;
+        Code() = default;
+        explicit Code(const StyleCaracteres& s) : couleur(s.couleur), rvb(s.rvb), aRvb(s.aRvb) {}
+        bool operator==(const Code& c) const {
+            return couleur == c.couleur && rvb == c.rvb && aRvb == c.aRvb;
+        }
+    };
+    CouleurRVB couleur(const Code& c) const {
+        return couleurCode(c.couleur, c.aRvb, c.rvb, couleurs_);
+    }
+
+    void regle(MiseEnPage& r, const StyleCaracteres& s, double x1, double x2, double y) {
+        const Code code(s);
         // One rule across the runs of one line.
         if (!r.filets.empty()) {
             Filet& p = r.filets.back();
-            if (p.y1 == y && p.y2 == y && std::fabs(p.x2 - x1) < 1e-9 && p.couleur == f.couleur &&
-                p.aRvb == f.aRvb && p.rvb == f.rvb) {
+            if (p.y1 == y && p.y2 == y && std::fabs(p.x2 - x1) < 1e-9 && codeFilet_ == code) {
                 p.x2 = x2;
                 return;
             }
         }
-        r.filets.push_back(f);
+        r.filets.push_back(Filet{x1, y, x2, y, kEpaisseur * s.hauteur, couleur(code)});
+        codeFilet_ = code;
     }
 
     void glyphes(MiseEnPage& r, const Morceau& m, const Mesure& mesure, double em, double x,
-                 double y) {
+                 double y, std::string_view texte) {
         const StyleCaracteres& s = m.style;
         if (mesure.glyphes.empty() || !mesure.police) return;
+        const Code code(s);
         Passage* p = r.passages.empty() ? nullptr : &r.passages.back();
         if (!p || p->police != mesure.police || p->em != em || p->largeur != s.largeur ||
-            p->oblique != s.oblique || p->couleur != s.couleur || p->aRvb != s.aRvb ||
-            p->rvb != s.rvb) {
+            p->oblique != s.oblique || !(codePassage_ == code)) {
             r.passages.push_back(
-                Passage{mesure.police, em, s.largeur, s.oblique, s.couleur, s.rvb, s.aRvb, {}});
+                Passage{mesure.police, em, s.largeur, s.oblique, couleur(code), {}, {}});
             p = &r.passages.back();
+            codePassage_ = code;
         }
+        p->texte += texte;
         const double pas = em * s.largeur * s.espacement;
         for (const GlypheMesure& g : mesure.glyphes)
             p->glyphes.push_back({g.index, x + g.x * pas, y});
@@ -459,13 +480,13 @@ class Composition {
                 const double basY = barre - kEcartPile * s.hauteur - h;
                 const double lh = e.haut.avance * e.emHaut * s.largeur;
                 const double lb = e.bas.avance * e.emBas * s.largeur;
-                glyphes(r, m, e.haut, e.emHaut, x + (e.largeur - lh) / 2, hautY);
-                glyphes(r, m, e.bas, e.emBas, x + (e.largeur - lb) / 2, basY);
+                glyphes(r, m, e.haut, e.emHaut, x + (e.largeur - lh) / 2, hautY, m.texte);
+                glyphes(r, m, e.bas, e.emBas, x + (e.largeur - lb) / 2, basY, m.bas);
                 if (m.separateur != '^') regle(r, s, x, x + e.largeur, barre);
                 r.descente = std::max(r.descente, y - basY + e.bas.descente * e.emBas);
                 continue;
             }
-            glyphes(r, m, e.haut, e.emHaut, x, y);
+            glyphes(r, m, e.haut, e.emHaut, x, y, e.texte);
             r.descente = std::max(r.descente, e.haut.descente * e.emHaut);
             if (s.souligne) regle(r, s, x, x + e.largeur, y + kSouligne * s.hauteur);
             if (s.surligne) regle(r, s, x, x + e.largeur, y + kSurligne * s.hauteur);
@@ -474,6 +495,9 @@ class Composition {
     }
 
     Mesureur& mesureur_;
+    const CouleursTexte& couleurs_;
+    // The codes of the last run and of the last rule.
+    Code codePassage_, codeFilet_;
     bool multiligne_;
     double cadre_;
     double interligne_;
@@ -500,17 +524,40 @@ std::vector<Morceau> lireCodes(std::string_view texte, bool mtext, const StyleCa
 }
 
 MiseEnPage mettreEnPage(const std::vector<Morceau>& morceaux, bool multiligne, double largeurCadre,
-                        double interligne, int colonne, Mesureur& mesureur) {
+                        double interligne, int colonne, Mesureur& mesureur,
+                        const CouleursTexte& couleurs) {
     Composition c(mesureur, multiligne, multiligne ? largeurCadre : 0, interligne,
-                  std::clamp(colonne, 0, 2));
+                  std::clamp(colonne, 0, 2), couleurs);
     for (const Morceau& m : morceaux) c.ajouter(Morceau(m));
     return c.terminer();
 }
 
 MiseEnPage mettreEnPage(std::string_view texte, const StyleCaracteres& base, bool multiligne,
-                        double largeurCadre, double interligne, int colonne, Mesureur& mesureur) {
+                        double largeurCadre, double interligne, int colonne, Mesureur& mesureur,
+                        const CouleursTexte& couleurs) {
     Composition c(mesureur, multiligne, multiligne ? largeurCadre : 0, interligne,
-                  std::clamp(colonne, 0, 2));
+                  std::clamp(colonne, 0, 2), couleurs);
     Lecteur(multiligne, base, [&c](Morceau&& m) { c.ajouter(std::move(m)); }).lire(texte);
     return c.terminer();
+}
+
+bool mettreEnPlace(const Matrice& m, const TexteAPlacer& t, Mesureur& mesureur, MiseEnPage& mp,
+                   Matrice& versDevice) {
+    double dx = t.x, dy = t.y;
+    m.appliquer(dx, dy);
+    if (!fini(dx) || !fini(dy)) return false;
+    const DispositionTexte& d = t.disposition;
+    StyleCaracteres base;
+    base.police = t.police;
+    base.hauteur = t.taille;
+    const bool multiligne = d.isMultiligne();
+    const int colonne = multiligne ? (std::clamp(d.attachement, 1, 9) - 1) % 3 : 0;
+    mp = mettreEnPage(t.texte, base, multiligne, d.largeurCadre, d.interligne, colonne, mesureur,
+                      t.couleurs);
+    if (mp.passages.empty() && mp.filets.empty()) return false;
+    const Matrice local = multiligne ? placerMText(t.x, t.y, d, mp.largeur, mp.hauteur)
+                                     : placerTexte(t.x, t.y, t.taille, d, mp.largeur, mp.descente);
+    versDevice = m.apres(local);
+    return fini(versDevice.xx) && fini(versDevice.yx) && fini(versDevice.xy) &&
+           fini(versDevice.yy) && fini(versDevice.x0) && fini(versDevice.y0);
 }

@@ -1,8 +1,9 @@
-// The layout of a text: its formatting codes read into runs of characters
-// with their style, then the runs set on lines, wrapped to a width, as
-// glyphs placed in the text's local space. No graphics library here: the
-// glyphs and their advances come from a Mesureur (fonts, polices.h; the
-// tests give one of their own).
+// The layout of a text, before any backend: its formatting codes read into
+// runs of characters with their style, then the runs set on lines, wrapped
+// to a width, as glyphs placed in the text's local space, in colours
+// resolved; then the text placed as DXF places it (mettreEnPlace). No
+// graphics library here: the glyphs and their advances come from a Mesureur
+// (the backend's: fonts, polices.h; the tests give one of their own).
 //
 // Codes of single-line texts (TEXT, ATTRIB): %%c diameter, %%d degree,
 // %%p plus-minus, %%% percent, %%u and %%o underline and overline toggles
@@ -20,6 +21,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "render/rendu.h"
+
+struct DispositionTexte;
 
 // How a run of characters looks.
 struct StyleCaracteres {
@@ -78,34 +83,8 @@ class Mesureur {
     virtual void mesurer(const StyleCaracteres& style, std::string_view texte, Mesure& m) = 0;
 };
 
-// Glyphs of one font at one size, in the text's local space (y up).
-struct Passage {
-    const void* police = nullptr;
-    double em = 1;       // the font size
-    double largeur = 1;  // width factor of the glyphs
-    double oblique = 0;  // radians
-    int couleur = -1;
-    std::uint32_t rvb = 0;
-    bool aRvb = false;
-    struct Glyphe {
-        unsigned long index;
-        double x, y;
-    };
-    std::vector<Glyphe> glyphes;
-};
-
-// A rule: underline, overline, strike-through, fraction bar.
-struct Filet {
-    double x1, y1, x2, y2;
-    double epaisseur;
-    int couleur = -1;
-    std::uint32_t rvb = 0;
-    bool aRvb = false;
-};
-
-struct MiseEnPage {
-    std::vector<Passage> passages;
-    std::vector<Filet> filets;
+// The runs and rules of a text in its local space, and its measures.
+struct MiseEnPage : TextePlace {
     // Width of the widest line, or of the box when one is given.
     double largeur = 0;
     // From the top of the first line's capitals down to the last baseline.
@@ -121,10 +100,36 @@ struct MiseEnPage {
 // 5/3 of their highest capitals apart; with a box width, lines break
 // between words to stay within it (a longer word stands alone), and each
 // line is placed left, centred or right (`colonne` 0, 1, 2) in the box.
+// The colours of the runs and rules are those their codes name among
+// `couleurs` (couleurCode).
 MiseEnPage mettreEnPage(const std::vector<Morceau>& morceaux, bool multiligne, double largeurCadre,
-                        double interligne, int colonne, Mesureur& mesureur);
+                        double interligne, int colonne, Mesureur& mesureur,
+                        const CouleursTexte& couleurs = {});
 // The same from the codes of a text (an MTEXT's when `multiligne`), read
 // as they are set: what is kept meanwhile is the line being set and, of the
 // lines before, their glyphs and a few numbers each.
 MiseEnPage mettreEnPage(std::string_view texte, const StyleCaracteres& base, bool multiligne,
-                        double largeurCadre, double interligne, int colonne, Mesureur& mesureur);
+                        double largeurCadre, double interligne, int colonne, Mesureur& mesureur,
+                        const CouleursTexte& couleurs = {});
+
+// A text as the walk hands it over: its first point (x, y) in the user
+// space of its block, the height of its capitals there, its codes, its font
+// (the file or family that its style names, "" for the default face), its
+// placement and the colours its codes may name.
+struct TexteAPlacer {
+    double x, y;
+    const std::string& texte;  // UTF-8 with its formatting codes
+    const std::string& police;
+    double taille;
+    const DispositionTexte& disposition;
+    CouleursTexte couleurs;
+};
+
+// Lays out `t` (an MTEXT's codes when its placement is one of several
+// lines) and places it as DXF does (placerTexte, placerMText): its runs and
+// rules into `mp`, and into `versDevice` the transform from its local space
+// to the device through `m` (the user space of its block to the device).
+// False when there is nothing to paint: a first point or a placement that
+// is not finite there, or nothing laid out.
+bool mettreEnPlace(const Matrice& m, const TexteAPlacer& t, Mesureur& mesureur, MiseEnPage& mp,
+                   Matrice& versDevice);

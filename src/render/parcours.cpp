@@ -619,9 +619,17 @@ void Parcours::texte(const Text& t) {
     if (!fini(marge) || !visible(b.x0 - marge, b.y0 - marge, b.x1 + marge, b.y1 + marge)) return;
     const CouleurRVB c = couleur(t);
     if (h * echelleMax_ >= kHauteurLisible) {
-        const CouleurRVB calque = couleurCalque(*calqueDe(t));
-        rendu_->texte(matrice_, TexteAPeindre{t.getX(), t.getY(), t.texteRef(), police(t), h, c,
-                                              t.getDisposition(), calque, plume_.couleur});
+        // Laid out with the backend's fonts, and handed over placed.
+        Mesureur* mesureur = rendu_->mesureur();
+        if (!mesureur) return;
+        const CouleursTexte couleurs{c, couleurCalque(*calqueDe(t)), plume_.couleur};
+        MiseEnPage mp;
+        Matrice versDevice;
+        if (mettreEnPlace(matrice_,
+                          TexteAPlacer{t.getX(), t.getY(), t.texteRef(), police(t), h,
+                                       t.getDisposition(), couleurs},
+                          *mesureur, mp, versDevice))
+            rendu_->texte(versDevice, mp);
         return;
     }
     // Too small to be read: a bar through the middle of each line.

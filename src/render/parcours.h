@@ -38,6 +38,7 @@
 #include "model/decoupe.h"
 #include "model/dessin.h"
 #include "render/imbrication.h"
+#include "render/mise_en_page.h"
 #include "render/rendu.h"
 
 // Device rectangle (x, y from the top-left corner).
@@ -200,9 +201,9 @@ class Parcours : private Imbrication {
     void remplirFleche(const std::array<PointPlan, 3>& fleche, const CouleurRVB& couleur);
     // The lines of a hatch's pattern over its boundary polygons (points_).
     void motif(const Hatch& h, const CouleurRVB& couleur);
-    // Hands a text to the backend when it is seen; a text whose capitals
-    // would be under a pixel high is a bar where its lines lie, or nothing
-    // when that bar is under a pixel long.
+    // Lays a text out and hands it to the backend when it is seen; a text
+    // whose capitals would be under a pixel high is a bar where its lines
+    // lie, or nothing when that bar is under a pixel long.
     void texte(const Text& t);
     // The font that a text's style names.
     const std::string& police(const Text& t);

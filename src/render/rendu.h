@@ -8,11 +8,12 @@
 #include <cstdlib>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/geometrie.h"
 
 class Image;
-struct DispositionTexte;
+class Mesureur;
 
 struct CouleurRVB {
     double r, g, b;
@@ -52,6 +53,21 @@ inline CouleurRVB couleurVraie(std::uint32_t rvb, const CouleurRVB& fond) {
     return {((rvb >> 16) & 0xFF) / 255.0, ((rvb >> 8) & 0xFF) / 255.0, (rvb & 0xFF) / 255.0};
 }
 
+// The colours that a text's colour codes may name: the text's own (where
+// it has no code), by layer (256) and by block (0).
+struct CouleursTexte {
+    CouleurRVB texte, calque, bloc;
+};
+// The colour of a text's colour code: the true colour `rvb` when `aRvb`,
+// otherwise the colour index `indice` (-1: the text's own colour).
+inline CouleurRVB couleurCode(int indice, bool aRvb, std::uint32_t rvb, const CouleursTexte& c) {
+    if (aRvb) return couleurVraie(rvb, kFond);
+    if (indice == 0) return c.bloc;
+    if (indice == 256) return c.calque;
+    if (indice > 0) return couleurDXF(indice);
+    return c.texte;
+}
+
 // The dash pattern of broken line types that the drawing does not define:
 // 10 on, 4 off.
 extern const MotifTirets kTiretsParDefaut;
@@ -83,20 +99,42 @@ int tiretsDevice(const Trait& trait, double (&longueurs)[kTiretsMax], double& de
 // wherever some polygon lies (all turning the same way).
 enum class RegleRemplissage { PairImpair, NonNul };
 
-// A text to show, placed as DXF places it (model/disposition.h): its first
-// point (x, y) in the user space of the primitive, its height (of the
-// capitals, in user units), its placement, and its font: the file or family
-// that its style names ("" for the default face).
-struct TexteAPeindre {
-    double x, y;
-    const std::string& texte;  // UTF-8 with its formatting codes
-    const std::string& police;
-    double taille;
-    CouleurRVB couleur;
-    const DispositionTexte& disposition;
-    // The colours that MTEXT's colour codes name by layer (256) and by
-    // block (0).
-    CouleurRVB couleurCalque, couleurBloc;
+// Glyphs of one face at one size, slant and colour, placed in a text's
+// own space (y up), where the layout put them (render/mise_en_page.h).
+struct Passage {
+    // The face, as the backend's Mesureur gave it (a Police for RenduCairo).
+    const void* police = nullptr;
+    double em = 1;       // the font size, in the text's units
+    double largeur = 1;  // width factor of the glyphs
+    double oblique = 0;  // radians
+    CouleurRVB couleur{0, 0, 0};
+    std::string texte;  // the characters its glyphs were measured from, UTF-8
+    struct Glyphe {
+        unsigned long index;  // in its face
+        double x, y;          // its origin, on its baseline
+    };
+    std::vector<Glyphe> glyphes;
+
+    // From a glyph's own space (ems, y down, its origin at 0) to the
+    // text's, but for the glyph's position.
+    Matrice versTexte() const {
+        const double penche = std::tan(oblique);
+        return Matrice{em * largeur, 0, -em * penche, -em, 0, 0};
+    }
+};
+
+// A rule: underline, overline, strike-through, fraction bar, in a text's
+// own space.
+struct Filet {
+    double x1, y1, x2, y2;
+    double epaisseur;
+    CouleurRVB couleur{0, 0, 0};
+};
+
+// A text laid out: all that a backend paints of it.
+struct TextePlace {
+    std::vector<Passage> passages;
+    std::vector<Filet> filets;
 };
 
 class Rendu {
@@ -123,9 +161,13 @@ class Rendu {
     // the other in `points`, filled together in one colour.
     virtual void remplir(const PointPlan* points, const std::size_t* tailles, std::size_t contours,
                          const CouleurRVB& couleur, RegleRemplissage regle) = 0;
-    // A text whose capitals are at least about a pixel high (smaller ones
-    // are left to the walk).
-    virtual void texte(const Matrice& m, const TexteAPeindre& texte) = 0;
+    // What the texts for this backend are measured with: the faces of its
+    // glyphs. Null: the texts are not laid out, nor handed over.
+    virtual Mesureur* mesureur() = 0;
+    // A text laid out (one whose capitals are at least about a pixel high:
+    // smaller ones are left to the walk): its runs and rules, placed in its
+    // own space, which `m` maps to device pixels.
+    virtual void texte(const Matrice& m, const TextePlace& texte) = 0;
     // A raster image of the model, placed in user space `m` by its
     // insertion point and its pixel vectors.
     virtual void image(const Matrice& m, const Image& image, const CouleurRVB& couleur) = 0;

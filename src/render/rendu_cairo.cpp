@@ -15,10 +15,9 @@ namespace {
 // Margin around the clip, in device pixels: half a line width, the
 // antialiasing fringe, and some slack for rounding.
 constexpr double kMarge = 2.0;
-// Device coordinates beyond this cannot be held by cairo's 24.8 fixed-point
-// numbers (2^23) with room to spare: segments reaching so far are cut to the
-// clip first, other primitives are not painted.
-constexpr double kLoin = 1 << 21;
+// Device coordinates beyond what cairo's numbers hold: segments reaching so
+// far are cut to the clip first, other primitives are not painted.
+constexpr double kLoin = kLoinCairo;
 // Subpaths gathered into one stroke at most, to keep cairo's polygons small.
 constexpr std::size_t kLot = 1024;
 // On vector surfaces, the subpaths of one stroke at most, and the strokes
@@ -31,15 +30,6 @@ constexpr double kRecouvrement = 2;
 // that size the dashes of a one-pixel line cannot be told apart, and cairo
 // would cut every line into hundreds of pieces.
 constexpr double kPeriodeMin = 2.0;
-// Glyphs larger than this, in device pixels per em, are filled as paths
-// rather than rendered into cairo's glyph cache (and FreeType takes no size
-// of 65536 pixels or more).
-constexpr double kGlypheMax = 1024;
-// Glyphs thinner than this, in device pixels per em along some direction,
-// are not painted: squashed to a line, and cairo refuses a font matrix that
-// cannot be inverted.
-constexpr double kGlypheMin = 0.05;
-// The most lengths of a dash pattern given to cairo (an even number).
 
 bool fini(double v) { return std::isfinite(v); }
 
@@ -74,6 +64,7 @@ RenduCairo::RenduCairo(cairo_t* cr, CacheImages& cache, std::mutex* verrou,
     zy0_ = y0 - kMarge;
     zx1_ = x1 + kMarge;
     zy1_ = y1 + kMarge;
+    glyphes_.setZone(Boite{zx0_, zy0_, zx1_, zy1_});
     clip_ = cairo_copy_clip_rectangle_list(cr);
     cairo_new_path(cr);
     directs_ = TraitsDirects::pour(cr);
@@ -103,10 +94,6 @@ RenduCairo::~RenduCairo() {
     for (Pile& p : piles_) cairo_destroy(p.c);
     directs_.reset();
     if (textes_) cairo_destroy(textes_);
-    if (brouillon_) cairo_destroy(brouillon_);
-    for (auto& c : contours_)
-        if (c.second) cairo_path_destroy(c.second);
-    if (surfaceBrouillon_) cairo_surface_destroy(surfaceBrouillon_);
     cairo_rectangle_list_destroy(clip_);
     cairo_new_path(cr_);
     cairo_set_matrix(cr_, &base_);
@@ -486,188 +473,23 @@ cairo_t* RenduCairo::contexteTextes() {
     return textes_;
 }
 
-void RenduCairo::texte(const Matrice& m, const TexteAPeindre& t) {
-    double dx = t.x, dy = t.y;
-    m.appliquer(dx, dy);
-    if (!fini(dx) || !fini(dy)) return;
-    const DispositionTexte& d = t.disposition;
-    StyleCaracteres base;
-    base.police = t.police;
-    base.hauteur = t.taille;
-    const bool multiligne = d.isMultiligne();
-    const int colonne = multiligne ? (std::clamp(d.attachement, 1, 9) - 1) % 3 : 0;
-    const MiseEnPage mp =
-        mettreEnPage(t.texte, base, multiligne, d.largeurCadre, d.interligne, colonne, mesureur_);
-    if (mp.passages.empty() && mp.filets.empty()) return;
-    const Matrice local = multiligne ? placerMText(t.x, t.y, d, mp.largeur, mp.hauteur)
-                                     : placerTexte(t.x, t.y, t.taille, d, mp.largeur, mp.descente);
-    const Matrice dev = m.apres(local);
-    if (!fini(dev.xx) || !fini(dev.yx) || !fini(dev.xy) || !fini(dev.yy) || !fini(dev.x0) ||
-        !fini(dev.y0))
-        return;
+void RenduCairo::texte(const Matrice& m, const TextePlace& t) {
     // The strokes that came before and that the text reaches are painted
-    // first (its glyphs' room: an em around each, in the text's own space).
-    Boite boite;
-    for (const Passage& p : mp.passages)
-        for (const Passage::Glyphe& g : p.glyphes) {
-            boite.ajouter(g.x - p.em, g.y - 1.5 * p.em);
-            boite.ajouter(g.x + 2 * p.em * p.largeur, g.y + 1.5 * p.em);
-        }
-    for (const Filet& f : mp.filets) {
-        boite.ajouter(f.x1 - f.epaisseur, f.y1 - f.epaisseur);
-        boite.ajouter(f.x2 + f.epaisseur, f.y2 + f.epaisseur);
-    }
-    viderSous(boite.transformee(dev));
+    // first.
+    viderSous(PeintreGlyphes::etendue(t).transformee(m));
     avantCairo();
     cairo_t* c = contexteTextes();
     if (!c) {
         incomplet_ = true;
         return;
     }
-    peindre(c, dev, mp, t);
+    glyphes_.peindre(c, m, t);
     // A text cairo failed on: that text only is lost; the next ones get a
     // new context.
     if (cairo_status(c) != CAIRO_STATUS_SUCCESS) {
         incomplet_ = true;
         cairo_destroy(textes_);
         textes_ = nullptr;
-    }
-}
-
-void RenduCairo::peindre(cairo_t* c, const Matrice& dev, const MiseEnPage& mp,
-                         const TexteAPeindre& t) {
-    auto couleur = [&](int indice, bool aRvb, std::uint32_t rvb) {
-        CouleurRVB k = t.couleur;
-        if (aRvb)
-            k = couleurVraie(rvb, kFond);
-        else if (indice == 0)
-            k = t.couleurBloc;
-        else if (indice == 256)
-            k = t.couleurCalque;
-        else if (indice > 0)
-            k = couleurDXF(indice);
-        cairo_set_source_rgb(c, k.r, k.g, k.b);
-    };
-    std::vector<cairo_glyph_t> glyphes;
-    for (const Passage& p : mp.passages) {
-        const Police& police = *static_cast<const Police*>(p.police);
-        // Font units (y down, one em) to the local space (y up), then to the
-        // device.
-        const double penche = std::tan(p.oblique);
-        const Matrice versLocal{p.em * p.largeur, 0, -p.em * penche, -p.em, 0, 0};
-        const Matrice versDevice = dev.apres(versLocal);
-        const double grand = versDevice.etirementMax(), petit = versDevice.etirementMin();
-        if (!fini(grand) || !(petit >= kGlypheMin)) continue;
-        couleur(p.couleur, p.aRvb, p.rvb);
-        if (grand > kGlypheMax) {
-            // The outlines of the run, filled at once.
-            chemin_.clear();
-            for (const Passage::Glyphe& g : p.glyphes) {
-                Matrice place = versDevice;
-                place.x0 = g.x;
-                place.y0 = g.y;
-                dev.appliquer(place.x0, place.y0);
-                if (fini(place.x0) && fini(place.y0) &&
-                    visible(place.x0 - grand * 2, place.y0 - grand * 2, place.x0 + grand * 2,
-                            place.y0 + grand * 2))
-                    ajouterContour(police, g.index, place);
-            }
-            if (chemin_.empty()) continue;
-            cairo_path_t chemin = {CAIRO_STATUS_SUCCESS, chemin_.data(),
-                                   static_cast<int>(chemin_.size())};
-            cairo_new_path(c);
-            cairo_append_path(c, &chemin);
-            cairo_fill(c);
-            continue;
-        }
-        // Glyphs through cairo's glyph cache, in device space: the font
-        // matrix is the glyphs' whole device transform rounded to a grid of
-        // a hundredth of their size (at most 1/16 pixel), so that texts of
-        // nearly the same size and angle share cairo's glyphs; their
-        // positions stay exact.
-        const double pas = std::min(grand / 100, 1.0 / 16);
-        auto arrondi = [pas](double v) { return std::round(v / pas) * pas; };
-        cairo_matrix_t police2 = {arrondi(versDevice.xx),
-                                  arrondi(versDevice.yx),
-                                  arrondi(versDevice.xy),
-                                  arrondi(versDevice.yy),
-                                  0,
-                                  0};
-        if (!(std::fabs(police2.xx * police2.yy - police2.xy * police2.yx) >= 0.5 * grand * petit))
-            police2 = {versDevice.xx, versDevice.yx, versDevice.xy, versDevice.yy, 0, 0};
-        glyphes.clear();
-        for (const Passage::Glyphe& g : p.glyphes) {
-            double gx = g.x, gy = g.y;
-            dev.appliquer(gx, gy);
-            if (!fini(gx) || !fini(gy) || std::max(std::fabs(gx), std::fabs(gy)) > kLoin ||
-                !visible(gx - grand * 2, gy - grand * 2, gx + grand * 2, gy + grand * 2))
-                continue;
-            glyphes.push_back({g.index, gx, gy});
-        }
-        if (glyphes.empty()) continue;
-        cairo_set_font_face(c, police.face);
-        cairo_set_font_matrix(c, &police2);
-        cairo_show_glyphs(c, glyphes.data(), static_cast<int>(glyphes.size()));
-    }
-    // Rules: at least a pixel thick.
-    const double epaisseurDevice = std::sqrt(std::fabs(dev.determinant()));
-    for (const Filet& f : mp.filets) {
-        double x1 = f.x1, y1 = f.y1, x2 = f.x2, y2 = f.y2;
-        dev.appliquer(x1, y1);
-        dev.appliquer(x2, y2);
-        if (!fini(x1) || !fini(y1) || !fini(x2) || !fini(y2) ||
-            std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) > kLoin)
-            continue;
-        couleur(f.couleur, f.aRvb, f.rvb);
-        const double e = f.epaisseur * epaisseurDevice;
-        cairo_set_line_width(c, fini(e) ? std::clamp(e, 1.0, kLoin) : 1.0);
-        cairo_move_to(c, x1, y1);
-        cairo_line_to(c, x2, y2);
-        cairo_stroke(c);
-    }
-}
-
-const cairo_path_t* RenduCairo::contour(const Police& police, unsigned long index) {
-    auto it = contours_.find({&police, index});
-    if (it != contours_.end()) return it->second;
-    if (!brouillon_) {
-        surfaceBrouillon_ = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
-        brouillon_ = cairo_create(surfaceBrouillon_);
-    }
-    // The outline at the measuring size, in font units.
-    cairo_set_scaled_font(brouillon_, police.mesure);
-    const cairo_glyph_t g = {index, 0, 0};
-    cairo_new_path(brouillon_);
-    cairo_glyph_path(brouillon_, &g, 1);
-    cairo_path_t* chemin = cairo_copy_path(brouillon_);
-    cairo_new_path(brouillon_);
-    if (chemin->status != CAIRO_STATUS_SUCCESS) {
-        cairo_path_destroy(chemin);
-        chemin = nullptr;
-    }
-    contours_.emplace(std::make_pair(&police, index), chemin);
-    return chemin;
-}
-
-void RenduCairo::ajouterContour(const Police& police, unsigned long index,
-                                const Matrice& versDevice) {
-    const cairo_path_t* contour = this->contour(police, index);
-    if (!contour) return;
-    // From font units to the device; a glyph reaching beyond what cairo's
-    // numbers hold is left out.
-    const Matrice m = versDevice.apres(Matrice::echelle(1 / kEmMesure, 1 / kEmMesure));
-    const std::size_t debut = chemin_.size();
-    chemin_.insert(chemin_.end(), contour->data, contour->data + contour->num_data);
-    for (std::size_t i = debut; i < chemin_.size(); i += chemin_[i].header.length) {
-        for (int k = 1; k < chemin_[i].header.length; ++k) {
-            auto& point = chemin_[i + static_cast<std::size_t>(k)].point;
-            m.appliquer(point.x, point.y);
-            if (!fini(point.x) || !fini(point.y) ||
-                std::max(std::fabs(point.x), std::fabs(point.y)) > kLoin) {
-                chemin_.resize(debut);
-                return;
-            }
-        }
     }
 }
 
@@ -717,7 +539,12 @@ void RenduCairo::image(const Matrice& m, const Image& i, const CouleurRVB& coule
     const Police* sans = obtenirPolice("", false, false);
     const std::string police;
     const DispositionTexte disposition;
-    texte(m, TexteAPeindre{i.getX(), i.getY(), i.refRef(), police,
-                           15.0 * (sans ? sans->capitales : 0.7), couleur, disposition, couleur,
-                           couleur});
+    MiseEnPage mp;
+    Matrice versDevice;
+    if (mettreEnPlace(m,
+                      TexteAPlacer{i.getX(), i.getY(), i.refRef(), police,
+                                   15.0 * (sans ? sans->capitales : 0.7), disposition,
+                                   CouleursTexte{couleur, couleur, couleur}},
+                      mesureur_, mp, versDevice))
+        texte(versDevice, mp);
 }

@@ -21,13 +21,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <map>
 #include <utility>
 #include <vector>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 
+#include "render/glyphes.h"
 #include "render/images.h"
 #include "render/mise_en_page.h"
 #include "render/polices.h"
@@ -61,7 +61,10 @@ class RenduCairo : public Rendu {
                    const Trait& trait) override;
     void remplir(const PointPlan* points, const std::size_t* tailles, std::size_t contours,
                  const CouleurRVB& couleur, RegleRemplissage regle) override;
-    void texte(const Matrice& m, const TexteAPeindre& texte) override;
+    // Texts are measured with the faces of polices.h, the same whatever
+    // the target.
+    Mesureur* mesureur() override { return &mesureur_; }
+    void texte(const Matrice& m, const TextePlace& texte) override;
     void image(const Matrice& m, const Image& image, const CouleurRVB& couleur) override;
     void terminer() override;
 
@@ -139,15 +142,6 @@ class RenduCairo : public Rendu {
     // painted (a cairo context in error paints nothing more). Null when
     // none can be made.
     cairo_t* contexteTextes();
-    // Paints a laid-out text; `dev` maps its local space to device pixels.
-    void peindre(cairo_t* c, const Matrice& dev, const MiseEnPage& mp, const TexteAPeindre& t);
-    // The outline of a glyph in font units (at kEmMesure per em), kept for
-    // the painter's lifetime; null when cairo has none.
-    const cairo_path_t* contour(const Police& police, unsigned long index);
-    // Adds the outline of a glyph to chemin_, mapped by `versDevice` (font
-    // units of one em, y down, to device pixels), unless it reaches beyond
-    // what cairo's numbers hold.
-    void ajouterContour(const Police& police, unsigned long index, const Matrice& versDevice);
     bool visible(double x0, double y0, double x1, double y1) const;
 
     cairo_t* cr_;       // the context in use
@@ -187,9 +181,6 @@ class RenduCairo : public Rendu {
     const cairo_rectangle_list_t* clipBase_ = nullptr;
     double clipZone_[4] = {0, 0, 0, 0};
     cairo_t* textes_ = nullptr;
-    cairo_t* brouillon_ = nullptr;  // glyph outlines
-    cairo_surface_t* surfaceBrouillon_ = nullptr;
-    std::map<std::pair<const Police*, unsigned long>, cairo_path_t*> contours_;
-    std::vector<cairo_path_data_t> chemin_;  // the outlines of a run
+    PeintreGlyphes glyphes_;
     bool incomplet_ = false;
 };

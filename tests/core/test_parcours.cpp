@@ -2,6 +2,7 @@
 // colours and line types, composed transforms, limits. No cairo here.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,7 +26,39 @@ struct Primitive {
     const MotifTirets* motif = nullptr;
     double echelleTirets = 1;
     double depart = 0;
+    std::string texte{};  // of a text, its runs and rules (see decrire)
 };
+
+// Every character half an em wide, capitals half an em high; the face of a
+// run is its style's font name.
+class MesureurFixe : public Mesureur {
+  public:
+    std::set<std::string> noms;
+    void mesurer(const StyleCaracteres& s, std::string_view texte, Mesure& m) override {
+        m.police = &*noms.insert(s.police + (s.gras ? "|b" : "")).first;
+        m.capitales = 0.5;
+        m.glyphes.clear();
+        for (unsigned char c : texte) m.glyphes.push_back({c, 0.5 * m.glyphes.size()});
+        m.avance = 0.5 * texte.size();
+    }
+};
+
+const CouleurRVB kNoir{0, 0, 0}, kRouge{1, 0, 0}, kVert{0, 1, 0}, kBleu{0, 0, 1};
+
+// "[text|colour|font size|face]" per run, "_colour" per rule: n, r, v, b.
+std::string decrire(const TextePlace& t) {
+    auto nom = [](const CouleurRVB& c) {
+        return c == kNoir ? "n" : c == kRouge ? "r" : c == kVert ? "v" : c == kBleu ? "b" : "?";
+    };
+    std::ostringstream o;
+    for (const Passage& p : t.passages) {
+        o << "[" << p.texte << "|" << nom(p.couleur) << "|" << p.em;
+        const auto& face = *static_cast<const std::string*>(p.police);
+        o << (face.empty() ? "" : "|") << face << "]";
+    }
+    for (const Filet& f : t.filets) o << "_" << nom(f.couleur);
+    return o.str();
+}
 
 class RenduEnregistre : public Rendu {
   public:
@@ -69,12 +102,18 @@ class RenduEnregistre : public Rendu {
     void pixel(double x, double y, const CouleurRVB& c) override {
         recus.push_back({"pixel", x, y, 0, 0, c, false, {}, {}});
     }
-    void texte(const Matrice& m, const TexteAPeindre& t) override {
-        recus.push_back({"texte", t.x, t.y, t.taille, 0, t.couleur, false, m, {}});
+    Mesureur* mesureur() override { return &mesureur_; }
+    void texte(const Matrice& m, const TextePlace& t) override {
+        Primitive p{"texte", m.x0, m.y0, 0, 0, kNoir, false, m, {}};
+        p.texte = decrire(t);
+        recus.push_back(p);
     }
     void image(const Matrice& m, const Image&, const CouleurRVB& c) override {
         recus.push_back({"image", 0, 0, 0, 0, c, false, m, {}});
     }
+
+  private:
+    MesureurFixe mesureur_;
 };
 
 // Walks a drawing read from `texte` in drawing units (the identity view),
@@ -109,8 +148,6 @@ std::vector<Primitive> parcourir(const std::string& texte, std::string* trace = 
 std::string fichier(const std::string& blocs, const std::string& entites) {
     return dxf::fichier(dxf::blocs(blocs) + dxf::section("ENTITIES", entites));
 }
-
-const CouleurRVB kNoir{0, 0, 0}, kRouge{1, 0, 0}, kVert{0, 1, 0}, kBleu{0, 0, 1};
 
 }  // namespace
 
@@ -501,4 +538,38 @@ TEST(Parcours, UnLongCheminSArreteAuDrapeauDAnnulation) {
     p.setAnnulation(&rendu.annulation);
     EXPECT_FALSE(p.parcourir(*handler.getDessin(), Matrice{}, rendu));
     EXPECT_EQ(rendu.recus.size(), 1u);
+}
+
+TEST(Parcours, TextesMisEnPlaceAvantLeRendu) {
+    // The backend gets runs of one face, size and colour code, colours
+    // resolved (by index, true, by layer, by block: black at the top), and
+    // rules; a text on layer "bleu", 10 high (a font size of 20).
+    auto mtext = [](const std::string& t) {
+        return dxf::paire(0, "MTEXT") + dxf::attr({"bleu", 256, "BYLAYER"}) + dxf::paire(10, 10.0) +
+               dxf::paire(20, 20.0) + dxf::paire(40, 10.0) + dxf::paire(71, 7) + dxf::paire(1, t);
+    };
+    const struct {
+        std::string entite;
+        const char* attendu;
+    } cas[] = {
+        {mtext("a\\C1;r\\C256;c{\\C0;b}\\c65280;v"), "[a|b|20][r|r|20][c|b|20][b|n|20][v|v|20]"},
+        {mtext("\\C1;a\\c16711680;b"), "[a|r|20][b|r|20]"},
+        {mtext("un {\\fTimes|b1;deux}\\Ptrois"), "[un |b|20][deux|b|20|Times|b][trois|b|20]"},
+        {mtext("\\H2x;a\\S1/2;"), "[a|b|40][12|b|28]_b"},
+        {mtext("\\La\\C1;b\\lc"), "[a|b|20][bc|r|20]_b_r"},
+        {dxf::texte(10, 20, 10, "x%%uy%%u", {"0", 3, "CONTINUOUS"}), "[xy|v|20]_v"},
+    };
+    for (const auto& c : cas) {
+        const auto r = parcourir(
+            dxf::fichier(dxf::tables(dxf::calque("bleu", 5)) + dxf::section("ENTITIES", c.entite)));
+        ASSERT_EQ(r.size(), 1u) << c.attendu;
+        EXPECT_EQ(r[0].genre, "texte");
+        EXPECT_EQ(r[0].texte, c.attendu);
+    }
+    // The single-line text placed by its first point: the transform given
+    // takes its baseline's start there.
+    const auto r = parcourir(dxf::entites(dxf::texte(10, 20, 10, "x")));
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_DOUBLE_EQ(r[0].x1, 10);
+    EXPECT_DOUBLE_EQ(r[0].y1, 20);
 }
