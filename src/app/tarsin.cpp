@@ -457,6 +457,9 @@ bool Tarsin::exporter(const std::string& chemin, FormatImage format, bool toutLe
     {
         Peintre peintre;
         peintre.setPresentation(dessin.getPresentation());
+        // A PNG is the picture of the pane, on its background; SVG and PDF
+        // are pages, on white like the printed ones, colour 7 black.
+        if (format == FormatImage::Png) peintre.setFond(dessin.fond());
         r = ::exporter(peintre, *dessinOuvert, vue, largeur, hauteur, dessin.getCalquesMasques(),
                        format, chemin);
     }

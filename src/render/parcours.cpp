@@ -86,7 +86,7 @@ bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu)
     tronque_ = false;
     signaleHachure_ = false;
     signaleCopies_ = false;
-    plume_ = Plume{couleurDXF(7), &racine_->getType()};
+    plume_ = Plume{couleurDXF(7, fond_), &racine_->getType()};
     fixerMatrice(vue);
     // The size of points: in drawing units of the model space when above
     // 0, a share of the view's height otherwise (5% for 0).
@@ -142,16 +142,16 @@ void Parcours::fixerMatrice(const Matrice& m) {
 }
 
 CouleurRVB Parcours::couleurCalque(const Layer& c) const {
-    return c.hasCouleurVraie() ? couleurVraie(c.getCouleurVraie(), kFond)
-                               : couleurDXF(c.getCouleur());
+    return c.hasCouleurVraie() ? couleurVraie(c.getCouleurVraie(), fond_)
+                               : couleurDXF(c.getCouleur(), fond_);
 }
 
 CouleurRVB Parcours::couleur(const Entity& e) const {
-    if (e.hasCouleurVraie()) return couleurVraie(e.getCouleurVraie(), kFond);
+    if (e.hasCouleurVraie()) return couleurVraie(e.getCouleurVraie(), fond_);
     const int c = e.getCouleurBrute();
     if (c == 0) return plume_.couleur;
     if (c == 256) return couleurCalque(*calqueDe(e));
-    return couleurDXF(c);
+    return couleurDXF(c, fond_);
 }
 
 const TypeLigne& Parcours::typeResolu(const Entity& e) const {
@@ -736,7 +736,7 @@ void Parcours::texte(const Text& t) {
     if (h * echelleMax_ >= kHauteurLisible) {
         const CouleurRVB calque = couleurCalque(*calqueDe(t));
         rendu_->texte(matrice_, TexteAPeindre{t.getX(), t.getY(), t.texteRef(), police(t), h, c,
-                                              t.getDisposition(), calque, plume_.couleur});
+                                              t.getDisposition(), calque, plume_.couleur, fond_});
         return;
     }
     // Too small to be read: a bar through the middle of each line.
@@ -899,7 +899,7 @@ void Parcours::dessiner(const Wipeout& w) {
     points_.clear();
     for (const PointPlan& p : w.getContour()) points_.push_back(porte(matrice_, p.x, p.y));
     tailles_.assign(1, points_.size());
-    remplir(kFond, RegleRemplissage::PairImpair);
+    remplir(fond_, RegleRemplissage::PairImpair);
 }
 
 void Parcours::dessiner(const Ellipse& e) {

@@ -539,13 +539,13 @@ void RenduCairo::peindre(cairo_t* c, const Matrice& dev, const MiseEnPage& mp,
     auto couleur = [&](int indice, bool aRvb, std::uint32_t rvb) {
         CouleurRVB k = t.couleur;
         if (aRvb)
-            k = couleurVraie(rvb, kFond);
+            k = couleurVraie(rvb, t.fond);
         else if (indice == 0)
             k = t.couleurBloc;
         else if (indice == 256)
             k = t.couleurCalque;
         else if (indice > 0)
-            k = couleurDXF(indice);
+            k = couleurDXF(indice, t.fond);
         cairo_set_source_rgb(c, k.r, k.g, k.b);
     };
     std::vector<cairo_glyph_t> glyphes;
