@@ -76,7 +76,8 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
       lecteur([this] { lectureFinie.emit(); }),
       outils(*this, dessin, [this](const std::string& s) { direEtat(s); }),
       boutonToutAfficher("Tout afficher"),
-      boutonToutMasquer("Tout masquer") {
+      boutonToutMasquer("Tout masquer"),
+      poignee(*this, colonneGauche, boitePrincipale) {
     set_title("Tarsin");
     // Until a drawing is opened, the file chooser starts in the working
     // folder (the toolkit's own first choice is the recent files, empty on

@@ -22,6 +22,7 @@
 #include "ui/dxfarea.h"
 #include "ui/fenetre.h"
 #include "ui/outils.h"
+#include "ui/poignee.h"
 #include "ui/sorties.h"
 #include "ui/surveillance.h"
 
@@ -91,8 +92,9 @@ class Tarsin : public FenetreVisionneuse {
 
     // The background of the drawing pane, black or white.
     void setFondNoir(bool noir) { outils.setFondNoir(noir); }
-    // The width the left column asks for (300 pixels unless set; its
-    // contents may take more), kept between runs (reglages.h).
+    // The width the left column asks for (300 pixels unless set or dragged
+    // by the handle on its edge; its contents may take more), kept between
+    // runs (reglages.h).
     void setLargeurColonne(int largeur) { colonneGauche.set_size_request(largeur, -1); }
     int getLargeurColonne() const {
         int largeur = 0, hauteur = 0;
@@ -206,6 +208,8 @@ class Tarsin : public FenetreVisionneuse {
     Gtk::HBox boiteCalques;
     Gtk::Button boutonToutAfficher, boutonToutMasquer;
     Gtk::CellRendererText pastille;
+    // Drags the left column's edge.
+    PoigneeColonne poignee;
 
     friend struct AccesTest;
 };
