@@ -10,6 +10,8 @@
 #include <gtkmm/widget.h>
 #include <gtkmm/window.h>
 
+struct AccesTest;
+
 class PoigneeColonne {
   public:
     // `colonne`, a child of `fenetre` without a window of its own, lies at
@@ -44,4 +46,6 @@ class PoigneeColonne {
     bool glisse_ = false;
     double depart_ = 0;
     int largeurDepart_ = 0;
+
+    friend struct AccesTest;
 };
