@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -231,6 +232,11 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
 }
 
 Tarsin::~Tarsin() { suiviLecture.disconnect(); }
+
+void Tarsin::setLargeurColonne(int largeur) {
+    const int plus = get_screen()->get_width() - PoigneeColonne::kPanneauMin;
+    colonneGauche.set_size_request(std::clamp(largeur, 1, std::max(1, plus)), -1);
+}
 
 void Tarsin::on_menu_file_open() {
     // The reading in progress gives way to the file the user will choose.

@@ -94,8 +94,8 @@ class Tarsin : public FenetreVisionneuse {
     void setFondNoir(bool noir) { outils.setFondNoir(noir); }
     // The width the left column asks for (300 pixels unless set or dragged
     // by the handle on its edge; its contents may take more), kept between
-    // runs (reglages.h).
-    void setLargeurColonne(int largeur) { colonneGauche.set_size_request(largeur, -1); }
+    // runs (reglages.h). Set, it leaves the pane room on the screen.
+    void setLargeurColonne(int largeur);
     int getLargeurColonne() const {
         int largeur = 0, hauteur = 0;
         colonneGauche.get_size_request(largeur, hauteur);
