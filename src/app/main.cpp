@@ -30,9 +30,10 @@ int main(int argc, char** argv) {
         Gtk::Main kit(argc, argv);
         Tarsin fenetre;
         // What the last run kept: the background, the window's size when
-        // it is not maximized.
+        // it is not maximized, the left column's width.
         const Reglages reglages = lireReglages();
         if (reglages.largeur > 0) fenetre.set_default_size(reglages.largeur, reglages.hauteur);
+        if (reglages.colonne > 0) fenetre.setLargeurColonne(reglages.colonne);
         fenetre.setFondNoir(reglages.fondNoir);
         poserIcone(fenetre, cheminIcone());
         fenetre.maximize();
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
         Gtk::Main::run(fenetre);
         Reglages fin = lireReglages();
         fenetre.get_size(fin.largeur, fin.hauteur);
+        fin.colonne = fenetre.getLargeurColonne();
         ecrireReglages(fin);
     }
     // The window wrote its last trace lines as it was destroyed.

@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -76,7 +77,8 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
       lecteur([this] { lectureFinie.emit(); }),
       outils(*this, dessin, [this](const std::string& s) { direEtat(s); }),
       boutonToutAfficher("Tout afficher"),
-      boutonToutMasquer("Tout masquer") {
+      boutonToutMasquer("Tout masquer"),
+      poignee(*this, colonneGauche, boitePrincipale) {
     set_title("Tarsin");
     // Until a drawing is opened, the file chooser starts in the working
     // folder (the toolkit's own first choice is the recent files, empty on
@@ -230,6 +232,11 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
 }
 
 Tarsin::~Tarsin() { suiviLecture.disconnect(); }
+
+void Tarsin::setLargeurColonne(int largeur) {
+    const int plus = get_screen()->get_width() - PoigneeColonne::kPanneauMin;
+    colonneGauche.set_size_request(std::clamp(largeur, 1, std::max(1, plus)), -1);
+}
 
 void Tarsin::on_menu_file_open() {
     // The reading in progress gives way to the file the user will choose.
@@ -457,6 +464,9 @@ bool Tarsin::exporter(const std::string& chemin, FormatImage format, bool toutLe
     {
         Peintre peintre;
         peintre.setPresentation(dessin.getPresentation());
+        // A PNG is the picture of the pane, on its background; SVG and PDF
+        // are pages, on white like the printed ones, colour 7 black.
+        if (format == FormatImage::Png) peintre.setFond(dessin.fond());
         r = ::exporter(peintre, *dessinOuvert, vue, largeur, hauteur, dessin.getCalquesMasques(),
                        format, chemin);
     }

@@ -22,6 +22,7 @@
 #include "ui/dxfarea.h"
 #include "ui/fenetre.h"
 #include "ui/outils.h"
+#include "ui/poignee.h"
 #include "ui/sorties.h"
 #include "ui/surveillance.h"
 
@@ -66,11 +67,13 @@ class Tarsin : public FenetreVisionneuse {
     bool lectureEnCours() const { return lecteur.enCours(); }
 
     // Saves what the drawing pane shows, or the whole drawing fitted to a
-    // picture of the pane's size, into `chemin` in `format`; the status bar
+    // picture of the pane's size, into `chemin` in `format`: a PNG on the
+    // pane's background, SVG and PDF on white as printed; the status bar
     // tells how it went. False when nothing was written.
     bool exporter(const std::string& chemin, FormatImage format, bool toutLeDessin);
-    // Prints the open drawing (see Impression); EXPORT writes a PDF file
-    // without a dialog. False when it failed.
+    // Prints the open drawing (see Impression), on white whatever the
+    // pane's background; EXPORT writes a PDF file without a dialog. False
+    // when it failed.
     bool imprimer(Gtk::PrintOperationAction action = Gtk::PRINT_OPERATION_ACTION_PRINT_DIALOG,
                   const std::string& fichier = {});
 
@@ -89,6 +92,15 @@ class Tarsin : public FenetreVisionneuse {
 
     // The background of the drawing pane, black or white.
     void setFondNoir(bool noir) { outils.setFondNoir(noir); }
+    // The width the left column asks for (300 pixels unless set or dragged
+    // by the handle on its edge; its contents may take more), kept between
+    // runs (reglages.h). Set, it leaves the pane room on the screen.
+    void setLargeurColonne(int largeur);
+    int getLargeurColonne() const {
+        int largeur = 0, hauteur = 0;
+        colonneGauche.get_size_request(largeur, hauteur);
+        return largeur;
+    }
 
   protected:
     // A close request stops the reading in progress.
@@ -196,6 +208,8 @@ class Tarsin : public FenetreVisionneuse {
     Gtk::HBox boiteCalques;
     Gtk::Button boutonToutAfficher, boutonToutMasquer;
     Gtk::CellRendererText pastille;
+    // Drags the left column's edge.
+    PoigneeColonne poignee;
 
     friend struct AccesTest;
 };

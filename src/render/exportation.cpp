@@ -95,7 +95,8 @@ ResultatExport exporter(Peintre& peintre, const Dessin& dessin, const Vue& vue, 
         const auto cr =
             Cairo::RefPtr<Cairo::Context>(new Cairo::Context(cairo_create(surface), true));
         cairo_t* c = cr->cobj();
-        cairo_set_source_rgb(c, 1, 1, 1);
+        const CouleurRVB& fond = peintre.getFond();
+        cairo_set_source_rgb(c, fond.r, fond.g, fond.b);
         cairo_paint(c);
         const Zone zone{0, 0, static_cast<double>(largeur), static_cast<double>(hauteur)};
         peintre.peindre(cr, dessin, vue, hauteur, zone, masques);

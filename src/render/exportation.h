@@ -35,9 +35,9 @@ struct ResultatExport {
 };
 
 // Paints `dessin` through `vue` onto a picture `largeur` x `hauteur` (pixels
-// for PNG, points for SVG and PDF) on a white ground, the layers `masques`
-// hidden, and writes it to `chemin` in `format`. The paint trace goes where
-// `peintre` sends it.
+// for PNG, points for SVG and PDF) on the painter's background (white unless
+// told otherwise, Peintre::setFond), the layers `masques` hidden, and writes
+// it to `chemin` in `format`. The paint trace goes where `peintre` sends it.
 ResultatExport exporter(Peintre& peintre, const Dessin& dessin, const Vue& vue, int largeur,
                         int hauteur, const std::list<std::string>& masques, FormatImage format,
                         const std::string& chemin);

@@ -82,7 +82,7 @@ bool Parcours::parcourir(const Dessin& dessin, const Matrice& vue, Rendu& rendu)
     tronque_ = false;
     signaleHachure_ = false;
     signaleCopies_ = false;
-    plume_ = Plume{couleurDXF(7), &racine_->getType()};
+    plume_ = Plume{couleurDXF(7, fond_), &racine_->getType()};
     fixerMatrice(vue);
     // The size of points: in drawing units of the model space when above
     // 0, a share of the view's height otherwise (5% for 0).
@@ -138,16 +138,16 @@ void Parcours::fixerMatrice(const Matrice& m) {
 }
 
 CouleurRVB Parcours::couleurCalque(const Layer& c) const {
-    return c.hasCouleurVraie() ? couleurVraie(c.getCouleurVraie(), kFond)
-                               : couleurDXF(c.getCouleur());
+    return c.hasCouleurVraie() ? couleurVraie(c.getCouleurVraie(), fond_)
+                               : couleurDXF(c.getCouleur(), fond_);
 }
 
 CouleurRVB Parcours::couleur(const Entity& e) const {
-    if (e.hasCouleurVraie()) return couleurVraie(e.getCouleurVraie(), kFond);
+    if (e.hasCouleurVraie()) return couleurVraie(e.getCouleurVraie(), fond_);
     const int c = e.getCouleurBrute();
     if (c == 0) return plume_.couleur;
     if (c == 256) return couleurCalque(*calqueDe(e));
-    return couleurDXF(c);
+    return couleurDXF(c, fond_);
 }
 
 const TypeLigne& Parcours::typeResolu(const Entity& e) const {
@@ -622,7 +622,7 @@ void Parcours::texte(const Text& t) {
         // Laid out with the backend's fonts, and handed over placed.
         Mesureur* mesureur = rendu_->mesureur();
         if (!mesureur) return;
-        const CouleursTexte couleurs{c, couleurCalque(*calqueDe(t)), plume_.couleur};
+        const CouleursTexte couleurs{c, couleurCalque(*calqueDe(t)), plume_.couleur, fond_};
         MiseEnPage mp;
         Matrice versDevice;
         if (mettreEnPlace(matrice_,
@@ -792,7 +792,7 @@ void Parcours::dessiner(const Wipeout& w) {
     points_.clear();
     for (const PointPlan& p : w.getContour()) points_.push_back(porte(matrice_, p.x, p.y));
     tailles_.assign(1, points_.size());
-    remplir(kFond, RegleRemplissage::PairImpair);
+    remplir(fond_, RegleRemplissage::PairImpair);
 }
 
 void Parcours::dessiner(const Ellipse& e) {

@@ -76,6 +76,9 @@ class Parcours : private Imbrication {
     void setIndex(bool oui) { index_ = oui; }
     // A counter the walk adds the objects it has met to, now and then.
     void setProgression(std::atomic<std::uint64_t>* progression) { progression_ = progression; }
+    // The background painted on (white by default): what wipeouts paint,
+    // and what colour 7 and the true colours near it stand out from.
+    void setFond(const CouleurRVB& fond) { fond_ = fond; }
 
     // Walks the drawing from its root insertion into `rendu`; `vue` maps
     // drawing units to device pixels. Ends by letting the backend finish;
@@ -219,6 +222,7 @@ class Parcours : private Imbrication {
     double hauteurBande_ = 0, origineBandes_ = 0;
     double hauteurVue_ = 0;
     bool index_ = true;
+    CouleurRVB fond_ = kFond;
 
     // State of the walk in progress.
     Matrice matrice_;            // user space of the current block -> device

@@ -55,9 +55,9 @@ int tiretsDevice(const Trait& trait, double (&longueurs)[kTiretsMax], double& de
     return n;
 }
 
-CouleurRVB couleurDXF(int indice) {
+CouleurRVB couleurDXF(int indice, const CouleurRVB& fond) {
     long i = std::labs(static_cast<long>(indice));
-    if (i > 255 || i == 7 || i == 255) return {0, 0, 0};
+    if (i > 255 || i == 7 || i == 255) return couleurContraire(fond);
     return couleurTableDXF(static_cast<int>(i));
 }
 
@@ -145,6 +145,7 @@ bool Peintre::peindreSur(cairo_t* c, Parcours& parcours, const Dessin& dessin, c
         parcours.setIndex(index_);
         parcours.setAnnulation(annulation_);
         parcours.setHauteurVue(hauteurVue_);
+        parcours.setFond(fond_);
         complet = parcours.parcourir(dessin, vue, rendu);
         parcours.setCalquesMasques(nullptr);
         if (rendu.estIncomplet()) incomplet_ = true;

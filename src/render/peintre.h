@@ -78,6 +78,12 @@ class Peintre {
     void setProgression(std::atomic<std::uint64_t>* p) { progression_ = p; }
     // The bound of the paint trace of one repaint (0: none).
     void setLimiteTrace(std::size_t octets) { limiteTrace_ = octets; }
+    // The background the next repaints are painted on (kFond, white, by
+    // default): colour 7 and the true colours near it stand out from it,
+    // wipeouts and a layout's sheet paint it. Whoever makes the surface
+    // paints it first (exporter, PeintureDeFond).
+    void setFond(const CouleurRVB& fond) { fond_ = fond; }
+    const CouleurRVB& getFond() const { return fond_; }
 
     // The decoded raster images, kept between repaints. A viewer keeps one
     // Peintre for its lifetime so that each picture is decoded once.
@@ -147,4 +153,5 @@ class Peintre {
     std::atomic<bool> incomplet_{false};
     std::size_t presentation_ = 0;
     bool tronqueFenetres_ = false;
+    CouleurRVB fond_ = kFond;
 };

@@ -128,8 +128,9 @@ void PeintureDeFond::boucle() {
 bool PeintureDeFond::peindre(const Commande& c, Tableau& tableau, int largeur, int hauteur) {
     auto cr =
         Cairo::RefPtr<Cairo::Context>(new Cairo::Context(cairo_create(tableau.surface), true));
-    cairo_set_source_rgb(cr->cobj(), 1, 1, 1);
+    cairo_set_source_rgb(cr->cobj(), c.fond.r, c.fond.g, c.fond.b);
     cairo_paint(cr->cobj());
+    peintre_->setFond(c.fond);
     std::ostringstream texte;
     Trace trace(texte);
     // Each picture has its own budget for decoding new raster images.

@@ -46,16 +46,19 @@ struct Commande {
     bool progressive = false;
     // The layout shown (see Peintre::setPresentation).
     std::size_t presentation = 0;
+    // The background the picture is painted on (see Peintre::setFond).
+    CouleurRVB fond = kFond;
 
     bool operator==(const Commande& c) const {
         return dessin == c.dessin && vue.echelle == c.vue.echelle && vue.x == c.vue.x &&
                vue.y == c.vue.y && largeur == c.largeur && hauteur == c.hauteur &&
-               masques == c.masques && trace == c.trace && presentation == c.presentation;
+               masques == c.masques && trace == c.trace && presentation == c.presentation &&
+               fond == c.fond;
     }
     bool operator!=(const Commande& c) const { return !(*this == c); }
 };
 
-// A finished picture: opaque pixels on a white ground.
+// A finished picture: opaque pixels on the background it was asked on.
 struct Tableau {
     Commande commande;
     cairo_surface_t* surface = nullptr;

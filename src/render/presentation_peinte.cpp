@@ -77,15 +77,16 @@ std::vector<PointPlan> coins(const Boite& b, const Matrice& vue) {
     return c;
 }
 
-// The sheet: white on grey, its outline, and the margins dashed.
-void peindrePapier(cairo_t* c, const Presentation& p, const Matrice& vue) {
+// The sheet: the background's colour on grey, its outline, and the margins
+// dashed.
+void peindrePapier(cairo_t* c, const Presentation& p, const Matrice& vue, const CouleurRVB& fond) {
     const Boite feuille = p.feuille();
     if (feuille.vide()) return;
     cairo_save(c);
     cairo_set_source_rgb(c, kFondHorsFeuille.r, kFondHorsFeuille.g, kFondHorsFeuille.b);
     cairo_paint(c);
     if (chemin(c, coins(feuille, vue))) {
-        cairo_set_source_rgb(c, kFond.r, kFond.g, kFond.b);
+        cairo_set_source_rgb(c, fond.r, fond.g, fond.b);
         cairo_fill_preserve(c);
         cairo_set_line_width(c, 1);
         cairo_set_source_rgb(c, 0.35, 0.35, 0.35);
@@ -116,7 +117,7 @@ bool Peintre::peindreFeuille(cairo_t* c, const Dessin& dessin, const Presentatio
     cairo_new_path(c);
     if (zone.largeur > 0) cairo_rectangle(c, zone.x, zone.y, zone.largeur, zone.hauteur);
     cairo_clip(c);
-    peindrePapier(c, p, vue);
+    peindrePapier(c, p, vue, fond_);
     bool complet = true;
     const EspacePapier& papier = dessin.getEspacePapier();
     // Model space through each viewport, with the layers frozen in it

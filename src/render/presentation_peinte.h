@@ -1,6 +1,7 @@
-// Painting a layout (Peintre::setPresentation): its sheet on a grey ground,
-// then what each of its viewports shows of model space, clipped to the
-// viewport, then its own paper-space entities over them.
+// Painting a layout (Peintre::setPresentation): its sheet, in the
+// background's colour, on a grey ground, then what each of its viewports
+// shows of model space, clipped to the viewport, then its own paper-space
+// entities over them.
 #pragma once
 
 #include <cstddef>

@@ -23,21 +23,24 @@ inline bool operator==(const CouleurRVB& a, const CouleurRVB& b) {
     return a.r == b.r && a.g == b.g && a.b == b.b;
 }
 
-// The colour of a DXF colour index: row `indice` of dxflib's dxfColors table,
-// except that indexes 7 and 255 (white in the table) are painted in the
-// foreground colour, black, since the drawings are shown on a light
-// background. An index outside 0..255 is taken by its absolute value (a layer
-// switched off in the file has a negative colour); 256 (by layer, on a layer
-// without a colour) and whatever is still out of range count as 7.
-CouleurRVB couleurDXF(int indice);
-// The background the drawings are shown on, which wipeouts paint.
+// The background the drawings are shown on by default, which wipeouts
+// paint; and the other one a viewer may choose.
 constexpr CouleurRVB kFond{1, 1, 1};
+constexpr CouleurRVB kFondNoir{0, 0, 0};
 // The colour that stands out on `fond`: black on a light background, white
-// on a dark one (colour 7 is painted so on the white background).
+// on a dark one (colour 7 is painted so).
 inline CouleurRVB couleurContraire(const CouleurRVB& fond) {
     const double clarte = 0.299 * fond.r + 0.587 * fond.g + 0.114 * fond.b;
     return clarte >= 0.5 ? CouleurRVB{0, 0, 0} : CouleurRVB{1, 1, 1};
 }
+// The colour of a DXF colour index on the background `fond`: row `indice`
+// of dxflib's dxfColors table, except that indexes 7 and 255 (white in the
+// table) are painted in the colour that stands out on the background, black
+// on white, white on black. An index outside 0..255 is taken by its absolute
+// value (a layer switched off in the file has a negative colour); 256 (by
+// layer, on a layer without a colour) and whatever is still out of range
+// count as 7.
+CouleurRVB couleurDXF(int indice, const CouleurRVB& fond = kFond);
 // How far, in levels of 255, a true colour may lie from the background in
 // every channel and still be painted as colour 7 is: white outlines drawn
 // for a black background would not be seen on a white one.
@@ -57,14 +60,17 @@ inline CouleurRVB couleurVraie(std::uint32_t rvb, const CouleurRVB& fond) {
 // it has no code), by layer (256) and by block (0).
 struct CouleursTexte {
     CouleurRVB texte, calque, bloc;
+    // The background, against which colour 7 and true colours near it
+    // resolve.
+    CouleurRVB fond = kFond;
 };
 // The colour of a text's colour code: the true colour `rvb` when `aRvb`,
 // otherwise the colour index `indice` (-1: the text's own colour).
 inline CouleurRVB couleurCode(int indice, bool aRvb, std::uint32_t rvb, const CouleursTexte& c) {
-    if (aRvb) return couleurVraie(rvb, kFond);
+    if (aRvb) return couleurVraie(rvb, c.fond);
     if (indice == 0) return c.bloc;
     if (indice == 256) return c.calque;
-    if (indice > 0) return couleurDXF(indice);
+    if (indice > 0) return couleurDXF(indice, c.fond);
     return c.texte;
 }
 

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 #include "fichiers/journal.h"
 #include "render/presentation_peinte.h"
@@ -54,9 +53,9 @@ DXFArea::DXFArea(std::shared_ptr<const Dessin> d, double e, OptionsPeinture opti
     }
     // The toolkit clears the area to the background the drawings are painted
     // on (wipeouts paint it too).
-    Gdk::Color fond;
-    fond.set_rgb_p(kFond.r, kFond.g, kFond.b);
-    modify_bg(Gtk::STATE_NORMAL, fond);
+    Gdk::Color couleur;
+    couleur.set_rgb_p(kFond.r, kFond.g, kFond.b);
+    modify_bg(Gtk::STATE_NORMAL, couleur);
     // Each expose paints its rectangle whole, in one operation, from the
     // picture: no buffer of the toolkit's in between.
     set_double_buffered(false);
@@ -116,37 +115,13 @@ void DXFArea::deplacer(double dx, double dy) {
     vueChangee();
 }
 
-namespace {
-
-// The picture as on a black background: its neutral pixels (the white
-// background, colour 7 in black and their antialiased greys) turned over,
-// the coloured ones kept.
-void retournerNeutres(cairo_surface_t* s) {
-    cairo_surface_flush(s);
-    unsigned char* donnees = cairo_image_surface_get_data(s);
-    if (!donnees) return;
-    const int l = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
-    const int pas = cairo_image_surface_get_stride(s);
-    for (int y = 0; y < h; ++y) {
-        auto* p = reinterpret_cast<std::uint32_t*>(donnees + static_cast<std::ptrdiff_t>(y) * pas);
-        for (int x = 0; x < l; ++x) {
-            const std::uint32_t v = p[x];
-            const std::uint32_t r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
-            const std::uint32_t a = v >> 24;
-            if (r == g && g == b && a == 0xFF) p[x] = 0xFF000000u | (0xFFFFFFu - (v & 0xFFFFFFu));
-        }
-    }
-    cairo_surface_mark_dirty(s);
-}
-
-}  // namespace
-
 void DXFArea::setFondNoir(bool noir) {
     fondNoir = noir;
-    Gdk::Color fond;
-    fond.set_rgb_p(noir ? 0 : kFond.r, noir ? 0 : kFond.g, noir ? 0 : kFond.b);
-    modify_bg(Gtk::STATE_NORMAL, fond);
-    if (get_window()) demander(true);
+    const CouleurRVB& k = fond();
+    Gdk::Color couleur;
+    couleur.set_rgb_p(k.r, k.g, k.b);
+    modify_bg(Gtk::STATE_NORMAL, couleur);
+    if (get_window()) demander();
     queue_draw();
 }
 
@@ -271,6 +246,7 @@ Commande DXFArea::commandeCourante() const {
     c.hauteur = std::max(1, a.get_height());
     c.masques = masquesResolus;
     c.presentation = presentation;
+    c.fond = fond();
     // No paint trace once the log can take no more.
     const auto* journal = dynamic_cast<const TamponJournal*>(sortie.rdbuf());
     c.trace = !(journal && journal->tronque());
@@ -304,7 +280,8 @@ void DXFArea::montrerBandes() {
             partiel = Gdk::Pixmap::create(fenetre, l, h);
             commandePartielle = b->commande;
             Cairo::RefPtr<Cairo::Context> cr = partiel->create_cairo_context();
-            cairo_set_source_rgb(cr->cobj(), 1, 1, 1);
+            cairo_set_source_rgb(cr->cobj(), b->commande.fond.r, b->commande.fond.g,
+                                 b->commande.fond.b);
             cairo_paint(cr->cobj());
         }
         Cairo::RefPtr<Cairo::Context> cr = partiel->create_cairo_context();
@@ -322,7 +299,6 @@ void DXFArea::surTableauPret() {
     if (!t) return;
     sortie.write(t->trace.data(), static_cast<std::streamsize>(t->trace.size()));
     sortie.flush();
-    if (fondNoir && t->surface) retournerNeutres(t->surface);
     tableau = std::move(t);
     envoi.reset();
     aEnvoyer = true;
@@ -400,8 +376,7 @@ bool DXFArea::on_expose_event(GdkEventExpose* event) {
         gdk_cairo_set_source_pixmap(k, partiel->gobj(), 0, 0);
         cairo_paint(k);
     } else {
-        const double f = fondNoir ? 0 : 1;
-        cairo_set_source_rgb(k, f, f, f);
+        cairo_set_source_rgb(k, c.fond.r, c.fond.g, c.fond.b);
         cairo_paint(k);
     }
     if (copieServeur && commandeServeur != c && !partielDeC &&

@@ -110,10 +110,12 @@ class DXFArea : public Gtk::DrawingArea {
     // there is none.
     bool vuePrecedente();
 
-    // A black background (white by default): colour 7, black on white, is
-    // then white, the other colours stay. Queues a new picture.
+    // A black background (white by default): the pictures are painted on it
+    // (Peintre::setFond), colour 7 white, the other colours as they are.
+    // Queues a new picture.
     void setFondNoir(bool noir);
     bool isFondNoir() const { return fondNoir; }
+    const CouleurRVB& fond() const { return fondNoir ? kFondNoir : kFond; }
 
     // Whether a drag with the left button draws a zoom window even without
     // Shift ("Zoom fenêtre").

@@ -23,6 +23,7 @@ Reglages lireReglages() {
         if (cle == "fond") r.fondNoir = valeur == "noir";
         if (cle == "largeur" && nombre > 0 && nombre < 100000) r.largeur = nombre;
         if (cle == "hauteur" && nombre > 0 && nombre < 100000) r.hauteur = nombre;
+        if (cle == "colonne" && nombre > 0 && nombre < 100000) r.colonne = nombre;
     }
     return r;
 }
@@ -35,5 +36,6 @@ bool ecrireReglages(const Reglages& r) {
     f << "fond=" << (r.fondNoir ? "noir" : "blanc") << "\n";
     if (r.largeur > 0 && r.hauteur > 0)
         f << "largeur=" << r.largeur << "\nhauteur=" << r.hauteur << "\n";
+    if (r.colonne > 0) f << "colonne=" << r.colonne << "\n";
     return static_cast<bool>(f.flush());
 }

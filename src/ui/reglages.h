@@ -1,6 +1,6 @@
 // What the full viewer keeps between runs, in $XDG_CONFIG_HOME/tarsin/
 // (~/.config/tarsin/ without it), one "key=value" a line: the background
-// (black or white) and the window's size.
+// (black or white), the window's size and the left column's width.
 #pragma once
 
 #include <string>
@@ -8,6 +8,7 @@
 struct Reglages {
     bool fondNoir = false;
     int largeur = 0, hauteur = 0;  // 0: none kept
+    int colonne = 0;               // the left column's width; 0: none kept
 };
 
 // The file the settings are kept in.

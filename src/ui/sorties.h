@@ -29,9 +29,10 @@ struct ChoixExport {
 std::optional<ChoixExport> choisirExport(Gtk::Window& parent, const std::string& dossier,
                                          const std::string& nom, bool toutLeDessin);
 
-// Printing a drawing on one page through the toolkit's print dialog. The
-// printer's settings and the choice of what is printed are kept from one
-// print to the next.
+// Printing a drawing on one page through the toolkit's print dialog, on
+// the paper's white (colour 7 black) whatever background the window shows.
+// The printer's settings and the choice of what is printed are kept from
+// one print to the next.
 class Impression {
   public:
     // Prints `dessin`, the layers `masques` hidden: the part `vue` (what the

@@ -122,6 +122,8 @@ TEST(TarsinRender, Erreurs) {
         {{dessin, png, "--size", "40000x40000"}, "taille invalide"},
         {{dessin, png, "--couleur"}, "option inconnue"},
         {{dessin, png, "--no-image"}, "[--no-images]"},
+        {{dessin, png, "--fond", "gris"}, "fond invalide"},
+        {{dessin, png, "--fond"}, "il manque"},
         {{dessin, png, "--max-seconds", "0"}, "valeur invalide pour --max-seconds"},
         {{dessin, png, "--max-memory", "1.5"}, "valeur invalide pour --max-memory"},
         {{dessin, d.chemin() + "/nulle/part/sortie.png"}, "impossible d'ecrire"},

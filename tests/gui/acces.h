@@ -53,6 +53,7 @@ struct AccesTest {
         t.outils.on_recherche_suivant(1);
     }
     static Gtk::ComboBoxText& presentations(Tarsin& t) { return t.choixPresentation; }
+    static GdkWindow* poignee(Tarsin& t) { return t.poignee.poignee_; }
     // What the status bar says.
     static std::string etat(Tarsin& t) {
         return gtk_label_get_text(GTK_LABEL(t.barreEtat.gobj()->label));

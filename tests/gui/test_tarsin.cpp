@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
+#include <tuple>
 
 #include "acces.h"
 #include "annot/annotations.h"
@@ -205,6 +206,33 @@ TEST_F(FenetreTarsin, ArbreDesWidgets) {
     EXPECT_EQ(A::fichierAnnot(t), "");
     EXPECT_TRUE(d.get_visible());
     EXPECT_FALSE(t.get_visible());
+}
+
+// The handle over the left column's edge drags it, within its bounds.
+TEST_F(FenetreTarsin, PoigneeDeLaColonne) {
+    t.set_default_size(1000, 800);
+    t.show();
+    laisserTourner(300);
+    GdkWindow* poignee = A::poignee(t);
+    ASSERT_NE(poignee, nullptr);
+    const int avant = A::colonneGauche(t).get_allocation().get_width();
+    auto envoyer = [&](GdkEventType type, double x) {
+        GdkEvent* e = gdk_event_new(type);
+        e->any.window = GDK_WINDOW(g_object_ref(poignee));
+        (type == GDK_MOTION_NOTIFY ? e->motion.x_root : e->button.x_root) = x;
+        if (type != GDK_MOTION_NOTIFY) e->button.button = 1;
+        gtk_main_do_event(e);
+        gdk_event_free(e);
+    };
+    for (auto [depart, arrivee, largeur] :
+         {std::tuple{500, 600, avant + 100}, std::tuple{500, -1000, PoigneeColonne::kColonneMin}}) {
+        envoyer(GDK_BUTTON_PRESS, depart);
+        envoyer(GDK_MOTION_NOTIFY, arrivee);
+        envoyer(GDK_BUTTON_RELEASE, arrivee);
+        envoyer(GDK_MOTION_NOTIFY, 0);  // released: no drag any more
+        EXPECT_EQ(t.getLargeurColonne(), largeur);
+        laisserTourner(100);
+    }
 }
 
 TEST_F(FenetreTarsin, PresentationsListeesEtChoisies) {

@@ -26,7 +26,7 @@ constexpr long kPixelsMax = 200'000'000;
 const char* const kUsage =
     "usage : tarsin-render DESSIN.dxf SORTIE.png|SORTIE.svg|SORTIE.pdf [--scale ECHELLE | "
     "--window X0 Y0 X1 Y1] [--size LARGEURxHAUTEUR|COTE] [--max-seconds S] [--max-memory MIO] "
-    "[--quiet] [--no-images] [--accept-incomplete] [--layout NOM|N]\n"
+    "[--quiet] [--no-images] [--accept-incomplete] [--layout NOM|N] [--fond noir|blanc]\n"
     "       tarsin-render DESSIN.dxf --list-layouts\n"
     "  Par défaut le dessin entier est ajusté à l'image, avec une petite marge.\n"
     "  --scale        pixels par unité du dessin (entre 1e-06 et 1e+06), l'origine du\n"
@@ -41,6 +41,8 @@ const char* const kUsage =
     "  --layout       peint cette présentation (son nom, ou son rang dans la liste de\n"
     "                 --list-layouts, 0 pour l'espace objet) au lieu de l'espace objet\n"
     "  --list-layouts écrit les noms des présentations, un par ligne, \"Objet\" d'abord\n"
+    "  --fond         le fond de l'image, blanc (par défaut) ou noir ; sur noir, la\n"
+    "                 couleur 7 est blanche, les autres couleurs ne changent pas\n"
     "  --accept-incomplete\n"
     "                 une image incomplète sort avec le statut 0 (vignettes)\n"
     "  --help         affiche cette aide\n"
@@ -110,6 +112,7 @@ int main(int argc, char** argv) {
     int largeur = 1000, hauteur = 1000;
     bool silencieux = false, accepterIncomplet = false, listerPresentations = false;
     std::optional<std::string> presentation;
+    CouleurRVB fond = kFond;
     unsigned secondesMax = 0, mioMax = 0;
     // No list of hidden layers: those off or frozen in the file are hidden.
     OptionsPeinture options;
@@ -148,6 +151,12 @@ int main(int argc, char** argv) {
         } else if (a == "--layout") {
             if (i + 1 >= argc) return erreurUsage("il manque la valeur de " + a + ".");
             presentation = argv[++i];
+        } else if (a == "--fond") {
+            if (i + 1 >= argc) return erreurUsage("il manque la valeur de " + a + ".");
+            const std::string v = argv[++i];
+            if (v != "noir" && v != "blanc")
+                return erreurUsage("fond invalide : \"" + v + "\" (noir ou blanc attendu).");
+            fond = v == "noir" ? kFondNoir : kFond;
         } else if (a == "--list-layouts") {
             listerPresentations = silencieux = true;
         } else if (a == "--quiet") {
@@ -233,6 +242,7 @@ int main(int argc, char** argv) {
         Trace trace(traces);
         Peintre peintre(options);
         peintre.setPresentation(static_cast<std::size_t>(rang));
+        peintre.setFond(fond);
         if (!silencieux) peintre.setTrace(trace);
         r = exporter(peintre, *lu.dessin, vue, largeur, hauteur, {}, *format, sortie);
         tronque = peintre.estTronque();
