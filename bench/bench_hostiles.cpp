@@ -193,6 +193,34 @@ int main() {
                  ordinaire);
     }
 
+    std::printf("== HATCH de 20000 cercles, contre 20000 carres (import, puis peinture)\n");
+    {
+        const std::string carres = hostiles::hachureCercles(20'000, 0);
+        const auto ordinaire = lire(carres);
+        const Cout importCarres = mesurer([&] { lire(carres); });
+        const Cout peintureCarres = mesurer([&] { peindreVue(*ordinaire, Boite{}); });
+        auto octets = [](const Dessin& d) {
+            std::size_t n = 0;
+            for (const Hatch* h : d.getBlocRoot().liste<Hatch>()) n += h->octets();
+            return n;
+        };
+        for (int genre : {0, 2, 3}) {
+            const std::string texte = hostiles::hachureCercles(20'000, genre);
+            const auto dessin = lire(texte);
+            std::printf("%-22s fichier %9zu octets, hachure %9zu octets (x%.2f)\n",
+                        genre == 0   ? "carres"
+                        : genre == 2 ? "arcs"
+                                     : "arcs d'ellipse",
+                        texte.size(), octets(*dessin),
+                        static_cast<double>(octets(*dessin)) / static_cast<double>(texte.size()));
+            if (genre == 0) continue;
+            comparer(genre == 2 ? "import 20000 arcs" : "import 20000 ellipses",
+                     mesurer([&] { lire(texte); }), importCarres);
+            comparer(genre == 2 ? "peinture 20000 arcs" : "peinture 20000 ellipses",
+                     mesurer([&] { peindreVue(*dessin, Boite{}); }), peintureCarres);
+        }
+    }
+
     std::printf("== JPEG progressif 2048 x 2048, 1000 scans repetes, contre 1 scan\n");
     const std::string dossier =
         std::getenv("TARSIN_BENCH_DIR") ? std::getenv("TARSIN_BENCH_DIR") : "/tmp";
