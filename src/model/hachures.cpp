@@ -138,6 +138,51 @@ void sommetsArete(const Hatch& h, const AreteContour& a, double tolerance,
     for (const Sommet& q : s) ajouterSommet(contour, debut, q);
 }
 
+// A box that holds all that a path draws, in drawing units, mirrored as
+// the hatch is (empty when none of its points is finite). Splines through
+// fit points may stray a little beyond them: a quarter of their size.
+Boite boiteChemin(const Hatch& h, const CheminContour& c) {
+    Boite b;
+    auto autour = [&b](const PointPlan& p, double e) {
+        b.ajouter(p.x - e, p.y - e);
+        b.ajouter(p.x + e, p.y + e);
+    };
+    for (std::size_t i = 0; i < c.nombre; ++i) {
+        if (!c.aretes) {
+            const Sommet& a = h.sommets(c)[i];
+            const Sommet& z = h.sommets(c)[(i + 1) % c.nombre];
+            // An arc of at most a half turn stays within its sagitta of its
+            // chord, a larger one within its diameter of its ends.
+            const double d = std::hypot(z.x - a.x, z.y - a.y), k = std::fabs(a.renflement);
+            const double e = k <= 1 ? k * d / 2 : d * (1 + k * k) / (2 * k);
+            autour({a.x, a.y}, std::isfinite(e) ? e : 0);
+            autour({z.x, z.y}, std::isfinite(e) ? e : 0);
+            continue;
+        }
+        const AreteContour& a = h.aretes(c)[i];
+        if (a.genre == 1) {
+            autour(a.p1, 0);
+            autour(a.p2, 0);
+        } else if (a.genre == 2) {
+            autour(a.p1, std::fabs(a.rayon));
+        } else if (a.genre == 3) {
+            autour(a.p1, std::hypot(a.p2.x, a.p2.y) * std::max(1.0, std::fabs(a.rayon)));
+        } else {
+            const SplineContour& courbe = h.getSpline(a.spline);
+            Boite p;
+            for (const auto* liste : {&courbe.controles, &courbe.ajustes})
+                for (const PointPlan& q : *liste) p.ajouter(q.x, q.y);
+            if (p.vide()) continue;
+            const double marge =
+                courbe.ajustes.empty() ? 0 : 0.25 * std::max(p.largeur(), p.hauteur());
+            autour({p.x0, p.y0}, marge);
+            autour({p.x1, p.y1}, marge);
+        }
+    }
+    if (h.isMiroir() && !b.vide()) b = Boite{-b.x1, b.y0, -b.x0, b.y1};
+    return b;
+}
+
 }  // namespace
 
 bool boutsArete(const AreteContour& a, const SplineContour* courbe, PointPlan& debut,
@@ -199,7 +244,7 @@ bool sommetsContour(const Hatch& h, const CheminContour& c, double tolerance,
 
 bool aplatirContours(const Hatch& h, const Matrice& m, double tolerance,
                      std::vector<PointPlan>& points, std::vector<std::size_t>& tailles,
-                     const std::atomic<bool>* arret) {
+                     const std::atomic<bool>* arret, const Boite* zone) {
     // The tolerance in drawing units: what the largest stretch of `m`
     // brings to `tolerance`.
     const double etirement = m.etirementMax();
@@ -207,6 +252,10 @@ bool aplatirContours(const Hatch& h, const Matrice& m, double tolerance,
         etirement > 0 ? tolerance / etirement : std::numeric_limits<double>::infinity();
     std::vector<Sommet> sommets;
     for (const CheminContour& c : h.getChemins()) {
+        if (zone) {
+            const Boite b = boiteChemin(h, c).transformee(m);
+            if (!b.vide() && !b.touche(*zone)) continue;
+        }
         sommets.clear();
         if (!sommetsContour(h, c, dessin, sommets, arret)) return false;
         if (sommets.size() < 2) continue;

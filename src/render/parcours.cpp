@@ -769,7 +769,11 @@ void Parcours::dessiner(const Image& i) {
 void Parcours::dessiner(const Hatch& h) {
     points_.clear();
     tailles_.clear();
-    aplatirContours(h, matrice_, kToleranceCourbes, points_, tailles_, annulation_);
+    // The paths beyond the zone are not flattened: a zoomed-in view costs
+    // what it shows.
+    const Boite vue{zx0_ - kMargeDevice, zy0_ - kMargeDevice, zx1_ + kMargeDevice,
+                    zy1_ + kMargeDevice};
+    aplatirContours(h, matrice_, kToleranceCourbes, points_, tailles_, annulation_, &vue);
     // A boundary flattened in part when the flag was set is not painted.
     surveiller();
     if (points_.empty()) return;

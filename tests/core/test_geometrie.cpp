@@ -158,6 +158,11 @@ TEST(ImportGeometrie, HachureDeCerclesEnProportionDuFichier) {
             EXPECT_EQ(n.size(), 20000u);
             EXPECT_EQ(n[0], points) << echelle;
         }
+        // Seen in 10 x 10 units, the 16 circles there.
+        const Boite zone{0, 0, 10, 10};
+        n.clear();
+        aplatirContours(h, Matrice{}, kToleranceCourbes, p, n, nullptr, &zone);
+        EXPECT_EQ(n.size(), 16u);
         const std::atomic<bool> arret{true};
         EXPECT_FALSE(aplatirContours(h, Matrice{}, kToleranceCourbes, p, n, &arret));
     }
