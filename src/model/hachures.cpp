@@ -13,7 +13,7 @@ namespace {
 // least (what reading a file once kept of them), unless a view asks finer.
 constexpr double kToleranceRelative = 1e-4;
 // Nor finer than this part of the tolerance asked: chords within a 64th of
-// a quarter of a pixel move no pixel's coverage by a level.
+// a quarter of a pixel move a pixel's coverage by a level at most.
 constexpr double kFinesseMax = 64;
 // Points of an elliptic arc at most; a spline gets as many more as it has
 // points of its own.
@@ -139,11 +139,15 @@ void sommetsArete(const Hatch& h, const AreteContour& a, double tolerance,
 }
 
 // A box that holds all that a path draws, in drawing units, mirrored as
-// the hatch is (empty when none of its points is finite). Splines through
-// fit points may stray a little beyond them: a quarter of their size.
+// the hatch is; empty when a value is not a number a box holds (such a
+// path is never left out). Splines through fit points may stray a little
+// beyond them: a quarter of their size.
 Boite boiteChemin(const Hatch& h, const CheminContour& c) {
     Boite b;
-    auto autour = [&b](const PointPlan& p, double e) {
+    bool douteux = false;
+    auto autour = [&](const PointPlan& p, double e) {
+        for (double v : {p.x - e, p.y - e, p.x + e, p.y + e})
+            douteux = douteux || !(std::fabs(v) < Boite::kLimite);
         b.ajouter(p.x - e, p.y - e);
         b.ajouter(p.x + e, p.y + e);
     };
@@ -155,8 +159,8 @@ Boite boiteChemin(const Hatch& h, const CheminContour& c) {
             // chord, a larger one within its diameter of its ends.
             const double d = std::hypot(z.x - a.x, z.y - a.y), k = std::fabs(a.renflement);
             const double e = k <= 1 ? k * d / 2 : d * (1 + k * k) / (2 * k);
-            autour({a.x, a.y}, std::isfinite(e) ? e : 0);
-            autour({z.x, z.y}, std::isfinite(e) ? e : 0);
+            autour({a.x, a.y}, e);
+            autour({z.x, z.y}, e);
             continue;
         }
         const AreteContour& a = h.aretes(c)[i];
@@ -171,7 +175,11 @@ Boite boiteChemin(const Hatch& h, const CheminContour& c) {
             const SplineContour& courbe = h.getSpline(a.spline);
             Boite p;
             for (const auto* liste : {&courbe.controles, &courbe.ajustes})
-                for (const PointPlan& q : *liste) p.ajouter(q.x, q.y);
+                for (const PointPlan& q : *liste) {
+                    douteux = douteux || !(std::fabs(q.x) < Boite::kLimite) ||
+                              !(std::fabs(q.y) < Boite::kLimite);
+                    p.ajouter(q.x, q.y);
+                }
             if (p.vide()) continue;
             const double marge =
                 courbe.ajustes.empty() ? 0 : 0.25 * std::max(p.largeur(), p.hauteur());
@@ -179,6 +187,7 @@ Boite boiteChemin(const Hatch& h, const CheminContour& c) {
             autour({p.x1, p.y1}, marge);
         }
     }
+    if (douteux) return Boite{};
     if (h.isMiroir() && !b.vide()) b = Boite{-b.x1, b.y0, -b.x0, b.y1};
     return b;
 }
@@ -229,6 +238,7 @@ bool sommetsContour(const Hatch& h, const CheminContour& c, double tolerance,
             if (i % kPasArret == kPasArret - 1 && arrete(arret)) return false;
             sommetsArete(h, a[i], tolerance, sortie, debut, arret, s, points);
         }
+        // A spline stopped part way.
         if (arrete(arret)) return false;
     } else {
         for (std::size_t i = 0; i < c.nombre; ++i) ajouterSommet(sortie, debut, h.sommets(c)[i]);
@@ -252,6 +262,7 @@ bool aplatirContours(const Hatch& h, const Matrice& m, double tolerance,
         etirement > 0 ? tolerance / etirement : std::numeric_limits<double>::infinity();
     std::vector<Sommet> sommets;
     for (const CheminContour& c : h.getChemins()) {
+        if (arrete(arret)) return false;
         if (zone) {
             const Boite b = boiteChemin(h, c).transformee(m);
             if (!b.vide() && !b.touche(*zone)) continue;
