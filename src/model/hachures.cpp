@@ -18,6 +18,10 @@ constexpr double kFinesseMax = 64;
 // Points of an elliptic arc at most; a spline gets as many more as it has
 // points of its own.
 constexpr long kPointsArete = 4096;
+// Points of one hatch's boundary flattened for a view at most: beyond, the
+// paths that remain take the fewest chords (a hatch of many curves seen
+// whole, or designated in a view zoomed in).
+constexpr std::size_t kPointsContoursMax = std::size_t{1} << 22;
 // Edges read between two looks at the annulation flag.
 constexpr std::size_t kPasArret = 1024;
 
@@ -258,10 +262,12 @@ bool aplatirContours(const Hatch& h, const Matrice& m, double tolerance,
     // The tolerance in drawing units: what the largest stretch of `m`
     // brings to `tolerance`.
     const double etirement = m.etirementMax();
-    const double dessin =
-        etirement > 0 ? tolerance / etirement : std::numeric_limits<double>::infinity();
+    const double infini = std::numeric_limits<double>::infinity();
+    double dessin = etirement > 0 ? tolerance / etirement : infini;
+    const std::size_t debut = points.size();
     std::vector<Sommet> sommets;
     for (const CheminContour& c : h.getChemins()) {
+        if (points.size() - debut > kPointsContoursMax) tolerance = dessin = infini;
         if (arrete(arret)) return false;
         if (zone) {
             const Boite b = boiteChemin(h, c).transformee(m);

@@ -41,9 +41,11 @@ bool sommetsContour(const Hatch& h, const CheminContour& c, double tolerance,
 // The boundary of `h` as polygons carried by `m`: their points appended to
 // `points`, the number of each polygon's to `tailles` (paths that come to a
 // single point left out); curves within `tolerance` in the units `m`
-// carries to. With a `zone` (in those units), the paths that lie wholly
-// outside it are left out: they change neither the fill nor which parts of
-// the pattern lines are inside within it. False when `arret` was seen set.
+// carries to (once some four million points are made, the paths that
+// remain take the fewest chords). With a `zone` (in those units), the
+// paths that lie wholly outside it are left out: they change neither the
+// fill nor which parts of the pattern lines are inside within it. False
+// when `arret` was seen set.
 bool aplatirContours(const Hatch& h, const Matrice& m, double tolerance,
                      std::vector<PointPlan>& points, std::vector<std::size_t>& tailles,
                      const std::atomic<bool>* arret = nullptr, const Boite* zone = nullptr);

@@ -158,6 +158,13 @@ TEST(ImportGeometrie, HachureDeCerclesEnProportionDuFichier) {
             EXPECT_EQ(n.size(), 20000u);
             EXPECT_EQ(n[0], points) << echelle;
         }
+        // Zoomed in and all asked for: some four million points, the
+        // circles beyond them of 8.
+        p.clear();
+        n.clear();
+        aplatirContours(h, Matrice::echelle(1e5, 1e5), kToleranceCourbes, p, n);
+        EXPECT_EQ(n.back(), 8u);
+        EXPECT_LT(p.size(), 4'500'000u);
         // Seen in 10 x 10 units, the 16 circles there.
         const Boite zone{0, 0, 10, 10};
         n.clear();
