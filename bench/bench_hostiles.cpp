@@ -13,9 +13,14 @@
 //   2^31 x 2^31 copies fitted, and seen in 10 x 10 units, against one of
 //   100 x 100 copies fitted; a SPLINE of 100,000 control points zig-zagging
 //   across the view against the same spline flat, and how long its paint
-//   takes to stop once its annulation flag is set 50 ms in.
+//   takes to stop once its annulation flag is set 50 ms in;
+//   a filled HATCH of 20,000 circles (arcs, then elliptic arcs), read, and
+//   painted fitted and seen in 10 x 10 units, against one of 20,000
+//   squares read and painted fitted; the bytes of the hatch against those
+//   of its file.
 // Each figure is the median of a few runs (TARSIN_BENCH_REPETITIONS,
-// default 3), with the peak memory of one run (in a child process).
+// default 3), with the peak memory of one run (in a child process). A word
+// given runs only the parts whose title holds it ("HATCH", "JPEG").
 #include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -150,7 +155,14 @@ void comparer(const char* nom, const Cout& hostile, const Cout& ordinaire) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // With a word, only the parts whose title holds it.
+    const std::string filtre = argc > 1 ? argv[1] : "";
+    auto partie = [&](const char* titre) {
+        if (std::string(titre).find(filtre) == std::string::npos) return false;
+        std::printf("== %s\n", titre);
+        return true;
+    };
     struct Cas {
         const char* nom;
         std::string codes;
@@ -160,16 +172,15 @@ int main() {
         {"1000000 accolades", hostiles::mtextAccolades(1'000'000)},
         {"50000 polices", hostiles::mtextPolices(50'000)},
     };
-    std::printf("== MTEXT mis en page (froid), contre un texte ordinaire de meme taille\n");
-    for (const Cas& c : cas) {
-        const std::string ordinaire = hostiles::mtextOrdinaire(c.codes.size());
-        const Cout h = mesurer([&] { mettreEnPageFroid(c.codes); });
-        const Cout o = mesurer([&] { mettreEnPageFroid(ordinaire); });
-        comparer(c.nom, h, o);
-    }
+    if (partie("MTEXT mis en page (froid), contre un texte ordinaire de meme taille"))
+        for (const Cas& c : cas) {
+            const std::string ordinaire = hostiles::mtextOrdinaire(c.codes.size());
+            const Cout h = mesurer([&] { mettreEnPageFroid(c.codes); });
+            const Cout o = mesurer([&] { mettreEnPageFroid(ordinaire); });
+            comparer(c.nom, h, o);
+        }
 
-    std::printf("== Dessins peints sur 1000 x 1000 pixels, contre le dessin ajuste\n");
-    {
+    if (partie("Dessins peints sur 1000 x 1000 pixels, contre le dessin ajuste")) {
         const auto lignes = lire(hostiles::lignesParUnPoint(1000, 4010));
         const auto tirets = lire(hostiles::lignesParUnPoint(1000, 4010, "CACHE"));
         const Boite zoom{-1, -1, 1, 1};
@@ -193,22 +204,55 @@ int main() {
                  ordinaire);
     }
 
-    std::printf("== JPEG progressif 2048 x 2048, 1000 scans repetes, contre 1 scan\n");
-    const std::string dossier =
-        std::getenv("TARSIN_BENCH_DIR") ? std::getenv("TARSIN_BENCH_DIR") : "/tmp";
-    const std::string hostile = dossier + "/tarsin-bench-scans.jpg";
-    const std::string simple = dossier + "/tarsin-bench-simple.jpg";
-    std::ofstream(hostile, std::ios::binary) << hostiles::jpegProgressif(2048, 2048, 1000);
-    std::ofstream(simple, std::ios::binary) << hostiles::jpegProgressif(2048, 2048, 1);
-    auto decoder = [](const std::string& chemin) {
-        Decodage d;
-        GdkPixbuf* p = decoderImage(chemin, d, CacheImages::kPixelsMax, CacheImages::kCoteMax);
-        if (p) g_object_unref(p);
-    };
-    comparer("JPEG 1000 scans", mesurer([&] { decoder(hostile); }),
-             mesurer([&] { decoder(simple); }));
-    std::remove(hostile.c_str());
-    std::remove(simple.c_str());
+    if (partie("HATCH de 20000 cercles, contre 20000 carres (import, puis peinture)")) {
+        const std::string carres = hostiles::hachureCercles(20'000, 0);
+        const auto ordinaire = lire(carres);
+        const Cout importCarres = mesurer([&] { lire(carres); });
+        const Cout peintureCarres = mesurer([&] { peindreVue(*ordinaire, Boite{}); });
+        auto octets = [](const Dessin& d) {
+            std::size_t n = 0;
+            for (const Hatch* h : d.getBlocRoot().liste<Hatch>()) n += h->octets();
+            return n;
+        };
+        for (int genre : {0, 2, 3}) {
+            const std::string texte = hostiles::hachureCercles(20'000, genre);
+            const auto dessin = lire(texte);
+            std::printf("%-22s fichier %9zu octets, hachure %9zu octets (x%.2f)\n",
+                        genre == 0   ? "carres"
+                        : genre == 2 ? "arcs"
+                                     : "arcs d'ellipse",
+                        texte.size(), octets(*dessin),
+                        static_cast<double>(octets(*dessin)) / static_cast<double>(texte.size()));
+            if (genre == 0) continue;
+            comparer(genre == 2 ? "import 20000 arcs" : "import 20000 ellipses",
+                     mesurer([&] { lire(texte); }), importCarres);
+            comparer(genre == 2 ? "peinture 20000 arcs" : "peinture 20000 ellipses",
+                     mesurer([&] { peindreVue(*dessin, Boite{}); }), peintureCarres);
+            // Seen in 10 x 10 units: 16 circles of 100 pixels.
+            comparer(genre == 2 ? "zoom sur 20000 arcs" : "zoom sur 20000 ellipses", mesurer([&] {
+                         peindreVue(*dessin, Boite{0, 0, 10, 10});
+                     }),
+                     peintureCarres);
+        }
+    }
+
+    if (partie("JPEG progressif 2048 x 2048, 1000 scans repetes, contre 1 scan")) {
+        const std::string dossier =
+            std::getenv("TARSIN_BENCH_DIR") ? std::getenv("TARSIN_BENCH_DIR") : "/tmp";
+        const std::string hostile = dossier + "/tarsin-bench-scans.jpg";
+        const std::string simple = dossier + "/tarsin-bench-simple.jpg";
+        std::ofstream(hostile, std::ios::binary) << hostiles::jpegProgressif(2048, 2048, 1000);
+        std::ofstream(simple, std::ios::binary) << hostiles::jpegProgressif(2048, 2048, 1);
+        auto decoder = [](const std::string& chemin) {
+            Decodage d;
+            GdkPixbuf* p = decoderImage(chemin, d, CacheImages::kPixelsMax, CacheImages::kCoteMax);
+            if (p) g_object_unref(p);
+        };
+        comparer("JPEG 1000 scans", mesurer([&] { decoder(hostile); }),
+                 mesurer([&] { decoder(simple); }));
+        std::remove(hostile.c_str());
+        std::remove(simple.c_str());
+    }
     libererPolices();
     return 0;
 }

@@ -673,11 +673,7 @@ void DXFHandler::addHatch(const DL_HatchData&) {
                   << std::endl;
     }
     if (!extrusionInversee()) return;
-    for (auto& contour : h.getContours())
-        for (Sommet& s : contour) {
-            s.x = -s.x;
-            s.renflement = -s.renflement;
-        }
+    h.setMiroir();
     std::vector<LigneMotif> lignes = h.getMotif();
     for (LigneMotif& l : lignes) {
         l.angle = kPi - l.angle;

@@ -6,14 +6,10 @@
 #include <limits>
 #include <unordered_map>
 
-#include "model/courbes.h"
+#include "model/hachures.h"
 
 namespace {
 
-// Curved edges of hatch boundaries are flattened within this part of their
-// size: at the largest zoom that still shows a hatch whole, far below a
-// pixel.
-constexpr double kToleranceRelative = 1e-4;
 // The ends of the edges of a boundary path meet within this part of its size.
 constexpr double kToleranceChainage = 1e-5;
 
@@ -51,156 +47,15 @@ bool finArete(int code) {
                std::end(kFinContours);
 }
 
-bool fini(const Sommet& s) {
-    return std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.renflement);
-}
-
-bool memePoint(const Sommet& a, const Sommet& b) {
-    const double e = 1e-9 * (1 + std::max(std::fabs(a.x), std::fabs(a.y)));
-    return std::fabs(a.x - b.x) <= e && std::fabs(a.y - b.y) <= e;
-}
-
-// Appends a vertex to a path; one where the last lies takes its place, so
-// that edges meeting end to start make one path.
-void ajouterSommet(std::vector<Sommet>& c, const Sommet& s) {
-    if (!fini(s)) return;
-    if (!c.empty() && memePoint(c.back(), s)) {
-        c.back().renflement = s.renflement;
-        return;
-    }
-    c.push_back(s);
-}
-
-// The counter-clockwise range [a1, a1 + balayage] (degrees) of an arc or
-// ellipse edge: a clockwise edge (73 = 0) gives its angles from 360 down.
-void plage(double debut, double fin, bool direct, double& a1, double& balayage) {
-    a1 = direct ? debut : 360.0 - fin;
-    const double a2 = direct ? fin : 360.0 - debut;
-    balayage = std::fmod(a2 - a1, 360.0);
-    if (!(balayage > 1e-9)) balayage += 360.0;
-}
-
-// One edge of a boundary path as the file gives it, before it is
-// flattened: a line (1), an arc (2), an elliptic arc (3) or a spline (4).
+// One edge of a boundary path as the file gives it, with its curve when it
+// is a spline, and where it starts and ends as it runs.
 struct Arete {
-    int type = 0;
-    PointPlan p1{0, 0}, p2{0, 0};  // a line's ends; a centre, and an ellipse's major axis
-    double rayon = 1;              // an arc's radius, an ellipse's ratio of axes
-    double debut = 0, fin = 0;     // angles in degrees
-    bool direct = true;
-    // A spline's curve.
-    int degre = 3;
-    std::vector<double> noeuds, poids;
-    std::vector<PointPlan> controles, ajustes;
-    // Where it starts and ends, as it runs.
+    AreteContour a;
+    SplineContour courbe;
     PointPlan bouts[2] = {{0, 0}, {0, 0}};
 };
 
-// The ellipse's parameter of an angle of its edge.
-double parametre(const Arete& a, double degres) {
-    return std::atan2(std::sin(radians(degres)) / a.rayon, std::cos(radians(degres)));
-}
-
-// The parameters from t1 to t2 that an elliptic edge runs, counter-clockwise.
-void parametres(const Arete& a, double& t1, double& t2) {
-    double a1, balayage;
-    plage(a.debut, a.fin, a.direct, a1, balayage);
-    t1 = parametre(a, a1);
-    t2 = parametre(a, a1 + balayage);
-    if (balayage >= 360.0 - 1e-9)
-        t2 = t1 + 2 * kPi;
-    else
-        while (t2 <= t1) t2 += 2 * kPi;
-}
-
-PointPlan pointEllipse(const Arete& a, double t) {
-    const PointPlan b{-a.p2.y * a.rayon, a.p2.x * a.rayon};
-    return {a.p1.x + a.p2.x * std::cos(t) + b.x * std::sin(t),
-            a.p1.y + a.p2.y * std::cos(t) + b.y * std::sin(t)};
-}
-
-// Sets the ends of an edge; false when it has none (a spline without
-// enough points, values that are not numbers).
-bool placerBouts(Arete& a) {
-    double a1, balayage, t1, t2;
-    switch (a.type) {
-        case 1:
-            a.bouts[0] = a.p1;
-            a.bouts[1] = a.p2;
-            break;
-        case 2:
-            plage(a.debut, a.fin, a.direct, a1, balayage);
-            for (int k : {0, 1}) {
-                const double angle = radians(a1 + balayage * ((k == 0) != a.direct ? 1 : 0));
-                a.bouts[k] = {a.p1.x + a.rayon * std::cos(angle),
-                              a.p1.y + a.rayon * std::sin(angle)};
-            }
-            break;
-        case 3:
-            parametres(a, t1, t2);
-            a.bouts[0] = pointEllipse(a, a.direct ? t1 : t2);
-            a.bouts[1] = pointEllipse(a, a.direct ? t2 : t1);
-            break;
-        case 4:
-            if (!extremitesSpline(a.degre, a.noeuds, a.controles, a.poids, a.ajustes, a.bouts[0],
-                                  a.bouts[1]))
-                return false;
-            break;
-        default:
-            return false;
-    }
-    for (const PointPlan& p : a.bouts)
-        if (!std::isfinite(p.x) || !std::isfinite(p.y)) return false;
-    return true;
-}
-
-// Appends the vertices of an edge to a path, from its end to its start when
-// `renversee`.
-void aplatirArete(const Arete& a, bool renversee, std::vector<Sommet>& contour) {
-    std::vector<Sommet> s;
-    std::vector<PointPlan> points;
-    if (a.type == 1) {
-        s = {Sommet{a.p1.x, a.p1.y, 0}, Sommet{a.p2.x, a.p2.y, 0}};
-    } else if (a.type == 2) {
-        double a1, balayage;
-        plage(a.debut, a.fin, a.direct, a1, balayage);
-        if (!std::isfinite(a1) || !std::isfinite(balayage) || !std::isfinite(a.rayon)) return;
-        // Pieces of at most a quarter turn, each a bulge.
-        const int n = static_cast<int>(std::ceil(balayage / 90.0 - 1e-9));
-        const double pas = balayage / n;
-        const double renflement = std::tan(radians(pas) / 4) * (a.direct ? 1 : -1);
-        for (int k = 0; k <= n; ++k) {
-            const double angle = radians(a.direct ? a1 + pas * k : a1 + balayage - pas * k);
-            s.push_back(Sommet{a.p1.x + a.rayon * std::cos(angle),
-                               a.p1.y + a.rayon * std::sin(angle), k < n ? renflement : 0});
-        }
-    } else if (a.type == 3) {
-        double t1, t2;
-        parametres(a, t1, t2);
-        const PointPlan b{-a.p2.y * a.rayon, a.p2.x * a.rayon};
-        const double taille = std::hypot(a.p2.x, a.p2.y);
-        aplatirEllipse(a.p1, a.p2, b, a.direct ? t1 : t2, a.direct ? t2 : t1, Matrice{},
-                       std::max(taille * kToleranceRelative, 1e-12), points);
-    } else {
-        Boite b;
-        for (const auto* liste : {&a.controles, &a.ajustes})
-            for (const PointPlan& p : *liste) b.ajouter(p.x, p.y);
-        const double taille = std::max(b.largeur(), b.hauteur());
-        aplatirSpline(a.degre, false, a.noeuds, a.controles, a.poids, a.ajustes, Matrice{},
-                      std::max(taille * kToleranceRelative, 1e-12), points);
-    }
-    for (const PointPlan& p : points) s.push_back(Sommet{p.x, p.y, 0});
-    if (renversee) {
-        // Each bulge goes to the other end of its segment, turning the
-        // other way.
-        std::reverse(s.begin(), s.end());
-        for (std::size_t i = 0; i + 1 < s.size(); ++i) s[i].renflement = -s[i + 1].renflement;
-        if (!s.empty()) s.back().renflement = 0;
-    }
-    for (const Sommet& q : s) ajouterSommet(contour, q);
-}
-
-void lireSplineArete(Curseur& c, Arete& a) {
+void lireSplineArete(Curseur& c, SplineContour& a) {
     for (; !c.fin(); c.avancer()) {
         const int code = c.code();
         if (code == 97) {
@@ -240,9 +95,10 @@ void lireSplineArete(Curseur& c, Arete& a) {
 }
 
 // One edge of a path of edges, its type read.
-void lireArete(Curseur& c, Arete& a) {
-    if (a.type == 4) {
-        lireSplineArete(c, a);
+void lireArete(Curseur& c, Arete& arete) {
+    AreteContour& a = arete.a;
+    if (a.genre == 4) {
+        lireSplineArete(c, arete.courbe);
         return;
     }
     double v[74] = {};
@@ -353,9 +209,19 @@ std::vector<std::vector<Maillon>> chainer(const std::vector<Arete>& aretes, doub
     return chemins;
 }
 
-// Reads a boundary path: its vertices, or its edges chained into closed
-// paths (one or several); returns whether some of these did not close.
-bool lireContour(Curseur& c, int type, std::vector<std::vector<Sommet>>& contours) {
+// Adds a path to a hatch unless it comes to a single point.
+template <class C>
+void ajouterContour(Hatch& h, const C& contour) {
+    h.ajouterContour(contour);
+    std::vector<Sommet> sommets;
+    sommetsContour(h, h.getChemins().back(), std::numeric_limits<double>::infinity(), sommets);
+    if (sommets.size() < 2) h.retirerDernierContour();
+}
+
+// Reads a boundary path into the hatch: its vertices, or its edges chained
+// into closed paths (one or several); returns whether some of these did not
+// close.
+bool lireContour(Curseur& c, int type, Hatch& h) {
     if (type & 2) {
         // A polyline: vertices with their bulges.
         std::vector<Sommet> contour;
@@ -373,9 +239,7 @@ bool lireContour(Curseur& c, int type, std::vector<std::vector<Sommet>>& contour
                 break;
             }
         }
-        std::vector<Sommet> propre;
-        for (const Sommet& s : contour) ajouterSommet(propre, s);
-        contours.push_back(std::move(propre));
+        ajouterContour(h, contour);
         return false;
     }
     if (c.code() == 93) c.avancer();
@@ -383,10 +247,11 @@ bool lireContour(Curseur& c, int type, std::vector<std::vector<Sommet>>& contour
     Boite boite;
     while (c.code() == 72) {
         Arete a;
-        a.type = c.entier();
+        const int genre = c.entier();
+        a.a.genre = static_cast<std::uint8_t>(genre >= 1 && genre <= 4 ? genre : 0);
         c.avancer();
         lireArete(c, a);
-        if (!placerBouts(a)) continue;
+        if (!boutsArete(a.a, &a.courbe, a.bouts[0], a.bouts[1])) continue;
         for (const PointPlan& p : a.bouts) boite.ajouter(p.x, p.y);
         aretes.push_back(std::move(a));
     }
@@ -396,10 +261,17 @@ bool lireContour(Curseur& c, int type, std::vector<std::vector<Sommet>>& contour
     const double tolerance = std::max(
         kToleranceChainage * std::hypot(boite.largeur(), boite.hauteur()), 1e-9 * grandeur);
     bool ouvert = false;
-    for (const auto& chemin : chainer(aretes, tolerance, ouvert)) {
-        std::vector<Sommet> contour;
-        for (const Maillon& m : chemin) aplatirArete(aretes[m.arete], m.renversee, contour);
-        contours.push_back(std::move(contour));
+    const auto chemins = chainer(aretes, tolerance, ouvert);
+    for (Arete& a : aretes)
+        if (a.a.genre == 4) a.a.spline = h.ajouterSpline(std::move(a.courbe));
+    std::vector<AreteContour> contour;
+    for (const auto& chemin : chemins) {
+        contour.clear();
+        for (const Maillon& m : chemin) {
+            contour.push_back(aretes[m.arete].a);
+            contour.back().renversee = m.renversee;
+        }
+        ajouterContour(h, contour);
     }
     return ouvert;
 }
@@ -414,16 +286,11 @@ int lireHachure(const std::vector<Paire>& paires, Hatch& hachure) {
     while (c.code() == 92) {
         const int type = c.entier();
         c.avancer();
-        std::vector<std::vector<Sommet>> contours;
-        ouverts += lireContour(c, type, contours);
+        ouverts += lireContour(c, type, hachure);
         // What follows the edges (the source objects) up to the next path.
         c.passerJusqua({92, 75, 76, 52, 41, 77, 78, 47, 98, 450});
-        for (auto& contour : contours) {
-            if (contour.size() > 1 && memePoint(contour.back(), contour.front()))
-                contour.pop_back();
-            if (contour.size() > 1) hachure.getContours().push_back(std::move(contour));
-        }
     }
+    hachure.ajuster();
     c.passerJusqua({78});
     if (c.fin()) return ouverts;
     c.avancer();

@@ -12,11 +12,11 @@
 #include "import/paires.h"
 #include "model/objects.h"
 
-// The boundary paths (curved edges of ellipses and splines flattened, arcs
-// kept as bulges) and the pattern lines of a HATCH record. The edges of a
-// path are chained by their ends, whatever their order and direction in the
-// file; a path of edges that holds several closed paths gives each. Returns
-// how many paths did not close (their last vertex joins their first).
+// The boundary paths (edges kept as the file gives them, curves whole) and
+// the pattern lines of a HATCH record. The edges of a path are chained by
+// their ends, whatever their order and direction in the file; a path of
+// edges that holds several closed paths gives each. Returns how many paths
+// did not close (their last edge joins their first by a segment).
 int lireHachure(const std::vector<Paire>& paires, Hatch& hachure);
 
 // The polygon a WIPEOUT record covers, in drawing units: its clip boundary

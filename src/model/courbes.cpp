@@ -167,8 +167,8 @@ PointPlan CourbeAjustee::point(std::size_t segment, double u) const {
 void aplatirSpline(int degre, bool fermee, const std::vector<double>& noeuds,
                    const std::vector<PointPlan>& controles, const std::vector<double>& poids,
                    const std::vector<PointPlan>& ajustes, const Matrice& m, double tolerance,
-                   std::vector<PointPlan>& sortie, const std::atomic<bool>* arret) {
-    long budget = kPointsMax;
+                   std::vector<PointPlan>& sortie, const std::atomic<bool>* arret, long pointsMax) {
+    long budget = pointsMax;
     // Looked at every so many spans.
     auto arrete = [arret](std::size_t i) {
         return arret && i % 1024 == 0 && arret->load(std::memory_order_relaxed);
@@ -225,13 +225,14 @@ bool extremitesSpline(int degre, const std::vector<double>& noeuds,
 }
 
 void aplatirEllipse(const PointPlan& c, const PointPlan& a, const PointPlan& b, double t1,
-                    double t2, const Matrice& m, double tolerance, std::vector<PointPlan>& sortie) {
+                    double t2, const Matrice& m, double tolerance, std::vector<PointPlan>& sortie,
+                    long pointsMax) {
     if (!std::isfinite(t1) || !std::isfinite(t2)) return;
     auto f = [&](double t) {
         const double co = std::cos(t), si = std::sin(t);
         return porte(m, c.x + a.x * co + b.x * si, c.y + a.y * co + b.y * si);
     };
-    long budget = kPointsMax;
+    long budget = pointsMax;
     // Pieces of at most a quarter turn, so that halving finds every bend.
     const int pieces =
         std::clamp(static_cast<int>(std::ceil(std::fabs(t2 - t1) / (kPi / 2))), 1, 8);

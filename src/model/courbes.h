@@ -1,9 +1,9 @@
 // Curves of the drawing turned into points: arcs given by a bulge, ellipses,
 // B-splines (rational, by de Boor's algorithm), curves through fit points
 // (centripetal Catmull-Rom), all flattened into polylines whose chords stay
-// within a tolerance of the curve. The import flattens the curved edges of
-// hatch boundaries with it, the walk the curves it paints (in device pixels),
-// the extents what they bound.
+// within a tolerance of the curve. The walk flattens the curves it paints
+// with it (in device pixels), hatch boundaries included, the extents what
+// they bound.
 #pragma once
 
 #include <atomic>
@@ -107,13 +107,18 @@ void aplatir(const F& f, double t0, double t1, const PointPlan& p0, const PointP
     aplatir(f, tm, t1, pm, p1, tolerance, minimum, budget, sortie, profondeur + 1);
 }
 
+// Points one curve may become at most (a few more: the ends of its spans).
+constexpr long kPointsCourbeMax = 200000;
+
 // The points of a spline (its control points and knots, or else its fit
 // points), carried by `m`; empty when it has neither enough. Once `arret`
-// (when given) is seen set, it stops with the points it has.
+// (when given) is seen set, it stops with the points it has. Once
+// `pointsMax` points are made, its spans are no longer halved.
 void aplatirSpline(int degre, bool fermee, const std::vector<double>& noeuds,
                    const std::vector<PointPlan>& controles, const std::vector<double>& poids,
                    const std::vector<PointPlan>& ajustes, const Matrice& m, double tolerance,
-                   std::vector<PointPlan>& sortie, const std::atomic<bool>* arret = nullptr);
+                   std::vector<PointPlan>& sortie, const std::atomic<bool>* arret = nullptr,
+                   long pointsMax = kPointsCourbeMax);
 
 // The ends of the curve that aplatirSpline flattens; false when it has none.
 bool extremitesSpline(int degre, const std::vector<double>& noeuds,
@@ -121,6 +126,8 @@ bool extremitesSpline(int degre, const std::vector<double>& noeuds,
                       const std::vector<PointPlan>& ajustes, PointPlan& debut, PointPlan& fin);
 
 // The points of the ellipse arc c + a cos t + b sin t for t from t1 to t2
-// (t2 < t1: the way down), carried by `m`.
+// (t2 < t1: the way down), carried by `m`; at most about `pointsMax`
+// points, as aplatirSpline.
 void aplatirEllipse(const PointPlan& c, const PointPlan& a, const PointPlan& b, double t1,
-                    double t2, const Matrice& m, double tolerance, std::vector<PointPlan>& sortie);
+                    double t2, const Matrice& m, double tolerance, std::vector<PointPlan>& sortie,
+                    long pointsMax = kPointsCourbeMax);

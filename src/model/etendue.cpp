@@ -4,6 +4,7 @@
 
 #include "model/courbes.h"
 #include "model/disposition.h"
+#include "model/hachures.h"
 #include "model/index_spatial.h"
 #include "model/multileader.h"
 
@@ -78,10 +79,7 @@ void ajouter(Boite& b, const Face3D& f, int) {
 }
 void ajouter(Boite& b, const Leader& l, int) { ajouterPoints(b, l.getSommets()); }
 void ajouter(Boite& b, const Wipeout& w, int) { ajouterPoints(b, w.getContour()); }
-void ajouter(Boite& b, const Hatch& h, int) {
-    for (const auto& c : h.getContours())
-        for (std::size_t i = 0; i < c.size(); ++i) ajouterSegment(b, c[i], c[(i + 1) % c.size()]);
-}
+void ajouter(Boite& b, const Hatch& h, int) { b.ajouter(etendueHachure(h)); }
 void ajouter(Boite& b, const Text& t, int) { b.ajouter(boiteEstimee(t)); }
 void ajouter(Boite& b, const Attribut& a, int) {
     if (a.isPeint()) b.ajouter(boiteEstimee(a));

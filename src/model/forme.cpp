@@ -4,6 +4,7 @@
 
 #include "model/courbes.h"
 #include "model/disposition.h"
+#include "model/hachures.h"
 #include "model/multileader.h"
 
 namespace {
@@ -225,10 +226,14 @@ void former(const Wipeout& w, const Matrice& m, double, Forme& f) {
 
 template <>
 void former(const Hatch& h, const Matrice& m, double tolerance, Forme& f) {
-    for (const auto& contour : h.getContours()) {
-        std::vector<PointPlan> p;
-        aplatirContour(contour, m, tolerance, p);
-        if (p.empty()) continue;
+    std::vector<PointPlan> points;
+    std::vector<std::size_t> tailles;
+    aplatirContours(h, m, tolerance, points, tailles);
+    std::size_t debut = 0;
+    for (const std::size_t n : tailles) {
+        std::vector<PointPlan> p(points.begin() + static_cast<long>(debut),
+                                 points.begin() + static_cast<long>(debut + n));
+        debut += n;
         f.surfaces.push_back(p);
         p.push_back(p.front());
         f.traits.push_back(std::move(p));

@@ -201,6 +201,52 @@ void Hatch::setMotif(std::vector<LigneMotif> lignes) {
         l.motif = MotifTirets{l.tirets.data(), static_cast<int>(l.tirets.size()), l.depart};
 }
 
+void Hatch::ajouterContour(const std::vector<Sommet>& contour) {
+    chemins.push_back({static_cast<std::uint32_t>(sommets_.size()),
+                       static_cast<std::uint32_t>(contour.size()), false});
+    sommets_.insert(sommets_.end(), contour.begin(), contour.end());
+}
+
+void Hatch::ajouterContour(const std::vector<AreteContour>& aretes) {
+    chemins.push_back({static_cast<std::uint32_t>(aretes_.size()),
+                       static_cast<std::uint32_t>(aretes.size()), true});
+    aretes_.insert(aretes_.end(), aretes.begin(), aretes.end());
+}
+
+std::uint32_t Hatch::ajouterSpline(SplineContour courbe) {
+    splines.push_back(std::move(courbe));
+    return static_cast<std::uint32_t>(splines.size() - 1);
+}
+
+void Hatch::retirerDernierContour() {
+    if (chemins.empty()) return;
+    const CheminContour c = chemins.back();
+    chemins.pop_back();
+    if (c.aretes)
+        aretes_.resize(c.premier);
+    else
+        sommets_.resize(c.premier);
+}
+
+void Hatch::ajuster() {
+    chemins.shrink_to_fit();
+    sommets_.shrink_to_fit();
+    aretes_.shrink_to_fit();
+    splines.shrink_to_fit();
+}
+
+std::size_t Hatch::octets() const {
+    std::size_t n =
+        sizeof *this + chemins.capacity() * sizeof(CheminContour) +
+        sommets_.capacity() * sizeof(Sommet) + aretes_.capacity() * sizeof(AreteContour) +
+        splines.capacity() * sizeof(SplineContour) + motif.capacity() * sizeof(LigneMotif);
+    for (const SplineContour& c : splines)
+        n += (c.noeuds.capacity() + c.poids.capacity()) * sizeof(double) +
+             (c.controles.capacity() + c.ajustes.capacity()) * sizeof(PointPlan);
+    for (const LigneMotif& l : motif) n += l.tirets.capacity() * sizeof(double);
+    return n;
+}
+
 Dimension::Dimension(Block& bloc, int couleur, Layer& calque, const TypeLigne& typeLigne)
     : Entity(couleur, calque, typeLigne, 0, 0), bloc(&bloc) {}
 

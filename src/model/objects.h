@@ -570,22 +570,78 @@ struct LigneMotif {
     MotifTirets motif{nullptr, 0, 0};
 };
 
+// One edge of a hatch boundary path as the file gives it (its group 72): a
+// line (1) from `p1` to `p2`; an arc (2) of centre `p1`, radius `rayon`;
+// an elliptic arc (3) of centre `p1`, its major axis `p2` from the centre
+// and the ratio of its minor axis `rayon`; a spline (4), the curve of rank
+// `spline` among its hatch's. Arcs run from angle `debut` to `fin`
+// (degrees), counter-clockwise unless not `direct` (then given from 360
+// down). In its path, it runs from its end to its start when `renversee`.
+struct AreteContour {
+    PointPlan p1{0, 0}, p2{0, 0};
+    double rayon = 1, debut = 0, fin = 0;
+    std::uint32_t spline = 0;
+    std::uint8_t genre = 1;
+    bool direct = true;
+    bool renversee = false;
+};
+
+// The curve of a spline edge: its degree, knots, weights, control points
+// and fit points as the file gives them.
+struct SplineContour {
+    int degre = 3;
+    std::vector<double> noeuds, poids;
+    std::vector<PointPlan> controles, ajustes;
+};
+
+// One closed boundary path of a hatch: `nombre` vertices of the hatch's
+// (a polyline path, its last vertex joining its first), or `nombre` edges
+// chained end to start (the last joining the first, straight when it does
+// not reach it), from rank `premier` on.
+struct CheminContour {
+    std::uint32_t premier = 0, nombre = 0;
+    bool aretes = false;
+};
+
 // A hatch (HATCH): boundary paths, filled whole or by the lines of its
-// pattern, islands alternating (even-odd).
+// pattern, islands alternating (even-odd). The paths keep the edges of the
+// file, curves whole: they are flattened by whoever reads them, for the
+// precision it needs (model/hachures.h).
 class Hatch : public Entity {
   public:
     Hatch(int couleur, Layer& calque, const TypeLigne& typeLigne, bool plein);
     bool isPlein() const { return plein; }
-    // Each boundary path, its last vertex joining its first.
-    std::vector<std::vector<Sommet>>& getContours() { return contours; }
-    const std::vector<std::vector<Sommet>>& getContours() const { return contours; }
+    const std::vector<CheminContour>& getChemins() const { return chemins; }
+    const Sommet* sommets(const CheminContour& c) const { return sommets_.data() + c.premier; }
+    const AreteContour* aretes(const CheminContour& c) const { return aretes_.data() + c.premier; }
+    const SplineContour& getSpline(std::uint32_t rang) const { return splines[rang]; }
+    // A path of vertices; one of edges, whose splines are added first
+    // (ajouterSpline gives their rank).
+    void ajouterContour(const std::vector<Sommet>& contour);
+    void ajouterContour(const std::vector<AreteContour>& aretes);
+    std::uint32_t ajouterSpline(SplineContour courbe);
+    // Leaves out the last path added (one that flattens to a point; the
+    // splines it names stay).
+    void retirerDernierContour();
+    // Mirrored about the y axis (an extrusion seen from below): the paths
+    // are read with x turned over.
+    bool isMiroir() const { return miroir; }
+    void setMiroir() { miroir = true; }
     const std::vector<LigneMotif>& getMotif() const { return motif; }
     void setMotif(std::vector<LigneMotif> lignes);
+    // Frees the room the reading left over in the lists.
+    void ajuster();
+    // The bytes the hatch holds, its lists included.
+    std::size_t octets() const;
 
   private:
-    std::vector<std::vector<Sommet>> contours;
+    std::vector<CheminContour> chemins;
+    std::vector<Sommet> sommets_;
+    std::vector<AreteContour> aretes_;
+    std::vector<SplineContour> splines;
     std::vector<LigneMotif> motif;
     bool plein;
+    bool miroir = false;
 };
 
 // A dimension (DIMENSION): what it shows is the block it names, drawn by the

@@ -8,6 +8,7 @@
 #include "model/disposition.h"
 #include "model/courbes.h"
 #include "model/figures.h"
+#include "model/hachures.h"
 #include "model/index_spatial.h"
 #include "model/multileader.h"
 
@@ -661,11 +662,13 @@ void Parcours::dessiner(const Image& i) {
 void Parcours::dessiner(const Hatch& h) {
     points_.clear();
     tailles_.clear();
-    for (const auto& contour : h.getContours()) {
-        const std::size_t avant = points_.size();
-        aplatirContour(contour, matrice_, kToleranceCourbes, points_);
-        tailles_.push_back(points_.size() - avant);
-    }
+    // The paths beyond the zone are not flattened: a zoomed-in view costs
+    // what it shows.
+    const Boite vue{zx0_ - kMargeDevice, zy0_ - kMargeDevice, zx1_ + kMargeDevice,
+                    zy1_ + kMargeDevice};
+    aplatirContours(h, matrice_, kToleranceCourbes, points_, tailles_, annulation_, &vue);
+    // A boundary flattened in part when the flag was set is not painted.
+    surveiller();
     if (points_.empty()) return;
     const CouleurRVB c = couleur(h);
     if (h.isPlein())
@@ -684,99 +687,29 @@ void Parcours::motif(const Hatch& h, const CouleurRVB& couleur) {
     b.y0 = std::max(b.y0, zy0_);
     b.x1 = std::min(b.x1, zx1_);
     b.y1 = std::min(b.y1, zy1_);
-    struct Famille {
-        const LigneMotif* ligne;
-        PointPlan o, d, decalage;  // device origin, unit direction, offset
-        double unite;              // device length of a drawing unit along the lines
-        double k0, k1;             // the lines to paint
-    };
-    std::vector<Famille> familles;
-    double total = 0;
-    for (const LigneMotif& l : h.getMotif()) {
-        Famille f{&l,
-                  porte(matrice_, l.x, l.y),
-                  {std::cos(l.angle), std::sin(l.angle)},
-                  {l.dx, l.dy},
-                  0,
-                  0,
-                  0};
-        matrice_.appliquerVecteur(f.d.x, f.d.y);
-        matrice_.appliquerVecteur(f.decalage.x, f.decalage.y);
-        f.unite = std::hypot(f.d.x, f.d.y);
-        if (!(f.unite > 0) || !fini(f.unite) || !fini(f.o)) continue;
-        f.d = {f.d.x / f.unite, f.d.y / f.unite};
-        // The spacing of the lines across them.
-        const double pas = f.decalage.y * f.d.x - f.decalage.x * f.d.y;
-        if (!(std::fabs(pas) > 1e-6) || !fini(pas)) continue;
-        double p0 = std::numeric_limits<double>::infinity(), p1 = -p0;
-        for (double x : {b.x0, b.x1})
-            for (double y : {b.y0, b.y1}) {
-                const double p = ((y - f.o.y) * f.d.x - (x - f.o.x) * f.d.y) / pas;
-                p0 = std::min(p0, p);
-                p1 = std::max(p1, p);
-            }
-        f.k0 = std::ceil(p0);
-        f.k1 = std::floor(p1);
-        // Lines counted beyond what a double tells apart are not lines.
-        if (f.k1 < f.k0 || !(std::fabs(f.k0) < 1e15) || !(std::fabs(f.k1) < 1e15)) continue;
-        total += f.k1 - f.k0 + 1;
-        familles.push_back(f);
-    }
     Trait trait;
     trait.couleur = couleur;
-    // Each line is cut by every edge of the boundary: a boundary of many
-    // edges bounds the lines too.
-    if (total > kTraitsHachureMax ||
-        total * static_cast<double>(points_.size()) > kTraitsHachureMax * 5000.0) {
-        // Too many lines to be worth painting: the boundary says where the
-        // hatch lies.
-        if (erreurs_ && !signaleHachure_)
-            *erreurs_ << "Hachures trop denses : au-dela de " << kTraitsHachureMax
-                      << " traits, une hachure est dessinee par son contour." << std::endl;
-        signaleHachure_ = true;
-        std::size_t debut = 0;
-        std::vector<PointPlan> tous;
-        tous.swap(points_);
-        for (std::size_t t : tailles_) {
-            points_.assign(tous.begin() + static_cast<long>(debut),
-                           tous.begin() + static_cast<long>(debut + t));
-            polyligne(true, trait);
-            debut += t;
-        }
-        return;
-    }
-    for (const Famille& f : familles) {
-        trait.tirets = f.ligne->motif.nombre > 0 ? &f.ligne->motif : nullptr;
-        trait.echelleTirets = f.unite;
-        const long lignes = static_cast<long>(f.k1 - f.k0);
-        for (long i = 0; i <= lignes; ++i) {
-            const double k = f.k0 + static_cast<double>(i);
-            const PointPlan o{f.o.x + k * f.decalage.x, f.o.y + k * f.decalage.y};
-            // Where the line crosses the boundaries, along it from its origin.
-            coupures_.clear();
-            std::size_t debut = 0;
-            for (std::size_t t : tailles_) {
-                for (std::size_t e = 0; e < t; ++e) {
-                    const PointPlan& a = points_[debut + e];
-                    const PointPlan& c = points_[debut + (e + 1) % t];
-                    const double da = (a.y - o.y) * f.d.x - (a.x - o.x) * f.d.y;
-                    const double dc = (c.y - o.y) * f.d.x - (c.x - o.x) * f.d.y;
-                    if ((da > 0) == (dc > 0)) continue;
-                    const double sa = (a.x - o.x) * f.d.x + (a.y - o.y) * f.d.y;
-                    const double sc = (c.x - o.x) * f.d.x + (c.y - o.y) * f.d.y;
-                    coupures_.push_back(sa + (sc - sa) * da / (da - dc));
-                }
-                debut += t;
-            }
-            std::sort(coupures_.begin(), coupures_.end());
-            // Inside between every other crossing.
-            for (std::size_t i = 0; i + 1 < coupures_.size(); i += 2) {
-                trait.departTirets = coupures_[i] / f.unite;
-                segmentDevice({o.x + coupures_[i] * f.d.x, o.y + coupures_[i] * f.d.y},
-                              {o.x + coupures_[i + 1] * f.d.x, o.y + coupures_[i + 1] * f.d.y},
-                              trait);
-            }
-        }
+    const bool peint = traitsMotif(h, matrice_, points_, tailles_, b, [&](const TraitMotif& t) {
+        trait.tirets = t.tirets;
+        trait.echelleTirets = t.echelle;
+        trait.departTirets = t.depart;
+        segmentDevice(t.a, t.b, trait);
+    });
+    if (peint) return;
+    // Too many lines to be worth painting: the boundary says where the
+    // hatch lies.
+    if (erreurs_ && !signaleHachure_)
+        *erreurs_ << "Hachures trop denses : au-dela de " << kTraitsHachureMax
+                  << " traits, une hachure est dessinee par son contour." << std::endl;
+    signaleHachure_ = true;
+    std::size_t debut = 0;
+    std::vector<PointPlan> tous;
+    tous.swap(points_);
+    for (std::size_t t : tailles_) {
+        points_.assign(tous.begin() + static_cast<long>(debut),
+                       tous.begin() + static_cast<long>(debut + t));
+        polyligne(true, trait);
+        debut += t;
     }
 }
 

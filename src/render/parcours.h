@@ -17,9 +17,8 @@
 // those smaller than a pixel as one pixel, as it does any smaller object;
 // and bounds the work: insertions nested deeper than kProfondeurMax and
 // those that would close a circle of blocks are left out; a hatch whose
-// pattern would take more than kTraitsHachureMax lines in the zone (or
-// whose lines would meet its boundary's edges more than 5,000 times as
-// often) is drawn by its boundary, said once a repaint. Of a multiple
+// pattern would take too many lines in the zone (model/hachures.h) is drawn
+// by its boundary, said once a repaint. Of a multiple
 // insertion, only the copies that meet the zone are met, and never more
 // than about the zone's pixels (see copies).
 //
@@ -48,8 +47,6 @@ struct Zone {
 
 class Parcours : private Imbrication {
   public:
-    // Lines of a hatch pattern painted at most, per hatch and repaint.
-    static constexpr long kTraitsHachureMax = 10000;
     // The most points of a polyline handed to the backend at once.
     static constexpr std::size_t kPointsMorceau = 1024;
 
@@ -202,7 +199,9 @@ class Parcours : private Imbrication {
     void maillage(const Polyline& p, const Trait& base);
     // A closed arrowhead in the block's units, filled.
     void remplirFleche(const std::array<PointPlan, 3>& fleche, const CouleurRVB& couleur);
-    // The lines of a hatch's pattern over its boundary polygons (points_).
+    // Hands the lines of a hatch's pattern over its boundary polygons
+    // (points_, tailles_) to the backend, or the boundary when they are
+    // too many.
     void motif(const Hatch& h, const CouleurRVB& couleur);
     // Lays a text out and hands it to the backend when it is seen; a text
     // whose capitals would be under a pixel high is a bar where its lines
@@ -245,7 +244,6 @@ class Parcours : private Imbrication {
     std::vector<PointPlan> points_;
     std::vector<std::size_t> tailles_;
     std::vector<std::pair<std::size_t, std::size_t>> aretes_;
-    std::vector<double> coupures_;
     // What a stroke cut to the zone keeps.
     std::vector<PointPlan> coupes_;
     std::vector<Troncon> troncons_;

@@ -164,7 +164,7 @@ void geometrie(Lignes& l, const Leader& e, const Matrice&) {
 }
 void geometrie(Lignes& l, const Hatch& e, const Matrice&) {
     l("Remplissage", e.isPlein() ? "plein" : "motif");
-    l("Contours", std::to_string(e.getContours().size()));
+    l("Contours", std::to_string(e.getChemins().size()));
 }
 void geometrie(Lignes& l, const Image& e, const Matrice& m) {
     l("Fichier", e.fileRef().empty() ? e.refRef() : e.fileRef());

@@ -22,6 +22,12 @@ std::string dessinEssai() {
     const std::string rond = paire(0, "LWPOLYLINE") + paire(8, "MURS") + paire(90, 2) +
                              paire(70, 1) + paire(10, 50.0) + paire(20, 0.0) + paire(42, 1.0) +
                              paire(10, 52.0) + paire(20, 0.0) + paire(42, 1.0);
+    // A disc filled, its boundary an elliptic arc edge.
+    const std::string disque =
+        paire(0, "HATCH") + paire(8, "0") + paire(2, "SOLID") + paire(70, 1) + paire(91, 1) +
+        paire(92, 1) + paire(93, 1) + paire(72, 3) + paire(10, 205.0) + paire(20, 5.0) +
+        paire(11, 5.0) + paire(21, 0.0) + paire(40, 1.0) + paire(50, 0.0) + paire(51, 360.0) +
+        paire(73, 1) + paire(97, 0) + paire(75, 0) + paire(76, 1) + paire(98, 0);
     return fichier(entete + tables(calque("MURS", 1) + calque("CACHE", 5, "CONTINUOUS", 1)) +
                    blocs(bloc("PORTE", 0, 0, ligne(1, 0, 3, 0, parBloc)) +
                          bloc("ETAGE1", 0, 0, insert("PORTE", 5, 0, 1, 1, 0, {"0", 0, ""}))) +
@@ -33,7 +39,7 @@ std::string dessinEssai() {
                                                  "ce \xC3\x89"
                                                  "12") +
                                            texte(30, 40, 2, "piece 13", {"CACHE", 256, ""}) + rond +
-                                           insert("ETAGE1", 100, 0, 1, 1, 0, murs)));
+                                           insert("ETAGE1", 100, 0, 1, 1, 0, murs) + disque));
 }
 
 struct Essai : ::testing::Test {
@@ -55,6 +61,9 @@ TEST_F(Essai, ObjetSousUnPoint) {
         {{31, 1}, "Texte", ""},
         {{107, 0.2}, "Ligne", "PORTE < ETAGE1"},
         {{51, 1.1}, "Polyligne", ""},
+        {{205, 9}, "Hachure", ""},
+        {{210.3, 5}, "Hachure", ""},
+        {{211, 5}, "", ""},
     };
     for (const auto& c : cas) {
         const auto r = designer(dessin, nullptr, c.p, 0.5);
@@ -135,6 +144,7 @@ TEST_F(Essai, Proprietes) {
         {{25, 0}, {{"Rayon", "5,00 mm"}, {"Centre", "20,00 ; 0,00"}, {"Aire", "78,54 mm²"}}},
         {{51, 1}, {{"Sommets", "2"}, {"Longueur", "6,28 mm"}, {"Aire", "3,14 mm²"}}},
         {{31, 1}, {{"Texte", "Pièce É12"}, {"Hauteur", "2,00 mm"}, {"Style", "STANDARD"}}},
+        {{205, 5}, {{"Type", "Hachure"}, {"Remplissage", "plein"}, {"Contours", "1"}}},
     };
     for (const auto& c : cas) {
         const auto r = designer(dessin, nullptr, c.p, 0.5);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <sstream>
 
@@ -12,9 +13,11 @@
 #include "model/courbes.h"
 #include "model/decoupe.h"
 #include "model/etendue.h"
+#include "model/hachures.h"
 #include "model/multileader.h"
 #include "support/dxf.h"
 #include "support/fichiers.h"
+#include "support/hostiles.h"
 #include "support/importation.h"
 
 namespace {
@@ -42,6 +45,14 @@ void attendreSommets(const std::vector<Sommet>& c, const std::vector<Sommet>& at
     }
 }
 
+// The vertices of each boundary path of a hatch.
+std::vector<std::vector<Sommet>> contours(const Hatch& h) {
+    std::vector<std::vector<Sommet>> c;
+    for (const CheminContour& chemin : h.getChemins())
+        sommetsContour(h, chemin, 1e-3, c.emplace_back());
+    return c;
+}
+
 }  // namespace
 
 TEST(ImportGeometrie, HachureContoursEtMotif) {
@@ -62,11 +73,12 @@ TEST(ImportGeometrie, HachureContoursEtMotif) {
     ASSERT_EQ(hachures.size(), 1u);
     const Hatch& h = *hachures[0];
     EXPECT_FALSE(h.isPlein());
-    ASSERT_EQ(h.getContours().size(), 3u);
-    attendreSommets(h.getContours()[0], {{0, 0, 1}, {10, 0, 0}, {10, 10, 0}});
+    const auto c = contours(h);
+    ASSERT_EQ(c.size(), 3u);
+    attendreSommets(c[0], {{0, 0, 1}, {10, 0, 0}, {10, 10, 0}});
     const double quart = std::tan(3.141592653589793 / 8);
-    attendreSommets(h.getContours()[1], {{0, 20, 0}, {10, 20, quart}, {5, 25, quart}});
-    attendreSommets(h.getContours()[2], {{5, 40, -quart}, {0, 35, 0}});
+    attendreSommets(c[1], {{0, 20, 0}, {10, 20, quart}, {5, 25, quart}});
+    attendreSommets(c[2], {{5, 40, -quart}, {0, 35, 0}});
     ASSERT_EQ(h.getMotif().size(), 1u);
     const LigneMotif& l = h.getMotif()[0];
     EXPECT_NEAR(l.angle, 3.141592653589793 / 4, 1e-12);
@@ -112,13 +124,55 @@ TEST(ImportGeometrie, HachureAretesChaineesParLeursBouts) {
     ASSERT_EQ(lues.size(), std::size(cas));
     for (std::size_t i = 0; i < lues.size(); ++i) {
         SCOPED_TRACE(cas[i].nom);
-        ASSERT_EQ(lues[i]->getContours().size(), cas[i].contours.size());
+        const auto c = contours(*lues[i]);
+        ASSERT_EQ(c.size(), cas[i].contours.size());
         for (std::size_t k = 0; k < cas[i].contours.size(); ++k)
-            attendreSommets(lues[i]->getContours()[k], cas[i].contours[k]);
+            attendreSommets(c[k], cas[i].contours[k]);
     }
     // Said once, whatever the number of paths that do not close.
     EXPECT_EQ(erreurs.str(),
               "Hachures : un contour qui ne se ferme pas est ferme par un segment droit.\n");
+}
+
+// A hatch of 20,000 circles keeps their edges: its model in proportion to
+// its file whatever their kind (a circle once took 256 vertices), each
+// flattened when painted into the chords its size on the view asks.
+TEST(ImportGeometrie, HachureDeCerclesEnProportionDuFichier) {
+    for (int genre : {0, 2, 3}) {
+        SCOPED_TRACE(genre);
+        const std::string texte = hostiles::hachureCercles(20000, genre);
+        Import i(texte);
+        const auto& lues = i.racine().liste<Hatch>();
+        ASSERT_EQ(lues.size(), 1u);
+        const Hatch& h = *lues[0];
+        ASSERT_EQ(h.getChemins().size(), 20000u);
+        EXPECT_LT(h.octets(), 2 * texte.size());
+        if (genre != 3) continue;
+        std::vector<PointPlan> p;
+        std::vector<std::size_t> n;
+        for (auto [echelle, points] : {std::pair{0.01, 8u}, {1.0, 64u}, {1000.0, 256u}}) {
+            p.clear();
+            n.clear();
+            ASSERT_TRUE(
+                aplatirContours(h, Matrice::echelle(echelle, echelle), kToleranceCourbes, p, n));
+            EXPECT_EQ(n.size(), 20000u);
+            EXPECT_EQ(n[0], points) << echelle;
+        }
+        // Zoomed in and all asked for: some four million points, the
+        // circles beyond them of 8.
+        p.clear();
+        n.clear();
+        aplatirContours(h, Matrice::echelle(1e5, 1e5), kToleranceCourbes, p, n);
+        EXPECT_EQ(n.back(), 8u);
+        EXPECT_LT(p.size(), 4'500'000u);
+        // Seen in 10 x 10 units, the 16 circles there.
+        const Boite zone{0, 0, 10, 10};
+        n.clear();
+        aplatirContours(h, Matrice{}, kToleranceCourbes, p, n, nullptr, &zone);
+        EXPECT_EQ(n.size(), 16u);
+        const std::atomic<bool> arret{true};
+        EXPECT_FALSE(aplatirContours(h, Matrice{}, kToleranceCourbes, p, n, &arret));
+    }
 }
 
 TEST(ImportGeometrie, EnregistrementsLusDeLeursPaires) {

@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "import/dxfhandler.h"
@@ -367,16 +368,19 @@ TEST(Parcours, TypesDeLigneEtCouleurs) {
 TEST(Parcours, HachuresPleinesMotifsEtTropDenses) {
     // A square of 10 filled, then hatched by lines 1 apart (9 inside), then
     // by lines 0.0005 apart: too many, the boundary alone.
-    auto hachure = [](bool plein, double pas, double angle = 0, double x0 = 0) {
+    // With more squares, each 20 further right.
+    auto hachure = [](bool plein, double pas, double angle = 0, double x0 = 0, int carres = 1) {
         std::string h = dxf::paire(0, "HATCH") + dxf::paire(8, "0") +
-                        dxf::paire(70, plein ? 1 : 0) + dxf::paire(91, 1) + dxf::paire(92, 2) +
-                        dxf::paire(72, 0) + dxf::paire(73, 1) + dxf::paire(93, 4);
-        for (auto [x, y] : {std::pair{0, 0}, {10, 0}, {10, 10}, {0, 10}})
-            h += dxf::paire(10, x) + dxf::paire(20, y);
-        h += dxf::paire(97, 0) + dxf::paire(75, 0) + dxf::paire(76, 1) + dxf::paire(78, 1) +
-             dxf::paire(53, angle) + dxf::paire(43, x0) + dxf::paire(44, 0.5) +
-             dxf::paire(45, angle == 0 ? 0.0 : pas) + dxf::paire(46, angle == 0 ? pas : 0.0) +
-             dxf::paire(79, 0);
+                        dxf::paire(70, plein ? 1 : 0) + dxf::paire(91, carres);
+        for (int i = 0; i < carres; ++i) {
+            h += dxf::paire(92, 2) + dxf::paire(72, 0) + dxf::paire(73, 1) + dxf::paire(93, 4);
+            for (auto [x, y] : {std::pair{0, 0}, {10, 0}, {10, 10}, {0, 10}})
+                h += dxf::paire(10, x + 20 * i) + dxf::paire(20, y);
+            h += dxf::paire(97, 0);
+        }
+        h += dxf::paire(75, 0) + dxf::paire(76, 1) + dxf::paire(78, 1) + dxf::paire(53, angle) +
+             dxf::paire(43, x0) + dxf::paire(44, 0.5) + dxf::paire(45, angle == 0 ? 0.0 : pas) +
+             dxf::paire(46, angle == 0 ? pas : 0.0) + dxf::paire(79, 0);
         return h;
     };
     std::ostringstream erreurs;
@@ -402,6 +406,16 @@ TEST(Parcours, HachuresPleinesMotifsEtTropDenses) {
     // none (and the walk ends).
     r = parcourir(dxf::entites(hachure(false, 1, 90, 1e20)), nullptr, &p);
     EXPECT_TRUE(r.empty());
+    // Seen in the first of three squares, the lines of the first alone (the
+    // others are not flattened).
+    p.setZone(-1, -1, 12, 12);
+    r = parcourir(dxf::entites(hachure(false, 1, 0, 0, 3)), nullptr, &p);
+    const auto seul = parcourir(dxf::entites(hachure(false, 1)), nullptr, &p);
+    ASSERT_EQ(r.size(), 10u);
+    ASSERT_EQ(seul.size(), r.size());
+    for (std::size_t i = 0; i < r.size(); ++i)
+        EXPECT_EQ(std::tie(r[i].x1, r[i].y1, r[i].x2, r[i].y2),
+                  std::tie(seul[i].x1, seul[i].y1, seul[i].x2, seul[i].y2));
 }
 
 TEST(Parcours, RenflementsEtLargeurs) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "support/dxf.h"
 
@@ -124,6 +125,32 @@ inline std::string minsert(int colonnes, int lignes, double pas, double taille =
                           dxf::paire(70, colonnes) + dxf::paire(71, lignes) + dxf::paire(44, pas) +
                           dxf::paire(45, pas);
     return dxf::fichier(dxf::blocs(bloc) + dxf::section("ENTITIES", m));
+}
+
+// One filled HATCH of `n` circles 3 units apart, 200 a row, each an edge of
+// the one path given: arcs of radius 1 (genre 2), elliptic arcs of ratio 1
+// (genre 3); or, the ordinary case, as many squares of side 2 (polyline
+// paths of 4 vertices, genre 0).
+inline std::string hachureCercles(int n, int genre) {
+    using dxf::paire;
+    std::string e = paire(0, "HATCH") + paire(8, "0") + paire(2, "SOLID") + paire(70, 1) +
+                    paire(71, 0) + paire(91, genre == 0 ? n : 1);
+    if (genre != 0) e += paire(92, 1) + paire(93, n);
+    for (int i = 0; i < n; ++i) {
+        const int x = i % 200 * 3, y = i / 200 * 3;
+        if (genre == 0) {
+            e += paire(92, 2) + paire(72, 0) + paire(73, 1) + paire(93, 4);
+            for (auto [dx, dy] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}})
+                e += paire(10, x + dx) + paire(20, y + dy);
+            e += paire(97, 0);
+            continue;
+        }
+        e += paire(72, genre) + paire(10, x) + paire(20, y);
+        if (genre == 3) e += paire(11, 1) + paire(21, 0);
+        e += paire(40, 1) + paire(50, 0) + paire(51, 360) + paire(73, 1);
+    }
+    if (genre != 0) e += paire(97, 0);
+    return dxf::entites(e + paire(75, 0) + paire(76, 1) + paire(98, 0));
 }
 
 }  // namespace hostiles
