@@ -558,10 +558,17 @@ void Tarsin::on_dessin_etat() {
     if (l >= 0)
         texte += "   Lecture de " + Glib::filename_display_basename(cheminLu) + " : " +
                  std::to_string(static_cast<int>(l * 100)) + " %";
-    const double e = exportateur.progression();
-    if (e >= 0)
-        texte += "   Exportation de " + Glib::filename_display_basename(cheminExporte) + " : " +
-                 std::to_string(static_cast<int>(e * 100)) + " %";
+    exportateur.suivre([&](const SuiviExport& s) {
+        texte += "   Exportation de " + Glib::filename_display_basename(cheminExporte) + " : ";
+        // The writing of a vector file, once painted, is told in bytes.
+        const std::uint64_t o = s.octets;
+        if (!s.ecriture)
+            texte += std::to_string(static_cast<int>(s.part() * 100)) + " %";
+        else if (o < (1u << 20))
+            texte += "écriture, " + std::to_string(o >> 10) + " Ko";
+        else
+            texte += "écriture, " + std::to_string(o >> 20) + " Mo";
+    });
     if (!messageEtat.empty()) texte += "   " + messageEtat;
     barreEtat.pop();
     barreEtat.push(texte);

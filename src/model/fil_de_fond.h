@@ -80,11 +80,21 @@ class FilDeFond {
         std::lock_guard<std::mutex> l(verrou_);
         return demande_ || occupe_ || resultat_;
     }
+    // Calls `f` with the Suivi of the job under way; false, and `f` not
+    // called, when none runs or it is being stopped.
+    template <class F>
+    bool suivre(F&& f) const {
+        std::lock_guard<std::mutex> l(verrou_);
+        if (!occupe_ || !suivi_ || suivi_->annulation) return false;
+        f(static_cast<const Suivi&>(*suivi_));
+        return true;
+    }
     // The share done of the job under way, 0 to 1; negative when none runs
     // or it is being stopped.
     double progression() const {
-        std::lock_guard<std::mutex> l(verrou_);
-        return occupe_ && suivi_ && !suivi_->annulation ? suivi_->part() : -1;
+        double part = -1;
+        suivre([&part](const Suivi& s) { part = s.part(); });
+        return part;
     }
     // The outcome of the last job finished and not stopped, or null.
     std::unique_ptr<Tache> prendre() {

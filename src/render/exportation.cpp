@@ -18,12 +18,15 @@ namespace {
 // (cairo then writes no more, and leaves off what it was writing soon).
 struct Flux {
     FILE* fichier;
-    const std::atomic<bool>* annulation;
+    SuiviExport* suivi;
 };
 
 cairo_status_t ecrireFlux(void* f, const unsigned char* donnees, unsigned int longueur) {
     const auto* flux = static_cast<const Flux*>(f);
-    if (flux->annulation && *flux->annulation) return CAIRO_STATUS_WRITE_ERROR;
+    if (flux->suivi) {
+        if (flux->suivi->annulation) return CAIRO_STATUS_WRITE_ERROR;
+        flux->suivi->octets += longueur;
+    }
     return std::fwrite(donnees, 1, longueur, flux->fichier) == longueur ? CAIRO_STATUS_SUCCESS
                                                                         : CAIRO_STATUS_WRITE_ERROR;
 }
@@ -58,7 +61,7 @@ bool terminer(cairo_surface_t* surface, FormatImage format, Flux& flux, FichierP
         return false;
     }
     // Stopped once written, it is not named.
-    return !(flux.annulation && *flux.annulation) && fichier.valider(raison);
+    return !(flux.suivi && flux.suivi->annulation) && fichier.valider(raison);
 }
 
 }  // namespace
@@ -91,7 +94,7 @@ ResultatExport exporter(Peintre& peintre, const Dessin& dessin, const Vue& vue, 
         r.erreur = "impossible d'ecrire " + chemin + " : " + raison;
         return r;
     }
-    Flux flux{fichier.flux(), suivi ? &suivi->annulation : nullptr};
+    Flux flux{fichier.flux(), suivi};
     cairo_surface_t* surface = creerSurface(format, flux, largeur, hauteur);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         r.erreur = "impossible de creer " + chemin + " : " +
@@ -120,6 +123,7 @@ ResultatExport exporter(Peintre& peintre, const Dessin& dessin, const Vue& vue, 
     if (suivi) {
         peintre.setAnnulation(nullptr);
         peintre.setProgression(nullptr);
+        suivi->ecriture = true;
     }
     r.ecrit = !r.annulee && terminer(surface, format, flux, fichier, raison);
     // A surface left unfinished writes no more once stopped (ecrireFlux).

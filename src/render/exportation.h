@@ -42,11 +42,15 @@ struct ResultatExport {
 };
 
 // An export followed from another thread: the objects its paint has met, of
-// about how many, and a flag that stops it soon after it is set (the paint,
-// or the writing of the file).
+// about how many, then the bytes of the file written (a vector file is
+// written mostly once painted, and that takes longer than the paint), and a
+// flag that stops it soon after it is set (the paint, or the writing).
 struct SuiviExport {
     std::atomic<std::uint64_t> faits{0};
     std::atomic<double> total{0};
+    // Set once painted, while the file is written.
+    std::atomic<bool> ecriture{false};
+    std::atomic<std::uint64_t> octets{0};
     std::atomic<bool> annulation{false};
     // The share done, 0 to 1; 1 once the file is written.
     double part() const {
