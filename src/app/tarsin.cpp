@@ -40,7 +40,6 @@ constexpr int kRecentsMax = 10;
 // How often a reading's trace is written out and the progress of a reading
 // or an export told, in milliseconds.
 constexpr unsigned kPeriodeSuivi = 100;
-const char* const kExportationEnCours = "Une exportation est déjà en cours : Échap l'annule.";
 
 // Makes the folder of the toolkit's list of recent files, GLib's user data
 // folder, if it is missing (mode 0700), as on a fresh account: without it
@@ -439,10 +438,7 @@ void Tarsin::on_fenetre_drag_data_received(const Glib::RefPtr<Gdk::DragContext>&
 void Tarsin::on_menu_file_export() {
     if (!dessinOuvert) return;
     // Refused before a name is asked for.
-    if (exportateur.enCours()) {
-        direEtat(kExportationEnCours);
-        return;
-    }
+    if (exportationRefusee()) return;
     std::string nom = Glib::path_get_basename(cheminDessin);
     const std::size_t point = nom.rfind('.');
     if (point != std::string::npos && point > 0) nom.erase(point);
@@ -454,16 +450,19 @@ void Tarsin::on_menu_file_export() {
     exportTout = choix->toutLeDessin;
     formatExport = choix->format;
     dossierExport = Glib::path_get_dirname(choix->chemin);
-    exporter(choix->chemin, choix->format, choix->toutLeDessin);
+    lancerExportation(choix->chemin, choix->format, choix->toutLeDessin);
+}
+
+bool Tarsin::exportationRefusee() {
+    // One at a time: the temporary file of the one under way is its own.
+    if (!exportateur.enCours()) return false;
+    direEtat("Une exportation est déjà en cours : Échap l'annule.");
+    return true;
 }
 
 bool Tarsin::lancerExportation(const std::string& chemin, FormatImage format, bool toutLeDessin) {
     if (!dessinOuvert) return false;
-    // One at a time: the temporary file of the one under way is its own.
-    if (exportateur.enCours()) {
-        direEtat(kExportationEnCours);
-        return false;
-    }
+    if (exportationRefusee()) return false;
     auto e = std::make_unique<Exportation>();
     e->vue = dessin.vueVisible(e->largeur, e->hauteur);
     if (toutLeDessin)

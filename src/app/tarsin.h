@@ -129,6 +129,8 @@ class Tarsin : public FenetreVisionneuse {
     enum Motif { Ouverture, Rechargement };
     // Takes the reading finished (main thread) and shows its drawing.
     void surLectureFinie();
+    // Whether an export is under way, and then says so.
+    bool exportationRefusee();
     // Takes the export finished (main thread) and says how it went.
     void surExportationFinie();
     // Writes the import trace read so far, and tells the progress of the

@@ -46,6 +46,17 @@ cairo_surface_t* creerSurface(FormatImage format, Flux& flux, int largeur, int h
     return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, largeur, hauteur);
 }
 
+// Covers what was painted with one opaque paint: a vector surface, which
+// otherwise goes through all it has kept when it is destroyed, lets it go
+// (cairo's recordings drop what an unclipped opaque paint covers).
+void effacer(cairo_surface_t* surface) {
+    cairo_t* c = cairo_create(surface);
+    cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgb(c, 1, 1, 1);
+    cairo_paint(c);
+    cairo_destroy(c);
+}
+
 // Writes out what the surface holds and gives the file its name.
 bool terminer(cairo_surface_t* surface, FormatImage format, Flux& flux, FichierProvisoire& fichier,
               std::string& raison) {
@@ -126,6 +137,7 @@ ResultatExport exporter(Peintre& peintre, const Dessin& dessin, const Vue& vue, 
         suivi->ecriture = true;
     }
     r.ecrit = !r.annulee && terminer(surface, format, flux, fichier, raison);
+    if (r.annulee) effacer(surface);
     // A surface left unfinished writes no more once stopped (ecrireFlux).
     cairo_surface_destroy(surface);
     r.annulee = r.annulee || (suivi && suivi->annulation);
