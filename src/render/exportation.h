@@ -4,8 +4,10 @@
 // whoever reads it never sees half a picture, and a failure leaves no file.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <optional>
