@@ -214,9 +214,12 @@ TEST(ExportationDeFond, ArreteeAvantOuPendantLEcritureNeLaisseAucunFichier) {
     EXPECT_EQ(fil.prendre(), nullptr);
     EXPECT_TRUE(vide());
 
-    // Carried through: the file written.
+    // Carried through while the same drawing is painted: the file written.
+    PeintureDeFond atelier(OptionsPeinture{}, [] {});
+    atelier.demander(commande(d));
     fil.demander(exportation(FormatImage::Pdf));
     fil.attendre();
+    atelier.attendre();
     const std::unique_ptr<Exportation> e = fil.prendre();
     ASSERT_NE(e, nullptr);
     EXPECT_TRUE(e->resultat.ecrit);
