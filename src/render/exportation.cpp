@@ -11,6 +11,7 @@
 #include "fichiers/noms.h"
 #include "model/etendue.h"
 #include "render/peintre.h"
+#include "render/polices.h"
 
 namespace {
 
@@ -136,10 +137,15 @@ ResultatExport exporter(Peintre& peintre, const Dessin& dessin, const Vue& vue, 
         peintre.setProgression(nullptr);
         suivi->ecriture = true;
     }
-    r.ecrit = !r.annulee && terminer(surface, format, flux, fichier, raison);
-    if (r.annulee) effacer(surface);
-    // A surface left unfinished writes no more once stopped (ecrireFlux).
-    cairo_surface_destroy(surface);
+    {
+        // A vector surface looks up the glyphs of its texts as it is written.
+        std::unique_lock<std::recursive_mutex> glyphes(verrouGlyphes(), std::defer_lock);
+        if (format != FormatImage::Png) glyphes.lock();
+        r.ecrit = !r.annulee && terminer(surface, format, flux, fichier, raison);
+        if (r.annulee) effacer(surface);
+        // A surface left unfinished writes no more once stopped (ecrireFlux).
+        cairo_surface_destroy(surface);
+    }
     r.annulee = r.annulee || (suivi && suivi->annulation);
     if (r.annulee) {
         r.ecrit = false;

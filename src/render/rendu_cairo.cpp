@@ -490,6 +490,8 @@ void RenduCairo::texte(const Matrice& m, const TexteAPeindre& t) {
     double dx = t.x, dy = t.y;
     m.appliquer(dx, dy);
     if (!fini(dx) || !fini(dy)) return;
+    // Its glyphs measured and painted by this thread alone (polices.h).
+    std::lock_guard<std::recursive_mutex> glyphes(verrouGlyphes());
     const DispositionTexte& d = t.disposition;
     StyleCaracteres base;
     base.police = t.police;
