@@ -4,7 +4,8 @@
 //              the file is written: target < 50 ms;
 //   export     from the request to the outcome said, against the same
 //              export on the calling thread (exporter): target < 1.05x;
-//   annulation from Escape, pressed a second into an export, to the export
+//   annulation from Escape, pressed a second into an export (its paint), then
+//              at two thirds of its time (the file written), to the export
 //              over, its temporary file removed: target < 0.5 s;
 //   impression printing the same into a PDF file, which GTK's print
 //              operation draws on the window's thread: the longest stall of
@@ -81,20 +82,26 @@ int main(int argc, char** argv) {
     const double seul = ms(Horloge::now() - debut);
     lu.dessin.reset();
 
-    // Stopped a second into an export.
+    // Stopped a second into an export (while it is painted), then at two
+    // thirds of its time (while the file is written).
     std::filesystem::remove(pdf);
-    fenetre->lancerExportation(pdf, FormatImage::Pdf, true);
-    tourner([] { return false; }, 1);
-    const bool exportait = fenetre->exportationEnCours();
-    GdkEventKey echap{};
-    echap.type = GDK_KEY_PRESS;
-    echap.window = fenetre->get_window()->gobj();
-    echap.keyval = GDK_Escape;
-    debut = Horloge::now();
-    fenetre->event(reinterpret_cast<GdkEvent*>(&echap));
-    tourner([&] { return !fenetre->exportationEnCours(); }, 60);
-    const double annulation = ms(Horloge::now() - debut);
-    const int restes = fichiers(dossier);
+    double annulation[2];
+    bool exportait[2];
+    int restes = 0;
+    for (int i = 0; i < 2; ++i) {
+        fenetre->lancerExportation(pdf, FormatImage::Pdf, true);
+        tourner([] { return false; }, i == 0 ? 1 : fenetreMs / 1000 * 2 / 3);
+        exportait[i] = fenetre->exportationEnCours();
+        GdkEventKey echap{};
+        echap.type = GDK_KEY_PRESS;
+        echap.window = fenetre->get_window()->gobj();
+        echap.keyval = GDK_Escape;
+        debut = Horloge::now();
+        fenetre->event(reinterpret_cast<GdkEvent*>(&echap));
+        tourner([&] { return !fenetre->exportationEnCours(); }, 60);
+        annulation[i] = ms(Horloge::now() - debut);
+        restes += fichiers(dossier);
+    }
 
     // Printed: a timeout every millisecond tells the main loop's stalls.
     double impression = 0;
@@ -116,9 +123,11 @@ int main(int argc, char** argv) {
     std::printf("export depuis la fenetre       %9.1f ms   ratio %.3f (cible < 1.05)\n", fenetreMs,
                 fenetreMs / seul);
     std::printf("boucle principale, plus long   %9.1f ms   (cible < 50)\n", boucle);
-    std::printf(
-        "Echap pendant un export        %9.1f ms   (cible < 500)%s, %d fichier(s) laisse(s)\n",
-        annulation, exportait ? "" : "  [l'export etait fini]", restes);
+    for (int i = 0; i < 2; ++i)
+        std::printf("Echap pendant %-16s %9.1f ms   (cible < 500)%s\n",
+                    i == 0 ? "la peinture" : "l'ecriture", annulation[i],
+                    exportait[i] ? "" : "  [l'export etait fini]");
+    std::printf("fichiers laisses par les exports arretes : %d\n", restes);
     std::printf("impression, boucle retenue     %9.1f ms\n", impression);
     return 0;
 }
