@@ -38,9 +38,9 @@ const char* const kApplication = "tarsin";
 const char* const kCommande = "tarsin %f";
 // How many drawings the recent files menu lists.
 constexpr int kRecentsMax = 10;
-// How often a reading's trace is written out and its progress told, in
-// milliseconds.
-constexpr unsigned kPeriodeLecture = 100;
+// How often a reading's trace is written out and the progress of a reading
+// or an export told, in milliseconds.
+constexpr unsigned kPeriodeSuivi = 100;
 
 // Makes the folder of the toolkit's list of recent files, GLib's user data
 // folder, if it is missing (mode 0700), as on a fresh account: without it
@@ -75,6 +75,7 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
       recents(Gtk::RecentManager::get_default()),
       dessin(sortie),
       lecteur([this] { lectureFinie.emit(); }),
+      exportateur([this] { exportationFinie.emit(); }),
       outils(*this, dessin, [this](const std::string& s) { direEtat(s); }),
       boutonToutAfficher("Tout afficher"),
       boutonToutMasquer("Tout masquer"),
@@ -227,11 +228,12 @@ Tarsin::Tarsin(std::ostream& sortie, std::ostream& erreurs)
     vueAnnotation.drag_dest_unset();
     surveillance.signal_change().connect(sigc::mem_fun(*this, &Tarsin::lancerRechargement));
     lectureFinie.connect(sigc::mem_fun(*this, &Tarsin::surLectureFinie));
+    exportationFinie.connect(sigc::mem_fun(*this, &Tarsin::surExportationFinie));
 
     show_all_children();
 }
 
-Tarsin::~Tarsin() { suiviLecture.disconnect(); }
+Tarsin::~Tarsin() { suivi.disconnect(); }
 
 void Tarsin::setLargeurColonne(int largeur) {
     const int plus = get_screen()->get_width() - PoigneeColonne::kPanneauMin;
@@ -247,6 +249,7 @@ void Tarsin::on_menu_file_open() {
 
 void Tarsin::on_hide() {
     lecteur.annuler();
+    exportateur.annuler();
     FenetreVisionneuse::on_hide();
 }
 
@@ -254,10 +257,14 @@ void Tarsin::lancerOuverture(const std::string& chemin) {
     cheminLu = chemin;
     messageOuverture.clear();
     lecteur.lire(chemin, Ouverture);
-    if (!suiviLecture.connected())
-        suiviLecture = Glib::signal_timeout().connect(
-            sigc::mem_fun(*this, &Tarsin::surProgressionLecture), kPeriodeLecture);
-    surProgressionLecture();
+    suivreProgression();
+    surProgression();
+}
+
+void Tarsin::suivreProgression() {
+    if (!suivi.connected())
+        suivi = Glib::signal_timeout().connect(sigc::mem_fun(*this, &Tarsin::surProgression),
+                                               kPeriodeSuivi);
 }
 
 bool Tarsin::ouvrir(const std::string& chemin) {
@@ -272,18 +279,18 @@ bool Tarsin::attendreLecture() {
     return derniereLue;
 }
 
-bool Tarsin::surProgressionLecture() {
+bool Tarsin::surProgression() {
     const std::string trace = lecteur.prendreTrace();
     sortie.write(trace.data(), static_cast<std::streamsize>(trace.size()));
     if (!trace.empty()) sortie.flush();
     on_dessin_etat();
-    return lecteur.enCours();
+    return lecteur.enCours() || exportateur.enCours();
 }
 
 void Tarsin::surLectureFinie() {
     std::unique_ptr<Lu> lu = lecteur.prendre();
     // Every line of the reading goes out before anything said of it.
-    surProgressionLecture();
+    surProgression();
     if (!lu) return;
     derniereLue = lu->motif == Ouverture ? ouvrirLu(*lu) : rechargerLu(*lu);
 }
@@ -351,9 +358,7 @@ void Tarsin::lancerRechargement() {
     if (cheminDessin.empty() || (lecteur.enCours() && cheminLu != cheminDessin)) return;
     cheminLu = cheminDessin;
     lecteur.lire(cheminDessin, Rechargement);
-    if (!suiviLecture.connected())
-        suiviLecture = Glib::signal_timeout().connect(
-            sigc::mem_fun(*this, &Tarsin::surProgressionLecture), kPeriodeLecture);
+    suivreProgression();
 }
 
 bool Tarsin::recharger() {
@@ -439,6 +444,8 @@ void Tarsin::on_fenetre_drag_data_received(const Glib::RefPtr<Gdk::DragContext>&
 
 void Tarsin::on_menu_file_export() {
     if (!dessinOuvert) return;
+    // Refused before a name is asked for.
+    if (exportationRefusee()) return;
     std::string nom = Glib::path_get_basename(cheminDessin);
     const std::size_t point = nom.rfind('.');
     if (point != std::string::npos && point > 0) nom.erase(point);
@@ -450,36 +457,62 @@ void Tarsin::on_menu_file_export() {
     exportTout = choix->toutLeDessin;
     formatExport = choix->format;
     dossierExport = Glib::path_get_dirname(choix->chemin);
-    exporter(choix->chemin, choix->format, choix->toutLeDessin);
+    lancerExportation(choix->chemin, choix->format, choix->toutLeDessin);
+}
+
+bool Tarsin::exportationRefusee() {
+    // One at a time: the temporary file of the one under way is its own.
+    if (!exportateur.enCours()) return false;
+    direEtat("Une exportation est déjà en cours : Échap l'annule.");
+    return true;
+}
+
+bool Tarsin::lancerExportation(const std::string& chemin, FormatImage format, bool toutLeDessin) {
+    if (!dessinOuvert) return false;
+    if (exportationRefusee()) return false;
+    auto e = std::make_unique<Exportation>();
+    e->vue = dessin.vueVisible(e->largeur, e->hauteur);
+    if (toutLeDessin)
+        e->vue = ajusterPresentation(*dessinOuvert, dessin.getPresentation(), e->largeur,
+                                     e->hauteur, kMargeAjustement);
+    e->dessin = dessinOuvert;
+    e->masques = dessin.getCalquesMasques();
+    e->presentation = dessin.getPresentation();
+    // A PNG is the picture of the pane, on its background; SVG and PDF are
+    // pages, on white like the printed ones, colour 7 black.
+    if (format == FormatImage::Png) e->fond = dessin.fond();
+    e->format = format;
+    e->chemin = chemin;
+    cheminExporte = chemin;
+    toutExporte = toutLeDessin;
+    exportateur.demander(std::move(e));
+    suivreProgression();
+    direEtat("Échap annule l'exportation.");
+    return true;
 }
 
 bool Tarsin::exporter(const std::string& chemin, FormatImage format, bool toutLeDessin) {
-    if (!dessinOuvert) return false;
-    int largeur = 1, hauteur = 1;
-    Vue vue = dessin.vueVisible(largeur, hauteur);
-    if (toutLeDessin)
-        vue = ajusterPresentation(*dessinOuvert, dessin.getPresentation(), largeur, hauteur,
-                                  kMargeAjustement);
-    ResultatExport r;
-    {
-        Peintre peintre;
-        peintre.setPresentation(dessin.getPresentation());
-        // A PNG is the picture of the pane, on its background; SVG and PDF
-        // are pages, on white like the printed ones, colour 7 black.
-        if (format == FormatImage::Png) peintre.setFond(dessin.fond());
-        r = ::exporter(peintre, *dessinOuvert, vue, largeur, hauteur, dessin.getCalquesMasques(),
-                       format, chemin);
-    }
+    derniereExportee = false;
+    if (!lancerExportation(chemin, format, toutLeDessin)) return false;
+    // The dispatcher's turn takes the outcome.
+    while (exportateur.enCours()) Gtk::Main::iteration();
+    return derniereExportee;
+}
+
+void Tarsin::surExportationFinie() {
+    const std::unique_ptr<Exportation> e = exportateur.prendre();
+    if (!e) return;
+    const ResultatExport& r = e->resultat;
+    derniereExportee = r.ecrit;
     if (!r.ecrit) {
         signaler("Exportation ratée : " + r.erreur + ".");
-        return false;
+        return;
     }
-    std::string message = (toutLeDessin ? "Dessin enregistré dans " : "Vue enregistrée dans ") +
-                          Glib::filename_display_basename(chemin);
+    std::string message = (toutExporte ? "Dessin enregistré dans " : "Vue enregistrée dans ") +
+                          Glib::filename_display_basename(e->chemin);
     if (r.textesManquants) message += ", sans des textes qui n'ont pas pu être peints";
     if (!r.incomplet.empty()) message += ", incomplet (" + r.incomplet + ")";
     direEtat(message + ".");
-    return true;
 }
 
 void Tarsin::on_menu_file_print() { imprimer(); }
@@ -534,6 +567,17 @@ void Tarsin::on_dessin_etat() {
     if (l >= 0)
         texte += "   Lecture de " + Glib::filename_display_basename(cheminLu) + " : " +
                  std::to_string(static_cast<int>(l * 100)) + " %";
+    exportateur.suivre([&](const SuiviExport& s) {
+        texte += "   Exportation de " + Glib::filename_display_basename(cheminExporte) + " : ";
+        // The writing of a vector file, once painted, is told in bytes.
+        const std::uint64_t o = s.octets;
+        if (!s.ecriture)
+            texte += std::to_string(static_cast<int>(s.part() * 100)) + " %";
+        else if (o < (1u << 20))
+            texte += "écriture, " + std::to_string(o >> 10) + " Ko";
+        else
+            texte += "écriture, " + std::to_string(o >> 20) + " Mo";
+    });
     if (!messageEtat.empty()) texte += "   " + messageEtat;
     barreEtat.pop();
     barreEtat.push(texte);
@@ -643,7 +687,13 @@ bool Tarsin::on_key_press_event(GdkEventKey* event) {
     } else if (touche == GDK_F5) {
         if (!cheminDessin.empty()) recharger();
     } else if (touche == GDK_Escape) {
-        outils.effacer();
+        // An export that has finished meanwhile is not said to be stopped.
+        if (exportateur.progression() >= 0) {
+            exportateur.annuler();
+            direEtat("Exportation annulée.");
+        } else {
+            outils.effacer();
+        }
     } else if ((touche == GDK_Home || touche == GDK_KP_Home) && !saisie) {
         on_button_Ajuster();
     } else if (touche == GDK_BackSpace && !saisie) {

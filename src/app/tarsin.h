@@ -66,11 +66,19 @@ class Tarsin : public FenetreVisionneuse {
     // Whether a file is being read.
     bool lectureEnCours() const { return lecteur.enCours(); }
 
-    // Saves what the drawing pane shows, or the whole drawing fitted to a
-    // picture of the pane's size, into `chemin` in `format`: a PNG on the
-    // pane's background, SVG and PDF on white as printed; the status bar
-    // tells how it went. False when nothing was written.
+    // Starts saving what the drawing pane shows, or the whole drawing
+    // fitted to a picture of the pane's size, into `chemin` in `format` (a
+    // PNG on the pane's background, SVG and PDF on white as printed), on
+    // the export thread: the window goes on meanwhile, the status bar tells
+    // the share painted, Escape or a close request stops it (no file left).
+    // Once over, the status bar tells how it went. False, and a word in the
+    // status bar, when another export is under way (or no drawing open).
+    bool lancerExportation(const std::string& chemin, FormatImage format, bool toutLeDessin);
+    // The same, the main loop turning until the export is over; false when
+    // nothing was written.
     bool exporter(const std::string& chemin, FormatImage format, bool toutLeDessin);
+    // Whether an export is under way (or being stopped).
+    bool exportationEnCours() const { return exportateur.enCours(); }
     // Prints the open drawing (see Impression), on white whatever the
     // pane's background; EXPORT writes a PDF file without a dialog. False
     // when it failed.
@@ -103,7 +111,7 @@ class Tarsin : public FenetreVisionneuse {
     }
 
   protected:
-    // A close request stops the reading in progress.
+    // A close request stops the reading and the export in progress.
     void on_hide() override;
     void on_menu_file_open() override;
     void on_menu_file_recent();
@@ -122,8 +130,9 @@ class Tarsin : public FenetreVisionneuse {
     void on_child_toggled(const Glib::ustring& chemin);
     void on_choix_presentation_changed();
     void on_treeview_row_activated(const Gtk::TreePath& chemin, Gtk::TreeViewColumn* colonne);
-    // The window's keys: Ctrl+O, Ctrl+Q, Ctrl+P, Ctrl+E, Ctrl+F, F5, Escape,
-    // Home, Backspace (the previous view), Enter (closes a measure).
+    // The window's keys: Ctrl+O, Ctrl+Q, Ctrl+P, Ctrl+E, Ctrl+F, F5, Escape
+    // (stops an export, or else clears the selection and the measure), Home,
+    // Backspace (the previous view), Enter (closes a measure).
     bool on_key_press_event(GdkEventKey* event) override;
     // "Tout afficher" (`afficher`) or "Tout masquer": every layer's box.
     void basculerCalques(bool afficher);
@@ -132,8 +141,15 @@ class Tarsin : public FenetreVisionneuse {
     enum Motif { Ouverture, Rechargement };
     // Takes the reading finished (main thread) and shows its drawing.
     void surLectureFinie();
-    // Writes the import trace read so far, and tells the progress.
-    bool surProgressionLecture();
+    // Whether an export is under way, and then says so.
+    bool exportationRefusee();
+    // Takes the export finished (main thread) and says how it went.
+    void surExportationFinie();
+    // Writes the import trace read so far, and tells the progress of the
+    // reading and of the export; false once neither runs.
+    bool surProgression();
+    // Tells that progress every kPeriodeSuivi while they run.
+    void suivreProgression();
     // Shows the drawing read for "Ouvrir"; false when it is not usable.
     bool ouvrirLu(Lu& lu);
     // Replaces the drawing by the one read anew; false when it is not.
@@ -195,13 +211,21 @@ class Tarsin : public FenetreVisionneuse {
     // it is stopped first).
     Glib::Dispatcher lectureFinie;
     LectureDeFond lecteur;
-    sigc::connection suiviLecture;
+    // The export thread, the same way.
+    Glib::Dispatcher exportationFinie;
+    ExportationDeFond exportateur;
+    sigc::connection suivi;
     // The file being read, for the status bar; the outcome of the last
     // reading taken.
     std::string cheminLu;
     bool derniereLue = false;
     // Said once the drawing being read is shown.
     std::string messageOuverture;
+    // The file being exported and what it shows; the outcome of the last
+    // export taken.
+    std::string cheminExporte;
+    bool toutExporte = false;
+    bool derniereExportee = false;
     Gtk::ComboBoxText choixPresentation;
     bool remplissagePresentations = false;
     OutilsDessin outils;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -15,14 +16,17 @@ namespace {
 
 // The temporary file being written, for supprimerFichierProvisoire(): the
 // path is copied before the flag is raised, the flag lowered before the path
-// changes.
+// changes. The file may be written by another thread than the one a signal
+// is handled on: the flag orders the path for it (a lock-free atomic, safe
+// in a signal handler).
 char cheminEnCours[PATH_MAX];
-volatile std::sig_atomic_t enCours = 0;
+std::atomic<int> enCours{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 void retenir(const std::string& chemin) {
     if (chemin.size() >= sizeof cheminEnCours) return;
     std::memcpy(cheminEnCours, chemin.c_str(), chemin.size() + 1);
-    enCours = 1;
+    enCours.store(1, std::memory_order_release);
 }
 
 // Why nothing may be written at `chemin` (lstat: a link is not followed),
@@ -73,7 +77,7 @@ void surSignal(int signal, siginfo_t* info, void*) {
 }  // namespace
 
 void supprimerFichierProvisoire() {
-    if (enCours) unlink(cheminEnCours);
+    if (enCours.load(std::memory_order_acquire)) unlink(cheminEnCours);
 }
 
 void relayerSignal(int signal, const siginfo_t* info, const struct sigaction& precedente) {

@@ -9,16 +9,15 @@
 // the outcome until it is taken.
 #pragma once
 
-#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <ostream>
 #include <streambuf>
 #include <string>
-#include <thread>
 
 #include "import/lecture.h"
+#include "model/fil_de_fond.h"
 
 // A drawing read, and what was asked.
 struct Lu {
@@ -31,8 +30,6 @@ struct Lu {
 class LectureDeFond {
   public:
     explicit LectureDeFond(std::function<void()> finie);
-    // Stops the reading in progress and waits for its thread.
-    ~LectureDeFond();
     LectureDeFond(const LectureDeFond&) = delete;
     LectureDeFond& operator=(const LectureDeFond&) = delete;
 
@@ -40,16 +37,16 @@ class LectureDeFond {
     // stopped first.
     void lire(const std::string& chemin, int motif = 0);
     // Stops the reading in progress, if any, and forgets the one asked for.
-    void annuler();
+    void annuler() { fil_.annuler(); }
     // Whether a reading is asked for, runs, or has an outcome not taken yet.
-    bool enCours() const;
+    bool enCours() const { return fil_.enCours(); }
     // The share of the file's bytes read by the reading in progress (0 to
     // 1); negative when none runs.
-    double progression() const;
+    double progression() const { return fil_.progression(); }
     // The import trace written since the last call, whole lines.
     std::string prendreTrace();
     // The outcome of the last reading finished and not stopped, or null.
-    std::unique_ptr<Lu> prendre();
+    std::unique_ptr<Lu> prendre() { return fil_.prendre(); }
 
   private:
     // The import trace, kept for the caller under its own lock.
@@ -66,19 +63,9 @@ class LectureDeFond {
         std::string texte_;
     };
 
-    void boucle();
-
-    std::function<void()> finie_;
     TamponTrace tamponTrace_;
     std::ostream trace_{&tamponTrace_};
-
-    mutable std::mutex verrou_;
-    std::condition_variable reveil_;
-    std::unique_ptr<Lu> demande_;  // asked for, not started yet
-    bool occupe_ = false;          // a reading runs
-    bool arret_ = false;
-    std::unique_ptr<Lu> resultat_;
-    // Made anew for each reading; the one in progress.
-    std::shared_ptr<SuiviLecture> suivi_;
-    std::thread fil_;
+    // Last: its thread, which writes the trace, is stopped and waited for
+    // first.
+    FilDeFond<Lu, SuiviLecture> fil_;
 };

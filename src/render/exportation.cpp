@@ -9,40 +9,61 @@
 
 #include "fichiers/fichier_provisoire.h"
 #include "fichiers/noms.h"
+#include "model/etendue.h"
 #include "render/peintre.h"
+#include "render/polices.h"
 
 namespace {
 
-cairo_status_t ecrireFlux(void* fichier, const unsigned char* donnees, unsigned int longueur) {
-    return std::fwrite(donnees, 1, longueur, static_cast<FILE*>(fichier)) == longueur
-               ? CAIRO_STATUS_SUCCESS
-               : CAIRO_STATUS_WRITE_ERROR;
+// Where cairo writes: the temporary file, until the export is stopped
+// (cairo then writes no more, and leaves off what it was writing soon).
+struct Flux {
+    FILE* fichier;
+    SuiviExport* suivi;
+};
+
+cairo_status_t ecrireFlux(void* f, const unsigned char* donnees, unsigned int longueur) {
+    const auto* flux = static_cast<const Flux*>(f);
+    if (flux->suivi) {
+        if (flux->suivi->annulation) return CAIRO_STATUS_WRITE_ERROR;
+        flux->suivi->octets += longueur;
+    }
+    return std::fwrite(donnees, 1, longueur, flux->fichier) == longueur ? CAIRO_STATUS_SUCCESS
+                                                                        : CAIRO_STATUS_WRITE_ERROR;
 }
 
-// The surface of the format; SVG and PDF are written into `fichier` while
+// The surface of the format; SVG and PDF are written into `flux` while
 // they are painted, PNG once painted (its file made before all the same, so
 // that a path that cannot be written is told before the paint).
-cairo_surface_t* creerSurface(FormatImage format, FichierProvisoire& fichier, int largeur,
-                              int hauteur) {
+cairo_surface_t* creerSurface(FormatImage format, Flux& flux, int largeur, int hauteur) {
     switch (format) {
         case FormatImage::Svg:
-            return cairo_svg_surface_create_for_stream(ecrireFlux, fichier.flux(), largeur,
-                                                       hauteur);
+            return cairo_svg_surface_create_for_stream(ecrireFlux, &flux, largeur, hauteur);
         case FormatImage::Pdf:
-            return cairo_pdf_surface_create_for_stream(ecrireFlux, fichier.flux(), largeur,
-                                                       hauteur);
+            return cairo_pdf_surface_create_for_stream(ecrireFlux, &flux, largeur, hauteur);
         case FormatImage::Png:
             break;
     }
     return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, largeur, hauteur);
 }
 
+// Covers what was painted with one opaque paint: a vector surface, which
+// otherwise goes through all it has kept when it is destroyed, lets it go
+// (cairo's recordings drop what an unclipped opaque paint covers).
+void effacer(cairo_surface_t* surface) {
+    cairo_t* c = cairo_create(surface);
+    cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgb(c, 1, 1, 1);
+    cairo_paint(c);
+    cairo_destroy(c);
+}
+
 // Writes out what the surface holds and gives the file its name.
-bool terminer(cairo_surface_t* surface, FormatImage format, FichierProvisoire& fichier,
+bool terminer(cairo_surface_t* surface, FormatImage format, Flux& flux, FichierProvisoire& fichier,
               std::string& raison) {
     cairo_status_t s;
     if (format == FormatImage::Png) {
-        s = cairo_surface_write_to_png_stream(surface, ecrireFlux, fichier.flux());
+        s = cairo_surface_write_to_png_stream(surface, ecrireFlux, &flux);
     } else {
         cairo_surface_finish(surface);
         s = cairo_surface_status(surface);
@@ -51,7 +72,8 @@ bool terminer(cairo_surface_t* surface, FormatImage format, FichierProvisoire& f
         raison = cairo_status_to_string(s);
         return false;
     }
-    return fichier.valider(raison);
+    // Stopped once written, it is not named.
+    return !(flux.suivi && flux.suivi->annulation) && fichier.valider(raison);
 }
 
 }  // namespace
@@ -76,7 +98,7 @@ const char* extensionFormat(FormatImage format) {
 
 ResultatExport exporter(Peintre& peintre, const Dessin& dessin, const Vue& vue, int largeur,
                         int hauteur, const std::list<std::string>& masques, FormatImage format,
-                        const std::string& chemin) {
+                        const std::string& chemin, SuiviExport* suivi) {
     ResultatExport r;
     std::string raison;
     FichierProvisoire fichier;
@@ -84,12 +106,18 @@ ResultatExport exporter(Peintre& peintre, const Dessin& dessin, const Vue& vue, 
         r.erreur = "impossible d'ecrire " + chemin + " : " + raison;
         return r;
     }
-    cairo_surface_t* surface = creerSurface(format, fichier, largeur, hauteur);
+    Flux flux{fichier.flux(), suivi};
+    cairo_surface_t* surface = creerSurface(format, flux, largeur, hauteur);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         r.erreur = "impossible de creer " + chemin + " : " +
                    cairo_status_to_string(cairo_surface_status(surface));
         cairo_surface_destroy(surface);
         return r;
+    }
+    if (suivi) {
+        suivi->total = nombreDeplie(dessin.getBlocRoot()) + 1;
+        peintre.setAnnulation(&suivi->annulation);
+        peintre.setProgression(&suivi->faits);
     }
     {
         const auto cr =
@@ -99,13 +127,44 @@ ResultatExport exporter(Peintre& peintre, const Dessin& dessin, const Vue& vue, 
         cairo_set_source_rgb(c, fond.r, fond.g, fond.b);
         cairo_paint(c);
         const Zone zone{0, 0, static_cast<double>(largeur), static_cast<double>(hauteur)};
-        peintre.peindre(cr, dessin, vue, hauteur, zone, masques);
+        const bool fini = peintre.peindre(cr, dessin, vue, hauteur, zone, masques);
+        r.annulee = suivi && !fini;
         r.textesManquants = peintre.estIncomplet();
         if (cairo_status(c) != CAIRO_STATUS_SUCCESS)
             r.incomplet = cairo_status_to_string(cairo_status(c));
     }
-    r.ecrit = terminer(surface, format, fichier, raison);
-    cairo_surface_destroy(surface);
-    if (!r.ecrit) r.erreur = "impossible d'ecrire " + chemin + " : " + raison;
+    if (suivi) {
+        peintre.setAnnulation(nullptr);
+        peintre.setProgression(nullptr);
+        suivi->ecriture = true;
+    }
+    {
+        // A vector surface looks up the glyphs of its texts as it is written.
+        std::unique_lock<std::recursive_mutex> glyphes(verrouGlyphes(), std::defer_lock);
+        if (format != FormatImage::Png) glyphes.lock();
+        r.ecrit = !r.annulee && terminer(surface, format, flux, fichier, raison);
+        if (r.annulee) effacer(surface);
+        // A surface left unfinished writes no more once stopped (ecrireFlux).
+        cairo_surface_destroy(surface);
+    }
+    r.annulee = r.annulee || (suivi && suivi->annulation);
+    if (r.annulee) {
+        r.ecrit = false;
+    } else if (!r.ecrit) {
+        r.erreur = "impossible d'ecrire " + chemin + " : " + raison;
+    } else if (suivi) {
+        suivi->faits = static_cast<std::uint64_t>(suivi->total);
+    }
     return r;
 }
+
+ExportationDeFond::ExportationDeFond(std::function<void()> finie)
+    : FilDeFond(
+          [](Exportation& e, SuiviExport& suivi) {
+              Peintre peintre;
+              peintre.setPresentation(e.presentation);
+              peintre.setFond(e.fond);
+              e.resultat = exporter(peintre, *e.dessin, e.vue, e.largeur, e.hauteur, e.masques,
+                                    e.format, e.chemin, &suivi);
+          },
+          std::move(finie), true) {}

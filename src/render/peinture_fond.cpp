@@ -2,23 +2,13 @@
 
 #include <cairomm/context.h>
 
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <sstream>
 
 #include "model/etendue.h"
+#include "model/fil_de_fond.h"
 #include "model/trace.h"
 #include "render/peintre.h"
-
-namespace {
-
-// The niceness of the painting threads.
-constexpr int kPrioriteBasse = 10;
-
-}  // namespace
 
 PeintureDeFond::PeintureDeFond(OptionsPeinture options, std::function<void()> pret)
     : pret_(std::move(pret)) {
@@ -87,10 +77,9 @@ void PeintureDeFond::attendre() {
 }
 
 void PeintureDeFond::boucle() {
-    // Below the caller's thread (the window's), which must keep answering
-    // its events while pictures are painted on every core; the threads that
-    // share a paint are made by this one and inherit it.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), kPrioriteBasse);
+    // Below the window's thread; the threads that share a paint are made by
+    // this one and inherit it.
+    abaisserPriorite();
     std::unique_lock<std::mutex> l(verrou_);
     for (;;) {
         reveil_.wait(l, [this] { return arret_ || demande_; });

@@ -145,6 +145,11 @@ std::unique_ptr<Police> creer(FcPattern* motif) {
 
 }  // namespace
 
+std::recursive_mutex& verrouGlyphes() {
+    static auto* verrou = new std::recursive_mutex;  // never destroyed, as the cache
+    return *verrou;
+}
+
 ChoixPolice choisirPolice(std::string_view nom) {
     const std::size_t barre = nom.find_last_of("/\\");
     if (barre != std::string_view::npos) nom.remove_prefix(barre + 1);
@@ -171,6 +176,8 @@ ChoixPolice choisirPolice(std::string_view nom) {
 const Police* obtenirPolice(const std::string& nom, bool gras, bool italique) {
     Cache& c = cache();
     const std::string cle = minuscules(nom) + (gras ? "|b" : "|") + (italique ? "i" : "");
+    // A face new to the process is measured (its glyphs looked up).
+    std::lock_guard<std::recursive_mutex> glyphes(verrouGlyphes());
     std::lock_guard<std::mutex> verrou(c.verrou);
     auto it = c.noms.find(cle);
     if (it != c.noms.end()) return it->second;
@@ -211,6 +218,7 @@ void libererPolicesTextes() {
 const MesureurCairo::Glyphe& MesureurCairo::glyphe(char32_t c) {
     auto it = glyphes_->find(c);
     if (it != glyphes_->end()) return it->second;
+    std::lock_guard<std::recursive_mutex> verrou(verrouGlyphes());
     Glyphe g{0, 0};
     char utf8[8];
     const int n = g_unichar_to_utf8(static_cast<gunichar>(c), utf8);

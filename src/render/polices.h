@@ -18,6 +18,7 @@
 
 #include <cairo.h>
 
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -48,6 +49,14 @@ constexpr double kEmMesure = 1000;
 // The face for a font name of a drawing, bold or italic; null when
 // fontconfig has no font at all.
 const Police* obtenirPolice(const std::string& nom, bool gras, bool italique);
+
+// Cairo (1.16) locks a font's glyphs, then its glyph cache shared by every
+// font; the cache, full, lets a page of glyphs of another font go under its
+// own lock, then that font's: two threads at work on glyphs can each wait for
+// the other for ever. Whatever looks up glyphs through cairo (painting or
+// measuring texts, finishing a vector surface that holds texts, printing)
+// holds this lock meanwhile, whatever the thread.
+std::recursive_mutex& verrouGlyphes();
 
 // Releases every face (the end of the program, before fontconfig's caches
 // are freed; no painter may be at work).

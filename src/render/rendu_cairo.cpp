@@ -478,6 +478,8 @@ void RenduCairo::texte(const Matrice& m, const TextePlace& t) {
     // first.
     viderSous(PeintreGlyphes::etendue(t).transformee(m));
     avantCairo();
+    // Its glyphs painted by this thread alone (polices.h).
+    std::lock_guard<std::recursive_mutex> glyphes(verrouGlyphes());
     cairo_t* c = contexteTextes();
     if (!c) {
         incomplet_ = true;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "model/mesures.h"
+#include "render/polices.h"
 #include "render/proprietes.h"
 #include "ui/reglages.h"
 
@@ -248,6 +249,10 @@ void OutilsDessin::dessinerSurcouche(cairo_t* k, const Matrice& m) {
         cairo_set_line_width(k, 2);
         cairo_rectangle(k, x - 5, y - 5, 10, 10);
         cairo_stroke(k);
+        // Its name, unless another thread is at work on glyphs (polices.h):
+        // the window does not wait, the name comes with a later expose.
+        std::unique_lock<std::recursive_mutex> glyphes(verrouGlyphes(), std::try_to_lock);
+        if (!glyphes) return;
         cairo_move_to(k, x + 8, y - 8);
         cairo_show_text(k, nomAccroche(accroche->genre));
     }

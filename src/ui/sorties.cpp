@@ -10,6 +10,7 @@
 
 #include "model/etendue.h"
 #include "render/peintre.h"
+#include "render/polices.h"
 #include "render/presentation_peinte.h"
 #include "ui/fenetre.h"
 
@@ -102,6 +103,12 @@ std::string Impression::imprimer(Gtk::Window& parent, const Dessin& dessin, cons
             p->set_orientation(b.largeur() > b.hauteur() ? Gtk::PAGE_ORIENTATION_LANDSCAPE
                                                          : Gtk::PAGE_ORIENTATION_PORTRAIT);
         });
+    // From the dialog's end to the job written: GTK paints the page, then
+    // writes it out, on this thread; whatever else looks up glyphs waits
+    // (polices.h).
+    std::unique_lock<std::recursive_mutex> glyphes(verrouGlyphes(), std::defer_lock);
+    operation->signal_begin_print().connect(
+        [&glyphes](const Glib::RefPtr<Gtk::PrintContext>&) { glyphes.lock(); });
     operation->signal_draw_page().connect(
         [&](const Glib::RefPtr<Gtk::PrintContext>& contexte, int) {
             const double l = contexte->get_width(), h = contexte->get_height();

@@ -1,16 +1,18 @@
 // Pictures painted on a thread of their own: the same pixels as a paint on
 // the caller's thread, with one or several threads, and after a paint
-// stopped half-way.
+// stopped half-way. Exports on a thread of their own, stopped or not.
 #include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <thread>
 
 #include "import/dxfhandler.h"
 #include "render/peintre.h"
+#include "render/exportation.h"
 #include "render/peinture_fond.h"
 #include "import/lecture_fond.h"
 #include "support/dxf.h"
@@ -161,4 +163,66 @@ TEST(PeintureDeFond, LectureDeFondPendantUnePeintureEnBandes) {
     EXPECT_TRUE(memesPixels(t->surface, ref));
     EXPECT_TRUE(t->trace == traceReference);
     cairo_surface_destroy(ref);
+}
+
+TEST(ExportationDeFond, ArreteeAvantOuPendantLEcritureNeLaisseAucunFichier) {
+    DossierTemporaire dossier;
+    const auto vide = [&] { return std::filesystem::is_empty(dossier.chemin()); };
+    const auto d = dessinCharge();
+    const auto exportation = [&](FormatImage f) {
+        auto e = std::make_unique<Exportation>();
+        e->dessin = d;
+        e->vue = commande(d).vue;
+        e->largeur = 800;
+        e->hauteur = 600;
+        e->format = f;
+        e->chemin = dossier.chemin() + "/vue" + extensionFormat(f);
+        return e;
+    };
+    // Stopped before its paint: said so, nothing written; carried through:
+    // the whole share told, every byte counted.
+    for (FormatImage f : {FormatImage::Png, FormatImage::Svg, FormatImage::Pdf})
+        for (bool arret : {true, false}) {
+            SCOPED_TRACE(extensionFormat(f));
+            SuiviExport suivi;
+            suivi.annulation = arret;
+            Peintre peintre;
+            const auto e = exportation(f);
+            const auto r = exporter(peintre, *d, e->vue, 800, 600, {}, f, e->chemin, &suivi);
+            EXPECT_EQ(r.annulee, arret);
+            EXPECT_TRUE(r.ecrit != arret && r.erreur.empty());
+            EXPECT_EQ(vide(), arret);
+            if (arret) continue;
+            EXPECT_EQ(suivi.part(), 1.0);
+            EXPECT_EQ(suivi.octets, std::filesystem::file_size(e->chemin));
+            std::filesystem::remove(e->chemin);
+        }
+
+    std::atomic<int> finies{0};
+    ExportationDeFond fil([&] { ++finies; });
+    // Stopped while the PDF, painted, is written: no outcome, no file.
+    fil.demander(exportation(FormatImage::Pdf));
+    bool ecriture = false;
+    while (fil.enCours() && !ecriture) {
+        fil.suivre([&](const SuiviExport& s) { ecriture = s.ecriture && s.octets > 0; });
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(ecriture);
+    fil.annuler();
+    fil.attendre();
+    EXPECT_FALSE(fil.enCours());
+    EXPECT_EQ(fil.prendre(), nullptr);
+    EXPECT_TRUE(vide());
+
+    // Carried through while the same drawing is painted: the file written.
+    PeintureDeFond atelier(OptionsPeinture{}, [] {});
+    atelier.demander(commande(d));
+    fil.demander(exportation(FormatImage::Pdf));
+    fil.attendre();
+    atelier.attendre();
+    const std::unique_ptr<Exportation> e = fil.prendre();
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(e->resultat.ecrit);
+    EXPECT_EQ(finies, 1);
+    EXPECT_EQ(lireFichier(e->chemin).rfind("%PDF", 0), 0u);
 }

@@ -1,9 +1,12 @@
 // Files read on the reading thread: a drawing opened and its file read
-// anew while a picture paints; a close request during a long reading.
+// anew while a picture paints; a close request during a long reading. A
+// picture exported on the export thread, stopped by Escape or by a close
+// request.
 #include <gtest/gtest.h>
 
 #include <gtkmm/main.h>
 
+#include <filesystem>
 #include <memory>
 #include <sstream>
 
@@ -84,5 +87,37 @@ TEST(LectureTarsin, UneFermeturePendantUneLongueLectureFinitVite) {
     t->hide();
     EXPECT_TRUE(jusqua([&] { return !t->lectureEnCours(); }));
     EXPECT_EQ(A::dessinOuvert(*t), nullptr);
+    t.reset();
+}
+
+TEST(LectureTarsin, UneExportationSeSuitEtSArreteSansLaisserDeFichier) {
+    DossierTemporaire dossier;
+    std::ostringstream sortie, erreurs;
+    auto t = std::make_unique<Tarsin>(sortie, erreurs);
+    t->set_default_size(1000, 800);
+    t->show();
+    ASSERT_TRUE(t->ouvrir(dossier.ecrire("a.dxf", lignes(30000, 1))));
+    const std::string sorties = dossier.chemin() + "/sorties";
+    std::filesystem::create_directory(sorties);
+    for (bool fermeture : {false, true}) {
+        ASSERT_TRUE(t->lancerExportation(sorties + "/a.pdf", FormatImage::Pdf, true));
+        ASSERT_TRUE(jusqua(
+            [&] { return A::etat(*t).find("Exportation de a.pdf : ") != std::string::npos; }));
+        // One at a time.
+        EXPECT_FALSE(t->lancerExportation(sorties + "/b.pdf", FormatImage::Pdf, true));
+        EXPECT_NE(A::etat(*t).find("Une exportation est déjà en cours"), std::string::npos);
+        if (fermeture) {
+            t->hide();
+        } else {
+            GdkEventKey echap{};
+            echap.type = GDK_KEY_PRESS;
+            echap.window = t->get_window()->gobj();
+            echap.keyval = GDK_KEY_Escape;
+            t->event(reinterpret_cast<GdkEvent*>(&echap));
+            EXPECT_NE(A::etat(*t).find("Exportation annulée."), std::string::npos);
+        }
+        ASSERT_TRUE(jusqua([&] { return !t->exportationEnCours(); }));
+        EXPECT_TRUE(std::filesystem::is_empty(sorties)) << fermeture;
+    }
     t.reset();
 }
