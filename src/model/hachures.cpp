@@ -22,6 +22,8 @@ constexpr long kPointsArete = 4096;
 // paths that remain take the fewest chords (a hatch of many curves seen
 // whole, or designated in a view zoomed in).
 constexpr std::size_t kPointsContoursMax = std::size_t{1} << 22;
+// Pattern lines cut between two looks at the annulation flag.
+constexpr long kLignesEntreArrets = 64;
 // Edges read between two looks at the annulation flag.
 constexpr std::size_t kPasArret = 1024;
 
@@ -340,7 +342,7 @@ Boite etendueHachure(const Hatch& h) {
 
 bool traitsMotif(const Hatch& h, const Matrice& m, const std::vector<PointPlan>& points,
                  const std::vector<std::size_t>& tailles, const Boite& zone,
-                 const std::function<void(const TraitMotif&)>& f) {
+                 const std::function<void(const TraitMotif&)>& f, const std::atomic<bool>* arret) {
     struct Famille {
         const LigneMotif* ligne;
         PointPlan o, d, decalage;  // device origin, unit direction, offset
@@ -388,6 +390,7 @@ bool traitsMotif(const Hatch& h, const Matrice& m, const std::vector<PointPlan>&
             {0, 0}, {0, 0}, fa.ligne->motif.nombre > 0 ? &fa.ligne->motif : nullptr, fa.unite, 0};
         const long lignes = static_cast<long>(fa.k1 - fa.k0);
         for (long i = 0; i <= lignes; ++i) {
+            if (i % kLignesEntreArrets == 0 && arrete(arret)) return true;
             const double k = fa.k0 + static_cast<double>(i);
             const PointPlan o{fa.o.x + k * fa.decalage.x, fa.o.y + k * fa.decalage.y};
             // Where the line crosses the boundaries, along it from its origin.

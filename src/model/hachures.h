@@ -70,6 +70,8 @@ struct TraitMotif {
 // lines that cross the device box `zone`: each piece inside the boundary
 // handed to `f`, family by family, line by line. False, and nothing handed,
 // when the lines are too many to be worth painting (see kTraitsHachureMax).
+// Once `arret` (when given) is seen set, no more lines are handed.
 bool traitsMotif(const Hatch& h, const Matrice& m, const std::vector<PointPlan>& points,
                  const std::vector<std::size_t>& tailles, const Boite& zone,
-                 const std::function<void(const TraitMotif&)>& f);
+                 const std::function<void(const TraitMotif&)>& f,
+                 const std::atomic<bool>* arret = nullptr);

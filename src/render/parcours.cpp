@@ -689,12 +689,15 @@ void Parcours::motif(const Hatch& h, const CouleurRVB& couleur) {
     b.y1 = std::min(b.y1, zy1_);
     Trait trait;
     trait.couleur = couleur;
-    const bool peint = traitsMotif(h, matrice_, points_, tailles_, b, [&](const TraitMotif& t) {
-        trait.tirets = t.tirets;
-        trait.echelleTirets = t.echelle;
-        trait.departTirets = t.depart;
-        segmentDevice(t.a, t.b, trait);
-    });
+    const bool peint = traitsMotif(
+        h, matrice_, points_, tailles_, b,
+        [&](const TraitMotif& t) {
+            trait.tirets = t.tirets;
+            trait.echelleTirets = t.echelle;
+            trait.departTirets = t.depart;
+            segmentDevice(t.a, t.b, trait);
+        },
+        annulation_);
     if (peint) return;
     // Too many lines to be worth painting: the boundary says where the
     // hatch lies.

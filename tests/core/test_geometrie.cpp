@@ -421,3 +421,26 @@ TEST(Decoupe, SegmentsPolylignesEtArcsALaZone) {
     // An ellipse of axes 2 and 1: its perimeter.
     EXPECT_NEAR(longueurArc(Matrice::echelle(2, 1), 0, kDeuxPi), 9.688448220547675, 1e-9);
 }
+
+TEST(ImportGeometrie, LesLignesDuMotifSArretentAuDrapeau) {
+    std::ostringstream trace;
+    DXFHandler h(trace);
+    ASSERT_TRUE(lireDXF(source("tests/references/remplissages.dxf"), h).utilisable());
+    for (const Hatch* hachure : h.getBlocRoot()->liste<Hatch>()) {
+        if (hachure->getMotif().empty()) continue;
+        std::vector<PointPlan> p;
+        std::vector<std::size_t> n;
+        const Matrice m = Matrice::echelle(100, 100);
+        ASSERT_TRUE(aplatirContours(*hachure, m, kToleranceCourbes, p, n));
+        const Boite zone = etendueHachure(*hachure).transformee(m);
+        for (bool arrete : {false, true}) {
+            const std::atomic<bool> arret{arrete};
+            std::size_t traits = 0;
+            EXPECT_TRUE(traitsMotif(
+                *hachure, m, p, n, zone, [&](const TraitMotif&) { ++traits; }, &arret));
+            EXPECT_EQ(traits > 0, !arrete);
+        }
+        return;
+    }
+    FAIL() << "aucune hachure a motif";
+}
