@@ -21,7 +21,7 @@
 #include "model/dessin.h"
 #include "model/trace.h"
 
-class DXFHandler : public DL_CreationAdapter {
+class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
   public:
     using Options = OptionsImport;
 
@@ -95,12 +95,11 @@ class DXFHandler : public DL_CreationAdapter {
     void addDimAngular(const DL_DimensionData&, const DL_DimAngular2LData&) override;
     void addDimAngular3P(const DL_DimensionData&, const DL_DimAngular3PData&) override;
     void addDimOrdinate(const DL_DimensionData&, const DL_DimOrdinateData&) override;
-    // After every record dxflib has dispatched: the records dxflib does not
-    // know (WIPEOUT, ATTDEF) or drops (the faces of a polyface mesh) are
-    // read here, from their pairs.
+    // After every record dxflib has dispatched: where the pairs of the next
+    // one start; the records dxflib does not know (WIPEOUT, ATTDEF) or drops
+    // (the faces of a polyface mesh) are read here.
     void endSection() override;
-    // Every pair, before dxflib handles it: kept with its record.
-    void processCodeValuePair(unsigned int code, const std::string& valeur) override;
+    void setSource(SourcePaires* source) override;
     // Where what the import mends is said, once a file (by default the
     // standard error).
     void setErreurs(std::ostream& erreurs) { erreurs_ = &erreurs; }
@@ -126,10 +125,9 @@ class DXFHandler : public DL_CreationAdapter {
     // Whether the current record's extrusion is (0, 0, -1): its plane seen
     // from below, x reversed.
     bool extrusionInversee();
-    // The pairs of the record dxflib has just finished, and its kind (empty
-    // when dxflib does not hand its pairs over).
-    const std::vector<Paire>& paires() { return fini_.paires(); }
-    const std::string& genreEnregistrement() const { return fini_.genre(); }
+    // The pairs of the record dxflib has just finished (empty when the
+    // handler does not see the text).
+    const std::vector<Paire>& paires();
     void ajouterDimension();
     void ajouterMultiLeader();
     void ajouterFace(const std::vector<Paire>& paires);
@@ -159,9 +157,12 @@ class DXFHandler : public DL_CreationAdapter {
     // The insertion whose attributes (ATTRIB) are being read.
     Insertion* insertionAttributs = nullptr;
 
-    // The record dxflib is reading, and the one it has just finished.
-    PairesEnregistrement courant_, fini_;
-    bool garderPaires_ = true;
+    SourcePaires* source = nullptr;
+    std::size_t debutEnregistrement = 0;
+    // The kind of the record whose pairs start there.
+    std::string_view genreEnregistrement;
+    std::vector<Paire> paires_;
+    bool pairesLues = false;
 
     // The polyline whose vertices are being read.
     Polyline* polyligne = nullptr;
