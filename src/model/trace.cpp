@@ -78,6 +78,57 @@ Trace& Trace::operator<<(double v) {
     return *this;
 }
 
+namespace {
+
+// The powers of ten that doubles hold exactly, as far as the short form needs.
+constexpr double kPuissances[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+
+// The general format with six significant digits, for the numbers it writes
+// without exponent (1e-4 <= |v| < 1e6), made without the exact conversion:
+// the six digits are the scaled value rounded to the nearest whole number,
+// which the product's rounding error (under 1e-10) cannot change unless the
+// value lies near a tie; those, and the others, are left to to_chars (false).
+bool ajouterCourt(std::string& s, double v) {
+    const double a = std::fabs(v);
+    if (!(a >= 1e-4 && a < 1e6)) return false;
+    int x = 5;  // the decimal exponent: 10^x <= a < 10^(x+1)
+    while (x > 0 && a < kPuissances[x]) --x;
+    if (a < 1) {
+        // Each of these doubles lies just above its power of ten.
+        const double inverses[] = {1e-1, 1e-2, 1e-3};
+        x = -1;
+        while (x > -4 && a < inverses[-x - 1]) --x;
+    }
+    const double echelle = a * kPuissances[5 - x];
+    const double entier = std::floor(echelle);
+    const double reste = echelle - entier;
+    if (std::fabs(reste - 0.5) < 1e-6) return false;
+    long m = static_cast<long>(entier) + (reste > 0.5 ? 1 : 0);
+    if (m == 1000000) {
+        m = 100000;
+        if (++x > 5) return false;
+    }
+    char chiffres[6];
+    for (int i = 5; i >= 0; --i, m /= 10) chiffres[i] = static_cast<char>('0' + m % 10);
+    const int entiers = x >= 0 ? x + 1 : 0;  // digits before the point
+    int fin = 6;                             // and after it, without trailing zeros
+    while (fin > entiers && chiffres[fin - 1] == '0') --fin;
+    char buf[16];
+    char* p = buf;
+    if (v < 0) *p++ = '-';
+    if (entiers == 0) *p++ = '0';
+    for (int i = 0; i < entiers; ++i) *p++ = chiffres[i];
+    if (fin > entiers) {
+        *p++ = '.';
+        for (int i = 0; i < -x - 1; ++i) *p++ = '0';
+        for (int i = entiers; i < fin; ++i) *p++ = chiffres[i];
+    }
+    s.append(buf, static_cast<std::size_t>(p - buf));
+    return true;
+}
+
+}  // namespace
+
 void Trace::ajouterNombre(std::string& s, double v) {
     char buf[64];
     // Whole numbers of at most six digits are written as integers by the
@@ -85,11 +136,12 @@ void Trace::ajouterNombre(std::string& s, double v) {
     if (v > -1e6 && v < 1e6 && v == static_cast<double>(static_cast<long>(v)) &&
         !(v == 0 && std::signbit(v))) {
         auto r = std::to_chars(buf, buf + sizeof buf, static_cast<long>(v));
-        s.append(buf, r.ptr);
+        s.append(buf, static_cast<std::size_t>(r.ptr - buf));
         return;
     }
+    if (ajouterCourt(s, v)) return;
     auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
-    s.append(buf, r.ptr);
+    s.append(buf, static_cast<std::size_t>(r.ptr - buf));
 }
 
 void Trace::ajouterTabulations(std::string& s, int n) {

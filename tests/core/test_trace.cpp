@@ -19,6 +19,10 @@ TEST(Trace, NombresCommeLeFluxParDefaut) {
     for (int i = 0; i < 20000; ++i)
         valeurs.push_back(mantisse(alea) * std::pow(10.0, exposant(alea)));
     for (int i = -3000; i < 3000; ++i) valeurs.push_back(i * 337.0);
+    // Near the ties of the seventh digit and the powers of ten, at each exponent.
+    for (double p = 1e-5; p < 1e7; p *= 10)
+        for (double d : {1.234565, 9.999995, 9.9999949, 1.0000005, 0.99999996, 1.0, 5.0000005})
+            for (double e : {-1e-15, 0.0, 1e-15}) valeurs.push_back(d * (1 + e) * p);
     auto ecrit = [](double v) {
         std::string s;
         Trace::ajouterNombre(s, v);
