@@ -70,47 +70,41 @@ bool DXFHandler::extrusionInversee() {
     return d[2] < 0 && std::fabs(d[0]) < 1.0 / 64 && std::fabs(d[1]) < 1.0 / 64;
 }
 
-void DXFHandler::setSource(SourcePaires* s) {
-    source = s;
-    debutEnregistrement = 0;
-    genreEnregistrement = {};
-    pairesLues = false;
-}
-
-const std::vector<Paire>& DXFHandler::paires() {
-    if (!pairesLues) {
-        paires_.clear();
-        if (source) lirePaires(source->texte(), debutEnregistrement, paires_);
-        pairesLues = true;
+void DXFHandler::processCodeValuePair(unsigned int code, const std::string& valeur) {
+    const int c = static_cast<int>(code);
+    if (c != 0 && c != 9) {
+        courant_.ajouter(c, valeur);
+        return;
     }
-    return paires_;
+    // dxflib dispatches the record this pair ends once it has it.
+    std::swap(courant_, fini_);
+    courant_.commencer(valeur);
 }
 
 void DXFHandler::endSection() {
     tirets.clear();
-    if (!source) return;
     // The record just dispatched, when dxflib knows it not or drops it.
-    if (genreEnregistrement == "WIPEOUT") {
+    if (genreEnregistrement() == "WIPEOUT") {
         std::vector<PointPlan> contour = lireContourWipeout(paires());
         if (contour.size() > 2) {
             if (extrusionInversee())
                 for (PointPlan& p : contour) p.x = -p.x;
             ajouter<Wipeout>(calqueCourant(), dessin->typeLigne("CONTINUOUS"), std::move(contour));
         }
-    } else if (genreEnregistrement == "ATTDEF") {
+    } else if (genreEnregistrement() == "ATTDEF") {
         ajouterDefinitionAttribut();
-    } else if (genreEnregistrement == "VERTEX" && polyligne && polyligne->isFacettes()) {
+    } else if (genreEnregistrement() == "VERTEX" && polyligne && polyligne->isFacettes()) {
         ajouterFace(paires());
-    } else if (genreEnregistrement == "MULTILEADER") {
+    } else if (genreEnregistrement() == "MULTILEADER") {
         ajouterMultiLeader();
-    } else if (genreEnregistrement == "LAYOUT" || genreEnregistrement == "VIEWPORT" ||
-               genreEnregistrement == "LAYER" || genreEnregistrement == "LWPOLYLINE" ||
-               genreEnregistrement == "POLYLINE" || genreEnregistrement == "CIRCLE" ||
-               genreEnregistrement == "ELLIPSE" || genreEnregistrement == "SPLINE") {
+    } else if (genreEnregistrement() == "LAYOUT" || genreEnregistrement() == "VIEWPORT" ||
+               genreEnregistrement() == "LAYER" || genreEnregistrement() == "LWPOLYLINE" ||
+               genreEnregistrement() == "POLYLINE" || genreEnregistrement() == "CIRCLE" ||
+               genreEnregistrement() == "ELLIPSE" || genreEnregistrement() == "SPLINE") {
         lireEspacePapier();
     }
-    if (genreEnregistrement == "BLOCK_RECORD" || genreEnregistrement == "STYLE") {
-        auto& noms = genreEnregistrement == "STYLE" ? nomsStyles : nomsBlocs;
+    if (genreEnregistrement() == "BLOCK_RECORD" || genreEnregistrement() == "STYLE") {
+        auto& noms = genreEnregistrement() == "STYLE" ? nomsStyles : nomsBlocs;
         std::string poignee, nom, presentation;
         for (const Paire& q : paires()) {
             if (q.code == 5) poignee = std::string(q.valeur);
@@ -119,9 +113,9 @@ void DXFHandler::endSection() {
         }
         if (!poignee.empty()) noms[poignee] = nom;
         if (!presentation.empty()) blocsPresentations[presentation] = nom;
-    } else if (genreEnregistrement == "SORTENTSTABLE") {
+    } else if (genreEnregistrement() == "SORTENTSTABLE") {
         tri_.lireTable(paires());
-    } else if (genreEnregistrement == "DIMSTYLE") {
+    } else if (genreEnregistrement() == "DIMSTYLE") {
         // What the leaders of that style take: DIMASZ (41) and DIMSCALE
         // (40), the header's when it has none.
         const std::vector<Paire>& p = paires();
@@ -133,16 +127,6 @@ void DXFHandler::endSection() {
                 break;
             }
     }
-    // The next record's pairs start here; its kind is on the line before,
-    // which stays readable with them.
-    const std::size_t p = source->position();
-    genreEnregistrement = valeurAvant(source->texte(), p);
-    debutEnregistrement = p;
-    pairesLues = false;
-    source->garderDepuis(
-        genreEnregistrement.data()
-            ? static_cast<std::size_t>(genreEnregistrement.data() - source->texte().data())
-            : p);
 }
 
 void DXFHandler::printAttributes() {
@@ -296,7 +280,7 @@ void DXFHandler::addPolyline(const DL_PolylineData& data) {
         details(polyline).n = static_cast<int>(data.n);
     }
     const std::vector<Paire>& p = paires();
-    if (genreEnregistrement != "LWPOLYLINE") {
+    if (genreEnregistrement() != "LWPOLYLINE") {
         // A POLYLINE: the widths its vertices take unless they say theirs.
         largeurDebut = reelDe(p, 40, 0);
         largeurFin = reelDe(p, 41, 0);
@@ -353,7 +337,7 @@ void DXFHandler::addVertex(const DL_VertexData& data) {
     p.addPoint(sommet);
     if (data.bulge != 0 && std::isfinite(data.bulge))
         poser(details(p).renflements, i, miroir ? -data.bulge : data.bulge);
-    if (&p == polyligne && genreEnregistrement == "VERTEX") {
+    if (&p == polyligne && genreEnregistrement() == "VERTEX") {
         const std::vector<Paire>& q = paires();
         const double debut = reelDe(q, 40, largeurDebut), fin = reelDe(q, 41, largeurFin);
         if (debut != 0 || fin != 0 || (p.getDetails() && !p.getDetails()->largeurs.empty())) {

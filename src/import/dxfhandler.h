@@ -21,7 +21,7 @@
 #include "model/dessin.h"
 #include "model/trace.h"
 
-class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
+class DXFHandler : public DL_CreationAdapter {
   public:
     using Options = OptionsImport;
 
@@ -95,11 +95,12 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     void addDimAngular(const DL_DimensionData&, const DL_DimAngular2LData&) override;
     void addDimAngular3P(const DL_DimensionData&, const DL_DimAngular3PData&) override;
     void addDimOrdinate(const DL_DimensionData&, const DL_DimOrdinateData&) override;
-    // After every record dxflib has dispatched: where the pairs of the next
-    // one start; the records dxflib does not know (WIPEOUT, ATTDEF) or drops
-    // (the faces of a polyface mesh) are read here.
+    // After every record dxflib has dispatched: the records dxflib does not
+    // know (WIPEOUT, ATTDEF) or drops (the faces of a polyface mesh) are
+    // read here, from their pairs.
     void endSection() override;
-    void setSource(SourcePaires* source) override;
+    // Every pair, before dxflib handles it: kept with its record.
+    void processCodeValuePair(unsigned int code, const std::string& valeur) override;
     // Where what the import mends is said, once a file (by default the
     // standard error).
     void setErreurs(std::ostream& erreurs) { erreurs_ = &erreurs; }
@@ -125,9 +126,10 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     // Whether the current record's extrusion is (0, 0, -1): its plane seen
     // from below, x reversed.
     bool extrusionInversee();
-    // The pairs of the record dxflib has just finished (empty when the
-    // handler does not see the text).
-    const std::vector<Paire>& paires();
+    // The pairs of the record dxflib has just finished, and its kind (empty
+    // when dxflib does not hand its pairs over).
+    const std::vector<Paire>& paires() { return fini_.paires(); }
+    const std::string& genreEnregistrement() const { return fini_.genre(); }
     void ajouterDimension();
     void ajouterMultiLeader();
     void ajouterFace(const std::vector<Paire>& paires);
@@ -157,12 +159,8 @@ class DXFHandler : public DL_CreationAdapter, public LecteurPaires {
     // The insertion whose attributes (ATTRIB) are being read.
     Insertion* insertionAttributs = nullptr;
 
-    SourcePaires* source = nullptr;
-    std::size_t debutEnregistrement = 0;
-    // The kind of the record whose pairs start there.
-    std::string_view genreEnregistrement;
-    std::vector<Paire> paires_;
-    bool pairesLues = false;
+    // The record dxflib is reading, and the one it has just finished.
+    PairesEnregistrement courant_, fini_;
 
     // The polyline whose vertices are being read.
     Polyline* polyligne = nullptr;

@@ -3,6 +3,8 @@
 #include "import/paires.h"
 
 #include <dxflib/dl_dxf.h>
+#include <stdio.h>
+#include <stdio_ext.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,7 +18,6 @@
 #include <new>
 #include <sstream>
 #include <string>
-#include <streambuf>
 #include <vector>
 
 #include "fichiers/ouverture.h"
@@ -104,6 +105,7 @@ Element compteDe(Genre g, int code) {
 // A count field met in the current record, checked when the record ends.
 struct Compte {
     std::size_t debut, longueur;  // its value line, as it is replaced
+    std::size_t finLigne;         // the end of that line, without its line feed
     int annonce;
     Element element;
     std::size_t depart;  // elements of that kind already seen in the record
@@ -130,6 +132,9 @@ struct Controle::Etat {
     std::size_t elements[kNombreElements] = {};
     Genre genre = Genre::Autre;
     bool section = false;
+    // The last value line ends the text, and is left empty: fgets would
+    // read nothing there.
+    bool finVide = false;
     std::string_view sectionCourante;
     bool nomDeSection = false;  // the pair after "0 SECTION" names the section
 };
@@ -139,6 +144,7 @@ struct Controle::Valeur {
     const char* debut;
     const char* finLue;        // where dxflib's reading of it ends (cut when too long)
     const char* finRemplacee;  // what a new value replaces
+    const char* finLigne;      // the end of the line, without its line feed
     bool longue;
     std::string_view mot;  // as dxflib keeps it
     bool remplacee = false;
@@ -159,6 +165,7 @@ void Controle::analyser() {
     CurseurPaires curseur(source_);
     PaireBrute b;
     std::size_t paires = 0;
+    const char* fin = e.base + source_.size();
     while (curseur.suivante(b)) {
         if (annulation_ && ++paires % kPairesEntreAnnulations == 0 && *annulation_) {
             refus_ = ResultatLecture::Annulee;
@@ -167,11 +174,21 @@ void Controle::analyser() {
         // A code line too long is no DXF pair: the file is refused.
         if (static_cast<std::size_t>(b.finCode - b.code) > kLigneMaxDXF && ligneTropLongue_ == 0)
             ligneTropLongue_ = b.ligne;
-        if (!b.entiere) break;  // a code with no value line: never read
-        if (examiner(e, b)) break;
+        if (!b.entiere) {
+            // A code with no value line is never read: dxflib's text ends
+            // before it.
+            fin = b.code;
+            break;
+        }
+        ecrireCode(e, b);
+        if (examiner(e, b)) {
+            fin = curseur.position();
+            break;
+        }
     }
     finirEnregistrement(e);
-    longueur_ = complet_ ? static_cast<std::size_t>(curseur.position() - e.base) : source_.size();
+    longueur_ = static_cast<std::size_t>(fin - e.base);
+    if (e.finVide && !complet_) e.modifications.push_back({longueur_, 0, "\n"});
 
     if (!e.section)
         refus_ = ResultatLecture::PasDXF;
@@ -185,6 +202,7 @@ bool Controle::examiner(Etat& e, const PaireBrute& b) {
     // character boundary; the pairs after it keep their places. The value is
     // judged as it is cut.
     Valeur v{b.valeur,
+             b.finValeur,
              b.finValeur,
              b.finValeur,
              static_cast<std::size_t>(b.finValeur - b.valeur) > kLigneMaxDXF,
@@ -209,16 +227,53 @@ bool Controle::examiner(Etat& e, const PaireBrute& b) {
         eof = structure(e, code, v);
     else if (e.genre != Genre::Autre && code < kCodeMaxDxflib)
         champ(e, code, v);
-    if (v.longue && !v.remplacee) remplacer(e, v, std::string(v.debut, v.finLue));
+    if (!v.remplacee) {
+        const std::string coupee = v.longue ? std::string(v.debut, v.finLue) : std::string();
+        ecrireLigne(e, v.debut, v.finRemplacee, v.finLigne, v.longue ? &coupee : nullptr);
+    }
     e.nomDeSection = code == 0 && motNu(v.mot) == "SECTION";
     return eof;
 }
 
-void Controle::remplacer(Etat& e, Valeur& v, std::string valeur) {
-    e.modifications.push_back({static_cast<std::size_t>(v.debut - e.base),
-                               static_cast<std::size_t>(v.finRemplacee - v.debut),
-                               std::move(valeur)});
+void Controle::remplacer(Etat& e, Valeur& v, const std::string& valeur) {
+    ecrireLigne(e, v.debut, v.finRemplacee, v.finLigne, &valeur);
     v.remplacee = true;
+}
+
+// dxflib's reader of a FILE takes a line with fgets into 1024 bytes: a line
+// of 1023 bytes leaves its line feed to the next read, and a line that
+// starts with a NUL, or none at all at the end of the text, leaves the
+// previous value in place. The text for dxflib is written so that fgets
+// reads every pair as a stream reader reads it.
+void Controle::ecrireCode(Etat& e, const PaireBrute& b) {
+    const auto longueur = static_cast<std::size_t>(b.finCode - b.code);
+    if (longueur == kLigneMaxDXF || (longueur > 0 && *b.code == '\0'))
+        e.modifications.push_back(
+            {static_cast<std::size_t>(b.code - e.base), longueur, std::to_string(b.getCode())});
+}
+
+void Controle::ecrireLigne(Etat& e, const char* debut, const char* finRemplacee,
+                           const char* finLigne, const std::string* valeur) {
+    // What stays after a new value: the carriage returns of the line.
+    const std::string_view reste(finRemplacee, static_cast<std::size_t>(finLigne - finRemplacee));
+    const std::string_view contenu =
+        valeur ? std::string_view(*valeur)
+               : std::string_view(debut, static_cast<std::size_t>(finRemplacee - debut));
+    const std::size_t longueur = contenu.size() + reste.size();
+    const std::size_t d = static_cast<std::size_t>(debut - e.base);
+    const bool derniere = finLigne == e.base + source_.size();
+    if (longueur > 0 && (contenu.empty() ? reste.front() : contenu.front()) == '\0') {
+        // What dxflib keeps of it: nothing.
+        e.modifications.push_back({d, static_cast<std::size_t>(finLigne - debut), {}});
+        if (derniere) e.finVide = true;
+        return;
+    }
+    if (derniere) e.finVide = longueur == 0;
+    if (longueur == kLigneMaxDXF && !derniere)
+        e.modifications.push_back({d, static_cast<std::size_t>(finLigne + 1 - debut),
+                                   std::string(contenu) + std::string(reste)});
+    else if (valeur)
+        e.modifications.push_back({d, static_cast<std::size_t>(finRemplacee - debut), *valeur});
 }
 
 void Controle::commentaire(Etat& e, Valeur& v) {
@@ -257,6 +312,7 @@ void Controle::champ(Etat& e, int code, Valeur& v) {
     }
     e.comptes.push_back({static_cast<std::size_t>(v.debut - e.base),
                          static_cast<std::size_t>(v.finRemplacee - v.debut),
+                         static_cast<std::size_t>(v.finLigne - e.base),
                          entierDxflib(v.debut, v.finLue), annonce, e.elements[annonce],
                          v.longue ? std::string(v.debut, v.finLue) : std::string(), v.longue});
     // Its cut, if any, is made with its correction, if any.
@@ -269,12 +325,14 @@ void Controle::champ(Etat& e, int code, Valeur& v) {
 void Controle::finirEnregistrement(Etat& e) {
     for (Compte& c : e.comptes) {
         const std::size_t presents = e.elements[c.element] - c.depart;
+        const char* debut = e.base + c.debut;
         if (c.annonce >= 0 && static_cast<std::size_t>(c.annonce) <= presents) {
-            if (c.longue) e.modifications.push_back({c.debut, c.longueur, std::move(c.coupee)});
+            ecrireLigne(e, debut, debut + c.longueur, e.base + c.finLigne,
+                        c.longue ? &c.coupee : nullptr);
             continue;
         }
-        const std::size_t juste = c.annonce < 0 ? 0 : presents;
-        e.modifications.push_back({c.debut, c.longueur, std::to_string(juste)});
+        const std::string juste = std::to_string(c.annonce < 0 ? 0 : presents);
+        ecrireLigne(e, debut, debut + c.longueur, e.base + c.finLigne, &juste);
         ++comptesCorriges_;
     }
     e.comptes.clear();
@@ -421,52 +479,32 @@ GardeLocale::~GardeLocale() {
 
 namespace {
 
-// A read-only stream buffer over text in memory, served in windows. dxflib
-// reads one line at a time from it; every line fits its buffer, so every
-// read ends with a line feed or at the end of the text, where the stream
-// reports its end. Behind the window, the pages of a file are given back.
-class TamponMemoire : public std::streambuf, public SourcePaires {
-  public:
-    TamponMemoire(std::string_view texte, TexteFichier* fichier, SuiviLecture* suivi)
-        : debut_(const_cast<char*>(texte.data())),
-          taille_(texte.size()),
-          fichier_(fichier),
-          suivi_(suivi) {
-        setg(debut_, debut_, debut_);
-        if (suivi_) suivi_->total = taille_;
-    }
-    std::string_view texte() const override { return std::string_view(debut_, taille_); }
-    std::size_t position() const override { return static_cast<std::size_t>(gptr() - debut_); }
-    void garderDepuis(std::size_t position) override { garde_ = position; }
+// The text handed to dxflib's reader of a FILE, through stdio's buffer:
+// behind what stdio has taken, the pages of a file are given back; the
+// reading's progress is what stdio has taken, and its flag ends the text.
+struct SourceDxflib {
+    std::string_view texte;
+    std::size_t lu = 0;
+    TexteFichier* fichier;
+    std::size_t decalage;  // of the text in the file
+    SuiviLecture* suivi;
 
-  protected:
-    int_type underflow() override {
-        if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-        const std::size_t lu = static_cast<std::size_t>(egptr() - debut_);
-        if (suivi_) {
-            suivi_->lus = lu;
-            if (suivi_->annulation) return traits_type::eof();
+    static ssize_t lire(void* c, char* tampon, std::size_t taille) {
+        auto& s = *static_cast<SourceDxflib*>(c);
+        if (s.suivi) {
+            s.suivi->lus = s.lu;
+            if (s.suivi->annulation) return 0;
         }
-        if (lu >= taille_) return traits_type::eof();
-        // The record being read stays readable for the handler.
-        if (fichier_)
-            fichier_->oublierAvant(static_cast<std::size_t>(debut_ - debutFichier()) +
-                                   std::min(lu, garde_));
-        const std::size_t n = std::min(kFenetre, taille_ - lu);
-        setg(debut_ + lu, debut_ + lu, debut_ + lu + n);
-        return traits_type::to_int_type(*gptr());
+        if (s.fichier) s.fichier->oublierAvant(s.decalage + s.lu);
+        const std::size_t n = std::min(taille, s.texte.size() - s.lu);
+        std::memcpy(tampon, s.texte.data() + s.lu, n);
+        s.lu += n;
+        return static_cast<ssize_t>(n);
     }
+};
 
-  private:
-    static constexpr std::size_t kFenetre = std::size_t{1} << 20;
-    // Where the file's bytes start (the text begins there too, for now).
-    const char* debutFichier() const { return fichier_ ? fichier_->vue().data() : debut_; }
-
-    char* debut_;
-    std::size_t taille_;
-    TexteFichier* fichier_;
-    SuiviLecture* suivi_;
-    std::size_t garde_ = static_cast<std::size_t>(-1);
+struct FermerFichier {
+    void operator()(FILE* f) const { std::fclose(f); }
 };
 
 }  // namespace
@@ -487,8 +525,7 @@ void abandonner(DL_Dxf* dxf) {
 }  // namespace
 
 ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci,
-                                      TexteFichier* fichier, LecteurPaires* lecteur,
-                                      SuiviLecture* suivi) {
+                                      TexteFichier* fichier, SuiviLecture* suivi) {
     const std::string_view octets = fichier ? fichier->vue() : std::string_view();
     const std::less<const char*> avant;
     if (fichier && (avant(texte.data(), octets.data()) ||
@@ -498,25 +535,31 @@ ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterfa
         fichier = nullptr;
     }
     GardeLocale locale;
-    TamponMemoire tampon(texte, fichier, suivi);
-    std::istream flux(&tampon);
+    SourceDxflib source{texte, 0, fichier,
+                        fichier ? static_cast<std::size_t>(texte.data() - octets.data()) : 0,
+                        suivi};
+    if (suivi) suivi->total = texte.size();
+    // dxflib hands each pair to the creation interface only when it reads a
+    // FILE; the text is read through one.
+    const cookie_io_functions_t fonctions{&SourceDxflib::lire, nullptr, nullptr, nullptr};
+    const std::unique_ptr<FILE, FermerFichier> f(fopencookie(&source, "r", fonctions));
+    if (!f) return ResultatLecture::Memoire;
+    __fsetlocking(f.get(), FSETLOCKING_BYCALLER);
     std::unique_ptr<DL_Dxf> dxf;
-    // The reader sees the text only while dxflib reads it.
-    struct Source {
-        LecteurPaires* l;
-        ~Source() {
-            if (l) l->setSource(nullptr);
-        }
-    } source{lecteur};
-    if (lecteur) lecteur->setSource(&tampon);
     try {
         dxf = std::make_unique<DL_Dxf>();
-        dxf->in(flux, &ci);
+        // Reading an empty stream sets dxflib up for a new text, and reads
+        // nothing.
+        std::istringstream vide;
+        dxf->in(vide, &ci);
+        while (dxf->readDxfGroups(f.get(), &ci)) {
+        }
     } catch (const std::bad_alloc&) {
         if (dxf) abandonner(dxf.release());
         return ResultatLecture::Memoire;
     } catch (...) {
         return ResultatLecture::ErreurInterne;
     }
+    if (suivi) suivi->lus = source.lu;
     return ResultatLecture::Aucune;
 }

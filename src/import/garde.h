@@ -84,7 +84,12 @@ class Controle {
     bool structure(Etat& e, int code, Valeur& v);
     void champ(Etat& e, int code, Valeur& v);
     void finirEnregistrement(Etat& e);
-    void remplacer(Etat& e, Valeur& v, std::string valeur);
+    void remplacer(Etat& e, Valeur& v, const std::string& valeur);
+    void ecrireCode(Etat& e, const PaireBrute& b);
+    // The value line [debut, finLigne) becomes `valeur` followed by what lies
+    // from `finRemplacee` (or stays, `valeur` null), as fgets reads it.
+    void ecrireLigne(Etat& e, const char* debut, const char* finRemplacee, const char* finLigne,
+                     const std::string* valeur);
     void appliquer(const std::vector<Modification>& modifications);
 
     std::string_view source_;
@@ -163,12 +168,12 @@ class GardeLocale {
 };
 
 // Makes dxflib read `texte` (checked by a Controle) into `ci`, from memory,
-// under the C locale. Returns Aucune, Memoire when memory ran out, or
+// under the C locale, handing `ci` every pair (processCodeValuePair) before
+// dxflib handles it. Returns Aucune, Memoire when memory ran out, or
 // ErreurInterne for any other exception; no exception leaves it. When
-// `texte` lies in `fichier`, its pages are given back as dxflib passes them
-// (but those of the record `lecteur`, when given, still reads). `suivi`,
-// when given, is told the bytes passed; its flag ends the text for dxflib.
+// `texte` lies in `fichier`, its pages are given back as dxflib passes them.
+// `suivi`, when given, is told the bytes passed; its flag ends the text for
+// dxflib.
 ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci,
                                       TexteFichier* fichier = nullptr,
-                                      LecteurPaires* lecteur = nullptr,
                                       SuiviLecture* suivi = nullptr);

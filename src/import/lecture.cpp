@@ -66,8 +66,7 @@ ResultatLecture lire(std::string_view texte, const std::string& nom, DXFHandler&
     const Controle controle(texte, suivi ? &suivi->annulation : nullptr);
     if (controle.refus() != ResultatLecture::Aucune)
         return resultat(ResultatLecture::Echec, controle.refus(), nom, controle.ligneTropLongue());
-    const ResultatLecture::Cause lu =
-        lireAvecDxflib(controle.texte(), handler, fichier, &handler, suivi);
+    const ResultatLecture::Cause lu = lireAvecDxflib(controle.texte(), handler, fichier, suivi);
     handler.viderTrace();
     if (suivi && suivi->annulation)
         return resultat(ResultatLecture::Echec, ResultatLecture::Annulee, nom);

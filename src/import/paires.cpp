@@ -66,22 +66,29 @@ bool CurseurPaires::suivante(PaireBrute& paire) {
     return true;
 }
 
-void lirePaires(std::string_view texte, std::size_t debut, std::vector<Paire>& paires) {
-    CurseurPaires curseur(texte, debut);
-    PaireBrute b;
-    while (curseur.suivante(b) && b.entiere) {
-        const int code = b.getCode();
-        if (code == 0 || code == 9) return;
-        paires.push_back({code, valeurDxflib(b.valeur, b.finValeur)});
-    }
+void PairesEnregistrement::commencer(const std::string& genre) {
+    genre_ = genre;
+    codes_.clear();
+    fins_.clear();
+    valeurs_.clear();
+    vues_ = false;
 }
 
-std::string_view valeurAvant(std::string_view texte, std::size_t position) {
-    if (position == 0 || position > texte.size()) return {};
-    const char* base = texte.data();
-    std::size_t fin = position;
-    if (base[fin - 1] == '\n') --fin;
-    std::size_t debut = fin;
-    while (debut > 0 && base[debut - 1] != '\n') --debut;
-    return valeurDxflib(base + debut, base + fin);
+void PairesEnregistrement::ajouter(int code, const std::string& valeur) {
+    codes_.push_back(code);
+    valeurs_ += valeur;
+    fins_.push_back(valeurs_.size());
+}
+
+const std::vector<Paire>& PairesEnregistrement::paires() {
+    if (vues_) return paires_;
+    paires_.clear();
+    paires_.reserve(codes_.size());
+    std::size_t debut = 0;
+    for (std::size_t i = 0; i < codes_.size(); ++i) {
+        paires_.push_back({codes_[i], std::string_view(valeurs_).substr(debut, fins_[i] - debut)});
+        debut = fins_[i];
+    }
+    vues_ = true;
+    return paires_;
 }

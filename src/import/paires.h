@@ -1,13 +1,15 @@
-// The code/value pairs of a DXF text, read as dxflib reads them from a
-// stream. dxflib hands its callbacks only some fields of each record; the
-// import reads the others (true colours, widths of polyline vertices, hatch
-// boundaries and patterns, the block of a dimension, wipeouts...) from the
-// pairs of the record dxflib has just finished, in the text dxflib reads,
-// without reading the file a second time.
+// The code/value pairs of a DXF text. The guard lexes them with its cursor
+// as dxflib reads them; dxflib lexes them once more and hands each pair to
+// the import handler, which keeps those of the record being read
+// (`PairesEnregistrement`): dxflib's callbacks give only some fields of a
+// record, and the import reads the others (true colours, widths of polyline
+// vertices, hatch boundaries and patterns, the block of a dimension,
+// wipeouts...) from the pairs of the record dxflib has just finished.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -63,34 +65,23 @@ class CurseurPaires {
     std::size_t ligne_ = 0;
 };
 
-// Appends the pairs of `texte` from `debut` (the start of a group code line)
-// up to the next pair of code 0 or 9, which starts the next record, or to
-// the end of the text.
-void lirePaires(std::string_view texte, std::size_t debut, std::vector<Paire>& paires);
-
-// The value on the line that ends where `position` starts: the kind of the
-// record whose pairs start there.
-std::string_view valeurAvant(std::string_view texte, std::size_t position);
-
-// What the import handler sees of the text dxflib is reading.
-class SourcePaires {
+// The pairs of one record as dxflib hands them over, one at a time: their
+// values are copied, for dxflib's do not outlive the next pair.
+class PairesEnregistrement {
   public:
-    virtual ~SourcePaires() = default;
-    // The whole text.
-    virtual std::string_view texte() const = 0;
-    // How much of it dxflib has read.
-    virtual std::size_t position() const = 0;
-    // The text from `position` on must stay readable; what lies before may
-    // be given back.
-    virtual void garderDepuis(std::size_t position) = 0;
-};
+    // A new record of that kind (the value of its pair of code 0 or 9).
+    void commencer(const std::string& genre);
+    void ajouter(int code, const std::string& valeur);
+    const std::string& genre() const { return genre_; }
+    // The pairs after the one that started the record; the views last
+    // until the record is started again.
+    const std::vector<Paire>& paires();
 
-// A creation interface that also reads pairs of the text: told where the
-// text is for the time of a reading (null after it).
-class LecteurPaires {
-  public:
-    virtual void setSource(SourcePaires* source) = 0;
-
-  protected:
-    ~LecteurPaires() = default;
+  private:
+    std::string genre_;
+    std::vector<int> codes_;
+    std::vector<std::size_t> fins_;  // of each value in valeurs_
+    std::string valeurs_;
+    std::vector<Paire> paires_;
+    bool vues_ = false;
 };

@@ -150,15 +150,15 @@ void lirePresentation(const std::vector<Paire>& paires, Presentation& p, std::st
 void DXFHandler::lireEspacePapier() {
     Block& racine = dessin->getBlocRoot();
     EspacePapier& papier = dessin->getEspacePapier();
-    if (genreEnregistrement == "LAYER") {
+    if (genreEnregistrement() == "LAYER") {
         const std::string poignee = texteDe(paires(), 5), nom = texteDe(paires(), 2);
         if (!poignee.empty()) nomsCalques[poignee] = nom;
-    } else if (genreEnregistrement == "VIEWPORT") {
+    } else if (genreEnregistrement() == "VIEWPORT") {
         FenetreVue f;
         lireFenetreVue(paires(), nomsCalques, f);
         f.bloc = blocCourant;
         papier.ajouter(std::move(f));
-    } else if (genreEnregistrement == "LAYOUT") {
+    } else if (genreEnregistrement() == "LAYOUT") {
         Presentation p;
         std::string poigneeBloc;
         lirePresentation(paires(), p, poigneeBloc);
@@ -192,11 +192,11 @@ void DXFHandler::lireEspacePapier() {
         // what this record has just added, when it added one.
         const std::string poignee = texteDe(paires(), 5);
         if (poignee.empty()) return;
-        if (genreEnregistrement == "CIRCLE")
+        if (genreEnregistrement() == "CIRCLE")
             ajouterContour<Circle>(papier, poignee, *blocCourant);
-        else if (genreEnregistrement == "ELLIPSE")
+        else if (genreEnregistrement() == "ELLIPSE")
             ajouterContour<Ellipse>(papier, poignee, *blocCourant);
-        else if (genreEnregistrement == "SPLINE")
+        else if (genreEnregistrement() == "SPLINE")
             ajouterContour<Spline>(papier, poignee, *blocCourant);
         else
             ajouterContour<Polyline>(papier, poignee, *blocCourant);

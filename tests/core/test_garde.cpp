@@ -1,5 +1,7 @@
 // The guard in front of dxflib: counts brought down to what the file holds,
 // lines too long for dxflib, the end of the drawing, the locale.
+#include <dxflib/dl_creationadapter.h>
+#include <dxflib/dl_dxf.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -284,4 +286,61 @@ TEST(GardeAnnulation, LeChargementEtLaGardeSArretentAuDrapeau) {
     EXPECT_EQ(r.message, chemin + " : lecture interrompue.");
     EXPECT_EQ(trace.str(), "");
     EXPECT_EQ(Controle(texte, &suivi.annulation).refus(), ResultatLecture::Annulee);
+}
+
+namespace {
+
+// What dxflib hands over of a text, in order.
+class Releve : public DL_CreationAdapter {
+  public:
+    std::ostringstream s;
+    void addLine(const DL_LineData& d) override {
+        s << "ligne " << d.x1 << ' ' << d.y1 << ' ' << d.x2 << ' ' << d.y2 << '\n';
+    }
+    void addText(const DL_TextData& d) override { s << "texte " << d.text << ' ' << d.ipx << '\n'; }
+    void addPoint(const DL_PointData& d) override { s << "point " << d.x << '\n'; }
+    void endSection() override { s << "fin " << attributes.getLayer() << '\n'; }
+};
+
+}  // namespace
+
+TEST(GardeLignes, DxflibLitChaquePaireCommeDansUnFlux) {
+    // dxflib reads the checked text from a FILE (fgets into 1024 bytes), so
+    // that it hands the pairs over: every pair must read as its reader of a
+    // stream reads the text as it stands. Cases at the limits of fgets: a
+    // line of 1023 bytes, a line that starts with a NUL, the end of a text.
+    const std::string debut = paire(0, "SECTION") + paire(2, "ENTITIES");
+    const std::string fin = dxf::point(99, 0) + paire(0, "ENDSEC") + paire(0, "EOF");
+    const std::string x1023(1023, 'x'), y1022(1022, 'y'), nul("\0ab", 3);
+    struct Cas {
+        std::string texte, lu;  // what the stream reader hands over, among the rest
+    };
+    const Cas cas[] = {
+        {debut + dxf::texte(0, 0, 1, x1023) + fin, "texte " + x1023 + " 0\n"},
+        {debut + dxf::texte(0, 0, 1, y1022 + "\r") + fin, "texte " + y1022 + " 0\n"},
+        {debut + paire(0, "LINE") + std::string(1021, ' ') + "10\n4\n" + fin, "ligne 4 0"},
+        {debut + paire(0, "TEXT") + paire(8, "c") + paire(1, nul) + paire(10, 2.0) + fin,
+         "texte  2\nfin c"},
+        {debut + dxf::point(7, 0) + nul + "\n8\n" + fin, "point 7\nfin 0\nfin 0\npoint 99"},
+        {debut + dxf::point(9, 0) + "  0\n", "point 9"},
+        {debut + dxf::point(9, 0) + "  0\n" + nul, "point 9"},
+        {debut + dxf::point(9, 0) + "0\r\n" + x1023, "point 9"},
+        {debut + dxf::point(9, 0) + std::string(1022, ' ') + "0", "fin 0\nfin 0\n"},
+        {debut + dxf::point(9, 0) + std::string(1022, ' ') + "0\n", "point 9"},
+    };
+    for (const Cas& k : cas) {
+        const std::string& texte = k.texte;
+        SCOPED_TRACE(texte.substr(debut.size(), 60));
+        Releve flux, fichier;
+        {
+            GardeLocale locale;
+            std::istringstream in(texte);
+            DL_Dxf().in(in, &flux);
+        }
+        const Controle c(texte);
+        ASSERT_EQ(c.refus(), ResultatLecture::Aucune);
+        ASSERT_EQ(lireAvecDxflib(c.texte(), fichier), ResultatLecture::Aucune);
+        EXPECT_EQ(fichier.s.str(), flux.s.str());
+        EXPECT_NE(flux.s.str().find(k.lu), std::string::npos) << flux.s.str();
+    }
 }
