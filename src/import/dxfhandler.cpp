@@ -73,12 +73,15 @@ bool DXFHandler::extrusionInversee() {
 void DXFHandler::processCodeValuePair(unsigned int code, const std::string& valeur) {
     const int c = static_cast<int>(code);
     if (c != 0 && c != 9) {
-        courant_.ajouter(c, valeur);
+        if (garderPaires_) courant_.ajouter(c, valeur);
         return;
     }
     // dxflib dispatches the record this pair ends once it has it.
     std::swap(courant_, fini_);
     courant_.commencer(valeur);
+    // The kinds whose every field dxflib hands over: their pairs are not kept.
+    garderPaires_ = valeur != "LINE" && valeur != "ARC" && valeur != "POINT" &&
+                    valeur != "INSERT" && valeur != "SOLID" && valeur != "SEQEND";
 }
 
 void DXFHandler::endSection() {

@@ -161,6 +161,7 @@ class DXFHandler : public DL_CreationAdapter {
 
     // The record dxflib is reading, and the one it has just finished.
     PairesEnregistrement courant_, fini_;
+    bool garderPaires_ = true;
 
     // The polyline whose vertices are being read.
     Polyline* polyligne = nullptr;
