@@ -227,9 +227,13 @@ bool Controle::examiner(Etat& e, const PaireBrute& b) {
         eof = structure(e, code, v);
     else if (e.genre != Genre::Autre && code < kCodeMaxDxflib)
         champ(e, code, v);
-    if (!v.remplacee) {
-        const std::string coupee = v.longue ? std::string(v.debut, v.finLue) : std::string();
-        ecrireLigne(e, v.debut, v.finRemplacee, v.finLigne, v.longue ? &coupee : nullptr);
+    if (v.longue && !v.remplacee) {
+        remplacer(e, v, std::string(v.debut, v.finLue));
+    } else if (!v.remplacee && (v.finLigne - v.debut == kLigneMaxDXF ||
+                                (v.debut < v.finLigne && *v.debut == '\0') ||
+                                v.finLigne == e.base + source_.size())) {
+        // Most lines need nothing: only these may read otherwise with fgets.
+        ecrireLigne(e, v.debut, v.finRemplacee, v.finLigne, nullptr);
     }
     e.nomDeSection = code == 0 && motNu(v.mot) == "SECTION";
     return eof;
