@@ -73,15 +73,16 @@ bool DXFHandler::extrusionInversee() {
 void DXFHandler::processCodeValuePair(unsigned int code, const std::string& valeur) {
     const int c = static_cast<int>(code);
     if (c != 0 && c != 9) {
-        if (garderPaires_) courant_.ajouter(c, valeur);
+        if (garderPaires_) enregistrements_[courant_].ajouter(c, valeur);
         return;
     }
     // dxflib dispatches the record this pair ends once it has it.
-    std::swap(courant_, fini_);
-    courant_.commencer(valeur);
+    courant_ ^= 1;
+    enregistrements_[courant_].commencer(valeur);
     // The kinds whose every field dxflib hands over: their pairs are not kept.
-    garderPaires_ = valeur != "LINE" && valeur != "ARC" && valeur != "POINT" &&
-                    valeur != "INSERT" && valeur != "SOLID" && valeur != "SEQEND";
+    const std::string_view genre = valeur;
+    garderPaires_ = genre != "LINE" && genre != "ARC" && genre != "POINT" && genre != "INSERT" &&
+                    genre != "SOLID" && genre != "SEQEND";
 }
 
 void DXFHandler::endSection() {

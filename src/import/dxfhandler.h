@@ -128,8 +128,10 @@ class DXFHandler : public DL_CreationAdapter {
     bool extrusionInversee();
     // The pairs of the record dxflib has just finished, and its kind (empty
     // when dxflib does not hand its pairs over).
-    const std::vector<Paire>& paires() { return fini_.paires(); }
-    const std::string& genreEnregistrement() const { return fini_.genre(); }
+    const std::vector<Paire>& paires() { return enregistrements_[courant_ ^ 1].paires(); }
+    std::string_view genreEnregistrement() const {
+        return enregistrements_[courant_ ^ 1].genre();
+    }
     void ajouterDimension();
     void ajouterMultiLeader();
     void ajouterFace(const std::vector<Paire>& paires);
@@ -160,7 +162,8 @@ class DXFHandler : public DL_CreationAdapter {
     Insertion* insertionAttributs = nullptr;
 
     // The record dxflib is reading, and the one it has just finished.
-    PairesEnregistrement courant_, fini_;
+    PairesEnregistrement enregistrements_[2];
+    int courant_ = 0;  // the other one is finished
     bool garderPaires_ = true;
 
     // The polyline whose vertices are being read.

@@ -180,7 +180,10 @@ void Controle::analyser() {
             fin = b.code;
             break;
         }
-        ecrireCode(e, b);
+        // Most code lines need nothing: only these may read otherwise with fgets.
+        const auto longueurCode = static_cast<std::size_t>(b.finCode - b.code);
+        if (longueurCode == kLigneMaxDXF || (longueurCode > 0 && *b.code == '\0'))
+            ecrireCode(e, b);
         if (examiner(e, b)) {
             fin = curseur.position();
             break;
@@ -250,10 +253,9 @@ void Controle::remplacer(Etat& e, Valeur& v, const std::string& valeur) {
 // previous value in place. The text for dxflib is written so that fgets
 // reads every pair as a stream reader reads it.
 void Controle::ecrireCode(Etat& e, const PaireBrute& b) {
-    const auto longueur = static_cast<std::size_t>(b.finCode - b.code);
-    if (longueur == kLigneMaxDXF || (longueur > 0 && *b.code == '\0'))
-        e.modifications.push_back(
-            {static_cast<std::size_t>(b.code - e.base), longueur, std::to_string(b.getCode())});
+    e.modifications.push_back({static_cast<std::size_t>(b.code - e.base),
+                               static_cast<std::size_t>(b.finCode - b.code),
+                               std::to_string(b.getCode())});
 }
 
 void Controle::ecrireLigne(Etat& e, const char* debut, const char* finRemplacee,
@@ -492,6 +494,8 @@ struct SourceDxflib {
     TexteFichier* fichier;
     std::size_t decalage;  // of the text in the file
     SuiviLecture* suivi;
+    std::size_t oublie = 0;  // what has been given back
+    static constexpr std::size_t kFenetre = std::size_t{1} << 20;
 
     static ssize_t lire(void* c, char* tampon, std::size_t taille) {
         auto& s = *static_cast<SourceDxflib*>(c);
@@ -499,7 +503,11 @@ struct SourceDxflib {
             s.suivi->lus = s.lu;
             if (s.suivi->annulation) return 0;
         }
-        if (s.fichier) s.fichier->oublierAvant(s.decalage + s.lu);
+        // The pages behind, a window at a time: a call per page would cost.
+        if (s.fichier && s.lu - s.oublie >= kFenetre) {
+            s.fichier->oublierAvant(s.decalage + s.lu);
+            s.oublie = s.lu;
+        }
         const std::size_t n = std::min(taille, s.texte.size() - s.lu);
         std::memcpy(tampon, s.texte.data() + s.lu, n);
         s.lu += n;
@@ -549,6 +557,7 @@ ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterfa
     const std::unique_ptr<FILE, FermerFichier> f(fopencookie(&source, "r", fonctions));
     if (!f) return ResultatLecture::Memoire;
     __fsetlocking(f.get(), FSETLOCKING_BYCALLER);
+    std::setvbuf(f.get(), nullptr, _IOFBF, std::size_t{1} << 16);
     std::unique_ptr<DL_Dxf> dxf;
     try {
         dxf = std::make_unique<DL_Dxf>();

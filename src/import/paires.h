@@ -72,7 +72,7 @@ class PairesEnregistrement {
     // A new record of that kind (the value of its pair of code 0 or 9).
     void commencer(const std::string& genre);
     void ajouter(int code, const std::string& valeur);
-    const std::string& genre() const { return genre_; }
+    std::string_view genre() const { return genre_; }
     // The pairs after the one that started the record; the views last
     // until the record is started again.
     const std::vector<Paire>& paires();
