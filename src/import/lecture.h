@@ -68,7 +68,7 @@ constexpr std::size_t kTailleMaxDXF = std::size_t{1} << 30;
 
 // A reading followed from another thread: how many bytes of the text dxflib
 // has passed, of how many, and a flag that stops the reading soon after it
-// is set (at dxflib's next window of text, a megabyte at most).
+// is set (at dxflib's next piece of text, 64 KiB at most).
 struct SuiviLecture {
     std::atomic<std::size_t> lus{0}, total{0};
     std::atomic<bool> annulation{false};
