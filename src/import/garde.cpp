@@ -51,6 +51,20 @@ bool estEntite(std::string_view v) {
     return false;
 }
 
+// The group codes whose values dxflib reads as reals.
+bool estReel(int code) {
+    return (code >= 10 && code <= 59) || (code >= 110 && code <= 149) ||
+           (code >= 210 && code <= 239) || (code >= 460 && code <= 469) ||
+           (code >= 1010 && code <= 1059);
+}
+
+// Whether a value holds nothing but blanks, as a C++ stream skips them.
+bool blanche(std::string_view v) {
+    for (char c : v)
+        if (c != ' ' && (c < '\t' || c > '\r')) return false;
+    return true;
+}
+
 Genre genreDe(std::string_view v) {
     if (v == "LWPOLYLINE") return Genre::LWPolyline;
     if (v == "SPLINE") return Genre::Spline;
@@ -182,8 +196,7 @@ void Controle::analyser() {
         }
         // Most code lines need nothing: only these may read otherwise with fgets.
         const auto longueurCode = static_cast<std::size_t>(b.finCode - b.code);
-        if (longueurCode == kLigneMaxDXF || (longueurCode > 0 && *b.code == '\0'))
-            ecrireCode(e, b);
+        if (longueurCode == kLigneMaxDXF || (longueurCode > 0 && *b.code == '\0')) ecrireCode(e, b);
         if (examiner(e, b)) {
             fin = curseur.position();
             break;
@@ -230,6 +243,10 @@ bool Controle::examiner(Etat& e, const PaireBrute& b) {
         eof = structure(e, code, v);
     else if (e.genre != Genre::Autre && code < kCodeMaxDxflib)
         champ(e, code, v);
+    // dxflib reads a real through a stream, which leaves the number as it
+    // was when the value holds only blanks: whatever lay in memory. Such a
+    // value is written 0, what an empty number reads as everywhere else.
+    if (blanche(v.mot) && estReel(code) && !v.remplacee) remplacer(e, v, "0");
     if (v.longue && !v.remplacee) {
         remplacer(e, v, std::string(v.debut, v.finLue));
     } else if (!v.remplacee && (v.finLigne - v.debut == kLigneMaxDXF ||

@@ -8,10 +8,11 @@
 // types are compared with their blanks, so "LINE " is no line; it returns
 // "read" for an empty file, a text file or a file cut in the middle; it
 // switches the process locale and leaves it switched when an exception goes
-// through it. The guard loads the whole file, checks it in one pass, corrects
-// what can be corrected without changing the drawing (counts, blanks around
-// record types and section names, values too long, cut to what dxflib
-// reads), refuses the rest, and hands dxflib a text in memory that it can
+// through it; a real whose value is empty or blank is left uninitialised.
+// The guard loads the whole file, checks it in one pass, corrects what can be
+// corrected without changing the drawing (counts, blanks around record types
+// and section names, values too long, cut to what dxflib reads, blank reals
+// written 0), refuses the rest, and hands dxflib a text in memory that it can
 // read to its end.
 #pragma once
 

@@ -206,6 +206,22 @@ TEST(GardeBlancs, LesTypesEtLesSectionsSontLusSansLeursBlancs) {
     EXPECT_EQ(i.racine().getArcs().size(), 1u);
 }
 
+TEST(GardeBlancs, UnReelVideOuBlancEstLuZero) {
+    // dxflib left such a real uninitialised: whatever lay in memory.
+    for (const std::string& valeur : {std::string(), std::string(" \t"),
+                                      std::string("\0"
+                                                  "7",
+                                                  2),
+                                      std::string("\r")}) {
+        Import i(dxf::entites(paire(0, "LINE") + paire(8, "0") + paire(10, 1.0) + paire(20, 2.0) +
+                              paire(11, 3.0) + "21\n" + valeur + "\n"));
+        EXPECT_EQ(i.r.issue, ResultatLecture::Reussie) << i.r.message;
+        ASSERT_EQ(i.racine().getLignes().size(), 1u);
+        EXPECT_EQ(i.racine().getLignes()[0]->getY2(), 0);
+        EXPECT_NE(i.trace.str().find("(1, 2) (3, 0)"), std::string::npos) << i.trace.str();
+    }
+}
+
 TEST(GardeFin, LeTexteSArreteApresLeMarqueurEOF) {
     const std::string dessin = dxf::entites(dxf::ligne(0, 0, 1, 1));
     const std::string suivi = dessin + paire(0, "LINE") + paire(1, std::string(5000, 'x'));
