@@ -300,8 +300,18 @@ void Controle::ecrireLigne(Etat& e, const char* debut, const char* finRemplacee,
 }
 
 void Controle::commentaire(Etat& e, Valeur& v) {
-    // dxflib reads a version after "dxflib " and throws on the bare word.
-    if (v.mot == "dxflib") remplacer(e, v, "dxflib 0.0.0");
+    // dxflib reads a version after "dxflib " (substr(7): it throws on the
+    // bare word) from the positions of its first three points: with two, it
+    // reads the third from an uninitialised position; with fewer, it writes
+    // to the standard error and takes version 0. Such versions are written
+    // whole, with the value dxflib means by them.
+    if (v.mot.substr(0, 6) != "dxflib") return;
+    const std::string_view version = v.mot.substr(std::min<std::size_t>(7, v.mot.size()));
+    const auto points = std::count(version.begin(), version.end(), '.');
+    if (points == 2)
+        remplacer(e, v, std::string(v.mot) + ".0");
+    else if (points < 2)
+        remplacer(e, v, "dxflib 0.0.0.0");
 }
 
 bool Controle::structure(Etat& e, int code, Valeur& v) {
@@ -551,6 +561,23 @@ void abandonner(DL_Dxf* dxf) {
     if (nombre < std::size(abandonnes)) abandonnes[nombre++] = dxf;
 }
 
+// dxflib's parser leaves some members it reads to chance (its version
+// number, which decides the unit of an MTEXT's angle; the first-loop flag of
+// hatches): it is built in memory set to zero, so that they read 0.
+struct DetruireParseur {
+    void operator()(DL_Dxf* d) const {
+        d->~DL_Dxf();
+        ::operator delete(d);
+    }
+};
+using Parseur = std::unique_ptr<DL_Dxf, DetruireParseur>;
+
+Parseur nouveauParseur() {
+    void* memoire = ::operator new(sizeof(DL_Dxf));
+    std::memset(memoire, 0, sizeof(DL_Dxf));
+    return Parseur(new (memoire) DL_Dxf);
+}
+
 }  // namespace
 
 ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterface& ci,
@@ -575,9 +602,9 @@ ResultatLecture::Cause lireAvecDxflib(std::string_view texte, DL_CreationInterfa
     if (!f) return ResultatLecture::Memoire;
     __fsetlocking(f.get(), FSETLOCKING_BYCALLER);
     std::setvbuf(f.get(), nullptr, _IOFBF, std::size_t{1} << 16);
-    std::unique_ptr<DL_Dxf> dxf;
+    Parseur dxf;
     try {
-        dxf = std::make_unique<DL_Dxf>();
+        dxf = nouveauParseur();
         // Reading an empty stream sets dxflib up for a new text, and reads
         // nothing.
         std::istringstream vide;
