@@ -59,7 +59,9 @@ bool estReel(int code) {
 }
 
 // Whether a value holds nothing but blanks, as a C++ stream skips them.
-bool blanche(std::string_view v) {
+inline bool blanche(std::string_view v) {
+    // Most values start with a character above the blanks: one comparison.
+    if (!v.empty() && static_cast<unsigned char>(v.front()) > ' ') return false;
     for (char c : v)
         if (c != ' ' && (c < '\t' || c > '\r')) return false;
     return true;
