@@ -88,27 +88,27 @@ void DXFHandler::processCodeValuePair(unsigned int code, const std::string& vale
 void DXFHandler::endSection() {
     tirets.clear();
     // The record just dispatched, when dxflib knows it not or drops it.
-    if (genreEnregistrement() == "WIPEOUT") {
+    const std::string_view genre = genreEnregistrement();
+    if (genre == "WIPEOUT") {
         std::vector<PointPlan> contour = lireContourWipeout(paires());
         if (contour.size() > 2) {
             if (extrusionInversee())
                 for (PointPlan& p : contour) p.x = -p.x;
             ajouter<Wipeout>(calqueCourant(), dessin->typeLigne("CONTINUOUS"), std::move(contour));
         }
-    } else if (genreEnregistrement() == "ATTDEF") {
+    } else if (genre == "ATTDEF") {
         ajouterDefinitionAttribut();
-    } else if (genreEnregistrement() == "VERTEX" && polyligne && polyligne->isFacettes()) {
+    } else if (genre == "VERTEX" && polyligne && polyligne->isFacettes()) {
         ajouterFace(paires());
-    } else if (genreEnregistrement() == "MULTILEADER") {
+    } else if (genre == "MULTILEADER") {
         ajouterMultiLeader();
-    } else if (genreEnregistrement() == "LAYOUT" || genreEnregistrement() == "VIEWPORT" ||
-               genreEnregistrement() == "LAYER" || genreEnregistrement() == "LWPOLYLINE" ||
-               genreEnregistrement() == "POLYLINE" || genreEnregistrement() == "CIRCLE" ||
-               genreEnregistrement() == "ELLIPSE" || genreEnregistrement() == "SPLINE") {
+    } else if (genre == "LAYOUT" || genre == "VIEWPORT" || genre == "LAYER" ||
+               genre == "LWPOLYLINE" || genre == "POLYLINE" || genre == "CIRCLE" ||
+               genre == "ELLIPSE" || genre == "SPLINE") {
         lireEspacePapier();
     }
-    if (genreEnregistrement() == "BLOCK_RECORD" || genreEnregistrement() == "STYLE") {
-        auto& noms = genreEnregistrement() == "STYLE" ? nomsStyles : nomsBlocs;
+    if (genre == "BLOCK_RECORD" || genre == "STYLE") {
+        auto& noms = genre == "STYLE" ? nomsStyles : nomsBlocs;
         std::string poignee, nom, presentation;
         for (const Paire& q : paires()) {
             if (q.code == 5) poignee = std::string(q.valeur);
@@ -117,9 +117,9 @@ void DXFHandler::endSection() {
         }
         if (!poignee.empty()) noms[poignee] = nom;
         if (!presentation.empty()) blocsPresentations[presentation] = nom;
-    } else if (genreEnregistrement() == "SORTENTSTABLE") {
+    } else if (genre == "SORTENTSTABLE") {
         tri_.lireTable(paires());
-    } else if (genreEnregistrement() == "DIMSTYLE") {
+    } else if (genre == "DIMSTYLE") {
         // What the leaders of that style take: DIMASZ (41) and DIMSCALE
         // (40), the header's when it has none.
         const std::vector<Paire>& p = paires();
