@@ -99,10 +99,18 @@ std::string dessinHaut() {
 // Screenshots until one shows `bandes` runs of red rows in [x0, x1) (the
 // program may still be painting), at most `secondes`; the last one taken.
 Glib::RefPtr<Gdk::Pixbuf> captureAvecRouge(std::size_t bandes, int x0, int x1, int secondes = 20) {
+    // The first picture shows its parts as they are painted: the screen is
+    // taken once it shows the red bands and its red and blue rows stand still.
     Glib::RefPtr<Gdk::Pixbuf> ecran;
+    std::vector<int> avant;
     for (int i = 0; i < secondes * 2; ++i) {
         ecran = captureEcran();
-        if (rangees(ecran, true, x0, x1, 300).size() == bandes) break;
+        std::vector<int> lignes;
+        for (const auto& [rouge, seuil] : {std::pair{true, 300}, std::pair{false, 0}})
+            for (const Bande& b : rangees(ecran, rouge, x0, x1, seuil))
+                lignes.insert(lignes.end(), {b.debut, b.fin});
+        if (rangees(ecran, true, x0, x1, 300).size() == bandes && lignes == avant) break;
+        avant = std::move(lignes);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
     return ecran;
